@@ -1,0 +1,38 @@
+# bkvp_add_module(NAME SOURCES file... [LIBS lib...])
+# A component module: a shared object named NAME.so beside the tool, loaded
+# with dlopen, exporting only the four Dll* entry points.
+function(bkvp_add_module name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} MODULE ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES
+    PREFIX ""
+    SUFFIX ".so"
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+  target_link_libraries(${name} PRIVATE bkvp_contract ${ARG_LIBS})
+  target_link_options(${name} PRIVATE -Wl,--no-undefined)
+endfunction()
+
+# bkvp_add_core(NAME SOURCES file... [LIBS lib...])
+# The code of a module as a static library, so that unit tests can link it.
+function(bkvp_add_core name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+  target_link_libraries(${name} PUBLIC bkvp_contract ${ARG_LIBS})
+endfunction()
+
+# bkvp_add_test(NAME LABEL label SOURCES file... [LIBS lib...])
+# One GoogleTest executable; every test case runs as its own CTest test.
+function(bkvp_add_test name)
+  cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_link_libraries(${name} PRIVATE bkvp_testing ${ARG_LIBS} GTest::gtest_main)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS ${ARG_LABEL}
+               ENVIRONMENT "BKVP_BIN_DIR=${BKVP_BIN_DIR};BKVP_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endfunction()

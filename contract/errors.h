@@ -1,0 +1,38 @@
+// The two exceptions that cross module boundaries. Each has an out-of-line
+// virtual destructor (its key function) in the contract library, so its type
+// information exists once and a throw in one module is caught by type in
+// another.
+#pragma once
+
+#include <cstdint>
+
+#include "contract/com_types.h"
+
+#pragma GCC visibility push(default)
+
+// Raised by IRestorer::RestoreFile: code 1 skips the current object and goes
+// on, a negative code (E_FAIL) stops the operation.
+class KVError {
+ public:
+  explicit KVError(int32_t c) : code(c) {}
+  KVError(const KVError&) = default;
+  KVError& operator=(const KVError&) = default;
+  virtual ~KVError();
+  int32_t code;
+};
+
+// The COM error exception: raised with E_FAIL when the user cancels a disk
+// prompt or gives up after a file error; caught by the program around a run.
+class ComError {
+ public:
+  explicit ComError(HRESULT hr) : hr_(hr) {}
+  ComError(const ComError&) = default;
+  ComError& operator=(const ComError&) = default;
+  virtual ~ComError();
+  HRESULT Error() const { return hr_; }
+
+ private:
+  HRESULT hr_;
+};
+
+#pragma GCC visibility pop

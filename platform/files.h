@@ -1,0 +1,86 @@
+// File system services with the Windows shape: attribute bits, FILETIMEs,
+// wildcard directory search, temporary names, mount points and free space.
+// Failures return false / nullopt and set the last error (errors.h).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/time.h"
+
+#pragma GCC visibility push(default)
+
+namespace platform {
+
+constexpr uint32_t FILE_ATTRIBUTE_READONLY = 0x1;    // owner has no write permission
+constexpr uint32_t FILE_ATTRIBUTE_HIDDEN = 0x2;      // name begins with "."
+constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
+constexpr uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;     // no other bit
+constexpr uint32_t FILE_ATTRIBUTE_TEMPORARY = 0x100; // never set here
+constexpr uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+
+struct FileInfo {
+  uint32_t attributes = 0;
+  FILETIME creationTime = 0;  // birth time where reported, else last write
+  FILETIME lastAccessTime = 0;
+  FILETIME lastWriteTime = 0;
+  uint64_t size = 0;
+};
+
+// Follows symbolic links (the attributes of what a link points to).
+std::optional<FileInfo> GetFileInfo(const std::string& path);
+uint32_t GetFileAttributes(const std::string& path);
+// Applies READONLY to the owner's write permission; other bits are accepted
+// and have no effect here.
+bool SetFileAttributes(const std::string& path, uint32_t attributes);
+// Creation time cannot be set here and is ignored; a null pointer leaves
+// that time unchanged.
+bool SetFileTimes(const std::string& path, const FILETIME* creation, const FILETIME* lastAccess,
+                  const FILETIME* lastWrite);
+
+struct FindData {
+  std::string name;  // file name only
+  uint32_t attributes = 0;
+  FILETIME creationTime = 0;
+  FILETIME lastAccessTime = 0;
+  FILETIME lastWriteTime = 0;
+  uint64_t size = 0;
+  bool isSymlink = false;  // the entry itself is a symbolic link
+};
+
+// FindFirstFile-style wildcard match of one name: "*" any run, "?" one
+// character, "*.*" every name, "*." names without a dot; letter case ignored.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+// Searches "folder/pattern" (the last component holds the wildcards; without
+// wildcards it finds that one name). "." and ".." are never returned.
+// Results come in name order. An unreadable or missing folder gives an empty
+// list and sets the last error.
+std::vector<FindData> FindFiles(const std::string& pathWithPattern);
+bool FileExists(const std::string& path);       // anything at the path
+bool DirectoryExists(const std::string& path);
+
+// The temporary folder ($TMPDIR, default /tmp) with a trailing "/".
+std::string TempFolder();
+// GetTempFileName: creates a new empty file "folder/<prefix><unique>.tmp"
+// exclusively, with owner-only permissions, and returns its path. The prefix
+// is cut to three characters.
+std::optional<std::string> CreateTempFile(const std::string& folder, std::string_view prefix);
+
+// The mount point holding path (for a missing file, that of its nearest
+// existing parent).
+std::string MountPointOf(const std::string& path);
+std::optional<uint64_t> FreeSpace(const std::string& path);
+
+// Path helpers on "/" separated native paths.
+std::string ParentFolder(const std::string& path);  // "" when none
+std::string FileNameOf(const std::string& path);
+// Creates the folder and its missing parents (0777 & umask); true when it exists afterwards.
+bool CreateFolders(const std::string& path);
+
+}  // namespace platform
+
+#pragma GCC visibility pop

@@ -1,0 +1,19 @@
+// Where the per-user state lives. BKVP_HOME, when set, roots everything.
+#pragma once
+
+#include <string>
+
+#pragma GCC visibility push(default)
+
+namespace platform {
+
+// $BKVP_HOME/registry/ or $XDG_CONFIG_HOME/BackupVopal/registry/
+// (default ~/.config/BackupVopal/registry/), with a trailing "/".
+std::string RegistryFolder();
+// $BKVP_HOME/ or $XDG_STATE_HOME/BackupVopal/ (default
+// ~/.local/state/BackupVopal/), with a trailing "/". Holds BackupVopal.log.
+std::string ProgramFolder();
+
+}  // namespace platform
+
+#pragma GCC visibility pop

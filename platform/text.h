@@ -1,0 +1,26 @@
+// Text helpers. Text is UTF-8 (this platform's ANSI code page).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#pragma GCC visibility push(default)
+
+namespace platform {
+
+// Letter case conversion of UTF-8 text, multi-byte aware.
+std::string ToLower(std::string_view text);
+std::string ToUpper(std::string_view text);
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// <0, 0, >0 comparing the lower-cased forms.
+int CompareIgnoreCase(std::string_view a, std::string_view b);
+// The longest prefix of at most maxBytes bytes that does not end inside a
+// UTF-8 sequence (fixed-size text fields are cut this way).
+std::string_view CutUtf8(std::string_view text, size_t maxBytes);
+// UTF-8 <-> UTF-16; invalid sequences become U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+
+}  // namespace platform
+
+#pragma GCC visibility pop
