@@ -22,6 +22,7 @@ constexpr uint32_t ERROR_SHARING_VIOLATION = 32;
 constexpr uint32_t ERROR_LOCK_VIOLATION = 33;
 constexpr uint32_t ERROR_HANDLE_EOF = 38;
 constexpr uint32_t ERROR_INVALID_PARAMETER = 87;
+constexpr uint32_t ERROR_FILE_EXISTS = 80;
 constexpr uint32_t ERROR_DISK_FULL = 112;
 constexpr uint32_t ERROR_MORE_DATA = 234;
 constexpr uint32_t ERROR_NO_MORE_ITEMS = 259;

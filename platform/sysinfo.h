@@ -23,8 +23,8 @@ struct OsVersion {
 };
 OsVersion GetOsVersion();
 
-// The "SystemRoot" value of HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\
-// CurrentVersion; nullopt without it.
+// The "SystemRoot" value of the key
+// HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion; nullopt without it.
 std::optional<std::string> WindowsDirectory();
 
 // The fixed version block: signature 0xFEEF04BD, structure version, file

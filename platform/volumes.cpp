@@ -1,0 +1,108 @@
+// The volume a path lives on: its mount point (the "drive" of disk messages)
+// and the space left there.
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
+#include "platform/errors.h"
+#include "platform/files.h"
+
+namespace platform {
+
+namespace {
+
+// The canonical form of the nearest existing path at or above `path`, so
+// that a file about to be created is placed on its folder's volume.
+std::string NearestExistingRealPath(const std::string& path) {
+  std::string candidate = path.empty() ? "." : path;
+  if (candidate[0] != '/') {
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd)) candidate = std::string(cwd) + "/" + candidate;
+  }
+  struct stat st {};
+  while (!candidate.empty() && stat(candidate.c_str(), &st) != 0)
+    candidate = ParentFolder(candidate);
+  if (candidate.empty()) candidate = "/";
+  char resolved[PATH_MAX];
+  return realpath(candidate.c_str(), resolved) ? std::string(resolved) : candidate;
+}
+
+// Mount points in /proc/self/mountinfo write blanks, tabs, newlines and
+// backslashes as three-digit octal escapes.
+std::string Unescape(const std::string& field) {
+  std::string out;
+  for (size_t i = 0; i < field.size(); ++i) {
+    if (field[i] == '\\' && i + 3 < field.size()) {
+      const std::string digits = field.substr(i + 1, 3);
+      if (digits.find_first_not_of("01234567") == std::string::npos) {
+        out +=
+            static_cast<char>((digits[0] - '0') * 64 + (digits[1] - '0') * 8 + (digits[2] - '0'));
+        i += 3;
+        continue;
+      }
+    }
+    out += field[i];
+  }
+  return out;
+}
+
+bool IsPathPrefix(const std::string& prefix, const std::string& path) {
+  if (prefix == "/") return true;
+  return path.compare(0, prefix.size(), prefix) == 0 &&
+         (path.size() == prefix.size() || path[prefix.size()] == '/');
+}
+
+// The longest mount point holding the path; bind mounts count as their own
+// volume, as the user sees them.
+std::string MountPointFromTable(const std::string& realPath) {
+  std::ifstream table("/proc/self/mountinfo");
+  std::string best;
+  std::string line;
+  while (std::getline(table, line)) {
+    std::istringstream fields(line);
+    std::string id, parent, device, root, mountPoint;
+    if (!(fields >> id >> parent >> device >> root >> mountPoint)) continue;
+    mountPoint = Unescape(mountPoint);
+    if (IsPathPrefix(mountPoint, realPath) && mountPoint.size() > best.size()) best = mountPoint;
+  }
+  return best;
+}
+
+// Without the mount table: climb while the parent is on the same device.
+std::string MountPointByDevice(const std::string& realPath) {
+  std::string current = realPath;
+  struct stat st {};
+  if (stat(current.c_str(), &st) != 0) return "/";
+  for (std::string parent = ParentFolder(current); !parent.empty();
+       parent = ParentFolder(current)) {
+    struct stat parentSt {};
+    if (stat(parent.c_str(), &parentSt) != 0 || parentSt.st_dev != st.st_dev) break;
+    current = parent;
+  }
+  return current;
+}
+
+}  // namespace
+
+std::string MountPointOf(const std::string& path) {
+  const std::string realPath = NearestExistingRealPath(path);
+  const std::string fromTable = MountPointFromTable(realPath);
+  return fromTable.empty() ? MountPointByDevice(realPath) : fromTable;
+}
+
+std::optional<uint64_t> FreeSpace(const std::string& path) {
+  struct statvfs vfs {};
+  if (statvfs(NearestExistingRealPath(path).c_str(), &vfs) != 0) {
+    SetLastErrorFromErrno(errno);
+    return std::nullopt;
+  }
+  return static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
+}
+
+}  // namespace platform
