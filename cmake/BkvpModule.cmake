@@ -33,6 +33,5 @@ function(bkvp_add_test name)
   target_link_libraries(${name} PRIVATE bkvp_testing ${ARG_LIBS} GTest::gtest_main)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${ARG_LABEL}
-               ENVIRONMENT "BKVP_BIN_DIR=${BKVP_BIN_DIR};BKVP_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    PROPERTIES LABELS ${ARG_LABEL})
 endfunction()

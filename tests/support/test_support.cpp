@@ -70,12 +70,12 @@ std::string ReadFile(const std::string& path) {
 
 std::string BinDir() {
   const char* dir = std::getenv("BKVP_BIN_DIR");
-  return dir ? dir : "";
+  return dir && *dir ? dir : BKVP_DEFAULT_BIN_DIR;
 }
 
 std::string SourceDir() {
   const char* dir = std::getenv("BKVP_SOURCE_DIR");
-  return dir ? dir : "";
+  return dir && *dir ? dir : BKVP_DEFAULT_SOURCE_DIR;
 }
 
 CommandResult RunCommand(const std::string& command) {
