@@ -1,0 +1,264 @@
+// bkvp files: edits the files client's backup list in the registry, writing
+// the same values as the client's backup page.
+#include <charconv>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "clients/files/backup_list_store.h"
+#include "clients/files/entry_text.h"
+#include "platform/files.h"
+
+namespace bkvp::cli {
+namespace {
+
+using namespace bkvp::files;
+
+constexpr int kFailure = 1;
+constexpr int kUsageError = 2;
+
+// Usage problems are reported by throwing this and end with kUsageError.
+struct UsageError {
+  std::string text;
+};
+
+std::optional<int> ParseNumber(std::string_view text) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+int CountIn(std::string_view text, int low, int high, const std::string& rule) {
+  const auto n = ParseNumber(text);
+  if (!n || *n < low || *n > high)
+    throw UsageError{"'" + rule + "': the count must be " + std::to_string(low) + " to " +
+                     std::to_string(high)};
+  return *n;
+}
+
+CalendarDate DateIn(std::string_view text, const std::string& rule) {
+  // YYYY-MM-DD, a day that exists.
+  const auto bad = [&] { return UsageError{"'" + rule + "': the date must be YYYY-MM-DD"}; };
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') throw bad();
+  const auto y = ParseNumber(text.substr(0, 4));
+  const auto m = ParseNumber(text.substr(5, 2));
+  const auto d = ParseNumber(text.substr(8, 2));
+  if (!y || !m || !d || *y < 1) throw bad();
+  const CalendarDate date{*y, *m, *d};
+  if (NormalizeDate(*y, *m, *d) != date) throw bad();
+  return date;
+}
+
+// RULE: today, days:N (1-7; one day is "today"), weeks:N (1-4),
+// months:N (1-36), before:YYYY-MM-DD, after:YYYY-MM-DD — the choices of the
+// property dialogs.
+DateRule ParseRule(const std::string& rule) {
+  const size_t colon = rule.find(':');
+  const std::string kind = rule.substr(0, colon);
+  const std::string_view value =
+      colon == std::string::npos ? std::string_view() : std::string_view(rule).substr(colon + 1);
+  DateRule result;
+  if (kind == "today" && colon == std::string::npos) {
+    result.kind = kRuleToday;
+  } else if (kind == "days" && colon != std::string::npos) {
+    result.count = CountIn(value, 1, 7, rule);
+    result.kind = result.count == 1 ? kRuleToday : kRuleLastDays;
+    if (result.kind == kRuleToday) result.count = -1;
+  } else if (kind == "weeks" && colon != std::string::npos) {
+    result.kind = kRuleLastWeeks;
+    result.count = CountIn(value, 1, 4, rule);
+  } else if (kind == "months" && colon != std::string::npos) {
+    result.kind = kRuleLastMonths;
+    result.count = CountIn(value, 1, 36, rule);
+  } else if ((kind == "before" || kind == "after") && colon != std::string::npos) {
+    result.kind = kind == "before" ? kRuleBefore : kRuleAfter;
+    result.date = DateIn(value, rule);
+  } else {
+    throw UsageError{"unknown rule '" + rule +
+                     "' (today, days:N, weeks:N, months:N, before:DATE, after:DATE)"};
+  }
+  return result;
+}
+
+// The masks as the mask input box accepts them: no path or quoting
+// characters, a bare extension "txt" taken as "*.txt", no mask twice in one
+// list. (The input box prefixes any text without a dot; a mask with
+// wildcards such as "old*" is kept as typed here, since "*.old*" would
+// select something else entirely.)
+std::string ParseMasks(const std::string& text, bool exclude) {
+  std::vector<std::string> masks;
+  for (std::string mask : SplitMasks(text)) {
+    if (mask.find_first_of("\\/:\"<>") != std::string::npos)
+      throw UsageError{"invalid mask '" + mask + "'"};
+    if (mask.find_first_of(".*?") == std::string::npos) mask = "*." + mask;
+    if (exclude && mask == "*.*") throw UsageError{"the mask *.* is not allowed for --exclude"};
+    for (const std::string& earlier : masks)
+      if (earlier == mask) throw UsageError{"mask '" + mask + "' given twice"};
+    masks.push_back(mask);
+  }
+  if (!exclude && masks.empty()) throw UsageError{"--include needs at least one mask"};
+  return JoinMasks(masks);
+}
+
+std::string FullPath(const std::string& path) {
+  std::string full = std::filesystem::absolute(path).lexically_normal().string();
+  while (full.size() > 1 && full.back() == '/') full.pop_back();
+  // The stored text uses TAB and CR as separators.
+  if (full.find_first_of("\t\r") != std::string::npos)
+    throw UsageError{"a path with a tab or carriage return cannot be listed: " + path};
+  return full;
+}
+
+int Store(const std::vector<ListEntry>& entries) {
+  if (const auto status = WriteBackupList(entries); status != platform::ERROR_SUCCESS) {
+    std::cerr << "bkvp files: cannot write the backup list: "
+              << platform::ErrorMessage(static_cast<uint32_t>(status)) << "\n";
+    return kFailure;
+  }
+  return 0;
+}
+
+const std::string& OptionValue(const std::vector<std::string>& args, size_t& i) {
+  if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
+  return args[++i];
+}
+
+int Add(const std::vector<std::string>& args) {
+  std::optional<std::string> path;
+  FolderEntry folder;
+  bool folderOnlyOption = false;
+  std::optional<DateRule> modified;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--no-recursive") {
+      folder.recursive = false;
+      folderOnlyOption = true;
+    } else if (arg == "--include") {
+      folder.includeMasks = ParseMasks(OptionValue(args, i), false);
+      folderOnlyOption = true;
+    } else if (arg == "--exclude") {
+      folder.excludeMasks = ParseMasks(OptionValue(args, i), true);
+      folderOnlyOption = true;
+    } else if (arg == "--modified") {
+      modified = ParseRule(OptionValue(args, i));
+    } else if (arg == "--exclude-modified") {
+      folder.excludeRule = ParseRule(OptionValue(args, i));
+      folderOnlyOption = true;
+    } else if (arg.starts_with("--") || path) {
+      throw UsageError{"unexpected argument '" + arg + "'"};
+    } else {
+      path = arg;
+    }
+  }
+  if (!path) throw UsageError{"add needs a PATH"};
+  const std::string full = FullPath(*path);
+
+  ListEntry entry;
+  if (platform::DirectoryExists(full)) {
+    folder.path = full;
+    if (modified) folder.includeRule = *modified;
+    entry = folder;
+  } else if (platform::FileExists(full)) {
+    if (folderOnlyOption)
+      throw UsageError{full + " is a file: only --modified applies to a file"};
+    entry = FileEntry{full, modified.value_or(DateRule{})};
+  } else {
+    std::cerr << "bkvp files: no such file or folder: " << full << "\n";
+    return kFailure;
+  }
+  std::vector<ListEntry> entries = ReadBackupList();
+  entries.push_back(entry);
+  if (const int status = Store(entries); status != 0) return status;
+  std::cout << "added " << entries.size() - 1 << ": " << full << "\n";
+  return 0;
+}
+
+void PrintEntry(size_t index, const ListEntry& entry) {
+  std::cout << index << "  ";
+  if (const auto* folder = std::get_if<FolderEntry>(&entry)) {
+    std::cout << "folder  " << folder->path << (folder->recursive ? "  (recursive)" : "") << "\n";
+    std::string include = folder->includeMasks;
+    if (const std::string rule = RuleText(folder->includeRule); !rule.empty())
+      include += " " + rule;
+    std::string exclude = folder->excludeMasks;
+    if (const std::string rule = RuleText(folder->excludeRule); !rule.empty())
+      exclude += (exclude.empty() ? "" : " ") + rule;
+    std::cout << "     include: " << include << "\n";
+    if (!exclude.empty()) std::cout << "     exclude: " << exclude << "\n";
+  } else {
+    const auto& file = std::get<FileEntry>(entry);
+    const std::string rule = RuleText(file.rule);
+    std::cout << "file    " << file.path << "\n     " << (rule.empty() ? "Backup Allways" : rule)
+              << "\n";
+  }
+}
+
+int List(const std::vector<std::string>& args) {
+  if (args.size() > 1) throw UsageError{"list takes no arguments"};
+  const std::vector<ListEntry> entries = ReadBackupList();
+  if (entries.empty()) std::cout << "the backup list is empty\n";
+  for (size_t i = 0; i < entries.size(); ++i) PrintEntry(i, entries[i]);
+  return 0;
+}
+
+int Remove(const std::vector<std::string>& args) {
+  if (args.size() != 2) throw UsageError{"remove needs one entry number"};
+  std::vector<ListEntry> entries = ReadBackupList();
+  const auto n = ParseNumber(args[1]);
+  if (!n || *n < 0 || static_cast<size_t>(*n) >= entries.size()) {
+    std::cerr << "bkvp files: no entry " << args[1] << " (the list has " << entries.size()
+              << ")\n";
+    return kFailure;
+  }
+  const std::string path = EntryPath(entries[*n]);
+  entries.erase(entries.begin() + *n);
+  if (const int status = Store(entries); status != 0) return status;
+  std::cout << "removed " << *n << ": " << path << "\n";
+  return 0;
+}
+
+int Clear(const std::vector<std::string>& args) {
+  if (args.size() > 1) throw UsageError{"clear takes no arguments"};
+  return Store({});
+}
+
+int RunFiles(const std::vector<std::string>& args) {
+  try {
+    const std::string sub = args.empty() ? "" : args[0];
+    if (sub == "add") return Add(args);
+    if (sub == "list") return List(args);
+    if (sub == "remove") return Remove(args);
+    if (sub == "clear") return Clear(args);
+    throw UsageError{"expected add, list, remove or clear"};
+  } catch (const UsageError& error) {
+    std::cerr << "bkvp files: " << error.text << " (see 'bkvp files --help')\n";
+    return kUsageError;
+  }
+}
+
+const CommandRegistrar kRegistrar{{
+    "files",
+    "edit the backup list of the files and folders client",
+    "usage: bkvp files add PATH [--no-recursive] [--include \"MASK | MASK\"]\n"
+    "                           [--exclude \"MASK | ...\"] [--modified RULE]\n"
+    "                           [--exclude-modified RULE]\n"
+    "       bkvp files list\n"
+    "       bkvp files remove N\n"
+    "       bkvp files clear\n"
+    "\n"
+    "add appends a folder (recursive, all files, unless the options say otherwise)\n"
+    "or a single file (only --modified applies) to the backup list. list shows the\n"
+    "entries with their numbers; remove deletes entry N; clear empties the list.\n"
+    "\n"
+    "A MASK that is a bare extension (doc) is taken as *.doc. RULE is one of:\n"
+    "today, days:N (1-7), weeks:N (1-4), months:N (1-36), before:YYYY-MM-DD,\n"
+    "after:YYYY-MM-DD.\n",
+    &RunFiles,
+}};
+
+}  // namespace
+}  // namespace bkvp::cli

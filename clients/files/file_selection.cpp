@@ -1,0 +1,142 @@
+#include "clients/files/file_selection.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace bkvp::files {
+
+using platform::FILE_ATTRIBUTE_DIRECTORY;
+using platform::FILE_ATTRIBUTE_TEMPORARY;
+
+namespace {
+
+// Lexically tidied ("a//b/./c" is "a/b/c"), so that the same file reached
+// through differently written entries gets the same name.
+std::string TidyPath(const std::string& path) {
+  std::string tidy = std::filesystem::path(path).lexically_normal().string();
+  while (tidy.size() > 1 && tidy.back() == '/') tidy.pop_back();
+  return tidy;
+}
+
+bool MatchesAny(const std::vector<std::string>& masks, std::string_view name) {
+  return std::any_of(masks.begin(), masks.end(),
+                     [&](const std::string& mask) { return platform::WildcardMatch(mask, name); });
+}
+
+// The day of the file's last write, following a link to what it points to;
+// nullopt when there is no such file, or it is a folder.
+std::optional<int64_t> FileDay(const std::string& path) {
+  const auto info = platform::GetFileInfo(path);
+  if (!info || (info->attributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+  return UtcDayOf(info->lastWriteTime);
+}
+
+void AddIfDateAccepted(const std::string& path, const DateRule& include, const DateRule& exclude,
+                       const DateContext& context, std::vector<BackupItem>& items) {
+  const auto day = FileDay(path);
+  if (day && DateAccepted(include, exclude, *day, context))
+    items.push_back({path, LocalNameOf(path)});
+}
+
+// A name matching an exclude mask is excluded in every folder of the tree,
+// and the include walk only visits folders of that tree, so testing each
+// name against the exclude masks is the same as collecting the excluded
+// paths of the whole tree first, without holding them.
+//
+// Symbolic links to folders are not followed: a link could lead out of the
+// chosen tree or back into it. A link to a file is saved as that file.
+void WalkFolder(const FolderEntry& entry, const DateContext& context,
+                std::vector<BackupItem>& items) {
+  const std::vector<std::string> include = SplitMasks(entry.includeMasks);
+  if (include.empty()) return;
+  const std::vector<std::string> exclude = SplitMasks(entry.excludeMasks);
+
+  std::string root = TidyPath(entry.path);
+  if (root.empty()) return;
+  if (root.back() != '/') root += '/';
+  std::vector<std::string> pending{root};
+  while (!pending.empty()) {
+    const std::string folder = std::move(pending.back());
+    pending.pop_back();
+    for (const platform::FindData& found : platform::FindFiles(folder + "*")) {
+      const std::string path = folder + found.name;
+      uint32_t attributes = found.attributes;
+      if (found.isSymlink) {
+        const auto target = platform::GetFileInfo(path);
+        if (!target) continue;  // dangling link
+        attributes = target->attributes;
+      }
+      if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (entry.recursive && !found.isSymlink) pending.push_back(path + "/");
+        continue;
+      }
+      if ((attributes & FILE_ATTRIBUTE_TEMPORARY) || !MatchesAny(include, found.name) ||
+          MatchesAny(exclude, found.name))
+        continue;
+      AddIfDateAccepted(path, entry.includeRule, entry.excludeRule, context, items);
+    }
+  }
+}
+
+// Two names that differ only in letter case are one file on a file system
+// that ignores case, and two files on one that does not.
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  if (!platform::EqualsIgnoreCase(a, b)) return false;
+  struct stat sa, sb;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+std::string LocalNameOf(std::string_view path) {
+  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+  const size_t slash = path.rfind('/');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::vector<BackupItem> SelectFiles(const std::vector<ListEntry>& entries,
+                                    const DateContext& context) {
+  std::vector<BackupItem> items;
+  for (const ListEntry& entry : entries) {
+    if (const auto* folder = std::get_if<FolderEntry>(&entry)) {
+      WalkFolder(*folder, context, items);
+    } else {
+      const auto& file = std::get<FileEntry>(entry);
+      AddIfDateAccepted(TidyPath(file.path), file.rule, DateRule{}, context, items);
+    }
+  }
+  return items;
+}
+
+void SortAndRemoveDuplicates(std::vector<BackupItem>& items) {
+  // Ties broken byte-wise so that equal names always end up side by side.
+  std::sort(items.begin(), items.end(), [](const BackupItem& a, const BackupItem& b) {
+    const int order = platform::CompareIgnoreCase(a.fullPath, b.fullPath);
+    return order != 0 ? order < 0 : a.fullPath < b.fullPath;
+  });
+  std::vector<BackupItem> kept;
+  kept.reserve(items.size());
+  for (BackupItem& item : items) {
+    // Names equal ignoring case sit together after the sort; compare with
+    // each kept one of that run.
+    bool repeat = false;
+    for (auto it = kept.rbegin();
+         it != kept.rend() && platform::EqualsIgnoreCase(it->fullPath, item.fullPath); ++it)
+      if (SameFile(it->fullPath, item.fullPath)) {
+        repeat = true;
+        break;
+      }
+    if (!repeat) kept.push_back(std::move(item));
+  }
+  items = std::move(kept);
+}
+
+}  // namespace bkvp::files

@@ -1,0 +1,31 @@
+// Where a saved file goes back to. A target is refused, with the reason for
+// the log, when it could land somewhere the user did not choose.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bkvp::files {
+
+struct RestoreTarget {
+  std::string path;     // empty when refused
+  std::string refusal;  // why, when refused
+  bool ok() const { return !path.empty(); }
+};
+
+// The stored full path itself; a name that is not an absolute path here
+// (for example one written on another system) is refused rather than
+// resolved against the working folder.
+RestoreTarget OriginalLocationTarget(const std::string& storedName);
+
+// The local name directly inside the chosen folder; a local name that is
+// empty, ".", "..", or holds a "/" is refused, so nothing is written outside
+// the folder.
+RestoreTarget ChosenFolderTarget(const std::string& folder, const std::string& localName);
+
+// The local name inside a file object's options: 28 bytes of attributes and
+// times, then the name up to its terminating zero.
+std::string LocalNameFromOptions(const std::vector<uint8_t>& options);
+
+}  // namespace bkvp::files
