@@ -1,0 +1,53 @@
+// A read-only walk over an archive's layout for "bkvp show" and the
+// structural half of "bkvp verify": header, client table and every object
+// record, with every length checked against the file before it is used.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "contract/com_types.h"
+
+namespace bkvp::engine {
+
+struct InspectedHeader {
+  DATE time = 0;
+  std::string userName;
+  std::string machineName;
+  std::string label;
+  int32_t versionMajor = 0;
+  int32_t versionMinor = 0;
+  int32_t clientCount = 0;
+  uint64_t fileSize = 0;
+};
+
+struct InspectedClient {
+  int index = 0;  // position in the client table
+  std::string clsid;
+  std::string name;
+  uint64_t sectionOffset = 0;
+  int32_t totalWeight = 0;
+  uint32_t optionBytes = 0;
+};
+
+struct InspectedObject {
+  uint64_t recordOffset = 0;
+  uint16_t type = 0;
+  int32_t weight = 0;
+  uint64_t storedSize = 0;  // the data part
+  bool compressed = false;  // a data part of 2+ bytes starting 0x78 0xDA
+  std::string name;
+};
+
+struct ArchiveVisitor {
+  std::function<void(const InspectedHeader&)> header;
+  std::function<void(const InspectedClient&)> client;
+  std::function<void(const InspectedClient&, const InspectedObject&)> object;
+};
+
+// Empty when the whole layout is sound; otherwise a sentence naming the
+// first damaged place (the visitor has seen everything before it).
+std::string InspectArchive(const std::string& path, const ArchiveVisitor& visitor);
+
+}  // namespace bkvp::engine

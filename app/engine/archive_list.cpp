@@ -1,0 +1,74 @@
+#include "app/engine/archive_list.h"
+
+#include "app/engine/archive_naming.h"
+#include "app/engine/progress_indicator.h"
+#include "contract/component.h"
+#include "contract/identifiers.h"
+#include "platform/files.h"
+#include "platform/ui.h"
+
+namespace bkvp::engine {
+
+bool OpenArchive(const std::string& path, ArchiveEntry& entry,
+                 const RestorerFactory& createRestorer) {
+  ComPtr<IRestorer> reader;
+  const HRESULT hr =
+      createRestorer ? createRestorer(reader) : CreateInstance(CLSID_Restorer, reader);
+  if (Failed(hr) || !reader) {
+    platform::ui::MessageBox(kComponentsDamagedText, kProgramCaption,
+                             platform::ui::MB_OK | platform::ui::MB_ICONSTOP);
+    return false;
+  }
+  Bstr name(path);
+  Bstr user, machine, label;
+  DATE time = 0;
+  LONG clients = 0;
+  if (Failed(reader->GetArchiveInfo(name.get(), user.out(), machine.out(), label.out(), &time,
+                                    &clients)))
+    return false;
+  entry.path = path;
+  entry.time = time;
+  entry.clientCount = clients;
+  entry.userName = user.str();
+  entry.machineName = machine.str();
+  entry.label = label.str();
+  entry.versionMajor = entry.versionMinor = 0;
+  reader->GetVersionInfo(&entry.versionMajor, &entry.versionMinor);
+  entry.reader = std::move(reader);
+  return true;
+}
+
+std::vector<ArchiveEntry> ListArchives(const std::string& folder,
+                                       const RestorerFactory& createRestorer) {
+  std::vector<ArchiveEntry> list;
+  for (const auto& found : platform::FindFiles(folder + kArchivePattern)) {
+    if (found.attributes & platform::FILE_ATTRIBUTE_DIRECTORY) continue;
+    ArchiveEntry entry;
+    if (!OpenArchive(folder + found.name, entry, createRestorer)) continue;
+    auto place = list.begin();
+    while (place != list.end() && !(place->time < entry.time)) ++place;
+    list.insert(place, std::move(entry));
+  }
+  return list;
+}
+
+std::vector<ArchiveClient> MatchClients(ArchiveEntry& archive, ClientList& clients) {
+  std::vector<ArchiveClient> result;
+  if (!archive.reader) return result;
+  for (LONG i = 0; i < archive.clientCount; ++i) {
+    Bstr name, clsid;
+    if (Failed(archive.reader->GetClient(i, name.out(), clsid.out()))) continue;
+    ArchiveClient client{name.str(), clsid.str()};
+    client.installed = clients.Find(client.clsid);
+    if (client.installed) {
+      Variant options;
+      archive.reader->GetClientOptions(clsid.get(), &options);
+      client.installed->service->SetOptions(options.get());
+      client.present = IsClientPresent(client.installed->service.get());
+    }
+    result.push_back(std::move(client));
+  }
+  return result;
+}
+
+}  // namespace bkvp::engine

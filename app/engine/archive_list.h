@@ -1,0 +1,54 @@
+// Archives of a folder, opened through the archive reader, and the matching
+// of an archive's client sections against the installed clients.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/engine/client_list.h"
+#include "contract/interfaces.h"
+
+namespace bkvp::engine {
+
+struct ArchiveEntry {
+  std::string path;
+  bkvp::ComPtr<IRestorer> reader;  // open on this archive for the entry's lifetime
+  LONG versionMajor = 0;
+  LONG versionMinor = 0;
+  DATE time = 0;
+  LONG clientCount = 0;
+  std::string userName;
+  std::string machineName;
+  std::string label;
+};
+
+using RestorerFactory = std::function<HRESULT(bkvp::ComPtr<IRestorer>&)>;
+
+// False when the reader cannot be created or the file is not an archive.
+bool OpenArchive(const std::string& path, ArchiveEntry& entry,
+                 const RestorerFactory& createRestorer = {});
+
+// The archives of a folder (given with a trailing "/"), newest first; files
+// that are not archives are left out.
+std::vector<ArchiveEntry> ListArchives(const std::string& folder,
+                                       const RestorerFactory& createRestorer = {});
+
+constexpr const char* kNoArchivesText =
+    "No backup archives found. Select a different source location.";
+
+// One client section of an archive, as the restore client page lists it.
+struct ArchiveClient {
+  std::string name;
+  std::string clsid;
+  ClientEntry* installed = nullptr;  // the installed client with that identifier
+  bool present = false;              // installed and its application is present
+  bool restorable() const { return installed && present; }
+};
+
+// Walks the archive's sections; every installed one gets its stored options
+// (GetClientOptions, then the client's SetOptions) and is asked whether it is
+// present.
+std::vector<ArchiveClient> MatchClients(ArchiveEntry& archive, ClientList& clients);
+
+}  // namespace bkvp::engine

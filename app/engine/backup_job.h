@@ -1,0 +1,30 @@
+// The description of one backup run, filled by its caller.
+#pragma once
+
+#include <ctime>
+#include <string>
+
+#include "contract/com_types.h"
+
+namespace bkvp::engine {
+
+struct BackupJob {
+  DATE time = 0;  // names the archive; the log's "Date:" line
+  std::string userName;
+  std::string machineName;
+  std::string label;
+  LONG versionMinor = 0;
+  LONG versionMajor = 0;
+  std::string scheduleText;
+};
+
+// A run started by the user (wizard or bkvp backup): the program's version
+// words, schedule text "Now"; user, machine and label as given.
+BackupJob ImmediateJob(std::time_t now, std::string userName, std::string machineName,
+                       std::string label);
+// A scheduled run: logged-on user, computer name, "%c" label, version 1.0.
+BackupJob ScheduledJob(std::time_t now, std::string scheduleSentence);
+// The label a run gets when none is given: the moment in the "%c" form.
+std::string DefaultLabel(std::time_t now);
+
+}  // namespace bkvp::engine

@@ -1,0 +1,72 @@
+#include "app/engine/client_list.h"
+
+namespace bkvp::engine {
+namespace {
+
+bool QueryInfo(IBkVpService* service, std::string_view property, bkvp::Variant& value) {
+  if (!service) return false;
+  bkvp::Bstr name(property);
+  return Succeeded(service->GetClientInfo(name.get(), &value));
+}
+
+std::optional<int64_t> IntegerOf(const VARIANT& v) {
+  switch (v.vt) {
+    case VT_I4: case VT_INT: return v.lVal;
+    case VT_UI4: case VT_UINT: return v.ulVal;
+    case VT_I2: return v.iVal;
+    case VT_UI1: return v.bVal;
+    case VT_BOOL: return v.boolVal;
+    // Clients write the number into the value field and may leave the tag
+    // as the caller initialised it.
+    case VT_EMPTY: return v.lVal;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+ClientEntry* ClientList::Find(std::string_view clsid) {
+  for (auto& e : entries_)
+    if (e.clsid == clsid) return &e;
+  return nullptr;
+}
+
+void ClientList::ClearSelection() {
+  for (auto& e : entries_) e.selected = false;
+}
+
+void ClientList::Select(const std::vector<std::string>& clsids) {
+  for (const auto& id : clsids)
+    if (ClientEntry* e = Find(id)) e->selected = true;
+}
+
+std::vector<ClientEntry*> ClientList::Selected() {
+  std::vector<ClientEntry*> result;
+  for (auto& e : entries_)
+    if (e.selected) result.push_back(&e);
+  return result;
+}
+
+std::optional<std::string> ClientInfoText(IBkVpService* service, std::string_view property) {
+  bkvp::Variant value;
+  if (!QueryInfo(service, property, value)) return std::nullopt;
+  if (value.get().vt == VT_BSTR) return bkvp::ToAnsi(value.get().bstrVal);
+  if (value.get().vt == VT_EMPTY) return std::string();
+  if (auto n = IntegerOf(value.get())) return std::to_string(*n);
+  return std::nullopt;
+}
+
+std::optional<int32_t> ClientInfoNumber(IBkVpService* service, std::string_view property) {
+  bkvp::Variant value;
+  if (!QueryInfo(service, property, value)) return std::nullopt;
+  if (auto n = IntegerOf(value.get())) return static_cast<int32_t>(*n);
+  return std::nullopt;
+}
+
+bool IsClientPresent(IBkVpService* service) {
+  BOOL present = 0;
+  if (!service || Failed(service->ClientPresent(&present))) return false;
+  return (present & 0xFFFF) != 0;
+}
+
+}  // namespace bkvp::engine

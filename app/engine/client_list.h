@@ -1,0 +1,44 @@
+// The installed clients the program found, one live service object each.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "contract/interfaces.h"
+
+namespace bkvp::engine {
+
+struct ClientEntry {
+  bkvp::ComPtr<IBkVpService> service;  // released with the entry
+  std::string clsid;  // the discovery subkey name, registry string form in braces
+  std::string name;   // "ClientName" as answered at discovery
+  bool marked = false;
+  bool selected = false;  // takes part in the next backup or restore run
+};
+
+class ClientList {
+ public:
+  std::vector<ClientEntry>& entries() { return entries_; }
+  const std::vector<ClientEntry>& entries() const { return entries_; }
+  void Add(ClientEntry entry) { entries_.push_back(std::move(entry)); }
+  // Exact comparison, letter case included; the first match.
+  ClientEntry* Find(std::string_view clsid);
+  void ClearSelection();
+  // Marks the clients with these identifiers selected; unknown ones are skipped.
+  void Select(const std::vector<std::string>& clsids);
+  std::vector<ClientEntry*> Selected();
+
+ private:
+  std::vector<ClientEntry> entries_;
+};
+
+// Answers of a client's GetClientInfo. Texts accept a string variant or a
+// number; integers accept the integer variant types and the bare value field.
+std::optional<std::string> ClientInfoText(IBkVpService* service, std::string_view property);
+std::optional<int32_t> ClientInfoNumber(IBkVpService* service, std::string_view property);
+// ClientPresent, taking only the low 16 bits of the flag.
+bool IsClientPresent(IBkVpService* service);
+
+}  // namespace bkvp::engine

@@ -1,0 +1,85 @@
+#include "app/engine/program_settings.h"
+
+#include "contract/identifiers.h"
+#include "platform/registry.h"
+
+namespace bkvp::engine {
+namespace {
+
+uint32_t ReadNumber(std::string_view key, std::string_view name, uint32_t fallback) {
+  return platform::RegReadDword(key, name).value_or(fallback);
+}
+
+std::string ReadText(std::string_view key, std::string_view name) {
+  return platform::RegReadString(key, name).value_or("");
+}
+
+std::string ClientValueName(size_t number) { return "Client" + std::to_string(number); }
+
+}  // namespace
+
+std::string ProgramKey() { return kProgramKey; }
+std::string ScheduleKey() { return ProgramKey() + "\\Schedule"; }
+std::string GeneralKey() { return ProgramKey() + "\\General"; }
+
+ProgramSettings ProgramSettings::Load(std::time_t now) {
+  const std::string program = ProgramKey();
+  const std::string schedule = ScheduleKey();
+  const auto nowSeconds = static_cast<uint32_t>(now);
+  ProgramSettings s;
+  s.error = ReadNumber(program, "error", 0) != 0;
+  s.scheduleEnabled = ReadNumber(program, "Schedule", 0) != 0;
+  s.taskTime = ReadNumber(schedule, "TaskTime", nowSeconds);
+  s.taskStatus = ReadNumber(schedule, "TaskStatus", kTaskIdleOrFailed);
+  s.runImmediately = ReadNumber(program, "RunImmediately", 0) != 0;
+  s.storePath = ReadText(program, "StorePath");
+  s.clients = ReadClientSelection(program);
+  s.scheduleStorePath = ReadText(schedule, "StorePath");
+  s.scheduleClients = ReadClientSelection(schedule);
+  s.schedule.timeOfDay = nowSeconds;
+  if (auto bytes = platform::RegReadBinary(schedule, "Settings"))
+    if (auto record = ScheduleRecord::Decode(*bytes)) s.schedule = *record;
+  s.cmdLineFile = ReadText(GeneralKey(), "CmdLineFile");
+  return s;
+}
+
+std::vector<std::string> ReadClientSelection(std::string_view key) {
+  std::vector<std::string> clsids;
+  for (size_t n = 1;; ++n) {
+    auto value = platform::RegReadString(key, ClientValueName(n));
+    if (!value || value->empty()) break;
+    clsids.push_back(std::move(*value));
+  }
+  return clsids;
+}
+
+void WriteClientSelection(std::string_view key, const std::vector<std::string>& clsids) {
+  platform::RegKeyHandle handle;
+  if (platform::RegCreateKeyPath(key, handle.out()) != platform::ERROR_SUCCESS) return;
+  for (size_t n = 1;; ++n)
+    if (platform::RegDeleteValue(handle.get(), ClientValueName(n).c_str()) !=
+        platform::ERROR_SUCCESS)
+      break;
+  for (size_t i = 0; i < clsids.size(); ++i)
+    platform::RegWriteString(key, ClientValueName(i + 1), clsids[i]);
+}
+
+void WriteScheduleEnabled(bool enabled) {
+  platform::RegWriteDword(ProgramKey(), "Schedule", enabled ? 1 : 0);
+}
+
+void WriteScheduleRecord(const ScheduleRecord& record) {
+  platform::RegWriteBinary(ScheduleKey(), "Settings", record.Encode());
+}
+
+void WriteTaskTime(uint32_t secondsSince1970) {
+  platform::RegWriteDword(ScheduleKey(), "TaskTime", secondsSince1970);
+}
+
+uint32_t ReadTaskStatus() { return ReadNumber(ScheduleKey(), "TaskStatus", kTaskIdleOrFailed); }
+
+void WriteStorePath(std::string_view key, std::string_view path) {
+  platform::RegWriteString(key, "StorePath", path);
+}
+
+}  // namespace bkvp::engine

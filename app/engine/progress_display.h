@@ -1,0 +1,25 @@
+// What a run shows while it works, for the callers that have a screen: the
+// wizard's finish pages and the terminal. Runs without one (scheduled,
+// --unattended) pass none and get automatic answers instead.
+#pragma once
+
+#include <string>
+
+namespace bkvp::engine {
+
+class ProgressDisplay {
+ public:
+  virtual ~ProgressDisplay() = default;
+  virtual void SetPosition(int position) = 0;  // 0 ... 10000 for the whole run
+  virtual void SetText(const std::string& text) = 0;
+
+  // Questions asked during a run. The defaults go through the platform's
+  // message box hook; a front end overrides them with its own dialogs.
+  // Returns the answer code of the pressed button.
+  virtual int AskPrompt(const std::string& text, const std::string& caption, unsigned style);
+  // A file error: Retry (4), Ignore (5), Cancel (2) or Abort (3).
+  virtual int AskClientError(const std::string& text, const std::string& caption,
+                             int defaultButton);
+};
+
+}  // namespace bkvp::engine

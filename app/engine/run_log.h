@@ -1,0 +1,43 @@
+// The plain-text log of the last run, "BackupVopal.log" in the program
+// folder, whichever front end runs.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace bkvp::engine {
+
+std::string LogPath();
+
+class RunLog {
+ public:
+  RunLog() = default;
+  RunLog(const RunLog&) = delete;
+  RunLog& operator=(const RunLog&) = delete;
+  ~RunLog() { Close(); }
+
+  // Replaces an earlier log. False when the file cannot be created; writes
+  // are then dropped.
+  bool Create();
+  // Opens the existing log (or a new one) to add at its end.
+  bool OpenForAppend();
+  // One write call, flushed; a write error is swallowed so the run goes on.
+  void Write(std::string_view text);
+  bool IsOpen() const { return file_ != nullptr; }
+  void Close();
+
+ private:
+  bool Open(const char* mode);
+  std::FILE* file_ = nullptr;
+};
+
+// Header texts shared by the backup and the restore log.
+constexpr const char* kLogFirstLine = "This is a Backup Vopal log file.\n";
+constexpr const char* kLogSeparator = "**********************************************\n";
+
+// Appended when a run was found cut off: a line break, 13 "! --- " groups and
+// a final "!", a line break, and the sentence, without a trailing line break.
+std::string InterruptedRunBanner();
+
+}  // namespace bkvp::engine

@@ -1,0 +1,107 @@
+#include "app/engine/scheduler.h"
+
+#include <algorithm>
+
+#include "app/engine/discovery.h"
+#include "app/engine/error_state.h"
+#include "app/engine/pruning.h"
+#include "app/engine/run_lock.h"
+#include "app/engine/run_log.h"
+#include "platform/registry.h"
+
+namespace bkvp::engine {
+
+std::time_t SystemNow() { return std::time(nullptr); }
+
+void SetTaskStatus(uint32_t status) {
+  platform::RegWriteDword(ScheduleKey(), "TaskStatus", status);
+}
+
+std::optional<std::time_t> StoreNextRun(const ScheduleRecord& record, std::time_t now) {
+  const auto next = ComputeNextRun(record, now);
+  if (!next) {
+    WriteScheduleEnabled(false);
+    RunLog log;
+    if (log.OpenForAppend())
+      log.Write("The schedule \"" + ScheduleSentence(record) +
+                "\" has no run day; scheduled backups are disabled.\n");
+    return std::nullopt;
+  }
+  // "TaskTime" is an unsigned 32-bit count of seconds.
+  WriteTaskTime(static_cast<uint32_t>(*next));
+  return next;
+}
+
+std::optional<std::time_t> SaveSchedule(const ScheduleRecord& record,
+                                        const std::string& destination,
+                                        const std::vector<std::string>& clsids, std::time_t now) {
+  WriteScheduleRecord(record);
+  WriteStorePath(ScheduleKey(), destination);
+  WriteClientSelection(ScheduleKey(), clsids);
+  WriteScheduleEnabled(true);
+  return StoreNextRun(record, now);
+}
+
+HRESULT RunScheduledBackup(const ProgramSettings& settings, std::time_t now,
+                           BackupRunReport* reportOut, const BackuperFactory& createBackuper) {
+  BackupRunReport localReport;
+  BackupRunReport& report = reportOut ? *reportOut : localReport;
+  ClientList clients = DiscoverClients();
+  clients.Select(settings.scheduleClients);
+  const BackupJob job = ScheduledJob(now, ScheduleSentence(settings.schedule));
+  const std::string destination = WithTrailingSlash(settings.scheduleStorePath);
+  const HRESULT result = RunBackup(job, clients, destination, nullptr, &report, createBackuper);
+  if (result == S_OK && settings.schedule.keepCount > 0)
+    PruneArchives(destination, settings.schedule.keepCount, report.archivePath);
+  return result;
+}
+
+TickReport Scheduler::Tick() {
+  TickReport report;
+  const std::time_t now = now_();
+  const ProgramSettings settings = ProgramSettings::Load(now);
+  report.taskTime = settings.taskTime;
+  if (!settings.scheduleEnabled) return report;
+
+  report.outcome = TickOutcome::kBusy;
+  if (wizardOpen_) return report;
+  // Taken before "TaskStatus" is looked at: a run of another process
+  // (bkvp backup) also shows 1 and must not be taken for a cut-off one.
+  auto lock = RunLock::TryAcquire();
+  if (!lock) return report;
+
+  if (settings.taskStatus == kTaskRunning) {
+    SetTaskStatus(kTaskIdleOrFailed);
+    SetErrorState(true);
+    report.outcome = TickOutcome::kInterruptedFound;
+    return report;
+  }
+  if (now < static_cast<std::time_t>(settings.taskTime)) {
+    report.outcome = TickOutcome::kNotDue;
+    return report;
+  }
+
+  SetTaskStatus(kTaskRunning);
+  const HRESULT result = RunScheduledBackup(settings, now, &report.run, createBackuper_);
+  if (result == S_OK) {
+    SetTaskStatus(kTaskCompleted);
+    if (auto next = StoreNextRun(settings.schedule, std::max(now, now_())))
+      report.taskTime = *next;
+    report.outcome = TickOutcome::kRunCompleted;
+  } else {
+    SetTaskStatus(kTaskIdleOrFailed);
+    SetErrorState(true);
+    report.outcome = TickOutcome::kRunFailed;
+  }
+  return report;
+}
+
+bool CheckForInterruptedRun() {
+  if (ReadTaskStatus() != kTaskRunning || RunInProgress()) return false;
+  RunLog log;
+  if (log.OpenForAppend()) log.Write(InterruptedRunBanner());
+  SetErrorState(true);
+  return true;
+}
+
+}  // namespace bkvp::engine

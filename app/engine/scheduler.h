@@ -1,0 +1,77 @@
+// The scheduler: the one-minute timer handler, the scheduled run, and the
+// start-up check for a run that was cut off. "Now" always comes from a clock
+// the caller supplies, so the rules can be driven without waiting.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/engine/program_settings.h"
+#include "app/engine/run_backup.h"
+
+namespace bkvp::engine {
+
+using NowFunction = std::function<std::time_t()>;
+std::time_t SystemNow();
+
+void SetTaskStatus(uint32_t status);
+
+// Computes the next run after `now` and stores it as "TaskTime". A record
+// without any run day disables scheduling ("Schedule" 0) and says so in the
+// log; returns the stored moment or nullopt.
+std::optional<std::time_t> StoreNextRun(const ScheduleRecord& record, std::time_t now);
+
+// The choices of a schedule as the wizard's Finish stores them: the record,
+// the destination and clients of scheduled runs, "Schedule" 1, and the next
+// run moment.
+std::optional<std::time_t> SaveSchedule(const ScheduleRecord& record,
+                                        const std::string& destination,
+                                        const std::vector<std::string>& clsids, std::time_t now);
+
+// One scheduled backup with the stored destination and clients, no display;
+// prunes to the keep count after a run that returned 0.
+HRESULT RunScheduledBackup(const ProgramSettings& settings, std::time_t now,
+                           BackupRunReport* report = nullptr,
+                           const BackuperFactory& createBackuper = {});
+
+enum class TickOutcome {
+  kDisabled,          // scheduling is off
+  kBusy,              // a run is in progress or the wizard is open
+  kInterruptedFound,  // "TaskStatus" was 1 with no run going: now 0, error on
+  kNotDue,
+  kRunCompleted,      // "TaskStatus" 2, next run computed
+  kRunFailed,         // "TaskStatus" 0, error on; retried at the next tick
+};
+
+struct TickReport {
+  TickOutcome outcome = TickOutcome::kDisabled;
+  std::time_t taskTime = 0;  // the stored next run after the tick
+  BackupRunReport run;       // for the two run outcomes
+};
+
+class Scheduler {
+ public:
+  explicit Scheduler(NowFunction now = SystemNow) : now_(std::move(now)) {}
+  // The wizard and the scheduler exclude each other.
+  void SetWizardOpen(bool open) { wizardOpen_ = open; }
+  // Tests run the scheduled backup against a writer of their own.
+  void SetBackuperFactory(BackuperFactory factory) { createBackuper_ = std::move(factory); }
+  // The timer handler.
+  TickReport Tick();
+
+ private:
+  NowFunction now_;
+  bool wizardOpen_ = false;
+  BackuperFactory createBackuper_;
+};
+
+// At program start: a "TaskStatus" of 1 with no run going means the last run
+// was cut off. Appends the banner to the log and turns the error state on;
+// "TaskStatus" stays 1 until the first tick. True when that happened.
+bool CheckForInterruptedRun();
+
+}  // namespace bkvp::engine

@@ -1,0 +1,55 @@
+// bkvp status: the error state, the outcome of the last run, and the log.
+#include <iostream>
+
+#include "app/engine/error_state.h"
+#include "app/engine/program_settings.h"
+#include "app/engine/run_lock.h"
+#include "app/engine/run_log.h"
+#include "app/engine/scheduler.h"
+#include "cli/command.h"
+#include "cli/engine_cli.h"
+#include "platform/files.h"
+#include "platform/time.h"
+
+namespace bkvp::cli {
+namespace {
+
+using namespace bkvp::engine;
+constexpr const char* kName = "status";
+
+std::string LastRun(uint32_t taskStatus) {
+  if (taskStatus == kTaskCompleted) return "completed";
+  if (taskStatus != kTaskRunning) return "failed, interrupted, or none yet";
+  return RunInProgress() ? "running now" : "cut off (recorded as failed at the next tick)";
+}
+
+int RunStatus(const std::vector<std::string>& args) {
+  front::Options options;
+  if (!options.Parse(kName, args, {})) return 2;
+  if (!options.positional().empty()) return front::Fail(kName, "takes no arguments", 2);
+  const ProgramSettings s = ProgramSettings::Load(SystemNow());
+  std::cout << "Error state: "
+            << (ErrorStateOn() ? "on (something failed; read the log)" : "off") << "\n"
+            << "Last run:    " << LastRun(s.taskStatus) << "\n"
+            << "Schedule:    " << (s.scheduleEnabled ? ScheduleSentence(s.schedule) : "off")
+            << "\n";
+  if (s.scheduleEnabled)
+    std::cout << "Next run:    "
+              << platform::FormatLongDateTime(platform::LocalTime(s.taskTime)) << "\n";
+  std::cout << "Log:         " << LogPath()
+            << (platform::FileExists(LogPath()) ? "" : " (none yet)") << "\n";
+  return 0;
+}
+
+const CommandRegistrar registrar({
+    kName,
+    "show the error state, the last run's outcome and the log's path",
+    "usage: bkvp status\n"
+    "\n"
+    "Shows whether the error state is on (a client failed, or a scheduled run failed\n"
+    "or was cut off), how the last run ended, the schedule, and where the log is.\n",
+    RunStatus,
+});
+
+}  // namespace
+}  // namespace bkvp::cli

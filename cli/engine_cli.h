@@ -1,0 +1,60 @@
+// Helpers shared by the subcommands that drive the engine: option parsing,
+// finding clients by identifier or name, and aligned tables.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/engine/archive_list.h"
+#include "app/engine/client_list.h"
+
+namespace bkvp::cli::front {
+
+struct OptionSpec {
+  std::string name;     // "--to"
+  int values = 0;       // words that follow the option
+  bool repeatable = false;
+};
+
+// Options may appear anywhere among the positional words; "--name=value"
+// works for one-value options.
+class Options {
+ public:
+  // Prints "bkvp COMMAND: ..." to stderr and returns false on an unknown
+  // option, a missing value or a repeated one-time option.
+  bool Parse(const std::string& command, const std::vector<std::string>& args,
+             const std::vector<OptionSpec>& specs);
+  bool Has(const std::string& name) const { return values_.count(name) != 0; }
+  std::optional<std::string> Value(const std::string& name) const;
+  // Every value given, in order (for repeatable and multi-word options).
+  std::vector<std::string> Values(const std::string& name) const;
+  const std::vector<std::string>& positional() const { return positional_; }
+
+ private:
+  std::map<std::string, std::vector<std::string>> values_;
+  std::vector<std::string> positional_;
+};
+
+// Prints "bkvp COMMAND: text" to stderr and returns status.
+int Fail(const std::string& command, const std::string& text, int status);
+
+// An absolute form of a path given on the command line.
+std::string AbsolutePath(const std::string& path);
+
+// Compares names without letter case and without anything but letters and
+// digits, so "netscape 4x" finds "Netscape 4.x".
+bool SameClientName(const std::string& a, const std::string& b);
+// By class identifier (letter case ignored) or by name.
+engine::ClientEntry* ResolveClient(engine::ClientList& clients, const std::string& idOrName);
+const engine::ArchiveClient* ResolveArchiveClient(const std::vector<engine::ArchiveClient>& list,
+                                                  const std::string& idOrName);
+
+// Rows of cells printed with aligned columns; the first row is the heading.
+void PrintTable(const std::vector<std::vector<std::string>>& rows);
+
+// "2003-03-07 14:05:00" in local time.
+std::string ShortDateTime(DATE time);
+
+}  // namespace bkvp::cli::front

@@ -1,0 +1,139 @@
+// bkvp backup, archives, show, verify, restore, schedule, tick and status as
+// real processes, with the real archive service and files client registered
+// into a fresh BKVP_HOME.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/registry.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using bkvp::testing::BinDir;
+using bkvp::testing::CommandResult;
+using bkvp::testing::ReadFile;
+using bkvp::testing::RunCommand;
+using bkvp::testing::TempDir;
+using bkvp::testing::WriteFile;
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+class EngineCommands : public bkvp::testing::HomeFixture {
+ protected:
+  void SetUp() override {
+    HomeFixture::SetUp();
+    ASSERT_EQ(Bkvp("register").exitCode, 0);
+    WriteFile(source / "a.txt", "alpha\n");
+    WriteFile(source / "b.txt", std::string(200000, 'b'));
+    ASSERT_EQ(Bkvp("files add " + Quote(source.path())).exitCode, 0);
+  }
+  // stdin is not a terminal here, so every run is unattended.
+  CommandResult Bkvp(const std::string& args) {
+    return RunCommand(BinDir() + "/bkvp " + args + " </dev/null");
+  }
+  std::string Stdout(const std::string& args) {
+    return RunCommand(BinDir() + "/bkvp " + args + " </dev/null 2>/dev/null").output;
+  }
+  std::string BackUp() {
+    std::string path = Stdout("backup --to " + Quote(dest.path()) + " --label first");
+    if (!path.empty() && path.back() == '\n') path.pop_back();
+    return path;
+  }
+  TempDir source, dest, out;
+};
+
+TEST_F(EngineCommands, BackupListVerifyAndRestoreGiveTheFilesBack) {
+  const std::string archive = BackUp();
+  ASSERT_TRUE(std::filesystem::exists(archive)) << archive;
+  EXPECT_EQ(std::filesystem::path(archive).parent_path(), dest.path());
+
+  const std::string listing = Stdout("archives " + Quote(dest.path()));
+  EXPECT_NE(listing.find("first"), std::string::npos) << listing;
+  const std::string shown = Stdout("show " + Quote(archive));
+  EXPECT_NE(shown.find("Files and folders"), std::string::npos) << shown;
+  EXPECT_NE(shown.find(source / "b.txt"), std::string::npos) << shown;
+  EXPECT_EQ(Bkvp("verify " + Quote(archive)).exitCode, 0);
+
+  const CommandResult restored =
+      Bkvp("restore " + Quote(archive) + " --to " + Quote(out.path()));
+  ASSERT_EQ(restored.exitCode, 0) << restored.output;
+  EXPECT_EQ(ReadFile(out / "a.txt"), "alpha\n");
+  EXPECT_EQ(ReadFile(out / "b.txt"), std::string(200000, 'b'));
+  const std::string log = ReadFile(home() + "/BackupVopal.log");
+  EXPECT_EQ(log.rfind("This is a Backup Vopal log file.\nRestoring\n", 0), 0u) << log;
+  EXPECT_NE(Stdout("status").find("Error state: off"), std::string::npos);
+}
+
+TEST_F(EngineCommands, VerifyNamesTheDamagedObject) {
+  const std::string archive = BackUp();
+  ASSERT_FALSE(archive.empty());
+  // Flip a byte in the middle of the large file's compressed data, which
+  // lies at the end of the archive.
+  {
+    std::fstream f(archive, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekg(0, std::ios::end);
+    const auto size = static_cast<long>(f.tellg());
+    f.seekp(size - 40);
+    f.put('\x5a');
+  }
+  const CommandResult result = Bkvp("verify " + Quote(archive));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.output.find("damaged"), std::string::npos) << result.output;
+  EXPECT_NE(result.output.find("object 2"), std::string::npos) << result.output;
+}
+
+TEST_F(EngineCommands, ABackupWithoutDestinationCannotStart) {
+  const CommandResult result = Bkvp("backup");
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.output.find("--to"), std::string::npos) << result.output;
+  EXPECT_EQ(Bkvp("backup --to " + Quote(dest.path()) + " --client nosuch").exitCode, 2);
+}
+
+TEST_F(EngineCommands, ScheduleAndTickBackUpWhenDueAndPrune) {
+  // Two older archives by name; pruning looks only at the encoded moments.
+  WriteFile(dest / "VOPALARC113000.KV", "old");
+  WriteFile(dest / "VOPALARC213000.KV", "older than the new one");
+  const CommandResult set = Bkvp("schedule set --daily --at 03:00 --keep 2 --to " +
+                                 Quote(dest.path()) + " --client 'files and folders'");
+  ASSERT_EQ(set.exitCode, 0) << set.output;
+  EXPECT_NE(set.output.find("every day at 03:00"), std::string::npos) << set.output;
+  EXPECT_NE(Stdout("tick").find("Not due"), std::string::npos);
+
+  // Make the run due now.
+  ASSERT_EQ(platform::RegWriteDword(
+                "HKEY_CURRENT_USER\\SOFTWARE\\Tarvik Systems\\Backup Vopal\\Schedule",
+                "TaskTime", 1000000000),
+            platform::ERROR_SUCCESS);
+  const CommandResult tick = Bkvp("tick");
+  ASSERT_EQ(tick.exitCode, 0) << tick.output;
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dest.path()))
+    names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(names[0], "VOPALARC213000.KV");
+  EXPECT_NE(Stdout("schedule show").find("completed"), std::string::npos);
+  EXPECT_EQ(Bkvp("schedule off").exitCode, 0);
+  EXPECT_NE(Stdout("tick").find("off"), std::string::npos);
+}
+
+TEST_F(EngineCommands, EverySubcommandHasHelp) {
+  for (const char* command :
+       {"backup", "restore", "archives", "show", "verify", "clients", "schedule", "tick",
+        "status"}) {
+    const CommandResult result = Bkvp(std::string(command) + " --help");
+    EXPECT_EQ(result.exitCode, 0) << command;
+    EXPECT_EQ(result.output.rfind(std::string("usage: bkvp ") + command, 0), 0u)
+        << result.output;
+  }
+}
+
+TEST_F(EngineCommands, ClientsAreListedWithTheirVersion) {
+  const std::string listing = Stdout("clients");
+  EXPECT_NE(listing.find("Files and folders"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("2.1"), std::string::npos) << listing;
+}
+
+}  // namespace

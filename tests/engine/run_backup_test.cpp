@@ -1,0 +1,128 @@
+#include "app/engine/run_backup.h"
+
+#include "app/engine/error_state.h"
+#include "app/engine/run_log.h"
+#include "platform/time.h"
+#include "tests/engine/engine_doubles.h"
+#include "tests/support/test_support.h"
+
+namespace bkvp::engine {
+namespace {
+
+using bkvp::testing::EntryFor;
+using bkvp::testing::LinesOf;
+using bkvp::testing::ReadFile;
+using bkvp::testing::RecordingBackuper;
+using bkvp::testing::ScriptedService;
+
+constexpr const char* kFirst = "{00000000-0000-0000-0000-00000000000A}";
+constexpr const char* kSecond = "{00000000-0000-0000-0000-00000000000B}";
+const std::string kStars(46, '*');
+
+class RunBackupTest : public bkvp::testing::HomeFixture {
+ protected:
+  void SetUp() override {
+    HomeFixture::SetUp();
+    backuper = ComPtr<RecordingBackuper>::Attach(new RecordingBackuper);
+    std::tm t{};
+    t.tm_year = 103, t.tm_mon = 2, t.tm_mday = 7, t.tm_hour = 14, t.tm_min = 5;
+    job.time = platform::DateFromTm(t);
+    job.userName = "ann";
+    job.machineName = "desk";
+    job.label = "weekly";
+    job.versionMajor = 2;
+    job.versionMinor = 1;
+    job.scheduleText = "Now";
+  }
+  ScriptedService* AddClient(const std::string& name, const std::string& clsid,
+                             bool selected = true) {
+    auto* service = new ScriptedService;
+    service->name = name;
+    clients.Add(EntryFor(service, clsid, selected));
+    service->Release();  // the list holds it
+    return service;
+  }
+  HRESULT Run() {
+    return RunBackup(job, clients, "/backups/", nullptr, &report,
+                     [this](ComPtr<IBackuper>& out) {
+                       out = ComPtr<IBackuper>(backuper.get());
+                       return S_OK;
+                     });
+  }
+  ComPtr<RecordingBackuper> backuper;
+  BackupJob job;
+  ClientList clients;
+  BackupRunReport report;
+};
+
+TEST_F(RunBackupTest, LogOfTwoClientsLineByLine) {
+  AddClient("Files and folders", kFirst)->messages = {"/home/ann/a.txt OK"};
+  AddClient("Mail", kSecond)->messages = {"inbox OK", "sent OK"};
+  ASSERT_EQ(Run(), S_OK);
+  EXPECT_EQ(LinesOf(ReadFile(LogPath())),
+            (std::vector<std::string>{
+                "This is a Backup Vopal log file.", "Date: Friday, March 07, 2003 14:05:00",
+                "Label: weekly", "Destination:   /backups/VOPALARC373E05.KV", "Schedule:   Now",
+                kStars, "Files and folders", "/home/ann/a.txt OK", kStars, "Mail", "inbox OK",
+                "sent OK"}));
+}
+
+TEST_F(RunBackupTest, CallsTheWriterInTheContractsOrder) {
+  AddClient("Files", kFirst);
+  AddClient("Unselected", kSecond, false);
+  ASSERT_EQ(Run(), S_OK);
+  EXPECT_EQ(backuper->archiveName, "/backups/VOPALARC373E05.KV");
+  EXPECT_EQ(backuper->calls,
+            (std::vector<std::string>{"SetProgress", "SetVersionInfo 2 1",
+                                      "SetArchiveInfo ann weekly 1",
+                                      std::string("SetClientOptions ") + kFirst + " Files",
+                                      "StartBackup", "FinishBackup 0"}));
+  EXPECT_EQ(report.clientsRun, 1);
+}
+
+TEST_F(RunBackupTest, AFailingClientSetsTheErrorStateAndTheRunGoesOn) {
+  AddClient("Broken", kFirst)->result = E_FAIL;
+  ScriptedService* second = AddClient("Fine", kSecond);
+  ASSERT_EQ(Run(), S_OK);
+  EXPECT_EQ(second->calls, 1);
+  EXPECT_EQ(report.clientsFailed, 1);
+  EXPECT_TRUE(report.errorStateSet);
+  EXPECT_TRUE(ErrorStateOn());
+  EXPECT_EQ(DefaultTrayCommand(), kCommandViewLog);
+  EXPECT_EQ(backuper->calls.back(), "FinishBackup 0");
+}
+
+TEST_F(RunBackupTest, AnErrorExceptionSkipsTheRestAndDiscardsTheArchive) {
+  AddClient("Cancelled", kFirst)->throwComError = true;
+  ScriptedService* second = AddClient("Never", kSecond);
+  ASSERT_EQ(Run(), S_OK);
+  EXPECT_EQ(second->calls, 0);
+  EXPECT_TRUE(report.stopped);
+  EXPECT_TRUE(ErrorStateOn());
+  EXPECT_EQ(backuper->calls.back(), "FinishBackup 1");
+}
+
+TEST_F(RunBackupTest, WithoutSelectedClientsTheRunStillStartsAndFinishes) {
+  ASSERT_EQ(Run(), S_OK);
+  EXPECT_EQ(backuper->calls.back(), "FinishBackup 0");
+  EXPECT_EQ(LinesOf(ReadFile(LogPath())).size(), 5u);
+  EXPECT_FALSE(ErrorStateOn());
+}
+
+TEST_F(RunBackupTest, AMissingWriterStopsTheRunBeforeItStarts) {
+  AddClient("Files", kFirst);
+  const HRESULT hr = RunBackup(job, clients, "/backups/", nullptr, &report,
+                               [](ComPtr<IBackuper>&) { return REGDB_E_CLASSNOTREG; });
+  EXPECT_EQ(hr, REGDB_E_CLASSNOTREG);
+  EXPECT_FALSE(report.problem.empty());
+  EXPECT_EQ(report.clientsRun, 0);
+}
+
+TEST(WithTrailingSlash, AddsOneOnlyWhenMissing) {
+  EXPECT_EQ(WithTrailingSlash("/a"), "/a/");
+  EXPECT_EQ(WithTrailingSlash("/a/"), "/a/");
+  EXPECT_EQ(WithTrailingSlash(""), "/");
+}
+
+}  // namespace
+}  // namespace bkvp::engine
