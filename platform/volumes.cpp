@@ -23,7 +23,12 @@ std::string NearestExistingRealPath(const std::string& path) {
   std::string candidate = path.empty() ? "." : path;
   if (candidate[0] != '/') {
     char cwd[PATH_MAX];
-    if (getcwd(cwd, sizeof cwd)) candidate = std::string(cwd) + "/" + candidate;
+    if (getcwd(cwd, sizeof cwd)) {
+      std::string absolute = cwd;
+      absolute += '/';
+      absolute += candidate;
+      candidate = std::move(absolute);
+    }
   }
   struct stat st {};
   while (!candidate.empty() && stat(candidate.c_str(), &st) != 0)

@@ -1,0 +1,53 @@
+#include "platform/paths.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+// The value of an environment variable, "" when unset.
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+std::string WithTrailingSlash(std::string path) {
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+std::string HomeFolder() {
+  std::string home = Env("HOME");
+  if (home.empty()) {
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) home = entry->pw_dir;
+  }
+  // A user without any home still needs somewhere to keep state.
+  return home.empty() ? std::string("/tmp") : home;
+}
+
+// An XDG base folder: the variable when it holds an absolute path (relative
+// ones are to be ignored), else the fallback below the home folder.
+std::string XdgFolder(const char* variable, const char* fallbackBelowHome) {
+  std::string folder = Env(variable);
+  if (folder.empty() || folder.front() != '/') folder = HomeFolder() + "/" + fallbackBelowHome;
+  return WithTrailingSlash(folder);
+}
+
+}  // namespace
+
+std::string RegistryFolder() {
+  const std::string home = Env("BKVP_HOME");
+  if (!home.empty()) return WithTrailingSlash(home) + "registry/";
+  return XdgFolder("XDG_CONFIG_HOME", ".config") + "BackupVopal/registry/";
+}
+
+std::string ProgramFolder() {
+  const std::string home = Env("BKVP_HOME");
+  if (!home.empty()) return WithTrailingSlash(home);
+  return XdgFolder("XDG_STATE_HOME", ".local/state") + "BackupVopal/";
+}
+
+}  // namespace platform
