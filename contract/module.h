@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "contract/com_types.h"
+#include "contract/component.h"  // ModulePathOf, used by BKVP_EXPORT_MODULE
 #include "contract/guid.h"
 #include "contract/unknown.h"
 

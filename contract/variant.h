@@ -24,6 +24,10 @@ constexpr VARTYPE VT_INT = 22;
 constexpr VARTYPE VT_UINT = 23;
 constexpr VARTYPE VT_ARRAY = 0x2000;
 
+// Statuses of the array functions.
+constexpr HRESULT DISP_E_BADINDEX = static_cast<HRESULT>(0x8002000B);
+constexpr HRESULT DISP_E_ARRAYISLOCKED = static_cast<HRESULT>(0x8002000D);
+
 struct SAFEARRAYBOUND {
   ULONG cElements;
   LONG lLbound;

@@ -1,0 +1,101 @@
+// bkvp register / bkvp unregister: run the registration entry points of
+// component modules, by default of every module shipped beside the tool.
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "contract/component.h"
+
+namespace bkvp::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The contract library lies beside the tool but is no module.
+constexpr const char* kContractLibrary = "libbkvp_contract.so";
+
+// Other shared objects beside the tool are helpers, not modules; a file that
+// does not load at all is kept so that its failure gets reported.
+bool MayBeModule(const fs::path& file) {
+  void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) return true;
+  // Left loaded: registration loads the same file again right away.
+  return dlsym(handle, "DllRegisterServer") != nullptr;
+}
+
+// Every module in the folder of the running tool, in name order.
+std::vector<std::string> ModulesBesideTool() {
+  std::error_code ec;
+  const fs::path folder = fs::read_symlink("/proc/self/exe", ec).parent_path();
+  std::vector<std::string> modules;
+  if (ec) return modules;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+    const fs::path& file = entry.path();
+    if (file.extension() != ".so" || file.filename() == kContractLibrary) continue;
+    if (!entry.is_regular_file(ec) || !MayBeModule(file)) continue;
+    modules.push_back(file.string());
+  }
+  std::sort(modules.begin(), modules.end());
+  return modules;
+}
+
+struct Action {
+  const char* verb;  // "register"
+  const char* done;  // "registered"
+  HRESULT (*apply)(const std::string& path);
+};
+
+// One line per module; failures name the file and the reason, and the
+// remaining modules are still processed.
+int Apply(const Action& action, const std::vector<std::string>& args) {
+  const std::vector<std::string> modules = args.empty() ? ModulesBesideTool() : args;
+  if (modules.empty()) {
+    std::cout << "no modules to " << action.verb << "\n";
+    return 0;
+  }
+  int status = 0;
+  for (const std::string& module : modules) {
+    if (Succeeded(action.apply(module))) {
+      std::error_code ec;
+      std::cout << action.done << " " << fs::absolute(module, ec).lexically_normal().string()
+                << "\n";
+    } else {
+      std::cerr << "bkvp: cannot " << action.verb << " " << module << ": " << LastComponentError()
+                << "\n";
+      status = 1;
+    }
+  }
+  return status;
+}
+
+const Action kRegister{"register", "registered", RegisterModuleFile};
+const Action kUnregister{"unregister", "unregistered", UnregisterModuleFile};
+
+int RunRegister(const std::vector<std::string>& args) { return Apply(kRegister, args); }
+int RunUnregister(const std::vector<std::string>& args) { return Apply(kUnregister, args); }
+
+const CommandRegistrar registerCommand(
+    {"register", "register component modules (default: every module beside the tool)",
+     "usage: bkvp register [MODULE...]\n\n"
+     "Runs DllRegisterServer of each MODULE file: writes its classes, ProgIDs and,\n"
+     "for a client, its discovery entry into the registry ($BKVP_HOME/registry when\n"
+     "BKVP_HOME is set). Without MODULE, every module beside the tool is registered.\n"
+     "Exit status: 0 when all succeeded, 1 when any module failed.\n",
+     RunRegister});
+
+const CommandRegistrar unregisterCommand(
+    {"unregister",
+     "remove the registration of component modules (default: every module beside the tool)",
+     "usage: bkvp unregister [MODULE...]\n\n"
+     "Runs DllUnregisterServer of each MODULE file, removing what registration\n"
+     "wrote. Without MODULE, every module beside the tool is unregistered.\n"
+     "Exit status: 0 when all succeeded, 1 when any module failed.\n",
+     RunUnregister});
+
+}  // namespace
+}  // namespace bkvp::cli
