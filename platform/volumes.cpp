@@ -33,9 +33,9 @@ std::string NearestExistingRealPath(const std::string& path) {
   struct stat st {};
   while (!candidate.empty() && stat(candidate.c_str(), &st) != 0)
     candidate = ParentFolder(candidate);
-  if (candidate.empty()) candidate = "/";
+  const char* existing = candidate.empty() ? "/" : candidate.c_str();
   char resolved[PATH_MAX];
-  return realpath(candidate.c_str(), resolved) ? std::string(resolved) : candidate;
+  return std::string(realpath(existing, resolved) ? resolved : existing);
 }
 
 // Mount points in /proc/self/mountinfo write blanks, tabs, newlines and
