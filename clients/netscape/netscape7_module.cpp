@@ -1,0 +1,4 @@
+// The BkVpNetscape7 module.
+#include "clients/netscape/netscape_service.h"
+
+BKVP_NETSCAPE_MODULE(bkvp::netscape::Netscape7Edition)

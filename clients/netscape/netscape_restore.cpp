@@ -1,0 +1,258 @@
+#include "clients/netscape/netscape_restore.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <optional>
+
+#include "clients/common/client_options.h"
+#include "clients/common/path_helpers.h"
+#include "clients/common/progress_calls.h"
+#include "clients/common/registry_access.h"
+#include "clients/common/running_program.h"
+#include "clients/netscape/netscape_backup.h"
+#include "clients/netscape/profile_registry.h"
+#include "clients/netscape/profile_rewrite.h"
+#include "clients/netscape/staged_profile_swap.h"
+#include "contract/errors.h"
+#include "platform/files.h"
+
+namespace bkvp::netscape {
+
+namespace {
+
+// A profile folder path is far shorter; a longer marker is not one of ours.
+constexpr size_t kMaxMarkerBytes = 4096;
+
+void ReportFailure(const NetscapeEdition& edition, IProgress* progress, std::string_view text) {
+  clients::SendMessage(progress, edition.DisplayName());
+  clients::SendMessage(progress, text);
+}
+
+// The whole content of a small file; nullopt when unreadable or too long.
+std::optional<std::string> ReadMarker(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string content(kMaxMarkerBytes + 1, '\0');
+  size_t filled = 0;
+  ssize_t n = 0;
+  while (filled < content.size() &&
+         (n = ::read(fd, content.data() + filled, content.size() - filled)) > 0)
+    filled += static_cast<size_t>(n);
+  ::close(fd);
+  if (n < 0 || filled > kMaxMarkerBytes) return std::nullopt;
+  content.resize(filled);
+  return content;
+}
+
+// The path of `name` below `folder`, when it lies there and has no "." or
+// ".." component that could lead out of the staging folder.
+std::optional<std::string> RelativePathBelow(const std::string& name, const std::string& folder) {
+  if (name.size() <= folder.size() + 1 || name.compare(0, folder.size(), folder) != 0 ||
+      name[folder.size()] != '/')
+    return std::nullopt;
+  const std::string relative = name.substr(folder.size() + 1);
+  size_t start = 0;
+  for (;;) {
+    const size_t slash = relative.find('/', start);
+    const std::string_view part =
+        std::string_view(relative).substr(start, slash == std::string::npos ? slash : slash - start);
+    if (part.empty() || part == "." || part == "..") return std::nullopt;
+    if (slash == std::string::npos) return relative;
+    start = slash + 1;
+  }
+}
+
+// The browser is in the way of a restore only while it runs with the target
+// profile. Its profile list is read once, when it is first found running.
+class BrowserUsingProfile {
+ public:
+  BrowserUsingProfile(const NetscapeEdition& edition, std::string profileFolder)
+      : edition_(edition), profileFolder_(std::move(profileFolder)) {}
+
+  bool operator()() {
+    if (!clients::FindRunningProgram(edition_.programModule)) return false;
+    if (!current_) {
+      const std::optional<std::string> folder = LoadProfileRegistry().CurrentDirectory();
+      current_ = folder ? WithoutTrailingSeparators(*folder) : std::string();
+    }
+    return !current_->empty() && *current_ == profileFolder_;
+  }
+
+ private:
+  const NetscapeEdition& edition_;
+  std::string profileFolder_;
+  std::optional<std::string> current_;
+};
+
+enum class LoopEnd { Complete, BadObject, RestoreFailed, Cancelled };
+
+// Restores the client's section into the staging folder.
+class StagedRestore {
+ public:
+  StagedRestore(const NetscapeEdition& edition, IRestorer* restorer, IProgress* progress,
+                std::string staging)
+      : edition_(edition), restorer_(restorer), progress_(progress), staging_(std::move(staging)) {}
+
+  LoopEnd Run() {
+    const Bstr clsid(edition_.ServiceClsidText());
+    if (restorer_->Iterate(clsid.get()) < 0) return LoopEnd::BadObject;
+    for (;;) {
+      BOOL end = 0;
+      if (restorer_->IsEnd(&end) < 0 || end != 0) break;
+      USHORT type = 0;
+      Bstr name;
+      LONG weight = 0;
+      if (restorer_->GetObjectInfo(&type, name.out(), &weight) < 0) return LoopEnd::BadObject;
+      try {
+        const LoopEnd step = RestoreObject(type, name.str());
+        if (step != LoopEnd::Complete) return step;
+      } catch (const KVError& error) {
+        if (error.code < 0) return LoopEnd::Cancelled;
+      }
+      restorer_->Next();
+    }
+    return oldFolder_ ? LoopEnd::Complete : LoopEnd::BadObject;
+  }
+
+  // The profile folder the archive was saved from.
+  const std::string& OldFolder() const { return *oldFolder_; }
+  HRESULT FailedStatus() const { return failedStatus_; }
+
+ private:
+  LoopEnd RestoreObject(USHORT type, const std::string& name) {
+    if (type != kObjectFile) {
+      clients::SendMessage(progress_, name + ": " + edition_.Text(kStrUnknownObject));
+      return LoopEnd::Complete;
+    }
+    if (clients::LastComponent(name) == kOldPathFileName) return ReadOldFolder(name);
+    if (!oldFolder_) return LoopEnd::BadObject;
+    const std::optional<std::string> relative = RelativePathBelow(name, *oldFolder_);
+    if (!relative) return LoopEnd::BadObject;
+    const std::string target = clients::JoinPath(staging_, *relative);
+    if (relative->find('/') != std::string::npos) clients::CreateParentFolders(target);
+    const HRESULT hr = Restore(target);
+    if (hr < 0) {
+      failedStatus_ = hr;
+      return LoopEnd::RestoreFailed;
+    }
+    return LoopEnd::Complete;
+  }
+
+  // The marker tells where the saved profile lived; it must name the folder
+  // the marker itself was saved from.
+  LoopEnd ReadOldFolder(const std::string& name) {
+    const std::string copy = clients::JoinPath(staging_, kOldPathFileName);
+    if (Restore(copy) < 0) return LoopEnd::BadObject;
+    std::optional<std::string> folder = ReadMarker(copy);
+    ::unlink(copy.c_str());
+    if (!folder || folder->empty()) return LoopEnd::BadObject;
+    *folder = WithoutTrailingSeparators(*folder);
+    if (!RelativePathBelow(name, *folder)) return LoopEnd::BadObject;
+    oldFolder_ = std::move(*folder);
+    return LoopEnd::Complete;
+  }
+
+  HRESULT Restore(const std::string& target) {
+    const Bstr file(target);
+    return restorer_->RestoreFile(file.get(), 1, 0);
+  }
+
+  const NetscapeEdition& edition_;
+  IRestorer* restorer_;
+  IProgress* progress_;
+  std::string staging_;
+  std::optional<std::string> oldFolder_;
+  HRESULT failedStatus_ = E_FAIL;
+};
+
+// Removes the staging folder however the restore ends, unless told to keep it.
+class StagingFolder {
+ public:
+  explicit StagingFolder(std::string path) : path_(std::move(path)) {}
+  StagingFolder(const StagingFolder&) = delete;
+  StagingFolder& operator=(const StagingFolder&) = delete;
+  ~StagingFolder() {
+    if (!kept_) RemoveTree(path_);
+  }
+  const std::string& path() const { return path_; }
+  void Keep() { kept_ = true; }
+
+ private:
+  std::string path_;
+  bool kept_ = false;
+};
+
+}  // namespace
+
+HRESULT RestoreProfile(const NetscapeEdition& edition, const clients::AskLimits& askLimits,
+                       IRestorer* restorer, IProgress* progress) {
+  if (!restorer) return E_POINTER;
+  const std::string key =
+      clients::ClientOptionKey(edition.ServiceClsidText(), edition.Text(kStrRestorer));
+  // "Path" normally has no trailing "/"; with one, the staging folder would
+  // land inside the very folder it is to replace.
+  const std::string profileFolder =
+      WithoutTrailingSeparators(clients::ReadString(key, clients::kOptPath));
+  if (profileFolder.empty() || !platform::DirectoryExists(profileFolder)) {
+    ReportFailure(edition, progress, "Profile location is not found!");
+    return E_FAIL;
+  }
+
+  BrowserUsingProfile browserInTheWay(edition, profileFolder);
+  if (clients::AskWhile(progress, std::ref(browserInTheWay), edition.Text(kStrRunningWithProfile),
+                        edition.Text(kStrRestoreCanceled), askLimits) < 0)
+    return E_FAIL;
+
+  const std::optional<std::string> stagingPath = StagingFolderFor(profileFolder);
+  if (!stagingPath) {
+    ReportFailure(edition, progress, "Invalid profile location: " + profileFolder);
+    return E_FAIL;
+  }
+  if (!PrepareStagingFolder(*stagingPath)) {
+    ReportFailure(edition, progress, "Can't restore Profile Location data");
+    return E_FAIL;
+  }
+  StagingFolder staging(*stagingPath);
+
+  StagedRestore restore(edition, restorer, progress, staging.path());
+  switch (restore.Run()) {
+    case LoopEnd::Complete:
+      break;
+    case LoopEnd::BadObject:
+      ReportFailure(edition, progress, "Can't restore Profile Location data");
+      return E_FAIL;
+    case LoopEnd::RestoreFailed:
+      ReportFailure(edition, progress, "Can't restore data");
+      return restore.FailedStatus();
+    case LoopEnd::Cancelled:
+      clients::SendMessage(progress, edition.Text(kStrRestoreCanceled));
+      return E_FAIL;
+  }
+
+  // A staged copy without its preferences is no profile: it must not
+  // replace the user's.
+  const bool moved = restore.OldFolder() != profileFolder;
+  if (FindEntryIgnoringCase(staging.path(), "prefs.js").empty() ||
+      (moved && !RewriteMovedProfile(staging.path(), restore.OldFolder(), profileFolder))) {
+    ReportFailure(edition, progress, "Can't set up restored data");
+    return E_FAIL;
+  }
+
+  const SwapOutcome swap = SwapInStagedProfile(staging.path(), profileFolder);
+  if (!swap.ok) {
+    // With the old profile not back in place, the restored copy is all the
+    // user has besides the set aside folder: keep both.
+    if (!platform::DirectoryExists(profileFolder)) staging.Keep();
+    ReportFailure(edition, progress, "Can't replace the profile folder: " + swap.error);
+    return E_FAIL;
+  }
+  staging.Keep();  // it has become the profile folder
+  if (!swap.leftover.empty())
+    clients::SendMessage(progress, "The previous profile could not be removed from " +
+                                       swap.leftover);
+  clients::SendMessage(progress, "Successfully Restored.");
+  return S_OK;
+}
+
+}  // namespace bkvp::netscape

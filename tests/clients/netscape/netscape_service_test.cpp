@@ -1,0 +1,276 @@
+#include "clients/netscape/netscape_service.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "clients/common/client_options.h"
+#include "clients/common/registry_access.h"
+#include "clients/netscape/profile_rewrite.h"
+#include "contract/component.h"
+#include "contract/identifiers.h"
+#include "tests/clients/netscape/profile_fixture.h"
+#include "tests/support/recording_progress.h"
+#include "tests/support/test_support.h"
+
+namespace bkvp::netscape {
+namespace {
+
+namespace fs = std::filesystem;
+using bkvp::testing::ReadFile;
+using bkvp::testing::RecordingProgress;
+using bkvp::testing::TempDir;
+using bkvp::testing::WriteFile;
+
+using testing::Snapshot;
+using testing::Tree;
+
+bool Contains(const std::vector<std::string>& lines, const std::string& text) {
+  return std::find(lines.begin(), lines.end(), text) != lines.end();
+}
+
+class NetscapeServiceTest : public bkvp::testing::HomeFixture {
+ protected:
+  void SetUp() override {
+    HomeFixture::SetUp();
+    ASSERT_EQ(RegisterModuleFile(bkvp::testing::BinDir() + "/BkVpSrv.so"), S_OK)
+        << LastComponentError();
+    service_ = ComPtr<IBkVpService>::Attach(new NetscapeService(Netscape7Edition()));
+    progress_ = ComPtr<RecordingProgress>::Attach(new RecordingProgress());
+  }
+
+  // A profile whose files name the folder they live in, as the browser
+  // writes them.
+  void MakeProfile(const std::string& folder) {
+    WriteFile(folder + "/prefs.js",
+              "user_pref(\"mail.directory\", \"" + EscapeForPrefs(folder) + "/Mail\");\n"
+              "user_pref(\"browser.cache.directory\", \"" + EscapeForPrefs(folder) + "/Cache\");\n");
+    WriteFile(folder + "/chrome/all-skins.rdf",
+              "<RDF:Description about=\"urn:skin:modern\" c:baseURL=\"jar:file:///" +
+                  Encode(folder) + "/chrome/modern.jar!/\"/>\n");
+    WriteFile(folder + "/chrome/modern.jar", std::string(100000, 'j'));
+    WriteFile(folder + "/chrome/userContent.css", "body {}");
+    WriteFile(folder + "/Mail/Local Folders/Inbox", "From a@b\n\nmail\n");
+    WriteFile(folder + "/Mail/Local Folders/Inbox.msf", "summary");
+    WriteFile(folder + "/ImapMail/imap.host/Sent", "From c@d\n");
+    WriteFile(folder + "/cookies.txt", "cookie");
+    WriteFile(folder + "/bookmarks.html", "<DL>");
+    WriteFile(folder + "/cert8.db", "cert");
+  }
+
+  void SetOption(const char* subkey, const char* name, const std::string& value) {
+    clients::WriteString(
+        clients::ClientOptionKey(Netscape7Edition().ServiceClsidText(), subkey), name, value);
+  }
+
+  HRESULT Backup(const std::string& profile, const std::string& archive) {
+    SetOption(clients::kBackuperSubkey, clients::kOptPath, profile);
+    SetOption(clients::kBackuperSubkey, clients::kOptProfileName, "default");
+    ComPtr<IBackuper> backuper;
+    EXPECT_EQ(CreateInstance(CLSID_Backuper, backuper), S_OK);
+    StartArchive(backuper.get(), archive);
+    const HRESULT hr = service_->Backup(backuper.get(), progress_.get());
+    EXPECT_EQ(backuper->FinishBackup(0), S_OK);
+    return hr;
+  }
+
+  // An archive whose section holds the given files under the given names,
+  // made without the client, for damaged or foreign sections.
+  void WriteSection(const std::string& archive,
+                    const std::vector<std::pair<std::string, std::string>>& nameAndContent) {
+    ComPtr<IBackuper> backuper;
+    ASSERT_EQ(CreateInstance(CLSID_Backuper, backuper), S_OK);
+    StartArchive(backuper.get(), archive);
+    const Bstr client("Netscape 7"), clsid(Netscape7Edition().ServiceClsidText());
+    backuper->BeginClient(client.get(), clsid.get(), static_cast<INT>(nameAndContent.size()));
+    for (const auto& [name, content] : nameAndContent) {
+      // A record carries the path its data was read from.
+      WriteFile(name, content);
+      const Bstr file(name), local(fs::path(name).filename().string()), action("test");
+      ASSERT_EQ(backuper->BackupFile(file.get(), local.get(), action.get(), 1, 0), S_OK);
+    }
+    backuper->EndClient(0);
+    ASSERT_EQ(backuper->FinishBackup(0), S_OK);
+  }
+
+  HRESULT Restore(const std::string& archive, const std::string& target) {
+    SetOption(clients::kRestorerSubkey, clients::kOptPath, target);
+    ComPtr<IRestorer> restorer;
+    EXPECT_EQ(CreateInstance(CLSID_Restorer, restorer), S_OK);
+    restorer->SetProgress(progress_.get());
+    Bstr user, machine, label;
+    DATE time = 0;
+    LONG clients = 0;
+    const Bstr name(archive);
+    EXPECT_EQ(restorer->GetArchiveInfo(name.get(), user.out(), machine.out(), label.out(), &time,
+                                       &clients),
+              S_OK);
+    return service_->Restore(restorer.get(), progress_.get());
+  }
+
+  void StartArchive(IBackuper* backuper, const std::string& archive) {
+    backuper->SetProgress(progress_.get());
+    const Bstr name(archive), user("user"), machine("machine"), label("label");
+    backuper->SetArchiveInfo(name.get(), user.get(), machine.get(), label.get(), 0, 1);
+    ASSERT_EQ(backuper->StartBackup(), S_OK);
+  }
+
+  TempDir dir_;
+  ComPtr<IBkVpService> service_;
+  ComPtr<RecordingProgress> progress_;
+};
+
+TEST_F(NetscapeServiceTest, RestoreIntoTheSameFolderBringsBackTheSavedProfile) {
+  const std::string profile = dir_ / "Application Data/Profiles/default/x1.slt";
+  MakeProfile(profile);
+  WriteFile(profile + "/Cache/_CACHE_001_", "not saved");
+  const std::string archive = dir_ / "backup.KV";
+  ASSERT_EQ(Backup(profile, archive), S_OK);
+  EXPECT_TRUE(Contains(progress_->messages, "Successfully Backuped."));
+  EXPECT_FALSE(fs::exists(profile + "/OldPath.txt"));
+
+  Tree saved = Snapshot(profile);
+  saved.erase("Cache/_CACHE_001_");
+  WriteFile(profile + "/prefs.js", "changed since");
+  WriteFile(profile + "/Mail/Local Folders/New", "added since");
+
+  ASSERT_EQ(Restore(archive, profile), S_OK);
+  EXPECT_TRUE(Contains(progress_->messages, "Successfully Restored."));
+  EXPECT_EQ(Snapshot(profile), saved);
+  EXPECT_FALSE(fs::exists(dir_ / "Application Data/Profiles/default/KV_RESTORE_FOLDER"));
+  EXPECT_FALSE(fs::exists(dir_ / "Application Data/Profiles/default/KV_RESTORE_FOLDER.old"));
+}
+
+TEST_F(NetscapeServiceTest, RestoreIntoAMovedFolderRepointsPrefsAndSkins) {
+  const std::string profile = dir_ / "Application Data/Profiles/default/x1.slt";
+  MakeProfile(profile);
+  const std::string archive = dir_ / "backup.KV";
+  ASSERT_EQ(Backup(profile, archive), S_OK);
+
+  // The target is given with a trailing separator; its own content goes.
+  const std::string target = dir_ / "New Home/my profile";
+  WriteFile(target + "/prefs.js", "the target's own");
+  ASSERT_EQ(Restore(archive, target + "/"), S_OK);
+
+  Tree expected = Snapshot(profile);
+  Tree rewritten = Snapshot(target);
+  EXPECT_EQ(rewritten["prefs.js"],
+            "user_pref(\"mail.directory\", \"" + target + "/Mail\");\n"
+            "user_pref(\"browser.cache.directory\", \"" + target + "/Cache\");\n");
+  EXPECT_NE(rewritten["chrome/all-skins.rdf"].find(
+                "jar:file:///" + Encode(target) + "/chrome/modern.jar"),
+            std::string::npos);
+  EXPECT_NE(rewritten["chrome/all-skins.rdf"].find("New%20Home/my%20profile"), std::string::npos);
+  expected.erase("prefs.js");
+  expected.erase("chrome/all-skins.rdf");
+  rewritten.erase("prefs.js");
+  rewritten.erase("chrome/all-skins.rdf");
+  EXPECT_EQ(rewritten, expected);
+  EXPECT_FALSE(fs::exists(dir_ / "New Home/KV_RESTORE_FOLDER"));
+}
+
+TEST_F(NetscapeServiceTest, AProfileWithoutPrefsIsRefusedBeforeAnythingIsWritten) {
+  const std::string profile = dir_ / "profile";
+  WriteFile(profile + "/cookies.txt", "cookie");
+  ASSERT_EQ(Backup(profile, dir_ / "backup.KV"), E_FAIL);
+  EXPECT_TRUE(Contains(progress_->messages, "Invalid Folder content!"));
+  EXPECT_FALSE(fs::exists(profile + "/OldPath.txt"));
+  EXPECT_TRUE(progress_->firstSteps.empty());  // no section was begun
+  EXPECT_FALSE(fs::exists(dir_ / "backup.KV"));
+}
+
+TEST_F(NetscapeServiceTest, DamagedSectionsLeaveTheTargetUntouched) {
+  // Deeper than the staging folder, so that ".." below it would lead out.
+  const std::string old = dir_ / "deep/er/old";
+  const std::string target = dir_ / "target";
+  MakeProfile(target);
+  const Tree before = Snapshot(target);
+  const struct {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> section;
+    const char* message;
+  } cases[] = {
+      {"first object is not the marker",
+       {{old + "/prefs.js", "p"}, {old + "/OldPath.txt", old}},
+       "Can't restore Profile Location data"},
+      {"marker names another folder",
+       {{old + "/OldPath.txt", dir_ / "elsewhere"}, {old + "/prefs.js", "p"}},
+       "Can't restore Profile Location data"},
+      {"object outside the saved folder",
+       {{old + "/OldPath.txt", old}, {old + "/prefs.js", "p"}, {old + "2/x", "x"}},
+       "Can't restore Profile Location data"},
+      {"object leading out of the staging folder",
+       {{old + "/OldPath.txt", old}, {old + "/prefs.js", "p"}, {old + "/../x", "x"}},
+       "Can't restore Profile Location data"},
+      {"no prefs.js in the section",
+       {{old + "/OldPath.txt", old}, {old + "/cookies.txt", "c"}},
+       "Can't set up restored data"},
+  };
+  for (const auto& c : cases) {
+    progress_->messages.clear();
+    const std::string archive = dir_ / "damaged.KV";
+    WriteSection(archive, c.section);
+    EXPECT_EQ(Restore(archive, target), E_FAIL) << c.what;
+    EXPECT_TRUE(Contains(progress_->messages, c.message)) << c.what;
+    EXPECT_EQ(Snapshot(target), before) << c.what;
+    EXPECT_FALSE(fs::exists(dir_ / "KV_RESTORE_FOLDER")) << c.what;
+    EXPECT_FALSE(fs::exists(dir_ / "x")) << c.what;
+  }
+}
+
+TEST_F(NetscapeServiceTest, AnswersTheProgramAsANetscapeClient) {
+  BOOL flag = static_cast<BOOL>(0x12340000);
+  EXPECT_EQ(service_->ClientPresent(&flag), S_OK);
+  EXPECT_EQ(flag, static_cast<BOOL>(0x12340000));  // not installed: low half cleared
+
+  // A Netscape 7 installation: its program carries a version block saying 7.
+  const std::string exe = dir_ / "Netscape/Netscp.exe";
+  testing::WriteVersionedProgram(exe, 0x00070001);
+  clients::WriteString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape", "CurrentVersion",
+                       "7.1 (en)");
+  clients::WriteString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape\\7.1 (en)\\Main",
+                       "PathToExe", exe);
+  EXPECT_EQ(service_->ClientPresent(&flag), S_OK);
+  EXPECT_EQ(flag, static_cast<BOOL>(0x1234FFFF));
+  EXPECT_FALSE(Netscape6Installed());
+
+  Variant info;
+  const Bstr hasBackup("HasBackup"), clientName("clientname");
+  EXPECT_EQ(service_->GetClientInfo(hasBackup.get(), &info), S_OK);
+  EXPECT_EQ(info.get().vt, VT_BSTR);
+  EXPECT_EQ(ToAnsi(info.get().bstrVal), "");
+  EXPECT_EQ(service_->GetClientInfo(clientName.get(), &info), E_INVALIDARG);
+  Variant notAnArray;
+  notAnArray.get().vt = VT_I4;
+  EXPECT_EQ(service_->SetOptions(notAnArray.get()), S_OK);
+}
+
+TEST_F(NetscapeServiceTest, BothModulesRegisterTheirOwnClient) {
+  for (const char* module : {"BkVpNetscape6", "BkVpNetscape7"})
+    ASSERT_EQ(RegisterModuleFile(bkvp::testing::BinDir() + "/" + module + ".so"), S_OK)
+        << LastComponentError();
+  const std::string discovery = kDiscoveryKey;
+  EXPECT_EQ(clients::ReadString(discovery + "\\{13FDAABA-B599-4705-A50F-F2C51DBDF9F1}", "Name"),
+            "Netscape 6");
+  EXPECT_EQ(clients::ReadString(discovery + "\\{FCA2981A-71DE-4974-AD4D-02DAF60B1084}", "Name"),
+            "Netscape 7");
+
+  ComPtr<IBkVpService> six;
+  ASSERT_EQ(CreateInstance(Netscape6Edition().serviceClsid, six), S_OK);
+  Variant name;
+  const Bstr clientName("ClientName");
+  ASSERT_EQ(six->GetClientInfo(clientName.get(), &name), S_OK);
+  EXPECT_EQ(ToAnsi(name.get().bstrVal), "Netscape 6");
+
+  // Netscape 6 is present when its program lies in the install directory.
+  BOOL flag = 0;
+  clients::WriteString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape 6\\6.0 (en)\\Main",
+                       "Install Directory", dir_ / "N6");
+  WriteFile(dir_ / "N6/netscp6.exe", "program");
+  ASSERT_EQ(six->ClientPresent(&flag), S_OK);
+  EXPECT_EQ(flag, 0xFFFF);
+}
+
+}  // namespace
+}  // namespace bkvp::netscape

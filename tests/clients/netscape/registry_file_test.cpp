@@ -1,0 +1,158 @@
+#include "clients/netscape/registry_file.h"
+
+#include <gtest/gtest.h>
+
+#include "clients/netscape/profile_registry.h"
+#include "tests/clients/netscape/registry_file_writer.h"
+#include "tests/support/test_support.h"
+
+namespace bkvp::netscape {
+namespace {
+
+using testing::Entry;
+using testing::Key;
+using testing::RegistryFileImage;
+using testing::TestNode;
+using bkvp::testing::TempDir;
+using bkvp::testing::WriteFileBytes;
+
+class RegistryFileTest : public ::testing::Test {
+ protected:
+  // Existing profile folders: "work-real", "home", "old-dir".
+  void SetUp() override {
+    for (const char* name : {"work-real", "home", "old-dir"})
+      bkvp::testing::WriteFile(dir_ / (std::string(name) + "/prefs.js"), "");
+  }
+
+  TestNode Profiles(std::vector<TestNode> extra = {}) {
+    std::vector<TestNode> children = {
+        Entry("CurrentProfile", "Work"),
+        Key("Home", {Entry("directory", dir_ / "home")}),
+        Key("Work", {Entry("directory", dir_ / "old-dir"), Entry("migratedFrom", dir_ / "work-real")}),
+        Key("NoFolder", {Entry("migratedFrom", dir_ / "home")}),
+        Key("Vanished", {Entry("directory", dir_ / "not-there")}),
+    };
+    children.insert(children.end(), extra.begin(), extra.end());
+    return Key("/", {Key("Users", {Key("Common")}),
+                     Key("Common", {Key("Profiles", std::move(children))}),
+                     Key("Version Registry")});
+  }
+
+  std::string Save(const RegistryFileImage& image) {
+    const std::string path = dir_ / "registry.dat";
+    WriteFileBytes(path, image.bytes());
+    return path;
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(RegistryFileTest, ReadsKeysEntriesAndSubkeysInFileOrder) {
+  const auto root = ReadRegistryFile(Save(RegistryFileImage(Profiles())));
+  ASSERT_TRUE(root);
+  EXPECT_EQ(root->name, "/");
+  ASSERT_EQ(root->children.size(), 3u);
+  const RegistryFileNode* profiles = root->FindBelow("Profiles");
+  ASSERT_NE(profiles, nullptr);
+  ASSERT_EQ(profiles->children.size(), 5u);
+  EXPECT_EQ(profiles->children[0].name, "CurrentProfile");  // entries before subkeys
+  EXPECT_EQ(profiles->children[0].value, "Work");
+  EXPECT_EQ(profiles->children[2].Child("migratedFrom")->value, dir_ / "work-real");
+  // Lookups by name are exact.
+  EXPECT_EQ(root->FindBelow("profiles"), nullptr);
+  EXPECT_EQ(root->Child("Profiles"), nullptr);
+}
+
+TEST_F(RegistryFileTest, ListsProfilesWithTheirMigratedFolderAndTheCurrentOne) {
+  const ProfileRegistry registry = ReadProfileRegistry(Save(RegistryFileImage(Profiles())));
+  EXPECT_EQ(registry.profileNames, (std::vector<std::string>{"Home", "Work"}));
+  EXPECT_EQ(registry.profileDirectories,
+            (std::vector<std::string>{dir_ / "home", dir_ / "work-real"}));
+  EXPECT_EQ(registry.currentIndex, 1);
+  EXPECT_EQ(registry.CurrentDirectory(), dir_ / "work-real");
+}
+
+TEST_F(RegistryFileTest, AnUnlistedCurrentProfileLeavesNoCurrentIndex) {
+  RegistryFileImage image(Profiles());
+  // "Work" -> "Wxrk": the current name no longer matches any profile.
+  const uint32_t name = image.OffsetOf("/Common/Profiles/Work") + 32;
+  image.bytes()[name + 1] = 'x';
+  const ProfileRegistry registry = ReadProfileRegistry(Save(image));
+  EXPECT_EQ(registry.profileNames, (std::vector<std::string>{"Home", "Wxrk"}));
+  EXPECT_EQ(registry.currentIndex, -1);
+  EXPECT_FALSE(registry.CurrentDirectory());
+}
+
+TEST_F(RegistryFileTest, ADeletedNodeEndsItsChainAndKeepsEarlierSiblings) {
+  RegistryFileImage image(Profiles());
+  image.Patch16(image.OffsetOf("/Common/Profiles/Work") + testing::kFieldType, 0x0080);
+  const ProfileRegistry registry = ReadProfileRegistry(Save(image));
+  EXPECT_EQ(registry.profileNames, (std::vector<std::string>{"Home"}));
+  EXPECT_EQ(registry.currentIndex, -1);
+}
+
+TEST_F(RegistryFileTest, ACycleOfSiblingsOrSubkeysEndsCleanly) {
+  RegistryFileImage image(Profiles());
+  // The last profile points back at the first one, and a subkey at its parent.
+  image.PatchNode("/Common/Profiles/Vanished", testing::kFieldNext,
+                  image.OffsetOf("/Common/Profiles/Home"));
+  image.PatchNode("/Users/Common", testing::kFieldDown, image.OffsetOf("/Users"));
+  const std::string path = Save(image);
+  const auto root = ReadRegistryFile(path);
+  ASSERT_TRUE(root);
+  EXPECT_EQ(root->FindBelow("Profiles")->children.size(), 5u);
+  EXPECT_EQ(ReadProfileRegistry(path).profileNames.size(), 2u);
+}
+
+TEST_F(RegistryFileTest, OffsetsAndLengthsPastTheEndEndTheAffectedChain) {
+  const struct {
+    const char* node;
+    uint32_t field;
+    uint32_t value;
+  } damages[] = {
+      {"/Common/Profiles/Work", testing::kFieldLocation, 12345},       // location mismatch
+      {"/Common/Profiles/Work", testing::kFieldNameOffset, 0x7FFFFFF0},  // name past the end
+      {"/Common/Profiles/Work/directory", testing::kFieldValueLength, 0x7FFFFFFF},
+      {"/Common/Profiles/Home", testing::kFieldNext, 0x7FFFFFF0},      // sibling past the end
+  };
+  for (const auto& damage : damages) {
+    RegistryFileImage image(Profiles());
+    image.PatchNode(damage.node, damage.field, damage.value);
+    const ProfileRegistry registry = ReadProfileRegistry(Save(image));
+    EXPECT_EQ(registry.profileNames, (std::vector<std::string>{"Home"})) << damage.node;
+  }
+}
+
+TEST_F(RegistryFileTest, ANameWithoutItsTerminatingZeroIsRefused) {
+  RegistryFileImage image(Profiles());
+  // The name length now stops before the zero of "Work".
+  image.Patch16(image.OffsetOf("/Common/Profiles/Work") + testing::kFieldNameLength, 4);
+  EXPECT_EQ(ReadProfileRegistry(Save(image)).profileNames, (std::vector<std::string>{"Home"}));
+}
+
+TEST_F(RegistryFileTest, AnotherMagicATruncatedOrMissingFileListsNothing) {
+  RegistryFileImage image(Profiles());
+  EXPECT_FALSE(ReadRegistryFile(dir_ / "absent.dat"));
+
+  std::vector<uint8_t> bytes = image.bytes();
+  bytes[0] = 'X';
+  WriteFileBytes(dir_ / "magic.dat", bytes);
+  EXPECT_FALSE(ReadRegistryFile(dir_ / "magic.dat"));
+
+  bytes = image.bytes();
+  bytes.resize(20);
+  WriteFileBytes(dir_ / "short.dat", bytes);
+  EXPECT_FALSE(ReadRegistryFile(dir_ / "short.dat"));
+  EXPECT_TRUE(ReadProfileRegistry(dir_ / "short.dat").profileNames.empty());
+}
+
+TEST_F(RegistryFileTest, DeepNestingIsCutOffInsteadOfExhaustingTheStack) {
+  TestNode deepest = Key("Profiles", {Key("Deep", {Entry("directory", dir_ / "home")})});
+  for (int i = 0; i < kRegistryMaxDepth + 10; ++i) deepest = Key("k", {std::move(deepest)});
+  const auto root = ReadRegistryFile(Save(RegistryFileImage(Key("/", {std::move(deepest)}))));
+  ASSERT_TRUE(root);
+  EXPECT_EQ(root->FindBelow("Profiles"), nullptr);
+}
+
+}  // namespace
+}  // namespace bkvp::netscape
