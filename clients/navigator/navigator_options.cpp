@@ -1,0 +1,48 @@
+#include "clients/navigator/navigator_options.h"
+
+#include "clients/common/registry_access.h"
+#include "clients/navigator/navigator_strings.h"
+
+namespace bkvp::navigator {
+
+namespace {
+
+constexpr int kStrFirstItemValue = 250;
+
+}  // namespace
+
+std::string ItemValueName(size_t item) {
+  return Strings().Load(kStrFirstItemValue + static_cast<int>(item));
+}
+
+std::string BackuperKey() {
+  return clients::ClientOptionKey(Strings().Load(clients::kStrServiceClsid),
+                                  Strings().Load(kStrBackuperSubkey));
+}
+
+std::string RestorerKey() {
+  return clients::ClientOptionKey(Strings().Load(clients::kStrServiceClsid),
+                                  Strings().Load(kStrRestorerSubkey));
+}
+
+ItemSelection ReadItemSelection(std::string_view fullKeyPath) {
+  ItemSelection selection{};
+  for (size_t item = 0; item < kItemCount; ++item)
+    selection[item] = clients::ReadDword(fullKeyPath, ItemValueName(item)) != 0 ? 1 : 0;
+  return selection;
+}
+
+void ReplaceItemSelection(std::string_view fullKeyPath, const std::vector<uint8_t>& bytes) {
+  clients::DeleteAllValues(fullKeyPath);
+  for (size_t item = 0; item < kItemCount && item < bytes.size(); ++item)
+    clients::WriteDword(fullKeyPath, ItemValueName(item), bytes[item] != 0 ? 1 : 0);
+}
+
+CloseSwitches ReadCloseSwitches() {
+  const std::string key = BackuperKey();
+  const uint32_t closeIfRun = clients::ReadDword(key, kOptCloseIfRun);
+  const uint32_t restart = clients::ReadDword(key, kOptRestartAfterBackup);
+  return {closeIfRun != 0, {closeIfRun == 1, restart == 1}};
+}
+
+}  // namespace bkvp::navigator

@@ -1,0 +1,93 @@
+#include "clients/navigator/navigator_profiles.h"
+
+#include "clients/common/registry_access.h"
+#include "clients/navigator/navigator_strings.h"
+#include "clients/navigator/profile_registry.h"
+#include "platform/files.h"
+#include "platform/sysinfo.h"
+
+namespace bkvp::navigator {
+
+namespace {
+
+std::string Text(int id) { return Strings().Load(id); }
+
+ProfileFolders FromProfileRegistry() {
+  ProfileFolders result;
+  const auto windows = platform::WindowsDirectory();
+  if (!windows || windows->empty()) {
+    result.problem = Text(kStrNoWindowsDirectory);
+    return result;
+  }
+  const std::string path = clients::JoinPath(*windows, Text(kStrProfileRegistry));
+  const ProfileRegistry registry = ReadProfileRegistry(path);
+  switch (registry.status) {
+    case ProfileRegistry::Status::Unreadable:
+      result.problem = Text(kStrProfileRegistryUnreadable) + " " + path;
+      return result;
+    case ProfileRegistry::Status::Damaged:
+      result.problem = Text(kStrProfileRegistryDamaged) + " " + path;
+      return result;
+    case ProfileRegistry::Status::Ok:
+      break;
+  }
+  result.profileRegistry = path;
+  result.folders = registry.locations;
+  return result;
+}
+
+bool IsAbsolute(const std::string& path) {
+  return !path.empty() && path.front() == clients::kPathSeparator;
+}
+
+}  // namespace
+
+ProfileFolders FindProfileFolders(const NavigatorVersion& version) {
+  if (version.UsesProfileRegistry()) return FromProfileRegistry();
+  ProfileFolders result;
+  result.folders = ProfilesFromUsersKey();
+  return result;
+}
+
+std::vector<std::string> ProfilesFromUsersKey() {
+  const std::string usersKey = Text(kStrUsersKey);
+  // Without an installation folder a relative "DirRoot" would be taken
+  // relative to whatever the current folder happens to be.
+  const std::string installation = clients::ReadString(kMainKey, Text(kStrInstallDirectory));
+  const std::string programFolder =
+      installation.empty() ? "" : clients::JoinPath(installation, Text(kStrProgramFolder));
+  std::vector<std::string> folders;
+  for (const std::string& user : clients::ListSubKeys(usersKey)) {
+    const std::string dirRoot =
+        clients::ReadString(clients::JoinKeyPath(usersKey, user), kDirRootValue);
+    if (dirRoot.empty()) continue;
+    if (IsAbsolute(dirRoot))
+      folders.push_back(dirRoot);
+    else if (!programFolder.empty())
+      folders.push_back(clients::JoinPath(programFolder, dirRoot));
+  }
+  return folders;
+}
+
+std::vector<clients::FileItem> ProfileItems(const ProfileFolders& profiles) {
+  std::vector<clients::FileItem> items;
+  if (!profiles.profileRegistry.empty())
+    clients::CollectFiles(items, profiles.profileRegistry, Text(kStrProfileRegistry));
+  for (const std::string& folder : profiles.folders) {
+    for (const platform::FindData& entry : platform::FindFiles(clients::JoinPath(folder, "*.*"))) {
+      if (entry.name.empty() || entry.name.front() == '.' ||
+          (entry.attributes & platform::FILE_ATTRIBUTE_DIRECTORY))
+        continue;
+      clients::CollectFiles(items, clients::JoinPath(folder, entry.name), entry.name);
+    }
+    for (const int sub : {kStrMailFolder, kStrNewsFolder})
+      clients::CollectFiles(items, clients::JoinPath(folder, Text(sub)), Text(sub));
+  }
+  return items;
+}
+
+std::string SavedRegistryKey(const NavigatorVersion& version) {
+  return Text(version.UsesProfileRegistry() ? kStrUsersKey45 : kStrUsersKey);
+}
+
+}  // namespace bkvp::navigator

@@ -1,0 +1,80 @@
+#include "clients/navigator/navigator_strings.h"
+
+namespace bkvp::navigator {
+
+const clients::StringTable& Strings() {
+  static const clients::StringTable table = {
+      {100, "Navigator4x"},
+      {101, "{777EBB6D-8982-4BF3-8478-2E8C744C3EB7}"},
+      {102, "{43F653EA-5337-4316-A854-48870CC22CF0}"},
+      {103, "Netscape 4x"},
+      {104, "{2A6219FC-7154-49C0-B62D-CB8B1CB43937}"},
+      {105,
+       "One or more instances of Netscape are running.\r\nClose Netscape and press OK to try "
+       "again, or press Cancel to abort operation."},
+      {106, "backuper"},
+      {107, "restorer"},
+      {200, "HKEY_CURRENT_USER\\Software\\Netscape\\Netscape Navigator"},
+      {201, "HKEY_CURRENT_USER\\Software\\Netscape\\Netscape Navigator\\Main"},
+      {202, "HKEY_CURRENT_USER\\Software\\Netscape\\Netscape Navigator\\Mail"},
+      {203, "HKEY_CURRENT_USER\\Software\\Netscape\\Netscape Navigator\\News"},
+      {204, "HKEY_CURRENT_USER\\Software\\Netscape\\Netscape Navigator\\Bookmark List"},
+      {205, "HKEY_CURRENT_USER\\Software\\Netscape\\Netscape Navigator\\Address Book"},
+      {206,
+       "HKEY_CURRENT_USER\\Software\\Netscape\\Netscape Navigator\\User Trusted External "
+       "Applications"},
+      {207, "HKEY_CURRENT_USER\\Software\\Netscape\\Netscape Navigator\\biff\\users"},
+      {208, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape Navigator"},
+      {209, "CurrentVersion"},
+      {211, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape Navigator\\Users"},
+      {212, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape Navigator\\Main"},
+      {213, "Install Directory"},
+      {214, "Program"},
+      {220, "nsreg.dat"},
+      {221, "prefs.js"},
+      {222, "bookmark.htm"},
+      {223, "pab.na2"},
+      {224, "cert7.db"},
+      {225, "key3.db"},
+      {226, "cookies.txt"},
+      {227, "mail/Inbox"},
+      {228, "mail/Inbox.snm"},
+      {229, "mail/Drafts"},
+      {230, "mail/Drafts.snm"},
+      {231, "mail/Sent"},
+      {232, "mail/Sent.snm"},
+      {233, "mail/Templates"},
+      {234, "mail/Templates.snm"},
+      {235, "mail/Unsent Messages"},
+      {236, "mail/Trash"},
+      {237, "mail"},
+      {238, "news"},
+      {240, "ProfileLocation"},
+      {250, "Bookmarks"},
+      {251, "Pab"},
+      {252, "Drafts"},
+      {253, "Inbox"},
+      {254, "Sent"},
+      {255, "Templates"},
+      {256, "Unsent"},
+      {257, "Trash"},
+      {300, "Unknown object type"},
+      {301,
+       "One or more instances of Netscape is currently running.\r\nNetscape will be "
+       "automatically closed in 60 seconds."},
+      {400, "Termination failed"},
+      {401, "Termination succeeded"},
+      {402, "Termination canceled"},
+      {403, "Restarting Netscape succeeded"},
+      {404, "Restarting Netscape failed"},
+      {405, "Operation canceled"},
+      {406,
+       "The Windows directory is not known (no \"SystemRoot\" value), so the profiles of "
+       "Netscape 4.5 and later cannot be found."},
+      {407, "The Netscape profile registry cannot be read:"},
+      {408, "The Netscape profile registry is damaged:"},
+  };
+  return table;
+}
+
+}  // namespace bkvp::navigator
