@@ -24,14 +24,21 @@ function(bkvp_add_core name)
   target_link_libraries(${name} PUBLIC bkvp_contract ${ARG_LIBS})
 endfunction()
 
-# bkvp_add_test(NAME LABEL label SOURCES file... [LIBS lib...])
+# bkvp_add_test(NAME LABEL label SOURCES file... [LIBS lib...] [RESOURCE_LOCK lock])
 # One GoogleTest executable; every test case runs as its own CTest test.
+# RESOURCE_LOCK keeps its cases from running at the same time as any other
+# test holding the same lock (e.g. tests that start and look for programs of
+# one name, which would otherwise find each other's).
 function(bkvp_add_test name)
-  cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABEL;RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_link_libraries(${name} PRIVATE bkvp_testing ${ARG_LIBS} GTest::gtest_main)
+  set(lock "")
+  if(ARG_RESOURCE_LOCK)
+    set(lock RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${ARG_LABEL})
+    PROPERTIES LABELS ${ARG_LABEL} ${lock})
 endfunction()

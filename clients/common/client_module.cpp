@@ -1,0 +1,19 @@
+#include "clients/common/client_module.h"
+
+namespace bkvp::clients {
+
+ModuleDefinition MakeClientModule(const StringTable& strings, const GUID& typeLibrary,
+                                  const std::string& serviceClassName,
+                                  IUnknown* (*createService)()) {
+  const std::string moduleName = strings.Load(kStrModuleName);
+  const CLSID service = GuidFromString(strings.Load(kStrServiceClsid)).value_or(GUID{});
+  ModuleDefinition module;
+  module.name = moduleName;
+  module.typeLibrary = typeLibrary;
+  module.classes.push_back(
+      {service, moduleName + "." + serviceClassName, serviceClassName + " Class", createService});
+  module.discovery = ClientDiscovery{service, strings.Load(kStrDisplayName)};
+  return module;
+}
+
+}  // namespace bkvp::clients

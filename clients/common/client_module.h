@@ -1,0 +1,20 @@
+// The module definition of a mail or browser client, built from its string
+// table: module name (100), service class identifier (104) and display name
+// (103, the discovery entry's "Name").
+#pragma once
+
+#include <string>
+
+#include "clients/common/string_table.h"
+#include "contract/module.h"
+
+namespace bkvp::clients {
+
+// The service class is registered as "<module>.<serviceClassName>" with the
+// description "<serviceClassName> Class". Page classes are appended to
+// the definition's classes by the caller when the module has them.
+ModuleDefinition MakeClientModule(const StringTable& strings, const GUID& typeLibrary,
+                                  const std::string& serviceClassName,
+                                  IUnknown* (*createService)());
+
+}  // namespace bkvp::clients

@@ -1,0 +1,34 @@
+// The per-client option keys that the pages write and the services read:
+// HKEY_CURRENT_USER\SOFTWARE\Tarvik Systems\Backup Vopal\{service clsid}\backuper
+// (settings for backup) and ...\restorer (settings for restore).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace bkvp::clients {
+
+constexpr const char* kBackuperSubkey = "backuper";
+constexpr const char* kRestorerSubkey = "restorer";
+
+// Values used by the services (a missing value reads as 0 or "").
+constexpr const char* kOptAutoClose = "AutoClose";      // 32-bit
+constexpr const char* kOptAutoRestart = "AutoRestart";  // 32-bit
+constexpr const char* kOptPath = "Path";                // string
+constexpr const char* kOptProfileName = "ProfileName";  // string
+
+// The full key path of a client's option key. serviceClsid is the braced
+// registry form (string 104); subkey is "backuper" or "restorer".
+std::string ClientOptionKey(std::string_view serviceClsid, std::string_view subkey);
+
+// The close-and-restart switches as the services read them. How a value
+// counts as "on" differs between clients: Outlook takes any non-zero value,
+// the Netscape 6/7 clients only exactly 1.
+struct CloseRestartOptions {
+  bool autoClose = false;
+  bool autoRestart = false;
+};
+enum class SwitchRule { NonZero, ExactlyOne };
+CloseRestartOptions ReadCloseRestartOptions(std::string_view serviceClsid, SwitchRule rule);
+
+}  // namespace bkvp::clients

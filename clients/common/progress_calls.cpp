@@ -1,0 +1,21 @@
+#include "clients/common/progress_calls.h"
+
+#include "contract/bstr.h"
+
+namespace bkvp::clients {
+
+void SendMessage(IProgress* progress, std::string_view text) {
+  if (!progress) return;
+  Bstr message(text);
+  progress->Message(message.get());
+}
+
+int AskPrompt(IProgress* progress, std::string_view text, UINT style) {
+  if (!progress) return 0;
+  Bstr question(text);
+  INT button = 0;
+  if (Failed(progress->Prompt(question.get(), style, &button))) return 0;
+  return button;
+}
+
+}  // namespace bkvp::clients

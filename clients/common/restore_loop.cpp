@@ -1,0 +1,51 @@
+#include "clients/common/restore_loop.h"
+
+#include "clients/common/path_helpers.h"
+#include "clients/common/progress_calls.h"
+#include "contract/errors.h"
+
+namespace bkvp::clients {
+
+RestoreLoopResult RestoreObjectLoop(IRestorer* restorer, IProgress* progress,
+                                    const std::string& serviceClsid,
+                                    const std::string& unknownTypeText,
+                                    const BeforeRegistryKey& before) {
+  RestoreLoopResult result;
+  Bstr clsid(serviceClsid);
+  // Without its section the reader would walk whatever it stood on before.
+  if (Failed(restorer->Iterate(clsid.get()))) {
+    result.hr = E_FAIL;
+    return result;
+  }
+  for (;;) {
+    BOOL end = 0;
+    if (Failed(restorer->IsEnd(&end)) || end) break;
+    USHORT type = 0;
+    Bstr name;
+    LONG weight = 0;
+    try {
+      restorer->GetObjectInfo(&type, name.out(), &weight);
+      const std::string text = name.str();
+      if (type == kObjectFile) {
+        CreateParentFolders(text);
+        restorer->RestoreFile(name.get(), 1, VARIANT_TRUE);
+      } else if (type == kObjectRegistryKey) {
+        if (before && before(text) == KeyStep::Abandon) {
+          result.hr = E_FAIL;
+          result.abandoned = true;
+          return result;
+        }
+        restorer->RestoreRegistryKey(name.get());
+      } else {
+        SendMessage(progress, text + ": " + unknownTypeText);
+      }
+    } catch (const KVError& error) {
+      result.hr = E_FAIL;
+      if (error.code < 0) break;
+    }
+    restorer->Next();
+  }
+  return result;
+}
+
+}  // namespace bkvp::clients

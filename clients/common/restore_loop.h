@@ -1,0 +1,36 @@
+// The restore loop of the mail clients: every file object goes back to the
+// full path it was saved from, every registry key object to the key it was
+// saved from.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "contract/interfaces.h"
+
+namespace bkvp::clients {
+
+// A client's step before a registry key is restored: go on with the key, or
+// abandon the whole restore at once.
+enum class KeyStep { Restore, Abandon };
+using BeforeRegistryKey = std::function<KeyStep(const std::string& keyName)>;
+
+struct RestoreLoopResult {
+  HRESULT hr = S_OK;       // E_FAIL when a KVError was caught, abandoned, or Iterate failed
+  bool abandoned = false;  // a BeforeRegistryKey step said Abandon
+};
+
+// Iterate(serviceClsid); while IsEnd says not at end (a failing IsEnd ends the
+// loop too): GetObjectInfo, then
+//   file: CreateParentFolders(name), RestoreFile(name, 1, -1);
+//   registry key: before(name) when given, RestoreRegistryKey(name);
+//   other: Message(name + ": " + unknownTypeText);
+// then Next(). Statuses of RestoreFile / RestoreRegistryKey are not examined.
+// A KVError marks the run failed; a code >= 0 goes on with Next(), a negative
+// one stops the loop. Other exceptions (the COM error) pass to the caller.
+RestoreLoopResult RestoreObjectLoop(IRestorer* restorer, IProgress* progress,
+                                    const std::string& serviceClsid,
+                                    const std::string& unknownTypeText,
+                                    const BeforeRegistryKey& before = {});
+
+}  // namespace bkvp::clients

@@ -1,0 +1,16 @@
+#include "clients/common/string_table.h"
+
+#include "platform/text.h"
+
+namespace bkvp::clients {
+
+StringTable::StringTable(std::initializer_list<std::pair<const int, std::string>> entries)
+    : entries_(entries) {}
+
+std::string StringTable::Load(int id) const {
+  const auto it = entries_.find(id);
+  if (it == entries_.end()) return "";
+  return std::string(platform::CutUtf8(it->second, kStringBufferSize - 1));
+}
+
+}  // namespace bkvp::clients

@@ -1,0 +1,65 @@
+#include "clients/outlook/outlook_backup.h"
+
+#include "clients/common/registry_access.h"
+#include "clients/outlook/outlook_strings.h"
+#include "platform/registry.h"
+#include "platform/sysinfo.h"
+#include "platform/text.h"
+
+namespace bkvp::outlook {
+
+Generation DetectGeneration() {
+  if (!clients::ReadString(kInstallRoot9, "Path").empty()) return kGeneration9;
+  if (!clients::ReadString(kInstallRoot8, "").empty()) return kGeneration8;
+  return kGenerationUnknown;
+}
+
+bool UsesNtMessagingKeys() {
+  const platform::OsVersion os = platform::GetOsVersion();
+  return os.platformId == 2 && (os.major == 4 || os.major == 5);
+}
+
+std::vector<std::string> SettingsKeys(Generation generation) {
+  std::vector<std::string> keys;
+  const std::string messaging =
+      Strings().Load(UsesNtMessagingKeys() ? kStrMessagingNt : kStrMessaging);
+  if (generation == kGeneration8 || generation == kGeneration9) {
+    keys.push_back(messaging);
+    keys.push_back(Strings().Load(generation == kGeneration8 ? kStrSettings8 : kStrSettings9));
+  }
+  keys.push_back(Strings().Load(kStrSettingsCommon));
+  return keys;
+}
+
+namespace {
+
+void CollectPath(std::vector<clients::FileItem>& files, const std::string& path) {
+  clients::CollectFiles(files, path, clients::LastComponent(path));
+}
+
+}  // namespace
+
+std::vector<clients::FileItem> DataFiles(const ReadableWait& wait) {
+  std::vector<clients::FileItem> files;
+  const std::string profiles =
+      Strings().Load(UsesNtMessagingKeys() ? kStrProfilesNt : kStrProfiles);
+  const std::string storeValue = Strings().Load(kStrStoreValue);
+  for (const std::string& profile : clients::ListSubKeys(profiles)) {
+    const std::string profileKey = clients::JoinKeyPath(profiles, profile);
+    for (const std::string& section : clients::ListSubKeys(profileKey)) {
+      for (const clients::RegistryValue& value : clients::ListValues(profileKey + "\\" + section)) {
+        if (value.type != platform::REG_SZ || !platform::EqualsIgnoreCase(value.name, storeValue))
+          continue;
+        const std::string path = clients::ValueText(value);
+        WaitUntilReadable(path, wait);  // a file still locked is offered all the same
+        CollectPath(files, path);
+      }
+    }
+  }
+  CollectPath(files, clients::ReadString(Strings().Load(kStrShellFolders),
+                                         Strings().Load(kStrLocalAppData)) +
+                         Strings().Load(kStrExtendDat));
+  return files;
+}
+
+}  // namespace bkvp::outlook

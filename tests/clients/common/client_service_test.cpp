@@ -1,0 +1,119 @@
+#include "clients/common/client_service.h"
+
+#include <gtest/gtest.h>
+
+#include "contract/icons.h"
+
+namespace bkvp::clients {
+namespace {
+
+const uint8_t kPicture[] = {0x89, 'P', 'N', 'G', 1, 2, 3};
+const IconSet kIcons = {{201, kPicture, sizeof kPicture}};
+const StringTable kStrings = {{100, "BkVpSample"},
+                              {101, "{11111111-1111-1111-1111-111111111111}"},
+                              {102, "{22222222-2222-2222-2222-222222222222}"},
+                              {103, "Sample Mail"},
+                              {104, "{33333333-3333-3333-3333-333333333333}"}};
+
+// The frame's answers, with what a client may keep of the option bytes.
+class SampleService : public ClientServiceBase {
+ public:
+  SampleService() : ClientServiceBase(kStrings, kIcons) {}
+  HRESULT ClientPresent(BOOL*) override { return S_OK; }
+  HRESULT Backup(IBackuper*, IProgress*) override { return S_OK; }
+  HRESULT Restore(IRestorer*, IProgress*) override { return S_OK; }
+  std::vector<std::vector<uint8_t>> kept;
+
+ protected:
+  void KeepOptionBytes(const std::vector<uint8_t>& bytes) override { kept.push_back(bytes); }
+};
+
+HRESULT Info(IBkVpService& service, const char* name, VARIANT* value) {
+  Bstr property(name);
+  return service.GetClientInfo(property.get(), value);
+}
+
+TEST(ClientService, FlagsTouchOnlyTheLowHalf) {
+  auto* service = new SampleService;
+  BOOL flag = static_cast<BOOL>(0xABCD0000u);
+  EXPECT_EQ(service->HasAxBackup(&flag), S_OK);
+  EXPECT_EQ(static_cast<uint32_t>(flag), 0xABCD0001u);
+  flag = 0;
+  service->HasAxRestore(&flag);
+  EXPECT_EQ(flag, 1);
+  EXPECT_EQ(service->HasAxRestore(nullptr), S_OK);
+  service->Release();
+}
+
+TEST(ClientService, ClientInfoAnswersExactNamesOnly) {
+  auto* service = new SampleService;
+  Variant name;
+  EXPECT_EQ(Info(*service, "ClientName", &name), S_OK);
+  ASSERT_EQ(name.get().vt, VT_BSTR);
+  EXPECT_EQ(ToAnsi(name.get().bstrVal), "Sample Mail");
+
+  Variant icon;
+  icon.get().vt = VT_I4;
+  EXPECT_EQ(Info(*service, "ClientIcon", &icon), S_OK);
+  EXPECT_EQ(icon.get().vt, VT_I4);  // the tag is the caller's
+  const auto bytes = IconBytes(static_cast<uint32_t>(icon.get().lVal));
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(*bytes, std::vector<uint8_t>(kPicture, kPicture + sizeof kPicture));
+
+  Variant major, minor;
+  major.get().vt = VT_I4;
+  minor.get().vt = VT_I4;
+  EXPECT_EQ(Info(*service, "VersionMajor", &major), S_OK);
+  EXPECT_EQ(Info(*service, "VersionMinor", &minor), S_OK);
+  // The project version 0.2.0.1 as a product version: 0x00000002, 0x00000001.
+  EXPECT_EQ(major.get().lVal, 2);
+  EXPECT_EQ(minor.get().lVal, 1);
+
+  Variant untouched;
+  untouched.get().vt = VT_I4;
+  untouched.get().lVal = 42;
+  EXPECT_EQ(Info(*service, "HasBackup", &untouched), S_OK);
+  EXPECT_EQ(untouched.get().lVal, 42);
+
+  Variant other;
+  EXPECT_EQ(Info(*service, "clientname", &other), E_INVALIDARG);
+  EXPECT_EQ(Info(*service, "Nonsense", &other), E_INVALIDARG);
+  EXPECT_EQ(Info(*service, "ClientName", nullptr), E_POINTER);
+  service->Release();
+}
+
+TEST(ClientService, OptionsMustLookLikeAByteArray) {
+  auto* service = new SampleService;
+  VARIANT text = MakeStringVariant("x");
+  EXPECT_EQ(service->SetOptions(text), E_INVALIDARG);  // VT_BSTR shares no bit with 0x2011
+  VariantClear(&text);
+
+  VARIANT number;
+  VariantInit(&number);
+  number.vt = VT_I4;  // shares bit 0x1: accepted, but holds no array to read
+  number.lVal = 12345;
+  EXPECT_EQ(service->SetOptions(number), S_OK);
+  EXPECT_TRUE(service->kept.empty());
+
+  VARIANT bytes = MakeByteArrayVariant({2, 9});
+  EXPECT_EQ(service->SetOptions(bytes), S_OK);
+  VariantClear(&bytes);
+  ASSERT_EQ(service->kept.size(), 1u);
+  EXPECT_EQ(service->kept[0], (std::vector<uint8_t>{2, 9}));
+
+  Variant out;
+  EXPECT_EQ(service->GetOptions(&out), S_OK);
+  EXPECT_EQ(out.get().vt, VT_EMPTY);
+  service->Release();
+}
+
+TEST(StringTable, TextsAreCutToTheLoadBuffer) {
+  std::string longText(600, 'a');
+  longText.replace(510, 2, "\xC3\xA9");  // a two-byte character across the cut
+  const StringTable table = {{1, longText}};
+  EXPECT_EQ(table.Load(1).size(), 510u);
+  EXPECT_EQ(table.Load(2), "");
+}
+
+}  // namespace
+}  // namespace bkvp::clients

@@ -1,0 +1,81 @@
+#include "clients/common/path_helpers.h"
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/test_support.h"
+
+namespace bkvp::clients {
+namespace {
+
+using testing::TempDir;
+using testing::WriteFile;
+
+TEST(PathHelpers, JoinAndLastComponent) {
+  EXPECT_EQ(JoinPath("", "b"), "b");
+  EXPECT_EQ(JoinPath("a", ""), "a");
+  EXPECT_EQ(JoinPath("/a/", "b"), "/a/b");
+  EXPECT_EQ(JoinPath("/a", "b"), "/a/b");
+  EXPECT_EQ(LastComponent(""), "");
+  EXPECT_EQ(LastComponent("/"), "/");
+  EXPECT_EQ(LastComponent("/home/u/Mail/"), "Mail");
+  EXPECT_EQ(LastComponent("/home/u/Mail//"), "");
+  EXPECT_EQ(LastComponent("Inbox.mbx"), "Inbox.mbx");
+  EXPECT_EQ(LastComponent("/store/Inbox.dbx"), "Inbox.dbx");
+}
+
+TEST(PathHelpers, CreateParentFoldersLeavesTheLastComponent) {
+  TempDir dir;
+  const std::string target = dir / "a/b c/file.pst";
+  CreateParentFolders(target);
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "a/b c"));
+  EXPECT_FALSE(std::filesystem::exists(target));
+  CreateParentFolders(target);  // existing folders are fine
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "a/b c"));
+}
+
+TEST(CollectFiles, WalksFoldersInNameOrderWithLocalNamesBelowTheFolder) {
+  TempDir dir;
+  WriteFile(dir / "Mail/Inbox.dbx", "in");
+  WriteFile(dir / "Mail/Sub/Sent.dbx", "sent");
+  WriteFile(dir / "Mail/.hidden", "x");
+  WriteFile(dir / "Mail/.cache/skip.dbx", "x");
+  WriteFile(dir / "Mail/Folders.dbx", "f");
+  std::vector<FileItem> list;
+  CollectFiles(list, dir / "Mail", "Mail");
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0].path, dir / "Mail/Folders.dbx");
+  EXPECT_EQ(list[0].localName, "Mail/Folders.dbx");
+  EXPECT_EQ(list[1].localName, "Mail/Inbox.dbx");
+  EXPECT_EQ(list[2].path, dir / "Mail/Sub/Sent.dbx");
+  EXPECT_EQ(list[2].localName, "Mail/Sub/Sent.dbx");
+}
+
+TEST(CollectFiles, KeepsEachPathOnceIgnoringCaseAndSkipsMissingOnes) {
+  TempDir dir;
+  WriteFile(dir / "store/a.dbx", "a");
+  std::vector<FileItem> list;
+  CollectFiles(list, dir / "store", "store");
+  CollectFiles(list, dir / "store/a.dbx", "a.dbx");
+  CollectFiles(list, dir / "STORE/A.DBX", "A.DBX");  // another spelling of a listed path
+  CollectFiles(list, dir / "missing", "missing");
+  CollectFiles(list, "", "");
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].localName, "store/a.dbx");
+}
+
+TEST(CollectFiles, DoesNotFollowALinkBackUpTheTree) {
+  TempDir dir;
+  WriteFile(dir / "store/a.dbx", "a");
+  ASSERT_EQ(symlink((dir / "store").c_str(), (dir / "store/loop").c_str()), 0);
+  std::vector<FileItem> list;
+  CollectFiles(list, dir / "store", "store");
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].localName, "store/a.dbx");
+}
+
+}  // namespace
+}  // namespace bkvp::clients
