@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/engine/progress_indicator.h"
 #include "cli/command.h"
 #include "contract/component.h"
 
@@ -76,15 +77,37 @@ int Apply(const Action& action, const std::vector<std::string>& args) {
 const Action kRegister{"register", "registered", RegisterModuleFile};
 const Action kUnregister{"unregister", "unregistered", UnregisterModuleFile};
 
-int RunRegister(const std::vector<std::string>& args) { return Apply(kRegister, args); }
-int RunUnregister(const std::vector<std::string>& args) { return Apply(kUnregister, args); }
+// Without arguments the program's own component (its progress object, served
+// in-process from the tool's own file) is registered or removed as well.
+int ApplyToProgram(const Action& action) {
+  std::error_code ec;
+  const std::string tool = fs::read_symlink("/proc/self/exe", ec).string();
+  const HRESULT hr = action.apply == RegisterModuleFile ? engine::RegisterProgramComponent(tool)
+                                                       : engine::UnregisterProgramComponent();
+  if (Failed(hr)) {
+    std::cerr << "bkvp: cannot " << action.verb << " the program component: " << LastComponentError()
+              << "\n";
+    return 1;
+  }
+  std::cout << action.done << " BackupVopalLib.ProgressIndicator (" << tool << ")\n";
+  return 0;
+}
+
+int Run(const Action& action, const std::vector<std::string>& args) {
+  const int status = Apply(action, args);
+  return args.empty() ? std::max(status, ApplyToProgram(action)) : status;
+}
+
+int RunRegister(const std::vector<std::string>& args) { return Run(kRegister, args); }
+int RunUnregister(const std::vector<std::string>& args) { return Run(kUnregister, args); }
 
 const CommandRegistrar registerCommand(
     {"register", "register component modules (default: every module beside the tool)",
      "usage: bkvp register [MODULE...]\n\n"
      "Runs DllRegisterServer of each MODULE file: writes its classes, ProgIDs and,\n"
      "for a client, its discovery entry into the registry ($BKVP_HOME/registry when\n"
-     "BKVP_HOME is set). Without MODULE, every module beside the tool is registered.\n"
+     "BKVP_HOME is set). Without MODULE, every module beside the tool is registered,\n"
+     "and the program's own progress component with them.\n"
      "Exit status: 0 when all succeeded, 1 when any module failed.\n",
      RunRegister});
 
@@ -93,7 +116,8 @@ const CommandRegistrar unregisterCommand(
      "remove the registration of component modules (default: every module beside the tool)",
      "usage: bkvp unregister [MODULE...]\n\n"
      "Runs DllUnregisterServer of each MODULE file, removing what registration\n"
-     "wrote. Without MODULE, every module beside the tool is unregistered.\n"
+     "wrote. Without MODULE, every module beside the tool and the program's own\n"
+     "progress component are unregistered.\n"
      "Exit status: 0 when all succeeded, 1 when any module failed.\n",
      RunUnregister});
 
