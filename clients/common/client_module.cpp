@@ -4,7 +4,8 @@ namespace bkvp::clients {
 
 ModuleDefinition MakeClientModule(const StringTable& strings, const GUID& typeLibrary,
                                   const std::string& serviceClassName,
-                                  IUnknown* (*createService)()) {
+                                  IUnknown* (*createService)(),
+                                  const std::string& registeredName) {
   const std::string moduleName = strings.Load(kStrModuleName);
   const CLSID service = GuidFromString(strings.Load(kStrServiceClsid)).value_or(GUID{});
   ModuleDefinition module;
@@ -12,7 +13,8 @@ ModuleDefinition MakeClientModule(const StringTable& strings, const GUID& typeLi
   module.typeLibrary = typeLibrary;
   module.classes.push_back(
       {service, moduleName + "." + serviceClassName, serviceClassName + " Class", createService});
-  module.discovery = ClientDiscovery{service, strings.Load(kStrDisplayName)};
+  module.discovery = ClientDiscovery{
+      service, registeredName.empty() ? strings.Load(kStrDisplayName) : registeredName};
   return module;
 }
 

@@ -9,13 +9,15 @@ std::string ClientOptionKey(std::string_view serviceClsid, std::string_view subk
   return JoinKeyPath(JoinKeyPath(kProgramKey, serviceClsid), subkey);
 }
 
-CloseRestartOptions ReadCloseRestartOptions(std::string_view serviceClsid, SwitchRule rule) {
+CloseRestartOptions ReadCloseRestartOptions(std::string_view serviceClsid, SwitchRule rule,
+                                            std::string_view autoCloseName,
+                                            std::string_view autoRestartName) {
   const std::string key = ClientOptionKey(serviceClsid, kBackuperSubkey);
-  const auto on = [&](const char* name) {
+  const auto on = [&](std::string_view name) {
     const uint32_t value = ReadDword(key, name);
     return rule == SwitchRule::NonZero ? value != 0 : value == 1;
   };
-  return {on(kOptAutoClose), on(kOptAutoRestart)};
+  return {on(autoCloseName), on(autoRestartName)};
 }
 
 }  // namespace bkvp::clients

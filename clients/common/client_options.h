@@ -23,12 +23,15 @@ std::string ClientOptionKey(std::string_view serviceClsid, std::string_view subk
 
 // The close-and-restart switches as the services read them. How a value
 // counts as "on" differs between clients: Outlook takes any non-zero value,
-// the Netscape 6/7 clients only exactly 1.
+// the Netscape 6/7 clients only exactly 1. Most clients name the values
+// "AutoClose" / "AutoRestart"; the names are given for those that do not.
 struct CloseRestartOptions {
   bool autoClose = false;
   bool autoRestart = false;
 };
 enum class SwitchRule { NonZero, ExactlyOne };
-CloseRestartOptions ReadCloseRestartOptions(std::string_view serviceClsid, SwitchRule rule);
+CloseRestartOptions ReadCloseRestartOptions(std::string_view serviceClsid, SwitchRule rule,
+                                            std::string_view autoCloseName = kOptAutoClose,
+                                            std::string_view autoRestartName = kOptAutoRestart);
 
 }  // namespace bkvp::clients

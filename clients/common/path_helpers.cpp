@@ -4,7 +4,6 @@
 #include <sys/types.h>
 
 #include "platform/files.h"
-#include "platform/text.h"
 
 namespace bkvp::clients {
 
@@ -33,9 +32,11 @@ void CreateParentFolders(std::string_view path) {
 
 namespace {
 
+// Paths differing only in letter case name different files here, and both
+// are saved.
 bool Listed(const std::vector<FileItem>& list, const std::string& path) {
   for (const FileItem& item : list)
-    if (platform::EqualsIgnoreCase(item.path, path)) return true;
+    if (item.path == path) return true;
   return false;
 }
 

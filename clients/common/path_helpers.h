@@ -26,7 +26,7 @@ struct FileItem {
   std::string localName;
 };
 // Adds path to the list: nothing when it does not exist; a file once (a path
-// already listed, compared ignoring letter case, is not added again); a
+// already listed byte for byte is not added again); a
 // folder's entries recursively in name order, leaving out names that begin
 // with "." and not following symbolic links to folders. Callers start with
 // localName = LastComponent(path), so a folder's files get local names that

@@ -9,7 +9,8 @@ namespace bkvp::clients {
 RestoreLoopResult RestoreObjectLoop(IRestorer* restorer, IProgress* progress,
                                     const std::string& serviceClsid,
                                     const std::string& unknownTypeText,
-                                    const BeforeRegistryKey& before) {
+                                    const BeforeRegistryKey& before,
+                                    FailedObject onFailure) {
   RestoreLoopResult result;
   Bstr clsid(serviceClsid);
   // Without its section the reader would walk whatever it stood on before.
@@ -26,18 +27,23 @@ RestoreLoopResult RestoreObjectLoop(IRestorer* restorer, IProgress* progress,
     try {
       restorer->GetObjectInfo(&type, name.out(), &weight);
       const std::string text = name.str();
+      HRESULT status = S_OK;
       if (type == kObjectFile) {
         CreateParentFolders(text);
-        restorer->RestoreFile(name.get(), 1, VARIANT_TRUE);
+        status = restorer->RestoreFile(name.get(), 1, VARIANT_TRUE);
       } else if (type == kObjectRegistryKey) {
         if (before && before(text) == KeyStep::Abandon) {
           result.hr = E_FAIL;
           result.abandoned = true;
           return result;
         }
-        restorer->RestoreRegistryKey(name.get());
+        status = restorer->RestoreRegistryKey(name.get());
       } else {
         SendMessage(progress, text + ": " + unknownTypeText);
+      }
+      if (onFailure == FailedObject::EndRestore && Failed(status)) {
+        result.hr = status;
+        return result;
       }
     } catch (const KVError& error) {
       result.hr = E_FAIL;

@@ -15,8 +15,15 @@ namespace bkvp::clients {
 enum class KeyStep { Restore, Abandon };
 using BeforeRegistryKey = std::function<KeyStep(const std::string& keyName)>;
 
+// What a failing RestoreFile / RestoreRegistryKey status does to the loop:
+// most clients go on with the next object; some end the restore with it, so
+// that a file that could not be written back is reported.
+enum class FailedObject { GoOn, EndRestore };
+
 struct RestoreLoopResult {
-  HRESULT hr = S_OK;       // E_FAIL when a KVError was caught, abandoned, or Iterate failed
+  // E_FAIL when a KVError was caught, abandoned, or Iterate failed; with
+  // FailedObject::EndRestore the first failing object status.
+  HRESULT hr = S_OK;
   bool abandoned = false;  // a BeforeRegistryKey step said Abandon
 };
 
@@ -25,12 +32,14 @@ struct RestoreLoopResult {
 //   file: CreateParentFolders(name), RestoreFile(name, 1, -1);
 //   registry key: before(name) when given, RestoreRegistryKey(name);
 //   other: Message(name + ": " + unknownTypeText);
-// then Next(). Statuses of RestoreFile / RestoreRegistryKey are not examined.
+// then Next(). Statuses of RestoreFile / RestoreRegistryKey are passed over,
+// or with FailedObject::EndRestore the first failing one ends the loop.
 // A KVError marks the run failed; a code >= 0 goes on with Next(), a negative
 // one stops the loop. Other exceptions (the COM error) pass to the caller.
 RestoreLoopResult RestoreObjectLoop(IRestorer* restorer, IProgress* progress,
                                     const std::string& serviceClsid,
                                     const std::string& unknownTypeText,
-                                    const BeforeRegistryKey& before = {});
+                                    const BeforeRegistryKey& before = {},
+                                    FailedObject onFailure = FailedObject::GoOn);
 
 }  // namespace bkvp::clients

@@ -10,14 +10,11 @@ namespace bkvp::navigator {
 namespace {
 
 const ModuleDefinition& Definition() {
-  static const ModuleDefinition module = [] {
-    ModuleDefinition definition = clients::MakeClientModule(
-        Strings(), kTypeLibrary, kServiceClassName, &CreateObject<NavigatorService>);
-    // Discovery lists the client under a name that differs from its
-    // "ClientName" answer (string 103).
-    definition.discovery->displayName = kRegisteredName;
-    return definition;
-  }();
+  // Discovery lists the client under a name that differs from its
+  // "ClientName" answer (string 103).
+  static const ModuleDefinition module = clients::MakeClientModule(
+      Strings(), kTypeLibrary, kServiceClassName, &CreateObject<NavigatorService>,
+      kRegisteredName);
   return module;
 }
 

@@ -1,5 +1,6 @@
 #include "clients/navigator/navigator_options.h"
 
+#include "clients/common/client_options.h"
 #include "clients/common/registry_access.h"
 #include "clients/navigator/navigator_strings.h"
 
@@ -36,13 +37,6 @@ void ReplaceItemSelection(std::string_view fullKeyPath, const std::vector<uint8_
   clients::DeleteAllValues(fullKeyPath);
   for (size_t item = 0; item < kItemCount && item < bytes.size(); ++item)
     clients::WriteDword(fullKeyPath, ItemValueName(item), bytes[item] != 0 ? 1 : 0);
-}
-
-CloseSwitches ReadCloseSwitches() {
-  const std::string key = BackuperKey();
-  const uint32_t closeIfRun = clients::ReadDword(key, kOptCloseIfRun);
-  const uint32_t restart = clients::ReadDword(key, kOptRestartAfterBackup);
-  return {closeIfRun != 0, {closeIfRun == 1, restart == 1}};
 }
 
 }  // namespace bkvp::navigator

@@ -9,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "clients/common/client_options.h"
 
 namespace bkvp::navigator {
 
@@ -34,13 +33,5 @@ ItemSelection ReadItemSelection(std::string_view fullKeyPath);
 // in item order; bytes past the eighth are ignored and items without a byte
 // stay missing (which reads as 0).
 void ReplaceItemSelection(std::string_view fullKeyPath, const std::vector<uint8_t>& bytes);
-
-// The closing switches as Backup reads them: a non-zero "CloseIfRun" closes
-// without the countdown; the restart needs both values to be exactly 1.
-struct CloseSwitches {
-  bool closeWithoutAsking = false;
-  clients::CloseRestartOptions restart;
-};
-CloseSwitches ReadCloseSwitches();
 
 }  // namespace bkvp::navigator

@@ -2,11 +2,12 @@
 
 #include "clients/common/ask_until_closed.h"
 #include "clients/common/backup_sequence.h"
+#include "clients/common/client_options.h"
 #include "clients/common/close_restart.h"
 #include "clients/common/progress_calls.h"
+#include "clients/common/restore_loop.h"
 #include "clients/navigator/navigator_options.h"
 #include "clients/navigator/navigator_profiles.h"
-#include "clients/navigator/navigator_restore.h"
 #include "clients/navigator/navigator_strings.h"
 #include "clients/navigator/navigator_version.h"
 #include "contract/variant.h"
@@ -20,14 +21,18 @@ namespace bkvp::navigator {
 namespace {
 
 clients::CloseRestartTexts CloseTexts() {
-  const auto& s = Strings();
-  return {kProgramName,
-          s.Load(kStrRunningBackup),
-          s.Load(kStrTerminationCanceled),
-          s.Load(kStrTerminationFailed),
-          s.Load(kStrTerminationSucceeded),
-          s.Load(kStrRestartSucceeded),
-          s.Load(kStrRestartFailed)};
+  return clients::LoadCloseRestartTexts(
+      Strings(), kProgramName,
+      {kStrRunningBackup, kStrTerminationCanceled, kStrTerminationFailed, kStrTerminationSucceeded,
+       kStrRestartSucceeded, kStrRestartFailed});
+}
+
+// Closing: a non-zero "CloseIfRun" closes without the countdown. Restart: it
+// needs both values to be exactly 1.
+clients::CloseRestartOptions ReadSwitches(const std::string& serviceClsid,
+                                         clients::SwitchRule rule) {
+  return clients::ReadCloseRestartOptions(serviceClsid, rule, kOptCloseIfRun,
+                                          kOptRestartAfterBackup);
 }
 
 }  // namespace
@@ -71,10 +76,11 @@ HRESULT NavigatorService::Backup(IBackuper* backuper, IProgress* progress) {
     return E_FAIL;
   }
 
-  const CloseSwitches switches = ReadCloseSwitches();
+  const bool closeWithoutAsking = ReadSwitches(ServiceClsid(), clients::SwitchRule::NonZero).autoClose;
+  const auto restart = ReadSwitches(ServiceClsid(), clients::SwitchRule::ExactlyOne);
   const auto texts = CloseTexts();
   clients::ClosedProgram closed;
-  if (Failed(clients::CloseBeforeBackup(progress, kModuleName, switches.closeWithoutAsking, texts,
+  if (Failed(clients::CloseBeforeBackup(progress, kModuleName, closeWithoutAsking, texts,
                                         Waits().close, &closed)))
     return E_FAIL;
 
@@ -83,7 +89,7 @@ HRESULT NavigatorService::Backup(IBackuper* backuper, IProgress* progress) {
   objects.insert(objects.end(), keyObjects.begin(), keyObjects.end());
   const HRESULT hr = clients::StoreObjects(backuper, DisplayName(), ServiceClsid(), objects);
 
-  clients::RestartAfterBackup(progress, closed, switches.restart, texts, kRestartParameters);
+  clients::RestartAfterBackup(progress, closed, restart, texts, kRestartParameters);
   return hr;
 }
 
@@ -92,7 +98,10 @@ HRESULT NavigatorService::Restore(IRestorer* restorer, IProgress* progress) {
   if (Failed(clients::AskUntilClosed(progress, kModuleName, Text(kStrRunningRestore),
                                      Text(kStrOperationCanceled), Waits().ask)))
     return E_FAIL;
-  return RestoreSection(restorer, progress, ServiceClsid(), Text(kStrUnknownType));
+  // A file that could not be written back ends the restore with its status.
+  return clients::RestoreObjectLoop(restorer, progress, ServiceClsid(), Text(kStrUnknownType), {},
+                                    clients::FailedObject::EndRestore)
+      .hr;
 }
 
 }  // namespace bkvp::navigator
