@@ -8,6 +8,7 @@
 #include <iostream>
 #include <string>
 
+#include "clients/common/countdown_timer.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 
@@ -65,28 +66,25 @@ int TerminalMessageBox(const std::string& text, const std::string& caption, unsi
   return AskOnTerminal(text, caption, buttons, ui::DefaultAnswer(style));
 }
 
-// Seconds count down on one line; Enter closes now (OK), "c" and Enter
-// cancels, and running out of time is OK as well.
+// The countdown counts on one line by the dialog's own timer (60, 55, ... 0
+// on its 5-second ticks); Enter closes now (OK), "c" and Enter cancels, and
+// running out of time or of input is OK as well.
 int TerminalCountdown(const ui::CountdownRequest& request) {
   std::cout << request.caption << "\n" << request.runningText << "\n";
-  using Clock = std::chrono::steady_clock;
-  const auto end = Clock::now() + std::chrono::seconds(request.seconds);
-  for (;;) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::seconds>(end - Clock::now()).count();
-    if (left <= 0) break;
-    std::cout << "\r\x1b[K" << request.closingText << " " << left
+  const auto show = [&](int shown) {
+    std::cout << "\r\x1b[K" << request.closingText << " " << shown
               << " s (Enter: close now, c: cancel) " << std::flush;
+  };
+  const auto waitForAnswer = [](int milliseconds) {
     pollfd in{STDIN_FILENO, POLLIN, 0};
-    if (poll(&in, 1, 1000) > 0) {
-      std::string line;
-      if (!std::getline(std::cin, line)) break;
-      std::cout << "\n";
-      return !line.empty() && (line[0] == 'c' || line[0] == 'C') ? ui::IDCANCEL : ui::IDOK;
-    }
-  }
+    if (poll(&in, 1, milliseconds) <= 0) return 0;
+    std::string line;
+    if (!std::getline(std::cin, line)) return ui::IDOK;
+    return !line.empty() && (line[0] == 'c' || line[0] == 'C') ? ui::IDCANCEL : ui::IDOK;
+  };
+  const int answer = clients::RunCountdown(request, show, waitForAnswer);
   std::cout << "\n";
-  return ui::IDOK;
+  return answer;
 }
 
 class TerminalDisplay : public engine::ProgressDisplay {

@@ -1,35 +1,6 @@
 #include "clients/common/close_countdown.h"
 
-#include <algorithm>
-
 namespace bkvp::clients {
-
-CountdownTimer::CountdownTimer(int seconds, int tickMilliseconds)
-    : tickMilliseconds_(std::max(1, tickMilliseconds)),
-      totalTicks_(std::max(1, seconds * 1000 / tickMilliseconds_)),
-      shown_(seconds) {}
-
-bool CountdownTimer::Tick() {
-  if (Expired()) return true;
-  shown_ = (totalTicks_ - counter_) * tickMilliseconds_ / 1000;
-  ++counter_;
-  return Expired();
-}
-
-int RunCountdown(const platform::ui::CountdownRequest& request,
-                 const std::function<void(int shown)>& show,
-                 const std::function<int(int milliseconds)>& waitForAnswer) {
-  CountdownTimer timer(request.seconds, request.tickMilliseconds);
-  show(timer.Shown());
-  for (;;) {
-    const int answer = waitForAnswer(timer.TickMilliseconds());
-    if (answer == platform::ui::IDOK) return platform::ui::IDOK;
-    if (answer != 0) return platform::ui::IDCANCEL;
-    const bool expired = timer.Tick();
-    show(timer.Shown());
-    if (expired) return platform::ui::IDOK;
-  }
-}
 
 platform::ui::CountdownRequest MakeCountdownRequest(const std::string& programName) {
   platform::ui::CountdownRequest request;
