@@ -4,6 +4,7 @@
 
 #include "app/engine/pruning.h"
 #include "platform/files.h"
+#include "tests/support/calendar_time.h"
 #include "tests/support/test_support.h"
 
 namespace bkvp::engine {
@@ -12,15 +13,8 @@ namespace {
 using bkvp::testing::TempDir;
 using bkvp::testing::WriteFile;
 
-std::tm Moment(int year, int month, int day, int hour, int minute) {
-  std::tm t{};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  return t;
-}
+// The moment an archive is named after.
+constexpr auto Moment = testing::CalendarTime;
 
 TEST(ArchiveName, EncodesTheMomentInBase36UpperCase) {
   EXPECT_EQ(ArchiveName(Moment(2003, 3, 7, 14, 5)), "VOPALARC373E05.KV");

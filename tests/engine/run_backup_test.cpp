@@ -4,6 +4,7 @@
 #include "app/engine/run_log.h"
 #include "platform/time.h"
 #include "tests/engine/engine_doubles.h"
+#include "tests/support/calendar_time.h"
 #include "tests/support/test_support.h"
 
 namespace bkvp::engine {
@@ -24,9 +25,7 @@ class RunBackupTest : public bkvp::testing::HomeFixture {
   void SetUp() override {
     HomeFixture::SetUp();
     backuper = ComPtr<RecordingBackuper>::Attach(new RecordingBackuper);
-    std::tm t{};
-    t.tm_year = 103, t.tm_mon = 2, t.tm_mday = 7, t.tm_hour = 14, t.tm_min = 5;
-    job.time = platform::DateFromTm(t);
+    job.time = platform::DateFromTm(testing::CalendarTime(2003, 3, 7, 14, 5));
     job.userName = "ann";
     job.machineName = "desk";
     job.label = "weekly";

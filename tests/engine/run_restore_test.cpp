@@ -7,6 +7,7 @@
 #include "app/engine/run_log.h"
 #include "platform/time.h"
 #include "tests/engine/engine_doubles.h"
+#include "tests/support/calendar_time.h"
 #include "tests/support/test_support.h"
 
 namespace bkvp::engine {
@@ -77,9 +78,7 @@ class TableRestorer : public bkvp::DispatchObject<IRestorer> {
 };
 
 DATE March(int day) {
-  std::tm t{};
-  t.tm_year = 103, t.tm_mon = 2, t.tm_mday = day, t.tm_hour = 14, t.tm_min = 5;
-  return platform::DateFromTm(t);
+  return platform::DateFromTm(testing::CalendarTime(2003, 3, day, 14, 5));
 }
 
 class RestoreTest : public bkvp::testing::HomeFixture {

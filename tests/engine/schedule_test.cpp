@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/time.h"
+#include "tests/support/calendar_time.h"
 #include "tests/support/test_support.h"
 
 namespace bkvp::engine {
@@ -23,13 +24,7 @@ class BerlinTime : public ::testing::Test {
     tzset();
   }
   static std::time_t At(int year, int month, int day, int hour, int minute) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    return platform::MakeLocalTime(t);
+    return platform::MakeLocalTime(testing::CalendarTime(year, month, day, hour, minute));
   }
   static std::tm Day(int year, int month, int day) {
     return platform::LocalTime(At(year, month, day, 12, 0));

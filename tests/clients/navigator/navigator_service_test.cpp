@@ -17,6 +17,7 @@
 #include "platform/registry.h"
 #include "platform/ui.h"
 #include "tests/clients/common/archive_harness.h"
+#include "tests/clients/common/client_service_fixture.h"
 #include "tests/clients/common/helper_process.h"
 #include "tests/clients/navigator/nsreg_fixture.h"
 #include "tests/support/test_support.h"
@@ -81,23 +82,8 @@ std::map<std::string, std::string> Snapshot(const std::vector<std::string>& root
   return files;
 }
 
-class NavigatorTest : public testing::HomeFixture {
+class NavigatorTest : public testing::ClientServiceFixture {
  protected:
-  void SetUp() override {
-    HomeFixture::SetUp();
-    testing::RegisterArchiveService();
-    platform::ui::Hooks hooks;
-    hooks.closeCountdown = [this](const platform::ui::CountdownRequest& request) {
-      countdowns.push_back(request.runningText);
-      return countdownAnswer;
-    };
-    platform::ui::InstallHooks(hooks);
-  }
-  void TearDown() override {
-    platform::ui::ResetHooks();
-    HomeFixture::TearDown();
-  }
-
   // Netscape 4.79 with two profiles in the Windows directory's "nsreg.dat".
   void Install479() {
     WriteString(kNavigatorKey, "CurrentVersion", "4.79 (en)");
@@ -121,24 +107,14 @@ class NavigatorTest : public testing::HomeFixture {
   HRESULT Restore(testing::RecordingProgress& restoreProgress) {
     return testing::RestoreFromArchive(NewService().get(), archive, restoreProgress);
   }
-  std::string Export(const char* key) {
-    std::string text;
-    EXPECT_TRUE(platform::ExportRegText(key, text).ok);
-    return text;
-  }
   void SetSwitches(uint32_t closeIfRun, uint32_t restart) {
     WriteDword(BackuperKey(), kOptCloseIfRun, closeIfRun);
     WriteDword(BackuperKey(), kOptRestartAfterBackup, restart);
   }
 
-  testing::TempDir data;
   const std::string alice = data / "Users/alice";
   const std::string bob = data / "Netscape Users/bob";
   const std::string nsreg = data / "Windows/nsreg.dat";
-  const std::string archive = data / "Vopalarc.KV";
-  testing::RecordingProgress progress;
-  std::vector<std::string> countdowns;
-  int countdownAnswer = IDOK;
 };
 
 TEST_F(NavigatorTest, BothProfilesOfTheProfileRegistryAreSavedRelativeToTheirFolders) {

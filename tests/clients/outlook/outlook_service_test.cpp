@@ -13,6 +13,7 @@
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "tests/clients/common/archive_harness.h"
+#include "tests/clients/common/client_service_fixture.h"
 #include "tests/clients/common/helper_process.h"
 #include "tests/support/test_support.h"
 
@@ -47,18 +48,10 @@ const char kRunningText[] =
 // sections name personal folder files (one of them twice, once in upper
 // case, once as binary data that does not count), settings keys, and
 // "extend.dat" in the local application-data folder.
-class OutlookTest : public testing::HomeFixture {
+class OutlookTest : public testing::ClientServiceFixture {
  protected:
   void SetUp() override {
-    HomeFixture::SetUp();
-    testing::RegisterArchiveService();
-    platform::ui::Hooks hooks;
-    hooks.closeCountdown = [this](const platform::ui::CountdownRequest&) {
-      ++countdowns;
-      return countdownAnswer;
-    };
-    platform::ui::InstallHooks(hooks);
-
+    ClientServiceFixture::SetUp();
     mainPst = data / "Mail/outlook.pst";
     workPst = data / "Work Mail/archive.pst";
     extendDat = data / "Local/Microsoft/Outlook/extend.dat";
@@ -80,11 +73,6 @@ class OutlookTest : public testing::HomeFixture {
     WriteFile(mainPst, std::string(300000, 'm'));
     WriteFile(workPst, "work mail");
     WriteFile(extendDat, "extensions");
-    archive = data / "Vopalarc.KV";
-  }
-  void TearDown() override {
-    platform::ui::ResetHooks();
-    HomeFixture::TearDown();
   }
 
   ComPtr<OutlookService> NewService() {
@@ -96,22 +84,13 @@ class OutlookTest : public testing::HomeFixture {
   HRESULT Backup(IBkVpService* service, bool askOptions = true) {
     return testing::BackupToArchive(service, kClsid, archive, progress, askOptions);
   }
-  std::string Export(const char* key) {
-    std::string text;
-    EXPECT_TRUE(platform::ExportRegText(key, text).ok);
-    return text;
-  }
   void SetSwitches(uint32_t autoClose, uint32_t autoRestart) {
     const std::string key = clients::ClientOptionKey(kClsid, clients::kBackuperSubkey);
     WriteDword(key, clients::kOptAutoClose, autoClose);
     WriteDword(key, clients::kOptAutoRestart, autoRestart);
   }
 
-  testing::TempDir data;
-  std::string mainPst, workPst, extendDat, archive;
-  testing::RecordingProgress progress;
-  int countdowns = 0;
-  int countdownAnswer = IDOK;
+  std::string mainPst, workPst, extendDat;
 };
 
 TEST_F(OutlookTest, ScheduledBackupDetectsTheGenerationAndSavesFilesThenKeys) {
@@ -128,7 +107,7 @@ TEST_F(OutlookTest, ScheduledBackupDetectsTheGenerationAndSavesFilesThenKeys) {
   };
   EXPECT_EQ(section.objects, expected);
   EXPECT_EQ(section.totalWeight, 6);
-  EXPECT_EQ(countdowns, 0);
+  EXPECT_TRUE(countdowns.empty());
 }
 
 TEST_F(OutlookTest, GenerationComesFromTheInstallRoots) {
@@ -211,7 +190,7 @@ TEST_F(OutlookTest, RunningOutlookIsClosedAndStartedAgainWhenAsked) {
   testing::HelperProcess outlook(data.path(), "OUTLOOK.EXE", {"--ignore-term"});
   auto service = NewService();
   ASSERT_EQ(Backup(service.get()), S_OK);
-  EXPECT_EQ(countdowns, 0);
+  EXPECT_TRUE(countdowns.empty());
   EXPECT_FALSE(platform::ProcessAlive(outlook.pid()));
   ASSERT_GE(progress.messages.size(), 3u);
   EXPECT_EQ(progress.messages.front(), kRunningText);
@@ -228,7 +207,7 @@ TEST_F(OutlookTest, RefusedCountdownSavesNothing) {
   countdownAnswer = IDCANCEL;
   testing::HelperProcess outlook(data.path(), "Outlook.exe");
   EXPECT_EQ(Backup(NewService().get()), E_FAIL);
-  EXPECT_EQ(countdowns, 1);
+  EXPECT_EQ(countdowns.size(), 1u);
   EXPECT_EQ(progress.messages, (std::vector<std::string>{kRunningText, "Termination canceled"}));
   EXPECT_TRUE(platform::ProcessAlive(outlook.pid()));
   EXPECT_FALSE(testing::ReadSection(archive, kClsid).present);
@@ -238,7 +217,7 @@ TEST_F(OutlookTest, CountdownRunningOutClosesButDoesNotRestartWithoutAutoClose) 
   SetSwitches(0, 1);
   testing::HelperProcess outlook(data.path(), "Outlook.exe");
   EXPECT_EQ(Backup(NewService().get()), S_OK);
-  EXPECT_EQ(countdowns, 1);
+  EXPECT_EQ(countdowns.size(), 1u);
   EXPECT_EQ(progress.messages[1], "Termination succeeded");
   for (const std::string& message : progress.messages)
     EXPECT_EQ(message.find("Restarting"), std::string::npos) << message;

@@ -10,6 +10,7 @@
 #include "contract/component.h"
 #include "platform/registry.h"
 #include "tests/clients/common/archive_harness.h"
+#include "tests/clients/common/client_service_fixture.h"
 #include "tests/clients/common/helper_process.h"
 #include "tests/support/test_support.h"
 
@@ -37,11 +38,10 @@ const char kSettings[] = "\\SOFTWARE\\Microsoft\\Outlook Express\\5.0";
 // A user's Outlook Express as the registry and the disk hold it: two
 // identities, one whose store root uses an environment reference and one
 // that shares the main store root; an address book; accounts.
-class OutlookExpTest : public testing::HomeFixture {
+class OutlookExpTest : public testing::ClientServiceFixture {
  protected:
   void SetUp() override {
-    HomeFixture::SetUp();
-    testing::RegisterArchiveService();
+    ClientServiceFixture::SetUp();
     setenv("UserProfile", (data / "profile").c_str(), 1);
     identityStore =
         data / "profile/Local Settings/Application Data/Identities/{A}/Microsoft/Outlook Express";
@@ -68,11 +68,10 @@ class OutlookExpTest : public testing::HomeFixture {
     WriteFile(mainStore + "/Inbox.dbx", "main inbox");
     WriteFile(mainStore + "/Sent Items.dbx", std::string(200000, 's'));
     WriteFile(wabFile, "address book");
-    archive = data / "Vopalarc.KV";
   }
   void TearDown() override {
     unsetenv("UserProfile");
-    HomeFixture::TearDown();
+    ClientServiceFixture::TearDown();
   }
 
   ComPtr<OutlookExpService> NewService() {
@@ -86,11 +85,6 @@ class OutlookExpTest : public testing::HomeFixture {
   HRESULT Restore(testing::RecordingProgress& restoreProgress) {
     return testing::RestoreFromArchive(NewService().get(), archive, restoreProgress);
   }
-  std::string Export(const char* key) {
-    std::string text;
-    EXPECT_TRUE(platform::ExportRegText(key, text).ok);
-    return text;
-  }
   // Removes the program's data from disk and registry, keeping the archive.
   void Wipe() {
     fs::remove_all(data / "profile");
@@ -100,9 +94,7 @@ class OutlookExpTest : public testing::HomeFixture {
       platform::RegDeleteTree(platform::HKEY_CURRENT_USER, key + sizeof "HKEY_CURRENT_USER");
   }
 
-  testing::TempDir data;
-  std::string identityStore, mainStore, wabFile, archive;
-  testing::RecordingProgress progress;
+  std::string identityStore, mainStore, wabFile;
 };
 
 TEST_F(OutlookExpTest, BackupStoresTheKeysThenEachFileOnce) {
