@@ -319,6 +319,13 @@ std::optional<KeyPath> SplitKeyPath(std::string_view fullPath) {
   return path;
 }
 
+std::string JoinKeyPath(std::string_view a, std::string_view b) {
+  if (a.empty()) return std::string(b);
+  if (b.empty()) return std::string(a);
+  if (a.back() == '\\') return std::string(a) + std::string(b);
+  return std::string(a) + "\\" + std::string(b);
+}
+
 std::string JoinRootAndSubKey(HKEY root, std::string_view subKey) {
   std::string path = RootKeyName(root);
   if (!subKey.empty()) path.append("\\").append(subKey);

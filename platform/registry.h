@@ -121,6 +121,9 @@ struct KeyPath {
 std::optional<KeyPath> SplitKeyPath(std::string_view fullPath);
 // "HKEY_CURRENT_USER\Software\X" from a root and a subkey path.
 std::string JoinRootAndSubKey(HKEY root, std::string_view subKey);
+// "a\b" joined the way key paths are: an empty side gives the other one, and
+// a trailing "\" on a is not doubled.
+std::string JoinKeyPath(std::string_view a, std::string_view b);
 LSTATUS RegOpenKeyPath(std::string_view fullPath, HKEY* result);
 LSTATUS RegCreateKeyPath(std::string_view fullPath, HKEY* result);
 

@@ -17,13 +17,6 @@ platform::RegKeyHandle OpenPath(std::string_view fullKeyPath) {
 
 }  // namespace
 
-std::string JoinKeyPath(std::string_view a, std::string_view b) {
-  if (a.empty()) return std::string(b);
-  if (b.empty()) return std::string(a);
-  if (a.back() == '\\') return std::string(a) + std::string(b);
-  return std::string(a) + "\\" + std::string(b);
-}
-
 bool KeyExists(std::string_view fullKeyPath) { return static_cast<bool>(OpenPath(fullKeyPath)); }
 
 std::string ReadString(std::string_view fullKeyPath, std::string_view valueName) {

@@ -8,11 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/registry.h"
+
 namespace bkvp::clients {
 
-// "a\b" joined the way key paths are: an empty side gives the other one, a
-// trailing "\" on a is not doubled.
-std::string JoinKeyPath(std::string_view a, std::string_view b);
+using platform::JoinKeyPath;
 
 // True when the key exists and can be opened (a root of an unknown name
 // names no key).
