@@ -1,0 +1,158 @@
+#include "archive/archive_reader.h"
+
+#include <fcntl.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/errors.h"
+#include "platform/text.h"
+
+namespace bkvp::archive {
+
+namespace {
+
+constexpr uint32_t kErrorInvalidData = 13;
+constexpr size_t kMaxErrorText = 255;
+
+}  // namespace
+
+bool ArchiveReader::Damaged(const std::string& what, uint64_t offset) {
+  failure_.code = kErrorInvalidData;
+  failure_.systemError = false;
+  failure_.text = std::string(platform::CutUtf8(
+      "The archive " + path_ + " is damaged: " + what + " at offset " + std::to_string(offset) +
+          ".",
+      kMaxErrorText));
+  return false;
+}
+
+ssize_t ArchiveReader::ReadSome(uint64_t offset, void* buffer, size_t size) {
+  auto* bytes = static_cast<uint8_t*>(buffer);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = layer_.ReadAt(file_.fd(), bytes + done, size - done, offset + done);
+    if (n == 0) break;
+    if (n < 0) {
+      failure_.code = platform::SetLastErrorFromErrno(errno);
+      failure_.systemError = true;
+      failure_.text = std::string(platform::CutUtf8(platform::ErrorMessage(failure_.code), kMaxErrorText));
+      return -1;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+bool ArchiveReader::ReadExact(uint64_t offset, void* buffer, size_t size) {
+  const ssize_t n = ReadSome(offset, buffer, size);
+  if (n < 0) return false;
+  if (static_cast<size_t>(n) < size) return Damaged("the file ends early", offset + n);
+  return true;
+}
+
+bool ArchiveReader::Open(const std::string& path) {
+  Close();
+  failure_ = ReadFailure();
+  path_ = path;
+  const int fd = layer_.Open(path, O_RDONLY, 0);
+  if (fd < 0) {
+    failure_.code = platform::SetLastErrorFromErrno(errno);
+    failure_.systemError = true;
+    failure_.text = std::string(platform::CutUtf8(platform::ErrorMessage(failure_.code), kMaxErrorText));
+    return false;
+  }
+  file_ = FileHandle(layer_, fd);
+  const auto size = layer_.Size(fd);
+  fileSize_ = size.value_or(0);
+
+  uint8_t bytes[kHeaderSize];
+  std::optional<ArchiveHeader> header;
+  if (!ReadExact(0, bytes, kHeaderSize) || !(header = ParseHeader(bytes, kHeaderSize))) {
+    if (!header && failure_.text.empty()) Damaged("no archive header", 0);
+    Close();
+    return false;
+  }
+  header_ = *header;
+  if (header_.clientCount < 0 || !ReadClientTable(header_.clientCount, kHeaderSize)) {
+    if (header_.clientCount < 0) Damaged("negative client count", kClientCountOffset);
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool ArchiveReader::ReadClientTable(int32_t count, uint64_t offset) {
+  for (int32_t i = 0; i < count; ++i) {
+    uint8_t fixed[kClientEntrySize];
+    if (!ReadExact(offset, fixed, kClientEntrySize)) return false;
+    int32_t optionCount = 0;
+    ClientTableEntry entry = ParseClientEntryFixed(fixed, &optionCount);
+    offset += kClientEntrySize;
+    if (optionCount < 0 || static_cast<size_t>(optionCount) > kMaxOptionBytes ||
+        static_cast<uint64_t>(optionCount) > fileSize_ - std::min(offset, fileSize_))
+      return Damaged("impossible option count", offset - 4);
+    entry.options.resize(static_cast<size_t>(optionCount));
+    if (!ReadExact(offset, entry.options.data(), entry.options.size())) return false;
+    offset += entry.options.size();
+    clients_[entry.clsid] = std::move(entry);
+  }
+  return true;
+}
+
+void ArchiveReader::Close() {
+  file_.Close();
+  fileSize_ = 0;
+  header_ = ArchiveHeader();
+  clients_.clear();
+}
+
+bool ArchiveReader::ReadSectionTotal(uint64_t sectionOffset, int32_t* total) {
+  uint8_t bytes[kSectionWeightSize];
+  if (sectionOffset > fileSize_) return Damaged("section outside the file", sectionOffset);
+  if (!ReadExact(sectionOffset, bytes, sizeof bytes)) return false;
+  *total = GetLE<int32_t>(bytes);
+  return true;
+}
+
+bool ArchiveReader::ReadRecord(uint64_t position, RecordLocation* record) {
+  if (position > fileSize_) return Damaged("record outside the file", position);
+  uint8_t fixed[kRecordFixedSize];
+  if (!ReadExact(position, fixed, sizeof fixed)) return false;
+  RecordLocation r;
+  r.position = position;
+  r.head.dataSize = GetLE<uint64_t>(fixed + kRecordDataSizeOffset);
+  r.head.type = GetLE<uint16_t>(fixed + kRecordTypeOffset);
+  r.head.weight = GetLE<int32_t>(fixed + kRecordWeightOffset);
+  const int32_t nameLength = GetLE<int32_t>(fixed + kRecordNameLengthOffset);
+  if (nameLength < 0 || static_cast<size_t>(nameLength) > kMaxNameBytes)
+    return Damaged("name length out of range", position + kRecordNameLengthOffset);
+  r.head.nameLength = static_cast<uint32_t>(nameLength);
+
+  // Name and info length in one read.
+  uint8_t nameAndInfo[kMaxNameBytes + kInfoLengthSize];
+  if (!ReadExact(position + kRecordFixedSize, nameAndInfo, r.head.nameLength + kInfoLengthSize))
+    return false;
+  r.head.name = NameFromBytes(nameAndInfo, r.head.nameLength);
+  const int32_t infoLength = GetLE<int32_t>(nameAndInfo + r.head.nameLength);
+  if (infoLength < 0 || static_cast<size_t>(infoLength) > kMaxInfoBytes)
+    return Damaged("info length out of range", position + kRecordFixedSize + r.head.nameLength);
+  r.head.infoLength = static_cast<uint32_t>(infoLength);
+
+  r.infoOffset = position + kRecordOverhead + r.head.nameLength;
+  r.dataOffset = r.infoOffset + r.head.infoLength;
+  if (r.dataOffset > fileSize_) return Damaged("info block beyond the end", r.infoOffset);
+  const uint64_t room = fileSize_ - r.dataOffset;
+  r.dataInFile = r.head.dataSize <= room;
+  r.dataAvailable = r.dataInFile ? r.head.dataSize : room;
+  r.next = r.dataInFile ? r.dataOffset + r.head.dataSize : 0;
+  *record = std::move(r);
+  return true;
+}
+
+bool ArchiveReader::ReadInfo(const RecordLocation& record, std::vector<uint8_t>* info) {
+  info->resize(record.head.infoLength);
+  return ReadExact(record.infoOffset, info->data(), info->size());
+}
+
+}  // namespace bkvp::archive

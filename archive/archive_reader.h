@@ -1,0 +1,79 @@
+// Reads an archive with every length checked against the file: the header,
+// the client table, section totals and record heads. Nothing it is told by
+// the file makes it read outside the file, allocate more than the format's
+// limits allow, or go backwards.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "archive/file_layer.h"
+#include "archive/layout.h"
+
+namespace bkvp::archive {
+
+// Why the last read failed: a system error (the file could not be read) or
+// an archive that is damaged or cut short.
+struct ReadFailure {
+  uint32_t code = 0;
+  std::string text;  // at most 255 bytes
+  bool systemError = false;
+};
+
+// One record, located: where its parts begin and whether its data part lies
+// wholly inside the file.
+struct RecordLocation {
+  uint64_t position = 0;
+  RecordHead head;
+  uint64_t infoOffset = 0;
+  uint64_t dataOffset = 0;
+  uint64_t next = 0;             // valid only when dataInFile
+  uint64_t dataAvailable = 0;    // bytes of the data part present in the file
+  bool dataInFile = false;
+};
+
+class ArchiveReader {
+ public:
+  explicit ArchiveReader(FileLayer& layer) : layer_(layer) {}
+
+  // Opens the file and reads header and client table. Later entries of the
+  // same class identifier replace earlier ones.
+  bool Open(const std::string& path);
+  void Close();
+  bool isOpen() const { return file_.valid(); }
+
+  const ArchiveHeader& header() const { return header_; }
+  // Ordered by byte-wise comparison of the identifiers.
+  const std::map<std::string, ClientTableEntry>& clients() const { return clients_; }
+  uint64_t fileSize() const { return fileSize_; }
+  int fd() const { return file_.fd(); }
+  FileLayer& layer() const { return layer_; }
+  const ReadFailure& failure() const { return failure_; }
+
+  bool ReadSectionTotal(uint64_t sectionOffset, int32_t* total);
+  bool ReadRecord(uint64_t position, RecordLocation* record);
+  // The record's info block (at most the format's limit).
+  bool ReadInfo(const RecordLocation& record, std::vector<uint8_t>* info);
+  // Exactly `size` bytes or false (system error, or the end of the file).
+  bool ReadExact(uint64_t offset, void* buffer, size_t size);
+  // Up to `size` bytes; -1 on a system error.
+  ssize_t ReadSome(uint64_t offset, void* buffer, size_t size);
+
+  // Records a damaged archive as the failure; always returns false.
+  bool Damaged(const std::string& what, uint64_t offset);
+
+ private:
+  bool ReadClientTable(int32_t count, uint64_t offset);
+
+  FileLayer& layer_;
+  FileHandle file_;
+  std::string path_;
+  uint64_t fileSize_ = 0;
+  ArchiveHeader header_;
+  std::map<std::string, ClientTableEntry> clients_;
+  ReadFailure failure_;
+};
+
+}  // namespace bkvp::archive

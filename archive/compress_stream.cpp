@@ -1,0 +1,106 @@
+#include "archive/compress_stream.h"
+
+#include <cctype>
+#include <string>
+
+#include "archive/format.h"
+
+namespace Compress {
+
+namespace {
+
+constexpr std::string_view kStoredAsIs = ",GIF,JPEG,ZIP,RAR,GZ,GZ,";
+
+// The drive loops shared by both directions. `step` is deflate or inflate.
+template <class Step>
+int ConsumeChunk(z_stream& stream, ChunkSink& sink, const uint8_t* data, size_t size, Step step,
+                 int lastResult) {
+  stream.next_in = const_cast<Bytef*>(data);
+  stream.avail_in = static_cast<uInt>(size);
+  uint8_t* buffer = sink.ProvideBuffer();
+  const uInt bufferSize = static_cast<uInt>(sink.BufferSize());
+  while (stream.avail_in > 0 && lastResult != Z_STREAM_END) {
+    stream.next_out = buffer;
+    stream.avail_out = bufferSize;
+    while (stream.avail_out > 0 && stream.avail_in > 0) {
+      lastResult = step(&stream, Z_NO_FLUSH);
+      if (lastResult < 0) throw CCompressException();
+      // Input after the end of the stream is not part of it; without this
+      // stop a trailing byte would be offered to zlib forever.
+      if (lastResult == Z_STREAM_END) break;
+    }
+    const size_t produced = bufferSize - stream.avail_out;
+    if (produced > 0) sink.Write(buffer, produced);
+  }
+  return lastResult;
+}
+
+template <class Step>
+int DrainStream(z_stream& stream, ChunkSink& sink, Step step, int lastResult) {
+  stream.next_in = nullptr;
+  stream.avail_in = 0;
+  uint8_t* buffer = sink.ProvideBuffer();
+  const uInt bufferSize = static_cast<uInt>(sink.BufferSize());
+  while (lastResult != Z_STREAM_END) {
+    stream.next_out = buffer;
+    stream.avail_out = bufferSize;
+    while (lastResult != Z_STREAM_END && stream.avail_out > 0) {
+      const uInt before = stream.avail_out;
+      lastResult = step(&stream, Z_FINISH);
+      if (lastResult < 0) throw CCompressException();
+      // No progress and no end: the stream can never finish.
+      if (lastResult != Z_STREAM_END && stream.avail_out == before) throw CCompressException();
+    }
+    const size_t produced = bufferSize - stream.avail_out;
+    if (produced > 0) sink.Write(buffer, produced);
+  }
+  return lastResult;
+}
+
+}  // namespace
+
+bool IsCompressible(std::string_view path) {
+  const size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  std::string entry = ",";
+  for (char c : path.substr(dot + 1)) entry += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  entry += ",";
+  return kStoredAsIs.find(entry) == std::string_view::npos;
+}
+
+uint8_t* ChunkSink::ProvideBuffer() {
+  if (buffer_.empty()) buffer_.resize(bkvp::archive::kChunkSize);
+  return buffer_.data();
+}
+
+size_t ChunkSink::BufferSize() const { return bkvp::archive::kChunkSize; }
+
+ZlibStream::~ZlibStream() {
+  if (initialised_) end_(&stream_);
+}
+
+void ZlibStream::Write(const uint8_t* data, size_t size) {
+  lastResult_ = ConsumeChunk(stream_, sink_, data, size, step_, lastResult_);
+}
+
+void ZlibStream::Finish() {
+  lastResult_ = DrainStream(stream_, sink_, step_, lastResult_);
+  if (initialised_) {
+    initialised_ = false;
+    if (end_(&stream_) != Z_OK) throw CCompressException();
+  }
+  sink_.ReleaseBuffer();
+}
+
+DeflateStream::DeflateStream(ChunkSink& sink) : ZlibStream(sink, deflate, deflateEnd) {
+  if (deflateInit2(&stream_, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    throw CCompressException();
+  initialised_ = true;
+}
+
+InflateStream::InflateStream(ChunkSink& sink) : ZlibStream(sink, inflate, inflateEnd) {
+  if (inflateInit(&stream_) != Z_OK) throw CCompressException();
+  initialised_ = true;
+}
+
+}  // namespace Compress

@@ -1,0 +1,95 @@
+// The one door through which the archive service touches file contents. The
+// default layer makes the plain system calls; tests derive from it to make a
+// chosen write fail with ENOSPC, EROFS or ENOMEDIUM and watch the prompts.
+// Every call reports failure as -1 (or nullopt) with errno set.
+#pragma once
+
+#include <sys/types.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bkvp::archive {
+
+// Bytes per kernel copy call: no user memory is involved, so this only sets
+// how often the copy stops to let the user interface breathe.
+constexpr size_t kKernelCopyRange = 1u << 20;
+
+class FileLayer {
+ public:
+  virtual ~FileLayer() = default;
+
+  virtual int Open(const std::string& path, int flags, unsigned mode);
+  virtual int Close(int fd);
+  // Sequential read at the file position (source files).
+  virtual ssize_t Read(int fd, void* buffer, size_t size);
+  virtual ssize_t ReadAt(int fd, void* buffer, size_t size, uint64_t offset);
+  virtual ssize_t WriteAt(int fd, const void* data, size_t size, uint64_t offset);
+  // Kernel-side copy; callers fall back to ReadAt/WriteAt when it fails.
+  virtual ssize_t CopyRange(int in, uint64_t inOffset, int out, uint64_t outOffset, size_t size);
+  virtual int Truncate(int fd, uint64_t size);
+  virtual int Sync(int fd);
+  virtual std::optional<uint64_t> Size(int fd);
+  virtual int Rename(const std::string& from, const std::string& to);
+  virtual int Remove(const std::string& path);
+  // Makes a rename inside the folder durable.
+  virtual int SyncFolder(const std::string& folder);
+  // A new empty file in the folder, created exclusively, owner-only.
+  virtual std::optional<std::string> CreateTempFile(const std::string& folder,
+                                                    std::string_view prefix);
+};
+
+// Copies `size` bytes: by the kernel's copy while it serves, then through
+// `buffer` in chunks. kernelCopy(done, n) and read(done, buffer, n) return the
+// bytes moved or -1; write(buffer, n) returns false to give up. Returns
+// false when the source ended early or a write gave up.
+template <class KernelCopy, class Read, class Write, class Pump>
+bool CopyBytes(uint64_t size, std::vector<uint8_t>& buffer, KernelCopy kernelCopy, Read read,
+               Write write, Pump pump) {
+  bool kernel = true;
+  for (uint64_t done = 0; done < size;) {
+    const uint64_t left = size - done;
+    if (kernel) {
+      const ssize_t n = kernelCopy(done, static_cast<size_t>(std::min<uint64_t>(kKernelCopyRange, left)));
+      if (n > 0) {
+        done += static_cast<uint64_t>(n);
+        pump();
+        continue;
+      }
+      kernel = false;
+    }
+    const ssize_t n = read(done, buffer.data(), static_cast<size_t>(std::min<uint64_t>(buffer.size(), left)));
+    if (n <= 0 || !write(buffer.data(), static_cast<size_t>(n))) return false;
+    done += static_cast<uint64_t>(n);
+    pump();
+  }
+  return true;
+}
+
+// The process-wide layer of the plain system calls.
+FileLayer& DefaultFileLayer();
+
+// Owns a descriptor of a layer and closes it.
+class FileHandle {
+ public:
+  FileHandle() = default;
+  FileHandle(FileLayer& layer, int fd) : layer_(&layer), fd_(fd) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  FileHandle(FileHandle&& o) noexcept : layer_(o.layer_), fd_(o.fd_) { o.fd_ = -1; }
+  FileHandle& operator=(FileHandle&& o) noexcept;
+  ~FileHandle() { Close(); }
+  int fd() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  void Close();
+
+ private:
+  FileLayer* layer_ = nullptr;
+  int fd_ = -1;
+};
+
+}  // namespace bkvp::archive

@@ -1,0 +1,103 @@
+// Every offset, size and constant of the archive file. The layout drawing and
+// the reasons behind the limits are in docs/archive-format.md; keep the two in
+// step.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace bkvp::archive {
+
+// ---- Archive header (394 bytes) ------------------------------------------
+constexpr size_t kHeaderSize = 394;
+constexpr size_t kMagicOffset = 0;         // "KV"
+constexpr size_t kTimeOffset = 2;          // DATE, IEEE double
+constexpr size_t kUserNameOffset = 10;     // fixed text, 51 bytes
+constexpr size_t kMachineNameOffset = 61;  // fixed text, 51 bytes
+constexpr size_t kLabelOffset = 112;       // fixed text, 256 bytes
+constexpr size_t kVersionMajorOffset = 372;
+constexpr size_t kVersionMinorOffset = 376;
+constexpr size_t kClientCountOffset = 390;
+constexpr size_t kUserNameSize = 51;
+constexpr size_t kMachineNameSize = 51;
+constexpr size_t kLabelSize = 256;
+constexpr uint8_t kMagic[2] = {'K', 'V'};
+
+// ---- Client table entry (110 bytes + option bytes) -------------------------
+constexpr size_t kClientEntrySize = 110;
+constexpr size_t kEntrySectionOffset = 0;  // U8
+constexpr size_t kEntryClsidOffset = 8;    // fixed text, 39 bytes
+constexpr size_t kEntryReservedOffset = 47;
+constexpr size_t kEntryReservedSize = 8;
+constexpr size_t kEntryNameOffset = 55;  // fixed text, 51 bytes
+constexpr size_t kEntryOptionCountOffset = 106;
+constexpr size_t kClsidSize = 39;
+constexpr size_t kClientNameSize = 51;
+
+// ---- Client section --------------------------------------------------------
+constexpr size_t kSectionWeightSize = 4;  // I4 sum of the records' weights
+
+// ---- Object record -----------------------------------------------------------
+// D (U8), type (U2), weight (I4), L (I4); then L name bytes, I (I4), I info
+// bytes, D data bytes.
+constexpr size_t kRecordFixedSize = 18;
+constexpr size_t kRecordDataSizeOffset = 0;
+constexpr size_t kRecordTypeOffset = 8;
+constexpr size_t kRecordWeightOffset = 10;
+constexpr size_t kRecordNameLengthOffset = 14;
+constexpr size_t kInfoLengthSize = 4;
+// A record's overhead besides its name, info block and data.
+constexpr size_t kRecordOverhead = kRecordFixedSize + kInfoLengthSize;
+
+// ---- File info block -------------------------------------------------------
+constexpr size_t kFileInfoFixedSize = 28;  // attributes U4, three FILETIMEs
+constexpr size_t kInfoAttributesOffset = 0;
+constexpr size_t kInfoCreationOffset = 4;
+constexpr size_t kInfoLastAccessOffset = 12;
+constexpr size_t kInfoLastWriteOffset = 20;
+
+// ---- Limits ---------------------------------------------------------------
+// Length-prefixed names (object names, key block names, value names) and the
+// local name of a file hold at most 255 bytes plus their zero.
+constexpr size_t kMaxNameBytes = 256;
+constexpr size_t kMaxInfoBytes = kFileInfoFixedSize + kMaxNameBytes;
+// Option bytes of one client, and the data of one registry value: far above
+// anything a client stores, low enough that a damaged count cannot make the
+// reader allocate without bound.
+constexpr size_t kMaxOptionBytes = 16u << 20;
+constexpr size_t kMaxRegistryValueBytes = 16u << 20;
+
+// ---- Data parts --------------------------------------------------------------
+// A data part of two or more bytes beginning with these is a zlib stream.
+constexpr uint8_t kZlibMagic[2] = {0x78, 0xDA};
+// File data moves in chunks of this size; no object is ever held whole.
+constexpr size_t kChunkSize = 65536;
+
+// ---- Little-endian fields ----------------------------------------------------
+template <class T>
+inline void PutLE(uint8_t* out, T value) {
+  for (size_t i = 0; i < sizeof(T); ++i) out[i] = static_cast<uint8_t>(uint64_t(value) >> (8 * i));
+}
+
+template <class T>
+inline T GetLE(const uint8_t* in) {
+  uint64_t v = 0;
+  for (size_t i = 0; i < sizeof(T); ++i) v |= uint64_t(in[i]) << (8 * i);
+  return static_cast<T>(v);
+}
+
+inline void PutDouble(uint8_t* out, double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  PutLE<uint64_t>(out, bits);
+}
+
+inline double GetDouble(const uint8_t* in) {
+  const uint64_t bits = GetLE<uint64_t>(in);
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+}  // namespace bkvp::archive

@@ -1,0 +1,270 @@
+#include "archive/guarded_ops.h"
+
+#include <fcntl.h>
+
+#include <cerrno>
+
+#include "contract/errors.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+
+namespace bkvp::archive {
+
+namespace {
+
+// Texts are loaded into a 512-byte buffer: at most 511 bytes come back.
+constexpr size_t kStringBufferSize = 512;
+
+bool IsRecoverableDiskError(uint32_t code) {
+  return code == platform::ERROR_WRITE_PROTECT || code == platform::ERROR_NOT_READY ||
+         code == platform::ERROR_DISK_FULL;
+}
+
+// Writes all bytes at the offset. A failure goes to `failed` with its errno:
+// it throws, or returns true to write the whole piece again, false to give up.
+template <class OnFailure>
+bool WriteWhole(FileLayer& layer, int fd, const void* data, size_t size, uint64_t offset,
+                OnFailure failed) {
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = layer.WriteAt(fd, bytes + done, size - done, offset + done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (!failed(n == 0 ? ENOSPC : errno)) return false;
+    done = 0;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string LoadString(int id) {
+  const char* text = "";
+  switch (id) {
+    case 101: text = "is not ready."; break;
+    case 103: text = "The disk"; break;
+    case 105: text = "Clear space and press OK to continue or Cancel to abort backup."; break;
+    case 106: text = "Clear protection and press OK to continue or Cancel to abort backup."; break;
+    case 107: text = "Insert disk into drive"; break;
+    case 108: text = "and press OK to continue or Cancel to abort backup."; break;
+    case 109: text = "is full."; break;
+    case 110: text = "is write-protected."; break;
+    case 111: text = "The drive"; break;
+    case 112:
+      text = "There is no room for the temporary file.\r\nTo continue backup clear space on disk";
+      break;
+    case 113: text = "and press OK."; break;
+    case 114: text = "The file"; break;
+    case 115: text = "already exists. \r\nDo you wish to overwrite it?"; break;
+    default: break;
+  }
+  return std::string(platform::CutUtf8(text, kStringBufferSize - 1));
+}
+
+std::string ComposeDiskMessage(uint32_t error, const std::string& drive, DiskFile which) {
+  switch (error) {
+    case platform::ERROR_WRITE_PROTECT:
+      return LoadString(103) + " " + drive + " " + LoadString(110) + "\r\n" + LoadString(106);
+    case platform::ERROR_NOT_READY:
+      return LoadString(111) + " " + drive + " " + LoadString(101) + "\r\n" + LoadString(107) +
+             " " + drive + " " + LoadString(108);
+    case platform::ERROR_DISK_FULL:
+      if (which == DiskFile::kDataFile) return LoadString(112) + " " + drive + " " + LoadString(113);
+      return LoadString(103) + " " + drive + " " + LoadString(109) + "\r\n" + LoadString(105);
+    default:
+      return platform::ErrorMessage(error);
+  }
+}
+
+std::string WrapLines(const std::string& text, size_t width) {
+  std::string out;
+  size_t lineStart = 0;
+  while (lineStart <= text.size()) {
+    size_t lineEnd = text.find("\r\n", lineStart);
+    if (lineEnd == std::string::npos) lineEnd = text.size();
+    std::string_view rest(text.data() + lineStart, lineEnd - lineStart);
+    do {
+      std::string_view piece = platform::CutUtf8(rest, width);
+      if (piece.empty() && !rest.empty()) piece = rest.substr(0, 1);  // never stall
+      out.append(piece);
+      rest.remove_prefix(piece.size());
+      if (!rest.empty()) out.append("\r\n");
+    } while (!rest.empty());
+    if (lineEnd == text.size()) break;
+    out.append("\r\n");
+    lineStart = lineEnd + 2;
+  }
+  return out;
+}
+
+void PumpMessages() { platform::ui::PumpMessages(); }
+
+// ---- GuardedFile -------------------------------------------------------------
+
+void GuardedFile::AskOrThrow(int errnoValue, DiskFile which) {
+  const uint32_t code = platform::SetLastErrorFromErrno(errnoValue);
+  const std::string message =
+      ComposeDiskMessage(code, platform::MountPointOf(drivePath_), which);
+  if (IsRecoverableDiskError(code)) {
+    if (progress_.Prompt(message, kStyleStopOkCancel) != IDCANCEL) return;
+  } else {
+    progress_.Prompt(message, kStyleStopOk);
+  }
+  throw ComError(E_FAIL);
+}
+
+bool GuardedFile::Create(const std::string& path, int flags, unsigned mode,
+                         const std::string& drivePath) {
+  Close();
+  path_ = path;
+  drivePath_ = drivePath;
+  for (;;) {
+    const int fd = layer_.Open(path, flags | O_CREAT, mode);
+    if (fd >= 0) {
+      fd_ = fd;
+      size_ = 0;
+      return true;
+    }
+    if ((flags & O_EXCL) && errno == EEXIST) return false;
+    AskOrThrow(errno, DiskFile::kCreated);
+  }
+}
+
+void GuardedFile::Adopt(int fd, const std::string& path) {
+  Close();
+  fd_ = fd;
+  path_ = path;
+  drivePath_ = path;
+  size_ = 0;
+}
+
+void GuardedFile::WriteAt(uint64_t offset, const void* data, size_t size) {
+  WriteWhole(layer_, fd_, data, size, offset, [&](int error) {
+    AskOrThrow(error, which_);
+    // Cut back whatever the failed write added, then write the whole piece
+    // again. Only growth is removed: bytes that were there before stay.
+    layer_.Truncate(fd_, size_);
+    return true;
+  });
+  if (offset + size > size_) size_ = offset + size;
+  PumpMessages();
+}
+
+size_t GuardedFile::ReadAt(uint64_t offset, void* buffer, size_t size) {
+  auto* bytes = static_cast<uint8_t*>(buffer);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = layer_.ReadAt(fd_, bytes + done, size - done, offset + done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+    } else if (n == 0) {
+      break;
+    } else {
+      AskOrThrow(errno, which_);
+    }
+  }
+  PumpMessages();
+  return done;
+}
+
+void GuardedFile::SetEnd(uint64_t size) {
+  while (layer_.Truncate(fd_, size) != 0) AskOrThrow(errno, which_);
+  size_ = size;
+}
+
+bool GuardedFile::TryCutTo(uint64_t size) {
+  if (layer_.Truncate(fd_, size) != 0) return false;
+  size_ = size;
+  return true;
+}
+
+ssize_t GuardedFile::CopyAppendFrom(int in, uint64_t inOffset, size_t size) {
+  const ssize_t n = layer_.CopyRange(in, inOffset, fd_, size_, size);
+  if (n < 0) {
+    // Whatever the failed call may have added is cut; the fallback's
+    // guarded writes then meet (and report) the real error, if any.
+    layer_.Truncate(fd_, size_);
+    return -1;
+  }
+  size_ += static_cast<uint64_t>(n);
+  PumpMessages();
+  return n;
+}
+
+void GuardedFile::Sync() {
+  while (layer_.Sync(fd_) != 0) AskOrThrow(errno, which_);
+}
+
+void GuardedFile::Close() {
+  if (fd_ >= 0) layer_.Close(fd_);
+  fd_ = -1;
+}
+
+// ---- TargetFile --------------------------------------------------------------
+
+bool TargetFile::AskTargetError(uint32_t error, const std::string& name) {
+  std::string text = name.empty() ? "" : name + "\r\n";
+  text += platform::ErrorMessage(error);
+  switch (progress_.ClientError(static_cast<HRESULT>(error), WrapLines(text, 254), 1)) {
+    case IDCANCEL:
+      Close();
+      throw KVError(E_FAIL);
+    case IDABORT:
+      Close();
+      throw ComError(E_FAIL);
+    case IDRETRY:
+      return true;
+    case IDIGNORE:
+      Close();
+      throw KVError(1);
+    default:
+      return false;
+  }
+}
+
+bool TargetFile::Open(const std::string& path, bool overwrite) {
+  Close();
+  if (platform::FileExists(path)) {
+    if (!overwrite) {
+      const std::string question = LoadString(114) + " " + path + " " + LoadString(115);
+      const int answer = progress_.Prompt(question, kStyleOverwriteQuestion);
+      if (answer == IDCANCEL) throw KVError(E_FAIL);
+      if (answer == IDNO) throw KVError(1);
+    }
+    // Read-only or hidden files are replaced like any other.
+    platform::SetFileAttributes(path, platform::FILE_ATTRIBUTE_NORMAL);
+  }
+  for (;;) {
+    const int fd = layer_.Open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd >= 0) {
+      fd_ = fd;
+      written_ = 0;
+      return true;
+    }
+    const uint32_t code = platform::SetLastErrorFromErrno(errno);
+    if (!AskTargetError(code, path)) return false;
+  }
+}
+
+bool TargetFile::Write(const void* data, size_t size) {
+  // On Retry the whole piece is written again from the noted position.
+  const bool written = WriteWhole(layer_, fd_, data, size, written_, [&](int error) {
+    return AskTargetError(platform::SetLastErrorFromErrno(error), "");
+  });
+  if (!written) return false;
+  written_ += size;
+  PumpMessages();
+  return true;
+}
+
+void TargetFile::Close() {
+  if (fd_ >= 0) layer_.Close(fd_);
+  fd_ = -1;
+}
+
+}  // namespace bkvp::archive

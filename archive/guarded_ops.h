@@ -1,0 +1,116 @@
+// Guarded file operations: a failure on the archive, the writer's data file or
+// a restore target becomes a question to the user and a retry, instead of an
+// immediate failure. Also the service's string table and message pumping.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "archive/file_layer.h"
+#include "archive/progress_sink.h"
+
+namespace bkvp::archive {
+
+// Message box styles passed to IProgress::Prompt.
+constexpr UINT kStyleStopOk = 16;             // stop icon, OK
+constexpr UINT kStyleStopOkCancel = 273;      // stop icon, OK and Cancel, Cancel default
+constexpr UINT kStyleOverwriteQuestion = 307; // exclamation, Yes/No/Cancel, No default
+
+// The service's texts by number (101-115); "" for a number without text.
+std::string LoadString(int id);
+
+// The text shown for system error `error` on a file whose mount point is
+// `drive`. The data file gets its own "no room for the temporary file" text.
+enum class DiskFile { kArchive, kDataFile, kCreated };
+std::string ComposeDiskMessage(uint32_t error, const std::string& drive, DiskFile which);
+
+// Breaks every line of the text into pieces of at most `width` bytes (never
+// inside a UTF-8 sequence), joined by "\r\n".
+std::string WrapLines(const std::string& text, size_t width);
+
+// Dispatches whatever user-interface events wait (the platform seam).
+void PumpMessages();
+
+// The archive file or the writer's data file, every operation guarded: on
+// failure the user is asked; a disk that is full, write-protected or absent
+// may be fixed and retried, anything else ends with ComError(E_FAIL).
+// Positions are explicit, so no seek can fail; the size is tracked here
+// because this object is the file's only writer.
+class GuardedFile {
+ public:
+  GuardedFile(FileLayer& layer, const ProgressSink& progress, DiskFile which)
+      : layer_(layer), progress_(progress), which_(which) {}
+  GuardedFile(const GuardedFile&) = delete;
+  GuardedFile& operator=(const GuardedFile&) = delete;
+  ~GuardedFile() { Close(); }
+
+  // Creates the file anew (flags add O_CREAT; O_EXCL makes a collision
+  // return false instead of asking). `drivePath` names the file in messages.
+  bool Create(const std::string& path, int flags, unsigned mode, const std::string& drivePath);
+  // Takes over an open descriptor of an empty file.
+  void Adopt(int fd, const std::string& path);
+  void WriteAt(uint64_t offset, const void* data, size_t size);
+  void Append(const void* data, size_t size) { WriteAt(size_, data, size); }
+  // Returns the bytes read (fewer only at the end of the file).
+  size_t ReadAt(uint64_t offset, void* buffer, size_t size);
+  void SetEnd(uint64_t size);
+  // Unguarded cut for cleaning up after a cancelled operation; false when
+  // even that fails.
+  bool TryCutTo(uint64_t size);
+  // Appends up to `size` bytes of another file by the kernel's copy call.
+  // Returns the bytes copied (0 at the end of the source), or -1 when the
+  // kernel copy cannot serve: the caller then reads and Appends instead.
+  ssize_t CopyAppendFrom(int in, uint64_t inOffset, size_t size);
+  void Sync();
+  void Close();
+
+  uint64_t size() const { return size_; }
+  int fd() const { return fd_; }
+  bool isOpen() const { return fd_ >= 0; }
+  const std::string& path() const { return path_; }
+  FileLayer& layer() const { return layer_; }
+
+ private:
+  // Asks about errno's error; returns to retry, throws ComError otherwise.
+  void AskOrThrow(int errnoValue, DiskFile which);
+
+  FileLayer& layer_;
+  const ProgressSink& progress_;
+  DiskFile which_;
+  int fd_ = -1;
+  std::string path_;
+  std::string drivePath_;
+  uint64_t size_ = 0;
+};
+
+// A restore target: opened after asking about overwriting, written with the
+// target error dialog. Throws KVError (1: skip, E_FAIL: stop) or ComError
+// (abort) as the user decides; the handle is closed first.
+class TargetFile {
+ public:
+  TargetFile(FileLayer& layer, const ProgressSink& progress) : layer_(layer), progress_(progress) {}
+  TargetFile(const TargetFile&) = delete;
+  TargetFile& operator=(const TargetFile&) = delete;
+  ~TargetFile() { Close(); }
+
+  // false when the user's answer ends the retries without a decision.
+  bool Open(const std::string& path, bool overwrite);
+  // false when the write failed and the user gave up without a decision.
+  bool Write(const void* data, size_t size);
+  int fd() const { return fd_; }
+  uint64_t written() const { return written_; }
+  // Counts bytes that reached the file by another path (a kernel copy).
+  void Advance(uint64_t bytes) { written_ += bytes; }
+  void Close();
+
+ private:
+  // true: retry; false: give up; throws for Cancel, Abort and Ignore.
+  bool AskTargetError(uint32_t error, const std::string& name);
+
+  FileLayer& layer_;
+  const ProgressSink& progress_;
+  int fd_ = -1;
+  uint64_t written_ = 0;
+};
+
+}  // namespace bkvp::archive

@@ -1,0 +1,270 @@
+#include "archive/restorer.h"
+
+#include <algorithm>
+
+#include "archive/compress_stream.h"
+#include "archive/guarded_ops.h"
+#include "archive/registry_capture.h"
+#include "contract/errors.h"
+#include "contract/variant.h"
+#include "platform/files.h"
+
+namespace bkvp::archive {
+
+namespace {
+
+// Thrown inside the decompressor's sink when the user gave up on a target
+// write; ends the file without a decision of its own.
+struct TargetAbandoned {};
+
+}  // namespace
+
+Restorer::Restorer(FileLayer& layer) : layer_(layer), reader_(layer) {}
+
+HRESULT Restorer::SetProgress(IProgress* progress) {
+  progress_.Set(progress);
+  return S_OK;
+}
+
+HRESULT Restorer::GetArchiveInfo(BSTR archiveName, BSTR* userName, BSTR* machineName, BSTR* label,
+                                 DATE* time, LONG* clients) {
+  iterating_ = false;
+  recordValid_ = false;
+  const bool opened = reader_.Open(ToAnsi(archiveName));
+  PumpMessages();
+  if (!opened) return E_FAIL;
+  const ArchiveHeader& h = reader_.header();
+  if (userName) *userName = AllocBstr(h.userName);
+  if (machineName) *machineName = AllocBstr(h.machineName);
+  if (label) *label = AllocBstr(h.label);
+  if (time) *time = h.time;
+  if (clients) *clients = static_cast<LONG>(reader_.clients().size());
+  return S_OK;
+}
+
+HRESULT Restorer::GetVersionInfo(LONG* major, LONG* minor) {
+  if (!reader_.isOpen()) return E_FAIL;
+  if (major) *major = reader_.header().versionMajor;
+  if (minor) *minor = reader_.header().versionMinor;
+  return S_OK;
+}
+
+HRESULT Restorer::GetClient(INT index, BSTR* name, BSTR* clsid) {
+  const auto& clients = reader_.clients();
+  if (!reader_.isOpen() || index < 0 || static_cast<size_t>(index) >= clients.size()) return E_FAIL;
+  const auto it = std::next(clients.begin(), index);
+  if (name) *name = AllocBstr(it->second.name);
+  if (clsid) *clsid = AllocBstr(it->first);
+  return S_OK;
+}
+
+HRESULT Restorer::GetClientOptions(BSTR clsid, VARIANT* options) {
+  if (!options) return E_POINTER;
+  const auto it = reader_.clients().find(ToAnsi(clsid));
+  *options = MakeByteArrayVariant(it == reader_.clients().end() ? std::vector<uint8_t>()
+                                                                : it->second.options);
+  return S_OK;
+}
+
+// ---- Walking a section -----------------------------------------------------
+
+void Restorer::PromptAndThrow() {
+  progress_.Prompt(reader_.failure().text, kStyleStopOk);
+  throw ComError(E_FAIL);
+}
+
+void Restorer::ThrowWithoutPrompt() { throw ComError(E_FAIL); }
+
+bool Restorer::LocateCurrent() {
+  if (!iterating_) return reader_.Damaged("no section is being read", 0);
+  if (recordValid_ && record_.position == current_) return true;
+  recordValid_ = reader_.ReadRecord(current_, &record_);
+  return recordValid_;
+}
+
+HRESULT Restorer::Iterate(BSTR clsid) {
+  const auto it = reader_.clients().find(ToAnsi(clsid));
+  if (!reader_.isOpen() || it == reader_.clients().end()) return E_FAIL;
+  int32_t total = 0;
+  if (!reader_.ReadSectionTotal(it->second.sectionOffset, &total)) PromptAndThrow();
+  sectionTotal_ = total;
+  current_ = it->second.sectionOffset + kSectionWeightSize;
+  weightPassed_ = 0;
+  iterating_ = true;
+  recordValid_ = false;
+  progress_.FirstStep(it->second.name, total);
+  PumpMessages();
+  return S_OK;
+}
+
+HRESULT Restorer::IsEnd(BOOL* end) {
+  if (!end) return E_POINTER;
+  *end = static_cast<int32_t>(weightPassed_) >= sectionTotal_ ? 1 : 0;
+  return S_OK;
+}
+
+HRESULT Restorer::GetObjectInfo(USHORT* type, BSTR* name, LONG* weight) {
+  if (!LocateCurrent()) PromptAndThrow();
+  if (type) *type = record_.head.type;
+  if (name) *name = AllocBstr(record_.head.name);
+  if (weight) *weight = record_.head.weight;
+  PumpMessages();
+  return S_OK;
+}
+
+HRESULT Restorer::Next() {
+  if (!LocateCurrent()) PromptAndThrow();
+  progress_.NextStep(record_.head.name, record_.head.weight);
+  // A data part running past the end of the file leaves nowhere to go.
+  if (!record_.dataInFile) {
+    reader_.Damaged("data part beyond the end", record_.dataOffset);
+    ThrowWithoutPrompt();
+  }
+  weightPassed_ += static_cast<uint32_t>(record_.head.weight);
+  current_ = record_.next;
+  PumpMessages();
+  return S_OK;
+}
+
+HRESULT Restorer::GetObjectOptions(VARIANT* options) {
+  if (!options) return E_POINTER;
+  std::vector<uint8_t> info;
+  if (!LocateCurrent() || !reader_.ReadInfo(record_, &info)) PromptAndThrow();
+  *options = MakeByteArrayVariant(info);
+  PumpMessages();
+  return S_OK;
+}
+
+// ---- Files ---------------------------------------------------------------------
+
+HRESULT Restorer::RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) {
+  const std::string path = ToAnsi(fileName);
+  bool restored = false;
+  std::vector<uint8_t> info;
+  if (!LocateCurrent() || !reader_.ReadInfo(record_, &info)) {
+    if (reader_.failure().systemError) ThrowWithoutPrompt();
+  } else if (info.size() >= kFileInfoFixedSize) {
+    const FileInfoBlock block = ParseFileInfo(info.data(), info.size());
+    TargetFile target(layer_, progress_);
+    if (target.Open(path, option != 0) && CopyDataPart(target)) {
+      target.Close();
+      const platform::FILETIME lastAccess = block.lastAccessTime;
+      const platform::FILETIME lastWrite = block.lastWriteTime;
+      platform::SetFileTimes(path, nullptr, &lastAccess, &lastWrite);
+      // Applied last, by name, so a read-only file is written first.
+      platform::SetFileAttributes(path, block.attributes);
+      restored = true;
+    }
+  }
+  if (writeInLog == VARIANT_TRUE) progress_.Message(path + (restored ? " OK" : " FAILED"));
+  PumpMessages();
+  return restored ? S_OK : E_FAIL;
+}
+
+bool Restorer::CopyDataPart(TargetFile& target) {
+  buffer_.resize(kChunkSize);
+  const uint64_t available = record_.dataAvailable;
+  const size_t firstSize = static_cast<size_t>(std::min<uint64_t>(kChunkSize, available));
+  const ssize_t got = reader_.ReadSome(record_.dataOffset, buffer_.data(), firstSize);
+  if (got < 0) ThrowWithoutPrompt();
+  if (static_cast<size_t>(got) != firstSize) return false;
+  if (firstSize >= 2 && buffer_[0] == kZlibMagic[0] && buffer_[1] == kZlibMagic[1])
+    return InflateDataPart(target, buffer_.data(), firstSize) && record_.dataInFile;
+
+  if (!target.Write(buffer_.data(), firstSize)) return false;
+  // The rest goes from file to file by the kernel's copy where it can.
+  const uint64_t start = record_.dataOffset + firstSize;
+  const bool copied = CopyBytes(
+      available - firstSize, buffer_,
+      [&](uint64_t done, size_t n) {
+        const ssize_t copied =
+            layer_.CopyRange(reader_.fd(), start + done, target.fd(), target.written(), n);
+        if (copied > 0) target.Advance(static_cast<uint64_t>(copied));
+        return copied;
+      },
+      [&](uint64_t done, uint8_t* buffer, size_t n) {
+        const ssize_t got = reader_.ReadSome(start + done, buffer, n);
+        if (got < 0) ThrowWithoutPrompt();
+        return got;
+      },
+      [&](const uint8_t* buffer, size_t n) { return target.Write(buffer, n); }, PumpMessages);
+  return copied && record_.dataInFile;
+}
+
+// Inflates straight from the archive into the target: the restored bytes
+// are those a decompressed temporary copy would give.
+bool Restorer::InflateDataPart(TargetFile& target, const uint8_t* first, size_t firstSize) {
+  try {
+    Compress::ChunkSink sink([&target](const uint8_t* data, size_t size) {
+      if (!target.Write(data, size)) throw TargetAbandoned();
+    });
+    Compress::InflateStream stream(sink);
+    // The first chunk sits in buffer_, which is also the read buffer: feed
+    // it before reading on.
+    stream.Write(first, firstSize);
+    for (uint64_t done = firstSize; done < record_.dataAvailable && !stream.ended();) {
+      const size_t want =
+          static_cast<size_t>(std::min<uint64_t>(kChunkSize, record_.dataAvailable - done));
+      const ssize_t n = reader_.ReadSome(record_.dataOffset + done, buffer_.data(), want);
+      if (n < 0) ThrowWithoutPrompt();
+      if (n == 0) return false;
+      stream.Write(buffer_.data(), static_cast<size_t>(n));
+      done += static_cast<uint64_t>(n);
+      PumpMessages();
+    }
+    stream.Finish();
+    sink.Close();
+  } catch (const Compress::CCompressException&) {
+    return false;
+  } catch (const TargetAbandoned&) {
+    return false;
+  }
+  return true;
+}
+
+// ---- Registry keys ---------------------------------------------------------------
+
+HRESULT Restorer::RestoreRegistryKey(BSTR keyName) {
+  const std::string key = ToAnsi(keyName);
+  if (!LocateCurrent()) ThrowWithoutPrompt();
+  uint64_t offset = record_.dataOffset;
+  const bool complete =
+      RestoreKeyBlocks(key, record_.head.dataSize, [&](void* buffer, size_t size) {
+        if (!reader_.ReadExact(offset, buffer, size)) return false;
+        offset += size;
+        return true;
+      });
+  if (!complete) {
+    if (!reader_.failure().systemError) reader_.Damaged("registry key blocks", offset);
+    ThrowWithoutPrompt();
+  }
+  progress_.Message(key + " OK");
+  PumpMessages();
+  return S_OK;
+}
+
+// ---- Strings -------------------------------------------------------------------
+
+HRESULT Restorer::BeginRestoreString(LPSTR buffer, LONG bufferSize, LONG* read, LONG* totalSize) {
+  if (!read || !totalSize) return E_POINTER;
+  if (!LocateCurrent() || !record_.dataInFile) return E_FAIL;
+  stringPosition_ = record_.dataOffset;
+  stringRemaining_ = record_.head.dataSize;
+  *totalSize = static_cast<LONG>(static_cast<uint32_t>(record_.head.dataSize));
+  return RestoreNextPartOfString(buffer, bufferSize, read);
+}
+
+HRESULT Restorer::RestoreNextPartOfString(LPSTR buffer, LONG bufferSize, LONG* read) {
+  if (!read) return E_POINTER;
+  const uint64_t want = std::min<uint64_t>(static_cast<uint32_t>(bufferSize), stringRemaining_);
+  if (want > 0 && !buffer) return E_POINTER;
+  const ssize_t got = want > 0 ? reader_.ReadSome(stringPosition_, buffer, want) : 0;
+  if (got < 0) return E_FAIL;
+  stringPosition_ += static_cast<uint64_t>(got);
+  stringRemaining_ = got == 0 ? 0 : stringRemaining_ - static_cast<uint64_t>(got);
+  *read = static_cast<LONG>(got);
+  PumpMessages();
+  return S_OK;
+}
+
+}  // namespace bkvp::archive

@@ -1,0 +1,73 @@
+// Restorer, the archive reader. Lists the client sections of an archive,
+// walks one section by the weights of its records, and restores files,
+// registry keys and strings. A damaged archive is refused where the damage
+// is met; nothing in it can make the reader loop, read outside the file or
+// allocate without bound.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "archive/archive_reader.h"
+#include "archive/file_layer.h"
+#include "archive/progress_sink.h"
+#include "contract/interfaces.h"
+#include "contract/unknown.h"
+
+namespace bkvp::archive {
+
+class TargetFile;
+
+class Restorer : public DispatchObject<IRestorer> {
+ public:
+  explicit Restorer(FileLayer& layer = DefaultFileLayer());
+
+  HRESULT SetProgress(IProgress* progress) override;
+  HRESULT GetVersionInfo(LONG* major, LONG* minor) override;
+  HRESULT Reserved1(LONG*, LONG*, DATE*) override { return E_NOTIMPL; }
+  HRESULT GetArchiveInfo(BSTR archiveName, BSTR* userName, BSTR* machineName, BSTR* label,
+                         DATE* time, LONG* clients) override;
+  HRESULT GetClient(INT index, BSTR* name, BSTR* clsid) override;
+  HRESULT GetClientOptions(BSTR clsid, VARIANT* options) override;
+  HRESULT Iterate(BSTR clsid) override;
+  HRESULT Next() override;
+  HRESULT IsEnd(BOOL* end) override;
+  HRESULT GetObjectInfo(USHORT* type, BSTR* name, LONG* weight) override;
+  HRESULT RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) override;
+  HRESULT RestoreRegistryKey(BSTR keyName) override;
+  HRESULT GetObjectOptions(VARIANT* options) override;
+  HRESULT BeginRestoreString(LPSTR buffer, LONG bufferSize, LONG* read, LONG* totalSize) override;
+  HRESULT RestoreNextPartOfString(LPSTR buffer, LONG bufferSize, LONG* read) override;
+
+ protected:
+  ~Restorer() override = default;
+
+ private:
+  // The record the iteration stands on; false with the reader's failure set.
+  bool LocateCurrent();
+  // Shows the failure's text with a stop icon, then throws ComError.
+  [[noreturn]] void PromptAndThrow();
+  [[noreturn]] void ThrowWithoutPrompt();
+  // Writes the data part to the target; false when it could not be done
+  // completely. Throws ComError when the archive cannot be read.
+  bool CopyDataPart(TargetFile& target);
+  bool InflateDataPart(TargetFile& target, const uint8_t* first, size_t firstSize);
+
+  FileLayer& layer_;
+  ProgressSink progress_;
+  ArchiveReader reader_;
+  std::vector<uint8_t> buffer_;  // one 64 KiB chunk
+
+  bool iterating_ = false;
+  uint64_t current_ = 0;
+  int32_t sectionTotal_ = 0;
+  uint32_t weightPassed_ = 0;  // compared as I4
+  RecordLocation record_;
+  bool recordValid_ = false;
+
+  uint64_t stringPosition_ = 0;
+  uint64_t stringRemaining_ = 0;
+};
+
+}  // namespace bkvp::archive

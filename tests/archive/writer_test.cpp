@@ -1,0 +1,197 @@
+// What Backuper writes, reports and leaves behind.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/files.h"
+#include "tests/archive/archive_harness.h"
+#include "tests/archive/independent_reader.h"
+#include "tests/support/test_support.h"
+
+namespace bkvp::testing {
+namespace {
+
+class ArchiveWriter : public HomeFixture {
+ protected:
+  void SetUp() override {
+    HomeFixture::SetUp();
+    if (const char* t = std::getenv("TMPDIR")) oldTmp_ = t;
+    setenv("TMPDIR", tmp.path().c_str(), 1);
+    WriteFile(source, "some file content");
+  }
+  void TearDown() override {
+    if (oldTmp_.empty()) unsetenv("TMPDIR"); else setenv("TMPDIR", oldTmp_.c_str(), 1);
+    HomeFixture::TearDown();
+  }
+  // Names in a folder, sorted.
+  static std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+      names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  plain::Archive Parse() {
+    std::string error;
+    auto parsed = plain::ParseArchive(ReadFile(archive), &error);
+    EXPECT_TRUE(parsed) << error;
+    return parsed.value_or(plain::Archive());
+  }
+
+  TempDir dir, tmp;
+  std::string archive = dir / "Vopalarc000001.KV";
+  std::string source = dir / "source.txt";
+  std::string oldTmp_;
+};
+
+TEST_F(ArchiveWriter, ArchiveAppearsOnlyWhenFinishedAndTemporaryFilesAreGone) {
+  WriteFile(archive, "an earlier archive");
+  WriterHarness w;
+  ASSERT_EQ(w.Start(archive), S_OK);
+  // The data file is unlinked as soon as it is open: even a crash leaves
+  // nothing in the temporary folder.
+  EXPECT_TRUE(Listing(tmp.path()).empty());
+  w.Begin(kClsidA);
+  w.File(source);
+  w.End();
+  EXPECT_EQ(ReadFile(archive), "an earlier archive");
+  ASSERT_EQ(w.Finish(), S_OK);
+  EXPECT_EQ(Parse().sections.size(), 1u);
+  EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"Vopalarc000001.KV", "source.txt"}));
+  EXPECT_TRUE(Listing(tmp.path()).empty());
+}
+
+TEST_F(ArchiveWriter, ErasedOrEmptyBackupLeavesEarlierArchiveAndNoFiles) {
+  WriteFile(archive, "an earlier archive");
+  for (int erase : {1, 0}) {
+    WriterHarness w;
+    ASSERT_EQ(w.Start(archive), S_OK);
+    w.Begin(kClsidA);
+    w.File(source);
+    w.End(erase == 0 ? 1 : 0);  // erase the archive, or discard every section
+    EXPECT_EQ(w.Finish(erase), S_OK);
+    EXPECT_EQ(ReadFile(archive), "an earlier archive");
+    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"Vopalarc000001.KV", "source.txt"}));
+    EXPECT_TRUE(Listing(tmp.path()).empty());
+  }
+}
+
+TEST_F(ArchiveWriter, ReleasingAnUnfinishedWriterRemovesItsFiles) {
+  {
+    WriterHarness w;
+    ASSERT_EQ(w.Start(archive), S_OK);
+    w.Begin(kClsidA);
+    w.File(source);
+  }
+  EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"source.txt"});
+  EXPECT_TRUE(Listing(tmp.path()).empty());
+}
+
+TEST_F(ArchiveWriter, DiscardedSectionLeavesNoTraceAndKeptOnesStayWhole) {
+  WriterHarness w;
+  w.Options(kClsidB, "Beta", {9, 9});
+  ASSERT_EQ(w.Start(archive), S_OK);
+  w.Begin(kClsidA);
+  w.File(source);
+  w.End();
+  w.Begin(kClsidB);
+  w.File(source);
+  w.Key("HKEY_CURRENT_USER\\Software\\Gone");
+  w.End(1);
+  Variant options;
+  w.api->GetClientOptions(Bstr(kClsidB).get(), &options);
+  EXPECT_TRUE(ByteArrayOf(options.get())->empty());
+  w.Finish();
+  const auto parsed = Parse();
+  ASSERT_EQ(parsed.sections.size(), 1u);
+  EXPECT_EQ(parsed.sections[0].clsid, kClsidA);
+  EXPECT_EQ(parsed.sections[0].records.size(), 1u);
+  EXPECT_EQ(std::filesystem::file_size(archive), 394 + 110 + parsed.sections[0].records[0].data.size() +
+                                                     4 + 22 + source.size() + 1 + 28 + 6);
+}
+
+TEST_F(ArchiveWriter, ClientOptionsAppendAndStopAtStartBackup) {
+  WriterHarness w;
+  EXPECT_EQ(w.Options(kClsidA, "First", {1, 2, 3}), S_OK);
+  EXPECT_EQ(w.Options(kClsidA, "Alpha", {4, 5}), S_OK);
+  Variant notBytes;
+  notBytes.get() = MakeStringVariant("text");
+  EXPECT_EQ(w.api->SetClientOptions(Bstr(kClsidB).get(), Bstr("Named anyway").get(), notBytes.get()),
+            E_INVALIDARG);
+  ASSERT_EQ(w.Start(archive), S_OK);
+  w.Options(kClsidA, "Too late", {6});
+  for (const char* clsid : {kClsidA, kClsidB}) {
+    w.Begin(clsid);
+    w.End();
+  }
+  w.Finish();
+  const auto parsed = Parse();
+  ASSERT_EQ(parsed.sections.size(), 2u);
+  EXPECT_EQ(parsed.sections[0].name, "Alpha");
+  EXPECT_EQ(parsed.sections[0].options, std::string("\1\2\3\4\5", 5));
+  EXPECT_EQ(parsed.sections[1].name, "Named anyway");
+  EXPECT_EQ(parsed.sections[1].total, 0);
+  EXPECT_TRUE(parsed.sections[1].records.empty());
+}
+
+TEST_F(ArchiveWriter, SectionClosedTwiceGivesTwoEntriesOfTheLaterSection) {
+  WriterHarness w;
+  ASSERT_EQ(w.Start(archive), S_OK);
+  w.Begin(kClsidA);
+  w.End();
+  w.Begin(kClsidA);
+  w.File(source);
+  w.End();
+  w.Finish();
+  const auto parsed = Parse();
+  ASSERT_EQ(parsed.sections.size(), 2u);
+  EXPECT_EQ(parsed.sections[0].offset, parsed.sections[1].offset);
+  EXPECT_EQ(parsed.sections[0].records.size(), 1u);
+}
+
+TEST_F(ArchiveWriter, ProgressAndLogLinesFollowEachObject) {
+  WriterHarness w;
+  ASSERT_EQ(w.Start(archive), S_OK);
+  w.Begin(kClsidA, "Files and folders", 5);
+  EXPECT_EQ(w.File(source, "l", 1), S_OK);
+  EXPECT_EQ(w.File(source, "l", 1, VARIANT_FALSE), S_OK);  // same name: no second step
+  EXPECT_EQ(w.File(archive, "self", 1), S_OK);               // the archive skips itself
+  EXPECT_EQ(w.File(dir / "missing.txt", "m", 1), E_FAIL);
+  w.Key("HKEY_CURRENT_USER\\Software\\Logged", 2);
+  w.String("s", {"a"}, 3, "Saving settings");
+  w.String("t", {"b"}, 1, "");
+  w.End();
+  w.Finish();
+
+  const auto& p = *w.progress.get();
+  ASSERT_EQ(p.firstSteps.size(), 1u);
+  EXPECT_EQ(p.firstSteps[0].name, "Files and folders");
+  EXPECT_EQ(p.firstSteps[0].weight, 5);
+  std::vector<std::string> steps;
+  for (const auto& s : p.nextSteps) steps.push_back(s.name + "/" + std::to_string(s.weight));
+  EXPECT_EQ(steps, (std::vector<std::string>{source + "/1", archive + "/1", dir / "missing.txt/1",
+                                             "Registry Key Backup/2", "/3", "/1"}));
+  EXPECT_EQ(p.messages,
+            (std::vector<std::string>{
+                "File Backup " + source + " OK", "File Backup " + archive + " OK",
+                "File Backup " + dir / "missing.txt FAILED",
+                "Registry Key Backup HKEY_CURRENT_USER\\Software\\Logged OK",
+                "Saving settings  OK"}));
+  INT code = 0;
+  Bstr text;
+  w.api->GetLastError(&code, text.out());
+  EXPECT_EQ(code, 2);
+  EXPECT_NE(text.str().find(dir / "missing.txt"), std::string::npos);
+  EXPECT_LE(text.str().size(), 255u);
+
+  const auto parsed = Parse();
+  ASSERT_EQ(parsed.sections.size(), 1u);
+  // Two files, the key and two strings; the failed file and the archive
+  // itself left no record and no weight.
+  EXPECT_EQ(parsed.sections[0].records.size(), 5u);
+  EXPECT_EQ(parsed.sections[0].total, 1 + 1 + 2 + 3 + 1);
+}
+
+}  // namespace
+}  // namespace bkvp::testing
