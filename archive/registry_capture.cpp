@@ -80,13 +80,6 @@ std::vector<uint8_t> ComposeBlock(platform::HKEY key, std::string_view relative)
 
 }  // namespace
 
-std::string JoinKeyPath(std::string_view a, std::string_view b) {
-  if (a.empty()) return std::string(b);
-  if (b.empty()) return std::string(a);
-  if (a.back() == '\\') return std::string(a) + std::string(b);
-  return std::string(a) + "\\" + std::string(b);
-}
-
 uint64_t CaptureKey(const std::string& fullPath, const std::string& relative,
                     const BlockWriter& write) {
   platform::RegKeyHandle key = OpenKeyPath(fullPath);

@@ -8,10 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/registry.h"
+
 namespace bkvp::archive {
 
 // a + "\" + b, without doubling a trailing backslash; either side may be empty.
-std::string JoinKeyPath(std::string_view a, std::string_view b);
+using platform::JoinKeyPath;
 
 // Receives the bytes of the blocks; throws to stop the capture.
 using BlockWriter = std::function<void(const uint8_t* data, size_t size)>;
