@@ -104,31 +104,37 @@ HRESULT Backuper::GetLastError(INT* errCode, BSTR* text) {
   return S_OK;
 }
 
+// Under a random name in the archive's own folder, so that the final rename
+// stays on one file system.
+bool Backuper::CreateArchiveTemp() {
+  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+    const std::string candidate = TempNameBeside(snapshot_.archivePath);
+    if (archive_.Create(candidate, O_RDWR | O_EXCL | O_TRUNC, 0666, snapshot_.archivePath)) {
+      archiveTempPath_ = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
 HRESULT Backuper::StartBackup() {
   DiscardFiles();
   snapshot_ = description_;
   buffer_.resize(kChunkSize);
+  if (!CreateArchiveTemp()) return E_FAIL;
 
-  // The archive is written under a temporary name in its own folder, so the
-  // final rename stays on one file system.
-  for (int attempt = 0; attempt < kTempNameAttempts && archiveTempPath_.empty(); ++attempt) {
-    const std::string candidate = TempNameBeside(snapshot_.archivePath);
-    if (archive_.Create(candidate, O_RDWR | O_EXCL | O_TRUNC, 0666, snapshot_.archivePath))
-      archiveTempPath_ = candidate;
-  }
-  if (archiveTempPath_.empty()) return E_FAIL;
-
-  const auto dataPath = layer_.CreateTempFile(platform::TempFolder(), "kvx");
-  const int fd = dataPath ? layer_.Open(*dataPath, O_RDWR | O_TRUNC, 0600) : -1;
+  // Every client registered now is expected to keep one section; the table
+  // then takes exactly this much room in front of the data area.
+  uint64_t predictedBase = kHeaderSize;
+  for (const auto& [clsid, reg] : snapshot_.clients)
+    predictedBase += kClientEntrySize + reg.options.size();
+  const int fd = layer_.Open(archiveTempPath_, O_RDWR, 0);
   if (fd < 0) {
-    if (dataPath) layer_.Remove(*dataPath);
     DiscardFiles();
     return E_FAIL;
   }
-  data_.Adopt(fd, *dataPath);
-  // Gone from the folder at once: it disappears with the handle whatever
-  // happens to this process.
-  layer_.Remove(*dataPath);
+  data_.Adopt(fd, archiveTempPath_, predictedBase);
+  dataPath_ = archiveTempPath_;
   keptClients_.clear();
   sectionOpen_ = false;
   stringOpen_ = false;
@@ -440,35 +446,52 @@ HRESULT Backuper::FinishBackup(INT erase) {
   return S_OK;
 }
 
-void Backuper::WriteArchive() {
+void Backuper::WriteTable(uint64_t dataBase) {
   ArchiveHeader header{snapshot_.time,         snapshot_.userName,     snapshot_.machineName,
                        snapshot_.label,        snapshot_.versionMajor, snapshot_.versionMinor,
                        static_cast<int32_t>(keptClients_.size())};
+  uint64_t position = 0;
+  auto put = [&](const std::vector<uint8_t>& bytes) {
+    archive_.WriteAt(position, bytes.data(), bytes.size());
+    position += bytes.size();
+  };
+  put(ComposeHeader(header));
+  for (const std::string& clsid : keptClients_) {
+    const ClientRegistration& reg = snapshot_.clients[clsid];
+    put(ComposeClientEntry({dataBase + reg.sectionOffset, clsid, reg.name, reg.options}));
+  }
+}
+
+void Backuper::WriteArchive() {
   uint64_t dataBase = kHeaderSize;
   for (const std::string& clsid : keptClients_)
     dataBase += kClientEntrySize + snapshot_.clients[clsid].options.size();
 
-  const std::vector<uint8_t> headerBytes = ComposeHeader(header);
-  archive_.Append(headerBytes.data(), headerBytes.size());
-  for (const std::string& clsid : keptClients_) {
-    const ClientRegistration& reg = snapshot_.clients[clsid];
-    const std::vector<uint8_t> entry =
-        ComposeClientEntry({dataBase + reg.sectionOffset, clsid, reg.name, reg.options});
-    archive_.Append(entry.data(), entry.size());
+  if (dataBase == data_.base()) {
+    // The room left at StartBackup fits the table: the sections are in place.
+    archive_.AssumeSize(data_.base() + data_.size());
+    WriteTable(dataBase);
+  } else {
+    // A section was discarded, a client came without registering or one
+    // closed twice: the sections move behind the real table, into a fresh
+    // file (the kernel copies within one file system).
+    if (!CreateArchiveTemp()) throw ComError(E_FAIL);
+    WriteTable(dataBase);
+    const bool copied = CopyBytes(
+        data_.size(), buffer_,
+        [&](uint64_t done, size_t n) {
+          return archive_.CopyAppendFrom(data_.fd(), data_.base() + done, n);
+        },
+        [&](uint64_t done, uint8_t* buffer, size_t n) {
+          return static_cast<ssize_t>(data_.ReadAt(done, buffer, n));
+        },
+        [&](const uint8_t* buffer, size_t n) {
+          archive_.Append(buffer, n);
+          return true;
+        },
+        PumpMessages);
+    if (!copied) throw ComError(E_FAIL);  // the data area cannot have shrunk
   }
-
-  const bool copied = CopyBytes(
-      data_.size(), buffer_,
-      [&](uint64_t done, size_t n) { return archive_.CopyAppendFrom(data_.fd(), done, n); },
-      [&](uint64_t done, uint8_t* buffer, size_t n) {
-        return static_cast<ssize_t>(data_.ReadAt(done, buffer, n));
-      },
-      [&](const uint8_t* buffer, size_t n) {
-        archive_.Append(buffer, n);
-        return true;
-      },
-      PumpMessages);
-  if (!copied) throw ComError(E_FAIL);  // the data file cannot have shrunk
 
   archive_.Sync();
   archive_.Close();
@@ -477,17 +500,19 @@ void Backuper::WriteArchive() {
     progress_.Prompt(platform::ErrorMessage(code), kStyleStopOk);
     throw ComError(E_FAIL);
   }
+  if (dataPath_ == archiveTempPath_) dataPath_.clear();  // renamed with it
   archiveTempPath_.clear();
   layer_.SyncFolder(platform::ParentFolder(snapshot_.archivePath));
-  data_.Close();
-  keptClients_.clear();
+  DiscardFiles();
 }
 
 void Backuper::DiscardFiles() {
   archive_.Close();
-  if (!archiveTempPath_.empty()) layer_.Remove(archiveTempPath_);
-  archiveTempPath_.clear();
   data_.Close();
+  if (!archiveTempPath_.empty()) layer_.Remove(archiveTempPath_);
+  if (!dataPath_.empty() && dataPath_ != archiveTempPath_) layer_.Remove(dataPath_);
+  archiveTempPath_.clear();
+  dataPath_.clear();
   keptClients_.clear();
   sectionOpen_ = false;
   stringOpen_ = false;

@@ -1,8 +1,11 @@
-// Backuper, the archive writer. Everything clients store goes into a
-// temporary data file; FinishBackup writes header and client table into a
-// temporary file beside the archive, copies the data behind them, flushes,
-// and only then renames it over the archive's name. Until that rename an
-// earlier archive of the same name stays as it was.
+// Backuper, the archive writer. The archive is built in a temporary file
+// beside it and renamed over its name only when complete and flushed; until
+// then an earlier archive of the same name stays as it was. Client sections
+// go straight into that file, behind room left for the header and client
+// table as the client register taken at StartBackup predicts them. When the
+// table that FinishBackup writes has that size, it fills the room and
+// nothing is copied; otherwise the sections are copied behind the real table
+// in a fresh temporary file.
 #pragma once
 
 #include <cstdint>
@@ -51,7 +54,7 @@ class Backuper : public DispatchObject<IBackuper> {
   struct ClientRegistration {
     std::string name;
     std::vector<uint8_t> options;
-    uint64_t sectionOffset = 0;  // in the data file
+    uint64_t sectionOffset = 0;  // from the start of the data area
   };
   struct Description {
     double time = 0;
@@ -76,6 +79,10 @@ class Backuper : public DispatchObject<IBackuper> {
   void CutAfterCancel(uint64_t position);
   void CloseOpenString();
   void RecordSourceError(const std::string& fileName, uint32_t code);
+  bool CreateArchiveTemp();
+  // Header and client table at the start of the archive file; `dataBase` is
+  // where the data area begins.
+  void WriteTable(uint64_t dataBase);
   void WriteArchive();
   void DiscardFiles();
 
@@ -83,9 +90,12 @@ class Backuper : public DispatchObject<IBackuper> {
   ProgressSink progress_;
   Description description_;
   Description snapshot_;
-  GuardedFile archive_;
+  GuardedFile archive_;  // the file that is renamed into place at the end
+  // The client sections: the data area of the file they were written into,
+  // from the predicted table end on.
   GuardedFile data_;
   std::string archiveTempPath_;
+  std::string dataPath_;  // the file holding the sections
   std::vector<uint8_t> buffer_;  // the writer's one 64 KiB chunk buffer
 
   std::string clientName_, clientClsid_;

@@ -7,7 +7,6 @@
 #include <cerrno>
 
 #include "platform/errors.h"
-#include "platform/files.h"
 
 namespace bkvp::archive {
 
@@ -86,13 +85,6 @@ int FileLayer::SyncFolder(const std::string& folder) {
   ::close(fd);
   errno = saved;
   return r;
-}
-
-std::optional<std::string> FileLayer::CreateTempFile(const std::string& folder,
-                                                     std::string_view prefix) {
-  auto path = platform::CreateTempFile(folder, prefix);
-  if (!path) errno = EIO;
-  return path;
 }
 
 FileLayer& DefaultFileLayer() {

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace bkvp::archive {
@@ -38,9 +37,6 @@ class FileLayer {
   virtual int Remove(const std::string& path);
   // Makes a rename inside the folder durable.
   virtual int SyncFolder(const std::string& folder);
-  // A new empty file in the folder, created exclusively, owner-only.
-  virtual std::optional<std::string> CreateTempFile(const std::string& folder,
-                                                    std::string_view prefix);
 };
 
 // Copies `size` bytes: by the kernel's copy while it serves, then through

@@ -127,6 +127,7 @@ bool GuardedFile::Create(const std::string& path, int flags, unsigned mode,
     const int fd = layer_.Open(path, flags | O_CREAT, mode);
     if (fd >= 0) {
       fd_ = fd;
+      base_ = 0;
       size_ = 0;
       return true;
     }
@@ -135,20 +136,21 @@ bool GuardedFile::Create(const std::string& path, int flags, unsigned mode,
   }
 }
 
-void GuardedFile::Adopt(int fd, const std::string& path) {
+void GuardedFile::Adopt(int fd, const std::string& path, uint64_t base) {
   Close();
   fd_ = fd;
   path_ = path;
   drivePath_ = path;
+  base_ = base;
   size_ = 0;
 }
 
 void GuardedFile::WriteAt(uint64_t offset, const void* data, size_t size) {
-  WriteWhole(layer_, fd_, data, size, offset, [&](int error) {
+  WriteWhole(layer_, fd_, data, size, base_ + offset, [&](int error) {
     AskOrThrow(error, which_);
     // Cut back whatever the failed write added, then write the whole piece
     // again. Only growth is removed: bytes that were there before stay.
-    layer_.Truncate(fd_, size_);
+    layer_.Truncate(fd_, base_ + size_);
     return true;
   });
   if (offset + size > size_) size_ = offset + size;
@@ -159,7 +161,7 @@ size_t GuardedFile::ReadAt(uint64_t offset, void* buffer, size_t size) {
   auto* bytes = static_cast<uint8_t*>(buffer);
   size_t done = 0;
   while (done < size) {
-    const ssize_t n = layer_.ReadAt(fd_, bytes + done, size - done, offset + done);
+    const ssize_t n = layer_.ReadAt(fd_, bytes + done, size - done, base_ + offset + done);
     if (n > 0) {
       done += static_cast<size_t>(n);
     } else if (n == 0) {
@@ -173,22 +175,22 @@ size_t GuardedFile::ReadAt(uint64_t offset, void* buffer, size_t size) {
 }
 
 void GuardedFile::SetEnd(uint64_t size) {
-  while (layer_.Truncate(fd_, size) != 0) AskOrThrow(errno, which_);
+  while (layer_.Truncate(fd_, base_ + size) != 0) AskOrThrow(errno, which_);
   size_ = size;
 }
 
 bool GuardedFile::TryCutTo(uint64_t size) {
-  if (layer_.Truncate(fd_, size) != 0) return false;
+  if (layer_.Truncate(fd_, base_ + size) != 0) return false;
   size_ = size;
   return true;
 }
 
 ssize_t GuardedFile::CopyAppendFrom(int in, uint64_t inOffset, size_t size) {
-  const ssize_t n = layer_.CopyRange(in, inOffset, fd_, size_, size);
+  const ssize_t n = layer_.CopyRange(in, inOffset, fd_, base_ + size_, size);
   if (n < 0) {
     // Whatever the failed call may have added is cut; the fallback's
     // guarded writes then meet (and report) the real error, if any.
-    layer_.Truncate(fd_, size_);
+    layer_.Truncate(fd_, base_ + size_);
     return -1;
   }
   size_ += static_cast<uint64_t>(n);

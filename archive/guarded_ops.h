@@ -3,6 +3,7 @@
 // immediate failure. Also the service's string table and message pumping.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -35,7 +36,9 @@ void PumpMessages();
 // failure the user is asked; a disk that is full, write-protected or absent
 // may be fixed and retried, anything else ends with ComError(E_FAIL).
 // Positions are explicit, so no seek can fail; the size is tracked here
-// because this object is the file's only writer.
+// because this object is the only writer of its part of the file. That part
+// may begin at a base offset: positions and sizes then count from there, so
+// a region of the file behaves like a file of its own.
 class GuardedFile {
  public:
   GuardedFile(FileLayer& layer, const ProgressSink& progress, DiskFile which)
@@ -47,8 +50,9 @@ class GuardedFile {
   // Creates the file anew (flags add O_CREAT; O_EXCL makes a collision
   // return false instead of asking). `drivePath` names the file in messages.
   bool Create(const std::string& path, int flags, unsigned mode, const std::string& drivePath);
-  // Takes over an open descriptor of an empty file.
-  void Adopt(int fd, const std::string& path);
+  // Takes over an open descriptor whose bytes from `base` on are this
+  // object's (none yet).
+  void Adopt(int fd, const std::string& path, uint64_t base);
   void WriteAt(uint64_t offset, const void* data, size_t size);
   void Append(const void* data, size_t size) { WriteAt(size_, data, size); }
   // Returns the bytes read (fewer only at the end of the file).
@@ -61,10 +65,14 @@ class GuardedFile {
   // Returns the bytes copied (0 at the end of the source), or -1 when the
   // kernel copy cannot serve: the caller then reads and Appends instead.
   ssize_t CopyAppendFrom(int in, uint64_t inOffset, size_t size);
+  // Counts bytes up to `size` as the file's, though another descriptor wrote
+  // them: the repair after a failed write then keeps them.
+  void AssumeSize(uint64_t size) { size_ = std::max(size_, size); }
   void Sync();
   void Close();
 
   uint64_t size() const { return size_; }
+  uint64_t base() const { return base_; }
   int fd() const { return fd_; }
   bool isOpen() const { return fd_ >= 0; }
   const std::string& path() const { return path_; }
@@ -80,6 +88,7 @@ class GuardedFile {
   int fd_ = -1;
   std::string path_;
   std::string drivePath_;
+  uint64_t base_ = 0;
   uint64_t size_ = 0;
 };
 

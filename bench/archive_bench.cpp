@@ -29,6 +29,7 @@
 #include "archive/backuper.h"
 #include "archive/restorer.h"
 #include "contract/bstr.h"
+#include "contract/variant.h"
 
 namespace fs = std::filesystem;
 
@@ -69,6 +70,11 @@ int Backup(const std::string& archive, const fs::path& folder) {
   writer->SetProgress(progress.get());
   writer->SetArchiveInfo(bkvp::Bstr(archive).get(), bkvp::Bstr("bench").get(),
                          bkvp::Bstr("bench").get(), bkvp::Bstr("bench").get(), 0, 1);
+  // As the program does: every client that will run registers first, which
+  // lets the writer place its section at its final offset.
+  bkvp::Variant noOptions;
+  noOptions.get() = bkvp::MakeByteArrayVariant({});
+  writer->SetClientOptions(bkvp::Bstr(kClsid).get(), bkvp::Bstr("Files").get(), noOptions.get());
   if (writer->StartBackup() != S_OK) return 1;
   const auto files = FilesBelow(folder);
   writer->BeginClient(bkvp::Bstr("Files").get(), bkvp::Bstr(kClsid).get(), int(files.size()));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cerrno>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,8 +20,9 @@ namespace bkvp::testing {
 constexpr const char* kClsidA = "{AAAAAAAA-0000-0000-0000-000000000001}";
 constexpr const char* kClsidB = "{BBBBBBBB-0000-0000-0000-000000000002}";
 
-// Fails writes to files whose path contains `pathPart`: the failAt-th such
-// write (1-based) and the failCount - 1 after it, with `error`. A partial
+// Fails writes to files whose path contains `pathPart` (and that start below
+// offset `below`): the failAt-th such write (1-based) and the failCount - 1
+// after it, with `error`. A partial
 // failure writes half the bytes before failing. The kernel copy is refused,
 // so every byte goes through WriteAt and is counted.
 class FaultyFileLayer : public archive::FileLayer {
@@ -30,6 +32,7 @@ class FaultyFileLayer : public archive::FileLayer {
   int failCount = 1;
   int error = ENOSPC;
   bool partial = false;
+  uint64_t below = UINT64_MAX;
   int writes = 0;
 
   int Open(const std::string& path, int flags, unsigned mode) override {
@@ -38,7 +41,7 @@ class FaultyFileLayer : public archive::FileLayer {
     return fd;
   }
   ssize_t WriteAt(int fd, const void* data, size_t size, uint64_t offset) override {
-    if (!pathPart.empty() && paths_[fd].find(pathPart) != std::string::npos) {
+    if (!pathPart.empty() && paths_[fd].find(pathPart) != std::string::npos && offset < below) {
       ++writes;
       if (failAt > 0 && writes >= failAt && writes < failAt + failCount) {
         if (partial && size > 1) FileLayer::WriteAt(fd, data, size / 2, offset);

@@ -24,8 +24,10 @@ class GuardedWrites : public HomeFixture {
     HomeFixture::SetUp();
     WriteFile(source, std::string(200000, 'a') + "tail");
   }
-  // A backup of one compressible file; the writes of `part` fail as set up.
+  // A backup of one compressible file by a client that registered first, as
+  // the program's clients do; the writes of `part` fail as set up.
   void Backup(WriterHarness& w) {
+    w.Options(kClsidA, "Files", {});
     ASSERT_EQ(w.Start(archivePath), S_OK);
     w.Begin(kClsidA);
     ASSERT_EQ(w.File(source), S_OK);
@@ -45,14 +47,18 @@ class GuardedWrites : public HomeFixture {
   FaultyFileLayer layer;
 };
 
-TEST_F(GuardedWrites, FullDiskUnderDataFileAsksForRoomAndRetriesTheWrite) {
-  layer.pathPart = "kvx";
+// The sections go straight into the archive's temporary file, behind the
+// room kept for header and table.
+constexpr uint64_t kTableEndOfOneClient = 394 + 110;
+
+TEST_F(GuardedWrites, FullDiskUnderSectionsAsksForRoomAndRetriesTheWrite) {
+  layer.pathPart = "Vopalarc";
   layer.failAt = 3;
   layer.partial = true;  // half the bytes land before the failure
   WriterHarness w(layer);
   Backup(w);
   ASSERT_EQ(w.progress->prompts.size(), 1u);
-  const std::string drive = platform::MountPointOf(platform::TempFolder());
+  const std::string drive = platform::MountPointOf(dir.path());
   EXPECT_EQ(w.progress->prompts[0].text,
             "There is no room for the temporary file.\r\nTo continue backup clear space on disk " +
                 drive + " and press OK.");
@@ -74,6 +80,7 @@ TEST_F(GuardedWrites, ArchiveDiskMessagesNameTheMountPoint) {
   for (const auto& c : cases) {
     FaultyFileLayer faulty;
     faulty.pathPart = "Vopalarc";  // the archive under its temporary name
+    faulty.below = kTableEndOfOneClient;  // its header and table
     faulty.failAt = 1;
     faulty.error = c.error;
     WriterHarness w(faulty);
@@ -85,26 +92,34 @@ TEST_F(GuardedWrites, ArchiveDiskMessagesNameTheMountPoint) {
   }
 }
 
-TEST_F(GuardedWrites, CancelDuringFinishRemovesBothFilesAndKeepsEarlierArchive) {
+TEST_F(GuardedWrites, CancelDuringFinishRemovesAllFilesAndKeepsEarlierArchive) {
   WriteFile(archivePath, "earlier archive");
-  layer.pathPart = "Vopalarc";
-  layer.failAt = 2;
-  layer.failCount = 100;
-  layer.error = EROFS;
-  WriterHarness w(layer);
-  w.progress->promptAnswers = {IDOK, IDCANCEL};
-  ASSERT_EQ(w.Start(archivePath), S_OK);
-  w.Begin(kClsidA);
-  w.File(source);
-  w.End();
-  EXPECT_THROW(w.Finish(), ComError);
-  EXPECT_EQ(w.progress->prompts.size(), 2u);
-  EXPECT_EQ(ReadFile(archivePath), "earlier archive");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+  // Registered, the table entry (the second write below the table's end)
+  // fails; unregistered, the sections begin at 394 and are copied behind the
+  // real table in a fresh file, whose header write fails.
+  for (const bool registered : {true, false}) {
+    FaultyFileLayer faulty;
+    faulty.pathPart = "Vopalarc";
+    faulty.below = registered ? kTableEndOfOneClient : 394;
+    faulty.failAt = registered ? 2 : 1;
+    faulty.failCount = 100;
+    faulty.error = EROFS;
+    WriterHarness w(faulty);
+    w.progress->promptAnswers = {IDOK, IDCANCEL};
+    if (registered) w.Options(kClsidA, "Files", {});
+    ASSERT_EQ(w.Start(archivePath), S_OK);
+    w.Begin(kClsidA);
+    w.File(source);
+    w.End();
+    EXPECT_THROW(w.Finish(), ComError);
+    EXPECT_EQ(w.progress->prompts.size(), 2u) << registered;
+    EXPECT_EQ(ReadFile(archivePath), "earlier archive");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2) << registered;
+  }
 }
 
 TEST_F(GuardedWrites, OtherErrorsAreShownOnceAndEndTheCall) {
-  layer.pathPart = "kvx";
+  layer.pathPart = "Vopalarc";
   layer.failAt = 1;
   layer.error = EACCES;
   WriterHarness w(layer);
@@ -122,7 +137,7 @@ TEST_F(GuardedWrites, CancelInsideAFileCutsTheRecordSoTheArchiveStaysReadable) {
   uint32_t x = 1;
   for (char& c : noise) c = char((x = x * 1103515245 + 12345) >> 16);
   WriteFile(dir / "noise.txt", noise);
-  layer.pathPart = "kvx";
+  layer.pathPart = "Vopalarc";
   layer.failAt = 3;
   WriterHarness w(layer);
   w.progress->promptAnswers = {IDCANCEL};

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "tests/archive/archive_harness.h"
 #include "tests/archive/independent_reader.h"
+#include "tests/archive/independent_writer.h"
 #include "tests/support/test_support.h"
 
 namespace bkvp::testing {
@@ -133,6 +134,72 @@ TEST_F(ArchiveWriter, ClientOptionsAppendAndStopAtStartBackup) {
   EXPECT_EQ(parsed.sections[1].name, "Named anyway");
   EXPECT_EQ(parsed.sections[1].total, 0);
   EXPECT_TRUE(parsed.sections[1].records.empty());
+}
+
+// Sections are written behind room left for the table the register predicts
+// at StartBackup; whenever the real table differs, they must still end up
+// right behind it, byte for byte, and no temporary file may stay behind.
+TEST_F(ArchiveWriter, SectionsLandRightBehindTheTableWhateverTheRegisterPredicted) {
+  constexpr const char* kClsidC = "{CCCCCCCC-0000-0000-0000-000000000003}";
+  struct Registration {
+    const char* clsid;
+    std::string name;
+    std::vector<uint8_t> options;
+  };
+  struct Section {
+    const char* clsid;
+    bool keep;
+  };
+  const struct {
+    const char* what;
+    std::vector<Registration> registered;
+    std::vector<Section> run;
+    std::vector<plain::SectionSpec> expected;  // records filled in below
+  } cases[] = {
+      {"every registered client keeps its section, in another order",
+       {{kClsidA, "Alpha", {1, 2}}, {kClsidB, "Beta", {}}},
+       {{kClsidB, true}, {kClsidA, true}},
+       {{kClsidB, "Beta", ""}, {kClsidA, "Alpha", std::string("\1\2", 2)}}},
+      {"a registered client with options is discarded",
+       {{kClsidA, "Alpha", {1, 2, 3}}, {kClsidB, "Beta", {4}}},
+       {{kClsidA, false}, {kClsidB, true}},
+       {{kClsidB, "Beta", "\4"}}},
+      {"a client that never registered keeps a section",
+       {{kClsidA, "Alpha", {7}}},
+       {{kClsidC, true}, {kClsidA, true}},
+       {{kClsidC, "", ""}, {kClsidA, "Alpha", "\7"}}},
+      {"an unregistered client takes the room of a discarded one",
+       {{kClsidA, "Alpha", {}}},
+       {{kClsidA, false}, {kClsidC, true}},
+       {{kClsidC, "", ""}}},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(archive);
+    WriterHarness w;
+    for (const Registration& r : c.registered) w.Options(r.clsid, r.name, r.options);
+    ASSERT_EQ(w.Start(archive), S_OK) << c.what;
+    // Too late: neither these bytes nor the name may reach the archive.
+    w.Options(kClsidA, "Renamed", {9, 9, 9});
+    for (const Section& section : c.run) {
+      w.Begin(section.clsid);
+      w.String("note", {"text of ", section.clsid}, 2);
+      w.End(section.keep ? 0 : 1);
+    }
+    ASSERT_EQ(w.Finish(), S_OK) << c.what;
+
+    std::vector<plain::SectionSpec> expected = c.expected;
+    for (plain::SectionSpec& spec : expected) {
+      spec.records = {plain::Record(2, 2, "note", "", "text of " + spec.clsid)};
+      spec.total = 2;
+    }
+    const std::string bytes = ReadFile(archive);
+    EXPECT_EQ(bytes, plain::ComposeArchive("user", "machine", "label", 37000.5, 3, 4, expected))
+        << c.what;
+    std::string error;
+    EXPECT_TRUE(plain::ParseArchive(bytes, &error)) << c.what << ": " << error;
+    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"Vopalarc000001.KV", "source.txt"}))
+        << c.what;
+  }
 }
 
 TEST_F(ArchiveWriter, SectionClosedTwiceGivesTwoEntriesOfTheLaterSection) {
