@@ -69,10 +69,13 @@ bool CheckString(IRestorer* reader) {
 
 // Registry key objects are checked by the layout walk only: reading them
 // back would write into the registry.
+// `index` follows the object being read, so that a caller catching the
+// reader's exception can name it.
 std::string VerifySection(IRestorer* reader, const std::string& clientName, BSTR clsid,
-                          const std::string& scratch, int& checked) {
+                          const std::string& scratch, int& checked, int& index) {
+  index = 0;
   if (Failed(reader->Iterate(clsid))) return "client " + clientName + ": its section cannot be read";
-  for (int index = 1;; ++index) {
+  for (index = 1;; ++index) {
     BOOL end = 1;
     if (Failed(reader->IsEnd(&end)) || end) return "";
     USHORT type = 0;
@@ -119,14 +122,15 @@ VerifyResult VerifyArchive(const std::string& path, const RestorerFactory& creat
       result.problem = "client section " + std::to_string(i + 1) + " cannot be read";
       break;
     }
+    int index = 0;
     try {
       result.problem = VerifySection(archive.reader.get(), name.str(), clsid.get(),
-                                     scratch.path(), result.objectsChecked);
+                                     scratch.path(), result.objectsChecked, index);
     } catch (...) {
-      // The reader gives up on damaged data with an exception; the object
-      // after the last one checked is the damaged one.
-      result.problem = "client " + name.str() + ", object " +
-                       std::to_string(result.objectsChecked + 1) + ": its data is damaged" +
+      // The reader gives up on damaged data with an exception, while reading
+      // the object the section walk had reached.
+      result.problem = "client " + name.str() + ", object " + std::to_string(index) +
+                       ": its data is damaged" +
                        (display.lastQuestion.empty() ? "" : " (" + display.lastQuestion + ")");
     }
   }

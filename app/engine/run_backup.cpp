@@ -83,13 +83,15 @@ HRESULT RunBackup(const BackupJob& job, ClientList& clients, const std::string& 
         label(job.label);
     backuper->SetArchiveInfo(path.get(), user.get(), machine.get(), label.get(), job.time, count);
   }
-  HandOverOptions(backuper.get(), selected);
-
   auto fail = [&] {
     if (!report.errorStateSet) SetErrorState(true);
     report.errorStateSet = true;
   };
+  // The options hand-over is inside the guarded part too: an error exception
+  // there must discard the archive as well rather than leave the run with the
+  // writer unfinished.
   try {
+    HandOverOptions(backuper.get(), selected);
     backuper->StartBackup();
     for (ClientEntry* client : selected) {
       log.Write(kLogSeparator);

@@ -59,7 +59,7 @@ HRESULT RunScheduledBackup(const ProgramSettings& settings, std::time_t now,
 TickReport Scheduler::Tick() {
   TickReport report;
   const std::time_t now = now_();
-  const ProgramSettings settings = ProgramSettings::Load(now);
+  ProgramSettings settings = ProgramSettings::Load(now);
   report.taskTime = settings.taskTime;
   if (!settings.scheduleEnabled) return report;
 
@@ -69,6 +69,14 @@ TickReport Scheduler::Tick() {
   // (bkvp backup) also shows 1 and must not be taken for a cut-off one.
   auto lock = RunLock::TryAcquire();
   if (!lock) return report;
+  // That run may have ended between the first reading and the lock: only
+  // what is stored now, under the lock, tells a finished run from a cut-off one.
+  settings = ProgramSettings::Load(now);
+  report.taskTime = settings.taskTime;
+  if (!settings.scheduleEnabled) {
+    report.outcome = TickOutcome::kDisabled;
+    return report;
+  }
 
   if (settings.taskStatus == kTaskRunning) {
     SetTaskStatus(kTaskIdleOrFailed);

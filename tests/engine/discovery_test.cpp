@@ -12,6 +12,7 @@ namespace {
 const std::string kCurrent = "{0E0E0E0E-0000-4000-8000-000000000021}";
 const std::string kNewer = "{0E0E0E0E-0000-4000-8000-000000000022}";
 const std::string kMinorNewer = "{0E0E0E0E-0000-4000-8000-000000000015}";
+const std::string kNegative = "{0E0E0E0E-0000-4000-8000-0000000000F1}";
 
 class DiscoveryTest : public bkvp::testing::HomeFixture {
  protected:
@@ -44,6 +45,7 @@ TEST_F(DiscoveryTest, AcceptsTheRegisteredClientOfTheProgramsVersion) {
 TEST_F(DiscoveryTest, RefusesNewerVersionsWordByWord) {
   Announce(kNewer);
   Announce(kMinorNewer);
+  Announce(kNegative);  // -1 is the largest word, not the smallest
   std::vector<DiscoveryNote> notes;
   ClientList list = DiscoverClients(&notes);
   ASSERT_EQ(list.entries().size(), 1u);
@@ -54,7 +56,7 @@ TEST_F(DiscoveryTest, RefusesNewerVersionsWordByWord) {
       ++refused;
       EXPECT_NE(n.refusal.find("newer"), std::string::npos) << n.key;
     }
-  EXPECT_EQ(refused, 2);
+  EXPECT_EQ(refused, 3);
 }
 
 TEST_F(DiscoveryTest, DropsWhatCannotBeCreatedAndIgnoresNamesWithoutBraces) {

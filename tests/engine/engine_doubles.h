@@ -58,6 +58,7 @@ class ScriptedService : public bkvp::DispatchObject<IBkVpService> {
   std::vector<std::string> messages;  // Message lines written during the call
   HRESULT result = S_OK;
   bool throwComError = false;
+  bool throwFromGetOptions = false;
   bool present = true;
   int calls = 0;
   std::vector<uint8_t> optionsGiven;
@@ -79,6 +80,7 @@ class ScriptedService : public bkvp::DispatchObject<IBkVpService> {
   }
   HRESULT GetOptions(VARIANT* options) override {
     VariantInit(options);
+    if (throwFromGetOptions) throw ComError(E_FAIL);
     return S_OK;
   }
 

@@ -1,6 +1,6 @@
-// A client module for the discovery tests: three service classes that
-// report versions 2.1 (accepted), 2.2 and 1.5 (both newer than the program
-// in one word).
+// A client module for the discovery tests: service classes that report
+// versions 2.1 (accepted), 2.2 and 1.5 (both newer than the program in one
+// word) and -1.1 (newer too, once the word is read as unsigned).
 #include "contract/interfaces.h"
 #include "contract/module.h"
 
@@ -56,7 +56,9 @@ const bkvp::ModuleDefinition& Definition() {
        {MakeGuid("{0E0E0E0E-0000-4000-8000-000000000022}"), "EngineFake.Newer",
         "Fake client 2.2", &bkvp::CreateObject<FakeService<2, 2>>},
        {MakeGuid("{0E0E0E0E-0000-4000-8000-000000000015}"), "EngineFake.MinorNewer",
-        "Fake client 1.5", &bkvp::CreateObject<FakeService<1, 5>>}},
+        "Fake client 1.5", &bkvp::CreateObject<FakeService<1, 5>>},
+       {MakeGuid("{0E0E0E0E-0000-4000-8000-0000000000F1}"), "EngineFake.Negative",
+        "Fake client -1.1", &bkvp::CreateObject<FakeService<-1, 1>>}},
       bkvp::ClientDiscovery{MakeGuid("{0E0E0E0E-0000-4000-8000-000000000021}"), "Fake files"}};
   return module;
 }

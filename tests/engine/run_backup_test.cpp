@@ -101,6 +101,16 @@ TEST_F(RunBackupTest, AnErrorExceptionSkipsTheRestAndDiscardsTheArchive) {
   EXPECT_EQ(backuper->calls.back(), "FinishBackup 1");
 }
 
+TEST_F(RunBackupTest, AnErrorExceptionWhileHandingOverOptionsAlsoDiscardsTheArchive) {
+  AddClient("Cancelled", kFirst)->throwFromGetOptions = true;
+  ScriptedService* second = AddClient("Never", kSecond);
+  ASSERT_EQ(Run(), S_OK);
+  EXPECT_EQ(second->calls, 0);
+  EXPECT_TRUE(report.stopped);
+  EXPECT_TRUE(ErrorStateOn());
+  EXPECT_EQ(backuper->calls.back(), "FinishBackup 1");
+}
+
 TEST_F(RunBackupTest, WithoutSelectedClientsTheRunStillStartsAndFinishes) {
   ASSERT_EQ(Run(), S_OK);
   EXPECT_EQ(backuper->calls.back(), "FinishBackup 0");
