@@ -84,17 +84,18 @@ DateRule ParseRule(const std::string& rule) {
   return result;
 }
 
-// The masks as the mask input box accepts them: no path or quoting
-// characters, a bare extension "txt" taken as "*.txt", no mask twice in one
-// list. (The input box prefixes any text without a dot; a mask with
-// wildcards such as "old*" is kept as typed here, since "*.old*" would
-// select something else entirely.)
+// The masks as the mask input box turns them into list rows: at most 260
+// characters, no path or quoting characters, any text without a dot taken
+// as an extension ("txt" is "*.txt", "old*" is "*.old*"), no mask twice in
+// one list. The list must hold only what the backup page could have stored;
+// a TAB or CR inside a mask would also split the stored record.
 std::string ParseMasks(const std::string& text, bool exclude) {
+  constexpr size_t kMaxMaskLength = 260;
   std::vector<std::string> masks;
   for (std::string mask : SplitMasks(text)) {
-    if (mask.find_first_of("\\/:\"<>") != std::string::npos)
+    if (mask.size() > kMaxMaskLength || mask.find_first_of("\\/:\"<>\t\r") != std::string::npos)
       throw UsageError{"invalid mask '" + mask + "'"};
-    if (mask.find_first_of(".*?") == std::string::npos) mask = "*." + mask;
+    if (mask.find('.') == std::string::npos) mask = "*." + mask;
     if (exclude && mask == "*.*") throw UsageError{"the mask *.* is not allowed for --exclude"};
     for (const std::string& earlier : masks)
       if (earlier == mask) throw UsageError{"mask '" + mask + "' given twice"};
@@ -254,7 +255,8 @@ const CommandRegistrar kRegistrar{{
     "or a single file (only --modified applies) to the backup list. list shows the\n"
     "entries with their numbers; remove deletes entry N; clear empties the list.\n"
     "\n"
-    "A MASK that is a bare extension (doc) is taken as *.doc. RULE is one of:\n"
+    "A MASK without a dot is taken as an extension: doc is *.doc, old* is *.old*\n"
+    "(write old*.* for names that begin with old). RULE is one of:\n"
     "today, days:N (1-7), weeks:N (1-4), months:N (1-36), before:YYYY-MM-DD,\n"
     "after:YYYY-MM-DD.\n",
     &RunFiles,

@@ -20,9 +20,11 @@ void Log(IProgress* progress, std::string_view line) {
   if (progress) progress->Message(Bstr(line).get());
 }
 
+// Only the low 16 bits of the caller's flag are written; the caller reads
+// only those, and the upper half stays as the caller left it.
 HRESULT StoreTrue(BOOL* value) {
   if (!value) return E_POINTER;
-  *value = 1;
+  *value = static_cast<BOOL>((static_cast<uint32_t>(*value) & 0xFFFF0000u) | 1u);
   return S_OK;
 }
 

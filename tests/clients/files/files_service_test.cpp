@@ -61,11 +61,13 @@ TEST_F(FilesServiceInfo, PagesAndPresenceAreAnswered) {
   EXPECT_EQ(backupPage.str(), "{2FC77467-E802-4432-8536-D056E970132B}");
   EXPECT_EQ(restorePage.str(), "{96BA7CC3-BDFC-4CA0-8CFE-DEC9B60B32DC}");
   EXPECT_EQ(service->GetAxBackupCLSID(nullptr), E_FAIL);
-  BOOL flags[3] = {0, 0, 0};
+  // Only the low half of each flag is the client's to write.
+  const BOOL preset = static_cast<BOOL>(0x5A5A0000u);
+  BOOL flags[3] = {preset, preset, preset};
   service->HasAxBackup(&flags[0]);
   service->HasAxRestore(&flags[1]);
   service->ClientPresent(&flags[2]);
-  EXPECT_EQ(flags[0] & flags[1] & flags[2], 1);
+  for (const BOOL flag : flags) EXPECT_EQ(static_cast<uint32_t>(flag), 0x5A5A0001u);
 }
 
 }  // namespace
