@@ -45,12 +45,16 @@ bool Listed(const std::vector<FileItem>& list, const std::string& path) {
 void CollectFiles(std::vector<FileItem>& list, const std::string& path,
                   const std::string& localName) {
   if (path.empty()) return;
-  const auto info = platform::GetFileInfo(path);
-  if (!info) return;
-  if (!(info->attributes & platform::FILE_ATTRIBUTE_DIRECTORY)) {
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) return;
+  if (S_ISREG(status.st_mode)) {
     if (!Listed(list, path)) list.push_back({path, localName});
     return;
   }
+  // Pipes, sockets and devices hold no saved data: reading a pipe would
+  // wait for a writer for ever, and a socket cannot be opened at all, which
+  // would fail the client's whole backup.
+  if (!S_ISDIR(status.st_mode)) return;
   for (const platform::FindData& entry : platform::FindFiles(JoinPath(path, "*.*"))) {
     if (entry.name.empty() || entry.name[0] == '.') continue;
     // A link to a folder could lead back up the tree; the folder it points

@@ -25,7 +25,8 @@ struct FileItem {
   std::string path;
   std::string localName;
 };
-// Adds path to the list: nothing when it does not exist; a file once (a path
+// Adds path to the list: nothing when it does not exist or is neither a
+// regular file nor a folder (pipes, sockets, devices); a file once (a path
 // already listed byte for byte is not added again); a
 // folder's entries recursively in name order, leaving out names that begin
 // with "." and not following symbolic links to folders. Callers start with

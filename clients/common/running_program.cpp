@@ -9,15 +9,27 @@
 
 namespace bkvp::clients {
 
+namespace {
+
+// The text by which a process of this user matches the lower-cased name: its
+// executable path, else its first command-line word; none when neither
+// contains the name or the process belongs to someone else.
+const std::string* MatchingText(const platform::ProcessInfo& process, const std::string& wanted) {
+  if (process.uid != getuid()) return nullptr;
+  for (const std::string* candidate : {&process.exePath, &process.firstWord}) {
+    if (!candidate->empty() && platform::ToLower(*candidate).find(wanted) != std::string::npos)
+      return candidate;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 std::optional<ProcessMatch> FindRunningProgram(std::string_view name) {
   const std::string wanted = platform::ToLower(name);
-  const uid_t self = getuid();
   for (const platform::ProcessInfo& process : platform::ListProcesses()) {
-    if (process.uid != self) continue;
-    for (const std::string* candidate : {&process.exePath, &process.firstWord}) {
-      if (!candidate->empty() && platform::ToLower(*candidate).find(wanted) != std::string::npos)
-        return ProcessMatch{*candidate, process.pid};
-    }
+    if (const std::string* text = MatchingText(process, wanted))
+      return ProcessMatch{*text, process.pid};
   }
   return std::nullopt;
 }
@@ -37,12 +49,21 @@ bool CloseProgramGracefully(pid_t processId, std::chrono::milliseconds wait) {
 bool TerminateProgram(const ProcessMatch& match, std::chrono::milliseconds wait,
                       std::chrono::milliseconds sleep) {
   const auto start = std::chrono::steady_clock::now();
-  while (FindRunningProgram(match.modulePath)) {
-    platform::Kill(match.processId);
+  const std::string wanted = platform::ToLower(match.modulePath);
+  for (;;) {
+    bool running = false, stillThatProgram = false;
+    for (const platform::ProcessInfo& process : platform::ListProcesses()) {
+      if (!MatchingText(process, wanted)) continue;
+      running = true;
+      stillThatProgram = stillThatProgram || process.pid == match.processId;
+    }
+    if (!running) return true;
+    // Once the matched process has gone its id may be handed to an unrelated
+    // program, which must not be killed in its place.
+    if (stillThatProgram) platform::Kill(match.processId);
     if (std::chrono::steady_clock::now() - start >= wait) return false;
     std::this_thread::sleep_for(sleep);
   }
-  return true;
 }
 
 bool CloseRunningProgram(const ProcessMatch& match, const CloseWaits& waits) {

@@ -42,9 +42,9 @@ bool CloseProgramGracefully(pid_t processId,
                             std::chrono::milliseconds wait = std::chrono::milliseconds(30000));
 
 // Ends the matched process by force: true at once when no process with the
-// match's module path runs any more; otherwise kills match.processId, then
-// every `sleep` looks again, until the program is gone (true) or `wait` has
-// passed (false).
+// match's module path runs any more; otherwise kills match.processId (only
+// while that id still belongs to the program), then every `sleep` looks
+// again, until the program is gone (true) or `wait` has passed (false).
 bool TerminateProgram(const ProcessMatch& match,
                       std::chrono::milliseconds wait = std::chrono::milliseconds(30000),
                       std::chrono::milliseconds sleep = std::chrono::milliseconds(1000));

@@ -1,5 +1,8 @@
 #include "clients/common/path_helpers.h"
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -77,6 +80,26 @@ TEST(CollectFiles, PathsDifferingOnlyInCaseAreBothSaved) {
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[0].localName, "mail/Inbox");
   EXPECT_EQ(list[1].localName, "mail/inbox");
+}
+
+TEST(CollectFiles, LeavesOutPipesAndSockets) {
+  TempDir dir;
+  WriteFile(dir / "store/a.dbx", "a");
+  ASSERT_EQ(mkfifo((dir / "store/pipe").c_str(), 0600), 0);
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address = {};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = dir / "store/socket";
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  std::vector<FileItem> list;
+  CollectFiles(list, dir / "store", "store");
+  CollectFiles(list, dir / "store/pipe", "pipe");
+  close(listener);
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].localName, "store/a.dbx");
 }
 
 TEST(CollectFiles, DoesNotFollowALinkBackUpTheTree) {

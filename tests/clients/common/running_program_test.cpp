@@ -88,6 +88,18 @@ TEST(TerminateProgram, GivesUpWhenTheProgramStaysAfterItsWait) {
   EXPECT_TRUE(platform::ProcessAlive(second.pid()));
 }
 
+TEST(TerminateProgram, ProcessIdNowHeldByAnotherProgramIsNotKilled) {
+  TempDir dir;
+  // The matched instance has gone and its id now names an unrelated program,
+  // while another instance of the matched program still runs.
+  HelperProcess stillRunning(dir.path(), "browser.exe");
+  HelperProcess unrelated(dir.path(), "editor.exe");
+  const ProcessMatch match{stillRunning.path(), unrelated.pid()};
+  EXPECT_FALSE(TerminateProgram(match, 200ms, 50ms));
+  EXPECT_TRUE(platform::ProcessAlive(unrelated.pid()));
+  EXPECT_TRUE(platform::ProcessAlive(stillRunning.pid()));
+}
+
 TEST(RunningProgram, AnotherUsersProcessIsNeitherFoundNorSignalled) {
   if (getuid() != 0) GTEST_SKIP() << "starting a process as another user needs root";
   TempDir dir;
