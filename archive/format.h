@@ -62,11 +62,9 @@ constexpr size_t kInfoLastWriteOffset = 20;
 // local name of a file hold at most 255 bytes plus their zero.
 constexpr size_t kMaxNameBytes = 256;
 constexpr size_t kMaxInfoBytes = kFileInfoFixedSize + kMaxNameBytes;
-// Option bytes of one client, and the data of one registry value: far above
-// anything a client stores, low enough that a damaged count cannot make the
-// reader allocate without bound.
+// Option bytes of one client: far above anything a client stores, low enough
+// that a damaged count cannot make the reader allocate without bound.
 constexpr size_t kMaxOptionBytes = 16u << 20;
-constexpr size_t kMaxRegistryValueBytes = 16u << 20;
 
 // ---- Data parts --------------------------------------------------------------
 // A data part of two or more bytes beginning with these is a zlib stream.

@@ -133,9 +133,10 @@ bool RestoreKeyBlocks(const std::string& target, uint64_t size, const BlockReade
     for (int32_t i = 0; i < valueCount; ++i) {
       std::string name;
       int32_t type, dataSize;
+      // A value is as large as the registry gave it; the blocks' own size,
+      // which the caller has checked against the archive, bounds it.
       if (!readName(&name) || !readI4(&type) || !readI4(&dataSize) || dataSize < 0 ||
-          static_cast<uint64_t>(dataSize) > size - consumed ||
-          static_cast<size_t>(dataSize) > kMaxRegistryValueBytes)
+          static_cast<uint64_t>(dataSize) > size - consumed)
         return false;
       data.resize(static_cast<size_t>(dataSize));
       if (dataSize > 0 && !read(data.data(), data.size())) return false;

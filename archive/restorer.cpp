@@ -227,6 +227,12 @@ bool Restorer::InflateDataPart(TargetFile& target, const uint8_t* first, size_t 
 HRESULT Restorer::RestoreRegistryKey(BSTR keyName) {
   const std::string key = ToAnsi(keyName);
   if (!LocateCurrent()) ThrowWithoutPrompt();
+  // D is checked against the file here, so the blocks cannot claim more
+  // bytes (and no value more memory) than the archive holds.
+  if (!record_.dataInFile) {
+    reader_.Damaged("registry key data beyond the end", record_.dataOffset);
+    ThrowWithoutPrompt();
+  }
   uint64_t offset = record_.dataOffset;
   const bool complete =
       RestoreKeyBlocks(key, record_.head.dataSize, [&](void* buffer, size_t size) {
@@ -250,8 +256,10 @@ HRESULT Restorer::BeginRestoreString(LPSTR buffer, LONG bufferSize, LONG* read, 
   if (!LocateCurrent() || !record_.dataInFile) return E_FAIL;
   stringPosition_ = record_.dataOffset;
   stringRemaining_ = record_.head.dataSize;
-  *totalSize = static_cast<LONG>(static_cast<uint32_t>(record_.head.dataSize));
-  return RestoreNextPartOfString(buffer, bufferSize, read);
+  // Out-parameters stay unwritten when the first read fails.
+  const HRESULT hr = RestoreNextPartOfString(buffer, bufferSize, read);
+  if (Succeeded(hr)) *totalSize = static_cast<LONG>(static_cast<uint32_t>(record_.head.dataSize));
+  return hr;
 }
 
 HRESULT Restorer::RestoreNextPartOfString(LPSTR buffer, LONG bufferSize, LONG* read) {

@@ -223,6 +223,7 @@ TEST_F(GuardedTargets, FailedTargetWriteAsksTheClientWhatToDo) {
   EXPECT_EQ(ReadFile(target), std::string(100000, 'z'));
   ASSERT_EQ(retry.progress->clientErrors.size(), 1u);
   EXPECT_EQ(retry.progress->clientErrors[0].type, 112u);
+  EXPECT_EQ(retry.progress->clientErrors[0].defaultButton, 1);
   EXPECT_EQ(retry.progress->clientErrors[0].text, platform::ErrorMessage(112));
 
   layer.writes = 0;

@@ -105,5 +105,23 @@ TEST_F(RegistryCapture, MissingKeyIsCreatedAndUnknownRootSavesNothing) {
   EXPECT_TRUE(platform::RegListSubKeys("HKEY_CLASSES_ROOT").empty());
 }
 
+TEST_F(RegistryCapture, ValueLargerThanAnyBufferComesBackWithTheValuesAfterIt) {
+  const std::string big = std::string(kSoftware) + "Big";
+  std::vector<uint8_t> data(17u << 20);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7);
+  platform::RegWriteBinary(big, "Large", data);
+  platform::RegWriteString(big, "After", "small");
+  Save({big});
+
+  const std::string copy = std::string(kSoftware) + "BigCopy";
+  ReaderHarness r;
+  ASSERT_EQ(r.Open(archivePath), S_OK);
+  r.Iterate(kClsidA);
+  ASSERT_EQ(r.RestoreKey(copy), S_OK);
+  EXPECT_EQ(platform::RegReadBinary(copy, "Large"), data);
+  EXPECT_EQ(platform::RegReadString(copy, "After"), "small");
+  EXPECT_EQ(r.progress->messages, (std::vector<std::string>{copy + " OK"}));
+}
+
 }  // namespace
 }  // namespace bkvp::testing

@@ -21,6 +21,7 @@ class RecordingProgress : public bkvp::DispatchObject<IProgress> {
     std::string text;
     UINT type;  // Prompt: the style; ClientError: the error code
     int answer;
+    int defaultButton = 0;  // ClientError only
   };
 
   std::vector<Step> firstSteps;
@@ -53,9 +54,9 @@ class RecordingProgress : public bkvp::DispatchObject<IProgress> {
     if (button) *button = answer;
     return S_OK;
   }
-  HRESULT ClientError(HRESULT errCode, BSTR errMsg, INT, INT* button) override {
+  HRESULT ClientError(HRESULT errCode, BSTR errMsg, INT defaultButton, INT* button) override {
     const int answer = Take(clientErrorAnswers, defaultClientErrorAnswer);
-    clientErrors.push_back({ToAnsi(errMsg), static_cast<UINT>(errCode), answer});
+    clientErrors.push_back({ToAnsi(errMsg), static_cast<UINT>(errCode), answer, defaultButton});
     if (button) *button = answer;
     return S_OK;
   }
