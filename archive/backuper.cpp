@@ -1,6 +1,7 @@
 #include "archive/backuper.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -221,9 +222,16 @@ bool Backuper::StoreFile(const std::string& fileName, const std::string& localNa
     RecordSourceError(fileName, platform::GetLastError());
     return false;
   }
-  FileHandle source(layer_, layer_.Open(fileName, O_RDONLY, 0));
+  // Opened without blocking: a pipe or device handed over as a file must
+  // fail here instead of waiting for a writer for ever.
+  FileHandle source(layer_, layer_.Open(fileName, O_RDONLY | O_NONBLOCK, 0));
   if (!source.valid()) {
     RecordSourceError(fileName, platform::SetLastErrorFromErrno(errno));
+    return false;
+  }
+  struct stat sourceStat {};
+  if (fstat(source.fd(), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode)) {
+    RecordSourceError(fileName, platform::ERROR_ACCESS_DENIED);
     return false;
   }
 

@@ -1,6 +1,8 @@
 // What Backuper writes, reports and leaves behind.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -258,6 +260,25 @@ TEST_F(ArchiveWriter, ProgressAndLogLinesFollowEachObject) {
   // itself left no record and no weight.
   EXPECT_EQ(parsed.sections[0].records.size(), 5u);
   EXPECT_EQ(parsed.sections[0].total, 1 + 1 + 2 + 3 + 1);
+}
+
+TEST_F(ArchiveWriter, PipeOrFolderHandedOverAsFileFailsWithoutWaiting) {
+  const std::string pipe = dir / "pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  WriterHarness w;
+  ASSERT_EQ(w.Start(archive), S_OK);
+  w.Begin(kClsidA);
+  // Opening a pipe for reading would block until a writer appears.
+  EXPECT_EQ(w.File(pipe), E_FAIL);
+  EXPECT_EQ(w.File(dir.path()), E_FAIL);
+  INT code = 0;
+  Bstr text;
+  w.api->GetLastError(&code, text.out());
+  EXPECT_EQ(code, 5);
+  EXPECT_EQ(w.File(source), S_OK);
+  w.End();
+  w.Finish();
+  ASSERT_EQ(Parse().sections.at(0).records.size(), 1u);
 }
 
 }  // namespace
