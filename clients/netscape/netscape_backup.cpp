@@ -164,11 +164,13 @@ HRESULT BackupProfile(const NetscapeEdition& edition, const clients::FrameWaits&
   }
   const Bstr displayName(edition.DisplayName());
   const Bstr clsid(edition.ServiceClsidText());
-  backuper->BeginClient(displayName.get(), clsid.get(), static_cast<INT>(files.size() + 1));
   bool stored = false;
   {
+    // Guards the marker from here on: BeginClient may already stop the run
+    // with a cancelled disk prompt.
     const MarkerFile marker(markerPath);
     try {
+      backuper->BeginClient(displayName.get(), clsid.get(), static_cast<INT>(files.size() + 1));
       stored = OfferFiles(edition, backuper, marker.path(), files);
     } catch (const ComError&) {
       backuper->EndClient(1);  // a section cut off by a cancelled disk prompt is dropped

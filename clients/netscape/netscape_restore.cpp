@@ -112,11 +112,12 @@ class StagedRestore {
       }
       restorer_->Next();
     }
-    return oldFolder_ ? LoopEnd::Complete : LoopEnd::BadObject;
+    return LoopEnd::Complete;
   }
 
-  // The profile folder the archive was saved from.
-  const std::string& OldFolder() const { return *oldFolder_; }
+  // The profile folder the archive was saved from; nullopt when the section
+  // held no marker (then nothing was staged either).
+  const std::optional<std::string>& OldFolder() const { return oldFolder_; }
   HRESULT FailedStatus() const { return failedStatus_; }
 
  private:
@@ -231,10 +232,12 @@ HRESULT RestoreProfile(const NetscapeEdition& edition, const clients::AskLimits&
   }
 
   // A staged copy without its preferences is no profile: it must not
-  // replace the user's.
-  const bool moved = restore.OldFolder() != profileFolder;
-  if (FindEntryIgnoringCase(staging.path(), "prefs.js").empty() ||
-      (moved && !RewriteMovedProfile(staging.path(), restore.OldFolder(), profileFolder))) {
+  // replace the user's. A section without a marker staged nothing, so it
+  // fails here as well.
+  const std::optional<std::string>& oldFolder = restore.OldFolder();
+  const bool moved = oldFolder && *oldFolder != profileFolder;
+  if (!oldFolder || FindEntryIgnoringCase(staging.path(), "prefs.js").empty() ||
+      (moved && !RewriteMovedProfile(staging.path(), *oldFolder, profileFolder))) {
     ReportFailure(edition, progress, "Can't set up restored data");
     return E_FAIL;
   }

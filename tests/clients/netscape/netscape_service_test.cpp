@@ -7,10 +7,15 @@
 
 #include "clients/common/client_options.h"
 #include "clients/common/registry_access.h"
+#include "clients/common/running_program.h"
 #include "clients/netscape/profile_rewrite.h"
 #include "contract/component.h"
+#include "contract/errors.h"
 #include "contract/identifiers.h"
+#include "platform/processes.h"
+#include "tests/clients/common/helper_process.h"
 #include "tests/clients/netscape/profile_fixture.h"
+#include "tests/clients/netscape/registry_file_writer.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/test_support.h"
 
@@ -18,11 +23,14 @@ namespace bkvp::netscape {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using bkvp::testing::ReadFile;
 using bkvp::testing::RecordingProgress;
 using bkvp::testing::TempDir;
 using bkvp::testing::WriteFile;
 
+using testing::Entry;
+using testing::Key;
 using testing::Snapshot;
 using testing::Tree;
 
@@ -30,13 +38,41 @@ bool Contains(const std::vector<std::string>& lines, const std::string& text) {
   return std::find(lines.begin(), lines.end(), text) != lines.end();
 }
 
+// An archive writer whose disk prompt is cancelled as soon as a section is
+// begun.
+class SectionCancellingBackuper : public bkvp::DispatchObject<IBackuper> {
+ public:
+  int endClientCalls = 0;
+  HRESULT SetProgress(IProgress*) override { return S_OK; }
+  HRESULT SetVersionInfo(LONG, LONG) override { return S_OK; }
+  HRESULT Reserved1(LONG, LONG, DATE) override { return S_OK; }
+  HRESULT SetArchiveInfo(BSTR, BSTR, BSTR, BSTR, DATE, LONG) override { return S_OK; }
+  HRESULT BeginClient(BSTR, BSTR, INT) override { throw ComError(E_FAIL); }
+  HRESULT EndClient(INT) override {
+    ++endClientCalls;
+    return S_OK;
+  }
+  HRESULT BackupFile(BSTR, BSTR, BSTR, INT, BOOL) override { return S_OK; }
+  HRESULT BackupRegistryKey(BSTR, BSTR, INT) override { return S_OK; }
+  HRESULT SetClientOptions(BSTR, BSTR, VARIANT) override { return S_OK; }
+  HRESULT GetClientOptions(BSTR, VARIANT*) override { return S_OK; }
+  HRESULT GetLastError(INT*, BSTR*) override { return S_OK; }
+  HRESULT StartBackup() override { return S_OK; }
+  HRESULT FinishBackup(INT) override { return S_OK; }
+  HRESULT BeginBackupString(BSTR, BSTR, BSTR, INT, BOOL) override { return S_OK; }
+  HRESULT BackupNextPartOfString(BSTR) override { return S_OK; }
+  HRESULT EndBackupString() override { return S_OK; }
+};
+
 class NetscapeServiceTest : public bkvp::testing::HomeFixture {
  protected:
   void SetUp() override {
     HomeFixture::SetUp();
     ASSERT_EQ(RegisterModuleFile(bkvp::testing::BinDir() + "/BkVpSrv.so"), S_OK)
         << LastComponentError();
-    service_ = ComPtr<IBkVpService>::Attach(new NetscapeService(Netscape7Edition()));
+    auto* service = new NetscapeService(Netscape7Edition());
+    service->SetWaits({{300ms, 300ms, 20ms}, {2, 20ms, 5ms}});
+    service_ = ComPtr<IBkVpService>::Attach(service);
     progress_ = ComPtr<RecordingProgress>::Attach(new RecordingProgress());
   }
 
@@ -57,6 +93,25 @@ class NetscapeServiceTest : public bkvp::testing::HomeFixture {
     WriteFile(folder + "/cookies.txt", "cookie");
     WriteFile(folder + "/bookmarks.html", "<DL>");
     WriteFile(folder + "/cert8.db", "cert");
+  }
+
+  // The browser's profile registry names `folder` as its current profile
+  // "default".
+  void MakeCurrentProfile(const std::string& folder) {
+    clients::WriteString(
+        "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell "
+        "Folders",
+        "AppData", dir_ / "AppData");
+    const testing::RegistryFileImage image(Key(
+        "/", {Key("Common", {Key("Profiles", {Entry("CurrentProfile", "default"),
+                                              Key("default", {Entry("directory", folder)})})})}));
+    bkvp::testing::WriteFileBytes(dir_ / "AppData/Mozilla/registry.dat", image.bytes());
+  }
+
+  void SetSwitch(const char* name, uint32_t value) {
+    clients::WriteDword(
+        clients::ClientOptionKey(Netscape7Edition().ServiceClsidText(), clients::kBackuperSubkey),
+        name, value);
   }
 
   void SetOption(const char* subkey, const char* name, const std::string& value) {
@@ -217,6 +272,88 @@ TEST_F(NetscapeServiceTest, DamagedSectionsLeaveTheTargetUntouched) {
     EXPECT_FALSE(fs::exists(dir_ / "KV_RESTORE_FOLDER")) << c.what;
     EXPECT_FALSE(fs::exists(dir_ / "x")) << c.what;
   }
+}
+
+TEST_F(NetscapeServiceTest, ABrowserOnTheChosenProfileIsClosedOnlyWhenAllowedAndStartedAgain) {
+  const std::string profile = dir_ / "Profiles/default";
+  MakeProfile(profile);
+  MakeCurrentProfile(profile);
+  const std::string archive = dir_ / "backup.KV";
+  {
+    bkvp::testing::HelperProcess browser(dir_.path(), "Netscp.exe");
+    ASSERT_EQ(Backup(profile, archive), E_FAIL);
+    EXPECT_EQ(progress_->messages,
+              (std::vector<std::string>{
+                  "One or more instances of Netscape 7 is currently running. Backup terminated."}));
+    EXPECT_TRUE(platform::ProcessAlive(browser.pid()));
+    EXPECT_FALSE(fs::exists(profile + "/OldPath.txt"));
+
+    progress_->messages.clear();
+    SetSwitch(clients::kOptAutoClose, 1);
+    SetSwitch(clients::kOptAutoRestart, 1);
+    ASSERT_EQ(Backup(profile, archive), S_OK);
+    EXPECT_TRUE(browser.Reap());
+  }
+  std::optional<clients::ProcessMatch> restarted;
+  ASSERT_TRUE(bkvp::testing::Eventually([&] {
+    restarted = clients::FindRunningProgram(dir_ / "Netscp.exe");
+    return restarted.has_value();
+  }));
+  const std::string commandLine =
+      ReadFile("/proc/" + std::to_string(restarted->processId) + "/cmdline");
+  EXPECT_NE(commandLine.find(std::string("\0-P\0default\0-mail", 17)), std::string::npos);
+  EXPECT_TRUE(clients::TerminateProgram(*restarted, 3s, 20ms));
+}
+
+TEST_F(NetscapeServiceTest, RestoreAsksWhileTheBrowserRunsWithTheTargetProfile) {
+  const std::string profile = dir_ / "Profiles/default";
+  MakeProfile(profile);
+  const std::string archive = dir_ / "backup.KV";
+  ASSERT_EQ(Backup(profile, archive), S_OK);
+  const Tree before = Snapshot(profile);
+  MakeCurrentProfile(profile);
+  bkvp::testing::HelperProcess browser(dir_.path(), "Netscp.exe");
+
+  progress_->messages.clear();
+  progress_->promptAnswers = {IDCANCEL};
+  EXPECT_EQ(Restore(archive, profile), E_FAIL);
+  ASSERT_EQ(progress_->prompts.size(), 1u);
+  EXPECT_EQ(progress_->prompts[0].type, 0x31u);
+  EXPECT_EQ(progress_->prompts[0].text,
+            "Netscape 7 is running with selected profile.\nClose Netscape and press OK to "
+            "continue or press Cancel to abort operation.");
+  EXPECT_EQ(progress_->messages, (std::vector<std::string>{"Netscape 7 restore canceled by user"}));
+  EXPECT_EQ(Snapshot(profile), before);
+
+  // Into another profile folder the running browser is not in the way.
+  progress_->prompts.clear();
+  const std::string other = dir_ / "Profiles/other";
+  WriteFile(other + "/prefs.js", "");
+  EXPECT_EQ(Restore(archive, other), S_OK);
+  EXPECT_TRUE(progress_->prompts.empty());
+}
+
+TEST_F(NetscapeServiceTest, ASectionWithoutFilesCannotSetUpAProfile) {
+  const std::string target = dir_ / "target";
+  MakeProfile(target);
+  const Tree before = Snapshot(target);
+  const std::string archive = dir_ / "empty.KV";
+  WriteSection(archive, {});
+  EXPECT_EQ(Restore(archive, target), E_FAIL);
+  EXPECT_EQ(progress_->messages,
+            (std::vector<std::string>{"Netscape 7", "Can't set up restored data"}));
+  EXPECT_EQ(Snapshot(target), before);
+  EXPECT_FALSE(fs::exists(dir_ / "KV_RESTORE_FOLDER"));
+}
+
+TEST_F(NetscapeServiceTest, ACancelledDiskPromptAtTheSectionStartLeavesNoMarker) {
+  const std::string profile = dir_ / "profile";
+  MakeProfile(profile);
+  SetOption(clients::kBackuperSubkey, clients::kOptPath, profile);
+  auto backuper = ComPtr<SectionCancellingBackuper>::Attach(new SectionCancellingBackuper);
+  EXPECT_THROW(service_->Backup(backuper.get(), progress_.get()), ComError);
+  EXPECT_FALSE(fs::exists(profile + "/OldPath.txt"));
+  EXPECT_EQ(backuper->endClientCalls, 1);
 }
 
 TEST_F(NetscapeServiceTest, AnswersTheProgramAsANetscapeClient) {
