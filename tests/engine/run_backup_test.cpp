@@ -48,6 +48,17 @@ class RunBackupTest : public bkvp::testing::HomeFixture {
                        return S_OK;
                      });
   }
+  // After an error exception out of the first client: the second is skipped,
+  // the error state set and the archive discarded.
+  void ExpectStoppedAndDiscarded() {
+    ScriptedService* second = AddClient("Never", kSecond);
+    ASSERT_EQ(Run(), S_OK);
+    EXPECT_EQ(second->calls, 0);
+    EXPECT_TRUE(report.stopped);
+    EXPECT_TRUE(ErrorStateOn());
+    EXPECT_EQ(backuper->calls.back(), "FinishBackup 1");
+  }
+
   ComPtr<RecordingBackuper> backuper;
   BackupJob job;
   ClientList clients;
@@ -93,22 +104,12 @@ TEST_F(RunBackupTest, AFailingClientSetsTheErrorStateAndTheRunGoesOn) {
 
 TEST_F(RunBackupTest, AnErrorExceptionSkipsTheRestAndDiscardsTheArchive) {
   AddClient("Cancelled", kFirst)->throwComError = true;
-  ScriptedService* second = AddClient("Never", kSecond);
-  ASSERT_EQ(Run(), S_OK);
-  EXPECT_EQ(second->calls, 0);
-  EXPECT_TRUE(report.stopped);
-  EXPECT_TRUE(ErrorStateOn());
-  EXPECT_EQ(backuper->calls.back(), "FinishBackup 1");
+  ExpectStoppedAndDiscarded();
 }
 
 TEST_F(RunBackupTest, AnErrorExceptionWhileHandingOverOptionsAlsoDiscardsTheArchive) {
   AddClient("Cancelled", kFirst)->throwFromGetOptions = true;
-  ScriptedService* second = AddClient("Never", kSecond);
-  ASSERT_EQ(Run(), S_OK);
-  EXPECT_EQ(second->calls, 0);
-  EXPECT_TRUE(report.stopped);
-  EXPECT_TRUE(ErrorStateOn());
-  EXPECT_EQ(backuper->calls.back(), "FinishBackup 1");
+  ExpectStoppedAndDiscarded();
 }
 
 TEST_F(RunBackupTest, WithoutSelectedClientsTheRunStillStartsAndFinishes) {
