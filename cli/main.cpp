@@ -14,7 +14,7 @@
 namespace bkvp::cli {
 namespace {
 
-constexpr const char* kVersion = "0.2.0.1";
+constexpr const char* kVersion = BKVP_VERSION;  // the project version, from the build
 constexpr int kUsageError = 2;
 
 // Built on first use: registrars run during static initialisation, in no
