@@ -121,10 +121,8 @@ bool ArchiveReader::ReadRecord(uint64_t position, RecordLocation* record) {
   if (!ReadExact(position, fixed, sizeof fixed)) return false;
   RecordLocation r;
   r.position = position;
-  r.head.dataSize = GetLE<uint64_t>(fixed + kRecordDataSizeOffset);
-  r.head.type = GetLE<uint16_t>(fixed + kRecordTypeOffset);
-  r.head.weight = GetLE<int32_t>(fixed + kRecordWeightOffset);
-  const int32_t nameLength = GetLE<int32_t>(fixed + kRecordNameLengthOffset);
+  int32_t nameLength = 0;
+  r.head = ParseRecordHeadFixed(fixed, &nameLength);
   if (nameLength < 0 || static_cast<size_t>(nameLength) > kMaxNameBytes)
     return Damaged("name length out of range", position + kRecordNameLengthOffset);
   r.head.nameLength = static_cast<uint32_t>(nameLength);

@@ -82,6 +82,15 @@ std::vector<uint8_t> ComposeRecordHead(uint64_t dataSize, uint16_t type, int32_t
   return out;
 }
 
+RecordHead ParseRecordHeadFixed(const uint8_t* bytes, int32_t* nameLength) {
+  RecordHead head;
+  head.dataSize = GetLE<uint64_t>(bytes + kRecordDataSizeOffset);
+  head.type = GetLE<uint16_t>(bytes + kRecordTypeOffset);
+  head.weight = GetLE<int32_t>(bytes + kRecordWeightOffset);
+  *nameLength = GetLE<int32_t>(bytes + kRecordNameLengthOffset);
+  return head;
+}
+
 std::vector<uint8_t> ComposeFileInfo(const FileInfoBlock& info) {
   std::vector<uint8_t> out(kFileInfoFixedSize + info.localName.size() + 1, 0);
   PutLE<uint32_t>(&out[kInfoAttributesOffset], info.attributes);

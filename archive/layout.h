@@ -71,6 +71,10 @@ ClientTableEntry ParseClientEntryFixed(const uint8_t* bytes, int32_t* optionCoun
 std::vector<uint8_t> ComposeRecordHead(uint64_t dataSize, uint16_t type, int32_t weight,
                                        std::string_view name, bool nameWithZero,
                                        uint32_t infoLength);
+// Parses the 18 fixed bytes; the name length goes to *nameLength (may be
+// negative in a damaged archive); name, nameLength and infoLength lie behind
+// the name and are left unset.
+RecordHead ParseRecordHeadFixed(const uint8_t* bytes, int32_t* nameLength);
 std::vector<uint8_t> ComposeFileInfo(const FileInfoBlock& info);
 // Requires: at least kFileInfoFixedSize bytes.
 FileInfoBlock ParseFileInfo(const uint8_t* bytes, size_t size);
