@@ -26,18 +26,18 @@ bool Options::Parse(const std::string& command, const std::vector<std::string>& 
       inlineValue = word.substr(eq + 1);
       word.resize(eq);
     }
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* known = nullptr;
     for (const OptionSpec& s : specs)
-      if (s.name == word) spec = &s;
-    if (!spec) return refuse("unknown option " + word);
-    if (Has(word) && !spec->repeatable) return refuse(word + " is given twice");
+      if (s.name == word) known = &s;
+    if (!known) return refuse("unknown option " + word);
+    if (Has(word) && !known->repeatable) return refuse(word + " is given twice");
     auto& values = values_[word];
     if (inlineValue) {
-      if (spec->values != 1) return refuse(word + " takes no '=' value");
+      if (known->values != 1) return refuse(word + " takes no '=' value");
       values.push_back(*inlineValue);
       continue;
     }
-    for (int v = 0; v < spec->values; ++v) {
+    for (int v = 0; v < known->values; ++v) {
       if (++i >= args.size()) return refuse(word + " needs a value");
       values.push_back(args[i]);
     }

@@ -190,9 +190,9 @@ TEST_F(ArchiveWriter, SectionsLandRightBehindTheTableWhateverTheRegisterPredicte
     ASSERT_EQ(w.Finish(), S_OK) << c.what;
 
     std::vector<plain::SectionSpec> expected = c.expected;
-    for (plain::SectionSpec& spec : expected) {
-      spec.records = {plain::Record(2, 2, "note", "", "text of " + spec.clsid)};
-      spec.total = 2;
+    for (plain::SectionSpec& section : expected) {
+      section.records = {plain::Record(2, 2, "note", "", "text of " + section.clsid)};
+      section.total = 2;
     }
     const std::string bytes = ReadFile(archive);
     EXPECT_EQ(bytes, plain::ComposeArchive("user", "machine", "label", 37000.5, 3, 4, expected))
