@@ -92,7 +92,12 @@ HRESULT RunBackup(const BackupJob& job, ClientList& clients, const std::string& 
   // writer unfinished.
   try {
     HandOverOptions(backuper.get(), selected);
-    backuper->StartBackup();
+    // A writer that could not create its files would let every client fail
+    // object by object; the run stops at once instead, with a log line.
+    if (Failed(backuper->StartBackup())) {
+      log.Write("The archive " + report.archivePath + " cannot be created.\n");
+      throw ComError(E_FAIL);
+    }
     for (ClientEntry* client : selected) {
       log.Write(kLogSeparator);
       ++report.clientsRun;

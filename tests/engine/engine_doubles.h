@@ -18,6 +18,7 @@ class RecordingBackuper : public bkvp::DispatchObject<IBackuper> {
   std::vector<std::string> calls;
   std::string archiveName;
   IProgress* progress = nullptr;
+  HRESULT startResult = S_OK;  // what StartBackup answers
 
   HRESULT SetProgress(IProgress* p) override { progress = p; return Log("SetProgress"); }
   HRESULT SetVersionInfo(LONG major, LONG minor) override {
@@ -38,7 +39,10 @@ class RecordingBackuper : public bkvp::DispatchObject<IBackuper> {
   }
   HRESULT GetClientOptions(BSTR, VARIANT*) override { return S_OK; }
   HRESULT GetLastError(INT*, BSTR*) override { return S_OK; }
-  HRESULT StartBackup() override { return Log("StartBackup"); }
+  HRESULT StartBackup() override {
+    Log("StartBackup");
+    return startResult;
+  }
   HRESULT FinishBackup(INT erase) override { return Log("FinishBackup " + std::to_string(erase)); }
   HRESULT BeginBackupString(BSTR, BSTR, BSTR, INT, BOOL) override { return S_OK; }
   HRESULT BackupNextPartOfString(BSTR) override { return S_OK; }

@@ -112,6 +112,19 @@ TEST_F(RunBackupTest, AnErrorExceptionWhileHandingOverOptionsAlsoDiscardsTheArch
   ExpectStoppedAndDiscarded();
 }
 
+TEST_F(RunBackupTest, AWriterThatCannotStartStopsTheRunBeforeAnyClient) {
+  ScriptedService* client = AddClient("Files and folders", kFirst);
+  backuper->startResult = E_FAIL;
+  ASSERT_EQ(Run(), S_OK);
+  EXPECT_EQ(client->calls, 0);
+  EXPECT_TRUE(report.stopped);
+  EXPECT_TRUE(ErrorStateOn());
+  EXPECT_EQ(backuper->calls.back(), "FinishBackup 1");
+  const std::vector<std::string> lines = LinesOf(ReadFile(LogPath()));
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "The archive /backups/VOPALARC373E05.KV cannot be created.");
+}
+
 TEST_F(RunBackupTest, WithoutSelectedClientsTheRunStillStartsAndFinishes) {
   ASSERT_EQ(Run(), S_OK);
   EXPECT_EQ(backuper->calls.back(), "FinishBackup 0");
