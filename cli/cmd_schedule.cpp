@@ -148,14 +148,6 @@ int Set(const std::vector<std::string>& args) {
   return 0;
 }
 
-const char* StatusText(uint32_t status) {
-  switch (status) {
-    case kTaskRunning: return "running (or cut off)";
-    case kTaskCompleted: return "completed";
-    default: return "failed, interrupted or none yet";
-  }
-}
-
 int Show(const std::vector<std::string>& args) {
   if (!args.empty()) return front::Fail(kName, "show takes no arguments", 2);
   const ProgramSettings s = ProgramSettings::Load(SystemNow());
@@ -165,7 +157,7 @@ int Show(const std::vector<std::string>& args) {
   }
   std::cout << "Schedule:    " << ScheduleSentence(s.schedule) << "\n"
             << "Next run:    " << Moment(s.taskTime) << "\n"
-            << "Last run:    " << StatusText(s.taskStatus) << "\n"
+            << "Last run:    " << front::LastRunText(s.taskStatus) << "\n"
             << "Destination: " << s.scheduleStorePath << "\n"
             << "Keep:        "
             << (s.schedule.keepCount ? std::to_string(s.schedule.keepCount) + " newest archives"

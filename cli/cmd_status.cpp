@@ -17,12 +17,6 @@ namespace {
 using namespace bkvp::engine;
 constexpr const char* kName = "status";
 
-std::string LastRun(uint32_t taskStatus) {
-  if (taskStatus == kTaskCompleted) return "completed";
-  if (taskStatus != kTaskRunning) return "failed, interrupted, or none yet";
-  return RunInProgress() ? "running now" : "cut off (recorded as failed at the next tick)";
-}
-
 int RunStatus(const std::vector<std::string>& args) {
   front::Options options;
   if (!options.Parse(kName, args, {})) return 2;
@@ -30,7 +24,7 @@ int RunStatus(const std::vector<std::string>& args) {
   const ProgramSettings s = ProgramSettings::Load(SystemNow());
   std::cout << "Error state: "
             << (ErrorStateOn() ? "on (something failed; read the log)" : "off") << "\n"
-            << "Last run:    " << LastRun(s.taskStatus) << "\n"
+            << "Last run:    " << front::LastRunText(s.taskStatus) << "\n"
             << "Schedule:    " << (s.scheduleEnabled ? ScheduleSentence(s.schedule) : "off")
             << "\n";
   if (s.scheduleEnabled)

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <iostream>
 
+#include "app/engine/program_settings.h"
+#include "app/engine/run_lock.h"
 #include "platform/text.h"
 #include "platform/time.h"
 
@@ -120,6 +122,12 @@ void PrintTable(const std::vector<std::vector<std::string>>& rows) {
 
 std::string ShortDateTime(DATE time) {
   return platform::FormatTime(platform::TmFromDate(time), "%Y-%m-%d %H:%M:%S");
+}
+
+std::string LastRunText(uint32_t taskStatus) {
+  if (taskStatus == engine::kTaskCompleted) return "completed";
+  if (taskStatus != engine::kTaskRunning) return "failed, interrupted, or none yet";
+  return engine::RunInProgress() ? "running now" : "cut off (recorded as failed at the next tick)";
 }
 
 }  // namespace bkvp::cli::front

@@ -57,4 +57,7 @@ void PrintTable(const std::vector<std::vector<std::string>>& rows);
 // "2003-03-07 14:05:00" in local time.
 std::string ShortDateTime(DATE time);
 
+// How the last run ended, from "TaskStatus", for status displays.
+std::string LastRunText(uint32_t taskStatus);
+
 }  // namespace bkvp::cli::front
