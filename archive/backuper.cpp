@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <random>
 
-#include "archive/compress_stream.h"
 #include "archive/format.h"
 #include "archive/layout.h"
 #include "archive/pending_record.h"
@@ -310,9 +309,9 @@ Backuper::StoreResult Backuper::CopySource(int source, uint64_t knownSize, Pendi
 Backuper::StoreResult Backuper::CompressSource(int source, uint64_t knownSize,
                                                PendingRecord& record) {
   try {
-    Compress::ChunkSink sink(
+    compressedSink_.Attach(
         [&record](const uint8_t* data, size_t size) { record.Append(data, size); });
-    Compress::DeflateStream stream(sink);
+    Compress::DeflateStream stream(compressedSink_, deflateState_);
     for (uint64_t offset = 0;;) {
       size_t got = 0;
       bool atEnd = false;
@@ -324,7 +323,7 @@ Backuper::StoreResult Backuper::CompressSource(int source, uint64_t knownSize,
       if (atEnd) break;
     }
     stream.Finish();
-    sink.Close();
+    compressedSink_.Close();
   } catch (const Compress::CCompressException&) {
     return StoreResult::kCompressionFailed;
   }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/compress_stream.h"
 #include "archive/file_layer.h"
 #include "archive/guarded_ops.h"
 #include "archive/progress_sink.h"
@@ -97,6 +98,11 @@ class Backuper : public DispatchObject<IBackuper> {
   std::string archiveTempPath_;
   std::string dataPath_;  // the file holding the sections
   std::vector<uint8_t> buffer_;  // the writer's one 64 KiB chunk buffer
+  // Kept from file to file: the deflate state is reset, not set up again,
+  // and the 64 KiB output buffer is allocated once. Each file attaches
+  // its own destination to the sink before the first byte.
+  Compress::ZlibState deflateState_{Compress::ZlibState::Direction::kDeflate};
+  Compress::ChunkSink compressedSink_{nullptr};
 
   std::string clientName_, clientClsid_;
   uint64_t sectionStart_ = 0;

@@ -75,32 +75,63 @@ uint8_t* ChunkSink::ProvideBuffer() {
 
 size_t ChunkSink::BufferSize() const { return bkvp::archive::kChunkSize; }
 
-ZlibStream::~ZlibStream() {
-  if (initialised_) end_(&stream_);
+z_stream& ZlibState::Begin() {
+  const bool deflating = direction_ == Direction::kDeflate;
+  if (initialised_) {
+    if ((deflating ? deflateReset(&stream_) : inflateReset(&stream_)) == Z_OK) return stream_;
+    Release();  // a state zlib no longer accepts is set up afresh
+  }
+  stream_ = z_stream{};
+  const int result = deflating ? deflateInit2(&stream_, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY)
+                               : inflateInit(&stream_);
+  if (result != Z_OK) throw CCompressException();
+  initialised_ = true;
+  return stream_;
 }
 
+void ZlibState::Release() {
+  if (!initialised_) return;
+  initialised_ = false;
+  if (direction_ == Direction::kDeflate)
+    deflateEnd(&stream_);
+  else
+    inflateEnd(&stream_);
+}
+
+namespace {
+
+// The state a stream drives: the lent one, or its own made in `owned`.
+ZlibState& StateFor(std::optional<ZlibState>& owned, ZlibState::Direction direction,
+                    ZlibState* lent) {
+  if (lent) {
+    if (lent->direction() != direction) throw CCompressException();
+    return *lent;
+  }
+  return owned.emplace(direction);
+}
+
+}  // namespace
+
+ZlibStream::ZlibStream(ChunkSink& sink, ZlibState::Direction direction, ZlibState* lent)
+    : sink_(sink),
+      stream_(StateFor(owned_, direction, lent).Begin()),
+      deflating_(direction == ZlibState::Direction::kDeflate) {}
+
 void ZlibStream::Write(const uint8_t* data, size_t size) {
-  lastResult_ = ConsumeChunk(stream_, sink_, data, size, step_, lastResult_);
+  lastResult_ = deflating_ ? ConsumeChunk(stream_, sink_, data, size, deflate, lastResult_)
+                           : ConsumeChunk(stream_, sink_, data, size, inflate, lastResult_);
 }
 
 void ZlibStream::Finish() {
-  lastResult_ = DrainStream(stream_, sink_, step_, lastResult_);
-  if (initialised_) {
-    initialised_ = false;
-    if (end_(&stream_) != Z_OK) throw CCompressException();
-  }
+  lastResult_ = deflating_ ? DrainStream(stream_, sink_, deflate, lastResult_)
+                           : DrainStream(stream_, sink_, inflate, lastResult_);
   sink_.ReleaseBuffer();
 }
 
-DeflateStream::DeflateStream(ChunkSink& sink) : ZlibStream(sink, deflate, deflateEnd) {
-  if (deflateInit2(&stream_, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-    throw CCompressException();
-  initialised_ = true;
-}
+DeflateStream::DeflateStream(ChunkSink& sink, ZlibState& state)
+    : ZlibStream(sink, ZlibState::Direction::kDeflate, &state) {}
 
-InflateStream::InflateStream(ChunkSink& sink) : ZlibStream(sink, inflate, inflateEnd) {
-  if (inflateInit(&stream_) != Z_OK) throw CCompressException();
-  initialised_ = true;
-}
+InflateStream::InflateStream(ChunkSink& sink, ZlibState& state)
+    : ZlibStream(sink, ZlibState::Direction::kInflate, &state) {}
 
 }  // namespace Compress

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -33,10 +34,37 @@ class ChunkSink {
   void Write(const uint8_t* data, size_t size) { destination_(data, size); }
   // Detaches the destination; its owner closes it.
   void Close() { destination_ = nullptr; }
+  // Sends what follows to another destination; the buffer stays, so one sink
+  // serves any number of files in turn.
+  void Attach(Destination destination) { destination_ = std::move(destination); }
 
  private:
   Destination destination_;
   std::vector<uint8_t> buffer_;
+};
+
+// One zlib state for many streams in turn. Setting one up costs about
+// 270 KiB of allocations for deflate (above the allocator's mmap threshold,
+// so fresh pages each time); a reset returns it to the freshly initialised
+// state, so every stream's bytes are those a new state would give. A stream
+// abandoned half way leaves nothing behind: the next Begin resets it.
+class ZlibState {
+ public:
+  enum class Direction { kDeflate, kInflate };
+  explicit ZlibState(Direction direction) : direction_(direction) {}
+  ZlibState(const ZlibState&) = delete;
+  ZlibState& operator=(const ZlibState&) = delete;
+  ~ZlibState() { Release(); }
+  // Ready for a new stream: initialised the first time, reset after that.
+  z_stream& Begin();
+  Direction direction() const { return direction_; }
+
+ private:
+  void Release();
+
+  Direction direction_;
+  z_stream stream_{};
+  bool initialised_ = false;
 };
 
 // What both directions share: the zlib state, the sink and the loops that
@@ -47,37 +75,38 @@ class ZlibStream {
   ZlibStream& operator=(const ZlibStream&) = delete;
   // Consumes the whole chunk; bytes after the end of the stream are ignored.
   void Write(const uint8_t* data, size_t size);
-  // Drains the stream to its end, writes the rest to the sink and releases
-  // zlib. A stream that cannot reach its end throws.
+  // Drains the stream to its end and writes the rest to the sink. A stream
+  // that cannot reach its end throws.
   void Finish();
   bool ended() const { return lastResult_ == Z_STREAM_END; }
 
  protected:
-  using Step = int (*)(z_streamp, int);
-  using End = int (*)(z_streamp);
-  ZlibStream(ChunkSink& sink, Step step, End end) : sink_(sink), step_(step), end_(end) {}
-  ~ZlibStream();
-
-  ChunkSink& sink_;
-  z_stream stream_{};
-  int lastResult_ = Z_OK;
-  bool initialised_ = false;
+  // With a state of its own, or one lent by the caller that outlives it.
+  ZlibStream(ChunkSink& sink, ZlibState::Direction direction, ZlibState* lent);
+  ~ZlibStream() = default;
 
  private:
-  Step step_;
-  End end_;
+  ChunkSink& sink_;
+  std::optional<ZlibState> owned_;
+  z_stream& stream_;
+  int lastResult_ = Z_OK;
+  bool deflating_;
 };
 
 // Level 9, deflate, window bits 15 (zlib header and Adler-32), memLevel 8.
 class DeflateStream : public ZlibStream {
  public:
-  explicit DeflateStream(ChunkSink& sink);
+  explicit DeflateStream(ChunkSink& sink) : ZlibStream(sink, ZlibState::Direction::kDeflate, nullptr) {}
+  // Starts a new stream in `state` (a deflate state), which it borrows.
+  DeflateStream(ChunkSink& sink, ZlibState& state);
 };
 
 // Default window, zlib header expected.
 class InflateStream : public ZlibStream {
  public:
-  explicit InflateStream(ChunkSink& sink);
+  explicit InflateStream(ChunkSink& sink) : ZlibStream(sink, ZlibState::Direction::kInflate, nullptr) {}
+  // Starts a new stream in `state` (an inflate state), which it borrows.
+  InflateStream(ChunkSink& sink, ZlibState& state);
 };
 
 }  // namespace Compress

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "archive/compress_stream.h"
 #include "archive/guarded_ops.h"
 #include "archive/registry_capture.h"
 #include "contract/errors.h"
@@ -195,10 +194,10 @@ bool Restorer::CopyDataPart(TargetFile& target) {
 // are those a decompressed temporary copy would give.
 bool Restorer::InflateDataPart(TargetFile& target, const uint8_t* first, size_t firstSize) {
   try {
-    Compress::ChunkSink sink([&target](const uint8_t* data, size_t size) {
+    inflatedSink_.Attach([&target](const uint8_t* data, size_t size) {
       if (!target.Write(data, size)) throw TargetAbandoned();
     });
-    Compress::InflateStream stream(sink);
+    Compress::InflateStream stream(inflatedSink_, inflateState_);
     // The first chunk sits in buffer_, which is also the read buffer: feed
     // it before reading on.
     stream.Write(first, firstSize);
@@ -213,7 +212,7 @@ bool Restorer::InflateDataPart(TargetFile& target, const uint8_t* first, size_t 
       PumpMessages();
     }
     stream.Finish();
-    sink.Close();
+    inflatedSink_.Close();
   } catch (const Compress::CCompressException&) {
     return false;
   } catch (const TargetAbandoned&) {

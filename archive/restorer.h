@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
+#include "archive/compress_stream.h"
 #include "archive/file_layer.h"
 #include "archive/progress_sink.h"
 #include "contract/interfaces.h"
@@ -58,6 +59,11 @@ class Restorer : public DispatchObject<IRestorer> {
   ProgressSink progress_;
   ArchiveReader reader_;
   std::vector<uint8_t> buffer_;  // one 64 KiB chunk
+  // Kept from file to file: the inflate state is reset, not set up again,
+  // and the 64 KiB output buffer is allocated once. Each file attaches
+  // its own destination to the sink before the first byte.
+  Compress::ZlibState inflateState_{Compress::ZlibState::Direction::kInflate};
+  Compress::ChunkSink inflatedSink_{nullptr};
 
   bool iterating_ = false;
   uint64_t current_ = 0;

@@ -34,6 +34,10 @@ class FaultyFileLayer : public archive::FileLayer {
   bool partial = false;
   uint64_t below = UINT64_MAX;
   int writes = 0;
+  // Reads of files whose path contains readPathPart fail with EIO from
+  // offset readFailFrom on.
+  std::string readPathPart;
+  uint64_t readFailFrom = 0;
 
   int Open(const std::string& path, int flags, unsigned mode) override {
     const int fd = FileLayer::Open(path, flags, mode);
@@ -50,6 +54,14 @@ class FaultyFileLayer : public archive::FileLayer {
       }
     }
     return FileLayer::WriteAt(fd, data, size, offset);
+  }
+  ssize_t ReadAt(int fd, void* buffer, size_t size, uint64_t offset) override {
+    if (!readPathPart.empty() && paths_[fd].find(readPathPart) != std::string::npos &&
+        offset >= readFailFrom) {
+      errno = EIO;
+      return -1;
+    }
+    return FileLayer::ReadAt(fd, buffer, size, offset);
   }
   ssize_t CopyRange(int, uint64_t, int, uint64_t, size_t) override {
     errno = EXDEV;

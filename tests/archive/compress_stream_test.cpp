@@ -57,6 +57,53 @@ TEST(DeflateStream, ChunkedInputGivesOneStandardZlibStream) {
   EXPECT_EQ(back, input);
 }
 
+// One deflate state serves file after file: each stream must be the very
+// bytes a fresh level-9 state gives, whatever came before it, including a
+// larger file, an empty one and a stream abandoned half way.
+TEST(ZlibState, ReusedDeflateStateGivesFreshStateBytesForEveryStream) {
+  Compress::ZlibState state(Compress::ZlibState::Direction::kDeflate);
+  auto compress = [&state](const std::string& input, size_t stopAfter = std::string::npos) {
+    Collected out;
+    Compress::DeflateStream stream(out.sink, state);
+    const size_t size = std::min(input.size(), stopAfter);
+    for (size_t i = 0; i < size; i += 65536)
+      stream.Write(reinterpret_cast<const uint8_t*>(input.data()) + i, std::min<size_t>(65536, size - i));
+    if (stopAfter == std::string::npos) stream.Finish();
+    return out.bytes;
+  };
+  const std::string big = Sample(200000);
+  // The small ones repeat text the big one left in the window.
+  for (const std::string& input : {big, big.substr(1000, 3000), std::string(), std::string("x"),
+                                   big.substr(150000, 70000), Sample(100)})
+    EXPECT_EQ(compress(input), bkvp::testing::plain::Deflate(input)) << input.size();
+  compress(big, 100000);  // left without Finish, as a failed source read leaves it
+  EXPECT_EQ(compress(big.substr(0, 2500)), bkvp::testing::plain::Deflate(big.substr(0, 2500)));
+}
+
+TEST(ZlibState, ReusedInflateStateRecoversFromDamagedAndAbandonedStreams) {
+  Compress::ZlibState state(Compress::ZlibState::Direction::kInflate);
+  auto inflateAll = [&state](const std::string& packed, bool finish = true) {
+    Collected out;
+    Compress::InflateStream stream(out.sink, state);
+    stream.Write(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
+    if (finish) stream.Finish();
+    return out.bytes;
+  };
+  const std::string first = Sample(150000), second = Sample(900);
+  const std::string packed = bkvp::testing::plain::Deflate(first);
+  std::string corrupt = packed;
+  corrupt[40] ^= 0x55;
+  corrupt[41] ^= 0x55;
+  EXPECT_THROW(inflateAll(corrupt), CCompressException);
+  EXPECT_EQ(inflateAll(bkvp::testing::plain::Deflate(second)), second);
+  inflateAll(packed.substr(0, packed.size() / 2), false);  // abandoned half way
+  EXPECT_EQ(inflateAll(packed), first);
+  EXPECT_EQ(inflateAll(bkvp::testing::plain::Deflate(second)), second);
+  // A state lent to the wrong direction is refused, not misused.
+  Collected out;
+  EXPECT_THROW(Compress::DeflateStream(out.sink, state), CCompressException);
+}
+
 TEST(InflateStream, RestoresInputFedInSmallPieces) {
   const std::string input = Sample(300000);
   const std::string packed = bkvp::testing::plain::Deflate(input);

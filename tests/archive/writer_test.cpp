@@ -114,6 +114,38 @@ TEST_F(ArchiveWriter, DiscardedSectionLeavesNoTraceAndKeptOnesStayWhole) {
                                                      4 + 22 + source.size() + 1 + 28 + 6);
 }
 
+// The writer keeps one deflate state for all files; a file whose read fails
+// half way must leave nothing in it that reaches the files after it.
+TEST_F(ArchiveWriter, EveryFileIsCompressedAsIfAloneEvenAfterAFailedRead) {
+  std::string text;
+  for (int i = 0; text.size() < 300000; ++i) text += "entry " + std::to_string(i * 37 % 500) + " in a list\n";
+  const std::vector<std::string> contents = {text.substr(0, 200000), text.substr(100, 2000),
+                                             text.substr(0, 150000), text.substr(5000, 700)};
+  std::vector<std::string> paths;
+  for (size_t i = 0; i < contents.size(); ++i) {
+    paths.push_back(dir / ("file" + std::to_string(i) + (i == 2 ? ".unreadable" : ".txt")));
+    WriteFile(paths.back(), contents[i]);
+  }
+  FaultyFileLayer layer;
+  layer.readPathPart = ".unreadable";
+  layer.readFailFrom = 65536;  // the first chunk is already in the compressor
+  WriterHarness w(layer);
+  ASSERT_EQ(w.Start(archive), S_OK);
+  w.Begin(kClsidA);
+  for (size_t i = 0; i < paths.size(); ++i) EXPECT_EQ(w.File(paths[i]), i == 2 ? E_FAIL : S_OK) << i;
+  w.End();
+  ASSERT_EQ(w.Finish(), S_OK);
+  const auto parsed = Parse();
+  ASSERT_EQ(parsed.sections.size(), 1u);
+  const auto& records = parsed.sections[0].records;
+  ASSERT_EQ(records.size(), 3u);
+  for (size_t r = 0, i = 0; r < records.size(); ++r, ++i) {
+    if (i == 2) ++i;
+    EXPECT_EQ(records[r].name, paths[i]);
+    EXPECT_EQ(records[r].data, plain::Deflate(contents[i])) << paths[i];
+  }
+}
+
 TEST_F(ArchiveWriter, ClientOptionsAppendAndStopAtStartBackup) {
   WriterHarness w;
   EXPECT_EQ(w.Options(kClsidA, "First", {1, 2, 3}), S_OK);
