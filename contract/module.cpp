@@ -33,30 +33,13 @@ ModuleCounters& CountersOf(const std::string& moduleName) {
   return *counters;
 }
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public UnknownObject<IClassFactory> {
  public:
   ClassFactory(ClassEntry entry, ModuleCounters& counters)
       : entry_(std::move(entry)), counters_(counters) {
     ++counters_.factories;
   }
-  ~ClassFactory() { --counters_.factories; }
-
-  HRESULT QueryInterface(const IID& iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (iid == IUnknown::kIid || iid == IClassFactory::kIid) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
+  ~ClassFactory() override { --counters_.factories; }
 
   HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** object) override {
     if (!object) return E_POINTER;
@@ -91,7 +74,6 @@ class ClassFactory final : public IClassFactory {
  private:
   ClassEntry entry_;  // a copy: the definition may be a temporary
   ModuleCounters& counters_;
-  std::atomic<ULONG> refs_{1};
 };
 
 // A ProgID names one key right below HKEY_CLASSES_ROOT. An empty one, or

@@ -86,15 +86,15 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
-// Implements IUnknown and IDispatch for a class with one contract interface
-// (which derives from IDispatch). Late-bound calls are not offered: the
-// IDispatch methods answer E_NOTIMPL. Objects start with one reference.
-template <class Interface>
-class DispatchObject : public Interface {
+// Implements IUnknown for a class with one interface: it answers IUnknown,
+// the interface itself and the listed base interfaces. Objects start with one
+// reference and delete themselves when the last one goes.
+template <class Interface, class... Bases>
+class UnknownObject : public Interface {
  public:
   HRESULT QueryInterface(const IID& iid, void** object) override {
     if (!object) return E_POINTER;
-    if (iid == IUnknown::kIid || iid == IDispatch::kIid || iid == Interface::kIid) {
+    if (iid == IUnknown::kIid || iid == Interface::kIid || ((iid == Bases::kIid) || ...)) {
       *object = static_cast<Interface*>(this);
       this->AddRef();
       return S_OK;
@@ -108,6 +108,21 @@ class DispatchObject : public Interface {
     if (left == 0) delete this;
     return left;
   }
+
+ protected:
+  UnknownObject() = default;
+  virtual ~UnknownObject() = default;
+
+ private:
+  std::atomic<ULONG> refs_{1};
+};
+
+// Implements IUnknown and IDispatch for a class with one contract interface
+// (which derives from IDispatch). Late-bound calls are not offered: the
+// IDispatch methods answer E_NOTIMPL.
+template <class Interface>
+class DispatchObject : public UnknownObject<Interface, IDispatch> {
+ public:
   HRESULT GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
     *count = 0;
@@ -122,10 +137,6 @@ class DispatchObject : public Interface {
 
  protected:
   DispatchObject() = default;
-  virtual ~DispatchObject() = default;
-
- private:
-  std::atomic<ULONG> refs_{1};
 };
 
 }  // namespace bkvp
