@@ -20,10 +20,9 @@ constexpr size_t kMaxErrorText = 255;
 bool ArchiveReader::Damaged(const std::string& what, uint64_t offset) {
   failure_.code = kErrorInvalidData;
   failure_.systemError = false;
-  failure_.text = std::string(platform::CutUtf8(
-      "The archive " + path_ + " is damaged: " + what + " at offset " + std::to_string(offset) +
-          ".",
-      kMaxErrorText));
+  failure_.text = std::string(platform::CutUtf8("The archive " + path_ + " is damaged: " + what +
+                                                    " at offset " + std::to_string(offset) + ".",
+                                                kMaxErrorText));
   return false;
 }
 
@@ -36,7 +35,8 @@ ssize_t ArchiveReader::ReadSome(uint64_t offset, void* buffer, size_t size) {
     if (n < 0) {
       failure_.code = platform::SetLastErrorFromErrno(errno);
       failure_.systemError = true;
-      failure_.text = std::string(platform::CutUtf8(platform::ErrorMessage(failure_.code), kMaxErrorText));
+      failure_.text =
+          std::string(platform::CutUtf8(platform::ErrorMessage(failure_.code), kMaxErrorText));
       return -1;
     }
     done += static_cast<size_t>(n);
@@ -59,7 +59,8 @@ bool ArchiveReader::Open(const std::string& path) {
   if (fd < 0) {
     failure_.code = platform::SetLastErrorFromErrno(errno);
     failure_.systemError = true;
-    failure_.text = std::string(platform::CutUtf8(platform::ErrorMessage(failure_.code), kMaxErrorText));
+    failure_.text =
+        std::string(platform::CutUtf8(platform::ErrorMessage(failure_.code), kMaxErrorText));
     return false;
   }
   file_ = FileHandle(layer_, fd);

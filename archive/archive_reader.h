@@ -29,8 +29,8 @@ struct RecordLocation {
   RecordHead head;
   uint64_t infoOffset = 0;
   uint64_t dataOffset = 0;
-  uint64_t next = 0;             // valid only when dataInFile
-  uint64_t dataAvailable = 0;    // bytes of the data part present in the file
+  uint64_t next = 0;           // valid only when dataInFile
+  uint64_t dataAvailable = 0;  // bytes of the data part present in the file
   bool dataInFile = false;
 };
 

@@ -93,7 +93,7 @@ HRESULT Backuper::GetClientOptions(BSTR clsid, VARIANT* options) {
   if (!options) return E_POINTER;
   const auto it = description_.clients.find(ToAnsi(clsid));
   *options = MakeByteArrayVariant(it == description_.clients.end() ? std::vector<uint8_t>()
-                                                                    : it->second.options);
+                                                                   : it->second.options);
   return S_OK;
 }
 
@@ -198,8 +198,8 @@ HRESULT Backuper::BackupFile(BSTR fileName, BSTR localName, BSTR actionName, INT
 
 void Backuper::RecordSourceError(const std::string& fileName, uint32_t code) {
   lastErrorCode_ = code;
-  lastErrorText_ = std::string(
-      platform::CutUtf8(fileName + ": " + platform::ErrorMessage(code), kMaxErrorText));
+  lastErrorText_ =
+      std::string(platform::CutUtf8(fileName + ": " + platform::ErrorMessage(code), kMaxErrorText));
 }
 
 bool Backuper::StoreFile(const std::string& fileName, const std::string& localName,
@@ -238,8 +238,9 @@ bool Backuper::StoreFile(const std::string& fileName, const std::string& localNa
   const uint64_t recordStart = data_.size();
   FileInfoBlock block{info->attributes, info->creationTime, info->lastAccessTime,
                       info->lastWriteTime, localName};
-  std::vector<uint8_t> head = ComposeRecordHead(0, kObjectFile, weight, fileName, true,
-                                                static_cast<uint32_t>(kFileInfoFixedSize + localName.size() + 1));
+  std::vector<uint8_t> head =
+      ComposeRecordHead(0, kObjectFile, weight, fileName, true,
+                        static_cast<uint32_t>(kFileInfoFixedSize + localName.size() + 1));
   const std::vector<uint8_t> infoBytes = ComposeFileInfo(block);
   head.insert(head.end(), infoBytes.begin(), infoBytes.end());
 
@@ -363,10 +364,11 @@ HRESULT Backuper::BackupRegistryKey(BSTR keyName, BSTR actionName, INT weight) {
   CloseOpenString();
   const uint64_t recordStart = data_.size();
   WriteRecord(recordStart, [&] {
-    const std::vector<uint8_t> head = ComposeRecordHead(0, kObjectRegistryKey, weight, key, true, 0);
+    const std::vector<uint8_t> head =
+        ComposeRecordHead(0, kObjectRegistryKey, weight, key, true, 0);
     data_.Append(head.data(), head.size());
-    const uint64_t written = CaptureKey(
-        key, "", [this](const uint8_t* data, size_t size) { data_.Append(data, size); });
+    const uint64_t written =
+        CaptureKey(key, "", [this](const uint8_t* data, size_t size) { data_.Append(data, size); });
     PatchDataSize(recordStart, written);
   });
   weightSum_ += static_cast<uint32_t>(weight);
@@ -454,8 +456,12 @@ HRESULT Backuper::FinishBackup(INT erase) {
 }
 
 void Backuper::WriteTable(uint64_t dataBase) {
-  ArchiveHeader header{snapshot_.time,         snapshot_.userName,     snapshot_.machineName,
-                       snapshot_.label,        snapshot_.versionMajor, snapshot_.versionMinor,
+  ArchiveHeader header{snapshot_.time,
+                       snapshot_.userName,
+                       snapshot_.machineName,
+                       snapshot_.label,
+                       snapshot_.versionMajor,
+                       snapshot_.versionMinor,
                        static_cast<int32_t>(keptClients_.size())};
   uint64_t position = 0;
   auto put = [&](const std::vector<uint8_t>& bytes) {

@@ -68,8 +68,7 @@ class Backuper : public DispatchObject<IBackuper> {
   // Requires: StartBackup() was called.
   bool StoreFile(const std::string& fileName, const std::string& localName, int32_t weight);
   bool BeginsWithZlibMagic(int source);
-  StoreResult ReadSource(int source, uint64_t offset, uint64_t knownSize, size_t* got,
-                         bool* atEnd);
+  StoreResult ReadSource(int source, uint64_t offset, uint64_t knownSize, size_t* got, bool* atEnd);
   StoreResult CopySource(int source, uint64_t knownSize, PendingRecord& record);
   StoreResult CompressSource(int source, uint64_t knownSize, PendingRecord& record);
   void PatchDataSize(uint64_t recordStart, uint64_t dataSize);
@@ -96,7 +95,7 @@ class Backuper : public DispatchObject<IBackuper> {
   // from the predicted table end on.
   GuardedFile data_;
   std::string archiveTempPath_;
-  std::string dataPath_;  // the file holding the sections
+  std::string dataPath_;         // the file holding the sections
   std::vector<uint8_t> buffer_;  // the writer's one 64 KiB chunk buffer
   // Kept from file to file: the deflate state is reset, not set up again,
   // and the 64 KiB output buffer is allocated once. Each file attaches

@@ -63,7 +63,8 @@ bool IsCompressible(std::string_view path) {
   const size_t dot = path.rfind('.');
   if (dot == std::string_view::npos) return false;
   std::string entry = ",";
-  for (char c : path.substr(dot + 1)) entry += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char c : path.substr(dot + 1))
+    entry += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   entry += ",";
   return kStoredAsIs.find(entry) == std::string_view::npos;
 }

@@ -96,7 +96,8 @@ class ZlibStream {
 // Level 9, deflate, window bits 15 (zlib header and Adler-32), memLevel 8.
 class DeflateStream : public ZlibStream {
  public:
-  explicit DeflateStream(ChunkSink& sink) : ZlibStream(sink, ZlibState::Direction::kDeflate, nullptr) {}
+  explicit DeflateStream(ChunkSink& sink)
+      : ZlibStream(sink, ZlibState::Direction::kDeflate, nullptr) {}
   // Starts a new stream in `state` (a deflate state), which it borrows.
   DeflateStream(ChunkSink& sink, ZlibState& state);
 };
@@ -104,7 +105,8 @@ class DeflateStream : public ZlibStream {
 // Default window, zlib header expected.
 class InflateStream : public ZlibStream {
  public:
-  explicit InflateStream(ChunkSink& sink) : ZlibStream(sink, ZlibState::Direction::kInflate, nullptr) {}
+  explicit InflateStream(ChunkSink& sink)
+      : ZlibStream(sink, ZlibState::Direction::kInflate, nullptr) {}
   // Starts a new stream in `state` (an inflate state), which it borrows.
   InflateStream(ChunkSink& sink, ZlibState& state);
 };

@@ -44,8 +44,7 @@ ssize_t FileLayer::WriteAt(int fd, const void* data, size_t size, uint64_t offse
   return n;
 }
 
-ssize_t FileLayer::CopyRange(int in, uint64_t inOffset, int out, uint64_t outOffset,
-                             size_t size) {
+ssize_t FileLayer::CopyRange(int in, uint64_t inOffset, int out, uint64_t outOffset, size_t size) {
   loff_t inPos = static_cast<loff_t>(inOffset);
   loff_t outPos = static_cast<loff_t>(outOffset);
   ssize_t n;

@@ -50,7 +50,8 @@ bool CopyBytes(uint64_t size, std::vector<uint8_t>& buffer, KernelCopy kernelCop
   for (uint64_t done = 0; done < size;) {
     const uint64_t left = size - done;
     if (kernel) {
-      const ssize_t n = kernelCopy(done, static_cast<size_t>(std::min<uint64_t>(kKernelCopyRange, left)));
+      const ssize_t n =
+          kernelCopy(done, static_cast<size_t>(std::min<uint64_t>(kKernelCopyRange, left)));
       if (n > 0) {
         done += static_cast<uint64_t>(n);
         pump();
@@ -58,7 +59,8 @@ bool CopyBytes(uint64_t size, std::vector<uint8_t>& buffer, KernelCopy kernelCop
       }
       kernel = false;
     }
-    const ssize_t n = read(done, buffer.data(), static_cast<size_t>(std::min<uint64_t>(buffer.size(), left)));
+    const ssize_t n =
+        read(done, buffer.data(), static_cast<size_t>(std::min<uint64_t>(buffer.size(), left)));
     if (n <= 0 || !write(buffer.data(), static_cast<size_t>(n))) return false;
     done += static_cast<uint64_t>(n);
     pump();

@@ -46,22 +46,47 @@ bool WriteWhole(FileLayer& layer, int fd, const void* data, size_t size, uint64_
 std::string LoadString(int id) {
   const char* text = "";
   switch (id) {
-    case 101: text = "is not ready."; break;
-    case 103: text = "The disk"; break;
-    case 105: text = "Clear space and press OK to continue or Cancel to abort backup."; break;
-    case 106: text = "Clear protection and press OK to continue or Cancel to abort backup."; break;
-    case 107: text = "Insert disk into drive"; break;
-    case 108: text = "and press OK to continue or Cancel to abort backup."; break;
-    case 109: text = "is full."; break;
-    case 110: text = "is write-protected."; break;
-    case 111: text = "The drive"; break;
+    case 101:
+      text = "is not ready.";
+      break;
+    case 103:
+      text = "The disk";
+      break;
+    case 105:
+      text = "Clear space and press OK to continue or Cancel to abort backup.";
+      break;
+    case 106:
+      text = "Clear protection and press OK to continue or Cancel to abort backup.";
+      break;
+    case 107:
+      text = "Insert disk into drive";
+      break;
+    case 108:
+      text = "and press OK to continue or Cancel to abort backup.";
+      break;
+    case 109:
+      text = "is full.";
+      break;
+    case 110:
+      text = "is write-protected.";
+      break;
+    case 111:
+      text = "The drive";
+      break;
     case 112:
       text = "There is no room for the temporary file.\r\nTo continue backup clear space on disk";
       break;
-    case 113: text = "and press OK."; break;
-    case 114: text = "The file"; break;
-    case 115: text = "already exists. \r\nDo you wish to overwrite it?"; break;
-    default: break;
+    case 113:
+      text = "and press OK.";
+      break;
+    case 114:
+      text = "The file";
+      break;
+    case 115:
+      text = "already exists. \r\nDo you wish to overwrite it?";
+      break;
+    default:
+      break;
   }
   return std::string(platform::CutUtf8(text, kStringBufferSize - 1));
 }
@@ -74,7 +99,8 @@ std::string ComposeDiskMessage(uint32_t error, const std::string& drive, DiskFil
       return LoadString(111) + " " + drive + " " + LoadString(101) + "\r\n" + LoadString(107) +
              " " + drive + " " + LoadString(108);
     case platform::ERROR_DISK_FULL:
-      if (which == DiskFile::kDataFile) return LoadString(112) + " " + drive + " " + LoadString(113);
+      if (which == DiskFile::kDataFile)
+        return LoadString(112) + " " + drive + " " + LoadString(113);
       return LoadString(103) + " " + drive + " " + LoadString(109) + "\r\n" + LoadString(105);
     default:
       return platform::ErrorMessage(error);
@@ -108,8 +134,7 @@ void PumpMessages() { platform::ui::PumpMessages(); }
 
 void GuardedFile::AskOrThrow(int errnoValue, DiskFile which) {
   const uint32_t code = platform::SetLastErrorFromErrno(errnoValue);
-  const std::string message =
-      ComposeDiskMessage(code, platform::MountPointOf(drivePath_), which);
+  const std::string message = ComposeDiskMessage(code, platform::MountPointOf(drivePath_), which);
   if (IsRecoverableDiskError(code)) {
     if (progress_.Prompt(message, kStyleStopOkCancel) != IDCANCEL) return;
   } else {

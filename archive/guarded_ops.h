@@ -13,9 +13,9 @@
 namespace bkvp::archive {
 
 // Message box styles passed to IProgress::Prompt.
-constexpr UINT kStyleStopOk = 16;             // stop icon, OK
-constexpr UINT kStyleStopOkCancel = 273;      // stop icon, OK and Cancel, Cancel default
-constexpr UINT kStyleOverwriteQuestion = 307; // exclamation, Yes/No/Cancel, No default
+constexpr UINT kStyleStopOk = 16;              // stop icon, OK
+constexpr UINT kStyleStopOkCancel = 273;       // stop icon, OK and Cancel, Cancel default
+constexpr UINT kStyleOverwriteQuestion = 307;  // exclamation, Yes/No/Cancel, No default
 
 // The service's texts by number (101-115); "" for a number without text.
 std::string LoadString(int id);

@@ -36,7 +36,8 @@ std::vector<uint8_t> ComposeHeader(const ArchiveHeader& header) {
 }
 
 std::optional<ArchiveHeader> ParseHeader(const uint8_t* bytes, size_t size) {
-  if (size < kHeaderSize || bytes[kMagicOffset] != kMagic[0] || bytes[kMagicOffset + 1] != kMagic[1])
+  if (size < kHeaderSize || bytes[kMagicOffset] != kMagic[0] ||
+      bytes[kMagicOffset + 1] != kMagic[1])
     return std::nullopt;
   ArchiveHeader h;
   h.time = GetDouble(bytes + kTimeOffset);

@@ -35,7 +35,7 @@ struct RecordHead {
   uint64_t dataSize = 0;  // D
   uint16_t type = 0;
   int32_t weight = 0;
-  std::string name;      // up to the first zero of the L stored bytes
+  std::string name;         // up to the first zero of the L stored bytes
   uint32_t nameLength = 0;  // L
   uint32_t infoLength = 0;  // I
 };

@@ -1,9 +1,9 @@
 // The BkVpSrv module: the archive writer and reader, created by class
 // identifier. It registers its two classes and is listed nowhere else.
+#include "contract/module.h"
 #include "archive/backuper.h"
 #include "archive/restorer.h"
 #include "contract/identifiers.h"
-#include "contract/module.h"
 
 namespace {
 

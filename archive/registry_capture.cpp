@@ -150,4 +150,3 @@ bool RestoreKeyBlocks(const std::string& target, uint64_t size, const BlockReade
 }
 
 }  // namespace bkvp::archive
-

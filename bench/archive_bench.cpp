@@ -8,9 +8,9 @@
 //   archive_bench zlib9 OUTPUT FOLDER      (internal) the plain zlib loop
 //
 // Every timed step is its own process; the service's own steps report their
-// peak resident memory (VmHWM, which starts afresh at exec). Before each timed step the previous output is removed, the file
-// system synced, the page cache dropped where allowed, and the inputs read
-// once.
+// peak resident memory (VmHWM, which starts afresh at exec). Before each timed step the previous
+// output is removed, the file system synced, the page cache dropped where allowed, and the inputs
+// read once.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -159,10 +159,11 @@ std::string Numbered(const char* prefix, int number, const char* suffix) {
 }
 
 std::string Words(size_t size) {
-  static const char* kWords[] = {"backup", "archive", "restore", "the", "of", "file", "folder",
-                                 "client", "section", "record", "weight", "data", "and", "mail",
-                                 "profile", "settings", "registry", "key", "value", "to", "a",
-                                 "in", "is", "zlib", "stream", "disk", "copy", "time", "user"};
+  static const char* kWords[] = {"backup", "archive", "restore", "the",      "of",       "file",
+                                 "folder", "client",  "section", "record",   "weight",   "data",
+                                 "and",    "mail",    "profile", "settings", "registry", "key",
+                                 "value",  "to",      "a",       "in",       "is",       "zlib",
+                                 "stream", "disk",    "copy",    "time",     "user"};
   std::string s;
   s.reserve(size + 16);
   while (s.size() < size) {
@@ -276,13 +277,14 @@ std::vector<Sample> Compare(int runs, const std::vector<Step>& steps) {
 void Row(const char* what, const Sample& s, double mb, double files, uint64_t outBytes) {
   char peak[32] = "-";
   if (s.peakKiB > 0) std::snprintf(peak, sizeof peak, "%.1f MiB", s.peakKiB / 1024.0);
-  std::printf("| %-34s | %8.3f s | %8.1f MB/s | %9.0f files/s | %12llu | %9s |\n", what,
-              s.seconds, mb / s.seconds, files / s.seconds, (unsigned long long)outBytes, peak);
+  std::printf("| %-34s | %8.3f s | %8.1f MB/s | %9.0f files/s | %12llu | %9s |\n", what, s.seconds,
+              mb / s.seconds, files / s.seconds, (unsigned long long)outBytes, peak);
 }
 
 void Goal(const char* what, double ratio, const char* relation, double goal) {
   const bool met = relation[0] == '<' ? ratio <= goal : ratio >= goal;
-  std::printf("| %-58s | %6.2f | %s %.2f | %s |\n", what, ratio, relation, goal, met ? "met" : "NOT met");
+  std::printf("| %-58s | %6.2f | %s %.2f | %s |\n", what, ratio, relation, goal,
+              met ? "met" : "NOT met");
 }
 
 int Run(const fs::path& work, int runs, const std::string& self) {
@@ -306,18 +308,21 @@ int Run(const fs::path& work, int runs, const std::string& self) {
                  copy = out / "copy", restored = out / "restored";
   auto size = [](const fs::path& p) { return fs::exists(p) ? (uint64_t)fs::file_size(p) : 0; };
 
-  std::printf("| step | time (median of %d) | MB/s | files/s | output bytes | peak memory |\n", runs);
+  std::printf("| step | time (median of %d) | MB/s | files/s | output bytes | peak memory |\n",
+              runs);
   std::printf("|---|---|---|---|---|---|\n");
   // Each comparison leaves its outputs behind for the next one to use.
-  const auto text3 = Compare(runs, {{{self, "backup", kv, text}, work, text, {kv}},
-                                    {{self, "zlib9", z, text}, work, text, {z}},
-                                    {{"zip", "-9", "-r", "-q", zip, "text"}, work / "corpus", text, {zip}}});
+  const auto text3 =
+      Compare(runs, {{{self, "backup", kv, text}, work, text, {kv}},
+                     {{self, "zlib9", z, text}, work, text, {z}},
+                     {{"zip", "-9", "-r", "-q", zip, "text"}, work / "corpus", text, {zip}}});
   const Sample bkText = text3[0], zlText = text3[1], zipText = text3[2];
   Row("text: Backuper", bkText, textMB, 4, size(kv));
   Row("text: plain zlib level-9 loop", zlText, textMB, 4, size(z));
   Row("text: zip -9 -r", zipText, textMB, 4, size(zip));
-  const auto restore2 = Compare(runs, {{{self, "restore", kv, restored}, work, out, {restored}},
-                                       {{"unzip", "-q", "-o", zip, "-d", restored}, work, out, {restored}}});
+  const auto restore2 =
+      Compare(runs, {{{self, "restore", kv, restored}, work, out, {restored}},
+                     {{"unzip", "-q", "-o", zip, "-d", restored}, work, out, {restored}}});
   const Sample rsText = restore2[0], unzipText = restore2[1];
   Row("text: Restorer", rsText, textMB, 4, 0);
   Row("text: unzip", unzipText, textMB, 4, 0);
@@ -327,8 +332,9 @@ int Run(const fs::path& work, int runs, const std::string& self) {
   Row("stored as is: Backuper", bkPacked, packedMB, 4, size(kv));
   Row("stored as is: cp -r", cpPacked, packedMB, 4, 0);
   fs::remove_all(copy);
-  const auto small2 = Compare(runs, {{{self, "backup", kv, small}, work, small, {kv}},
-                                     {{"zip", "-9", "-r", "-q", zip, "small"}, work / "corpus", small, {zip}}});
+  const auto small2 =
+      Compare(runs, {{{self, "backup", kv, small}, work, small, {kv}},
+                     {{"zip", "-9", "-r", "-q", zip, "small"}, work / "corpus", small, {zip}}});
   const Sample bkSmall = small2[0], zipSmall = small2[1];
   Row("20,000 small files: Backuper", bkSmall, smallMB, 20000, size(kv));
   Row("20,000 small files: zip -9 -r", zipSmall, smallMB, 20000, size(zip));
@@ -337,7 +343,8 @@ int Run(const fs::path& work, int runs, const std::string& self) {
   Goal("text backup time / zlib loop time", bkText.seconds / zlText.seconds, "<=", 1.05);
   Goal("zip -9 -r time / zlib loop time (text)", zipText.seconds / zlText.seconds, ">=", 1.15);
   Goal("stored-as-is backup time / cp time", bkPacked.seconds / cpPacked.seconds, "<=", 2.0);
-  Goal("zip -9 -r time / Backuper time (20,000 files)", zipSmall.seconds / bkSmall.seconds, ">=", 1.3);
+  Goal("zip -9 -r time / Backuper time (20,000 files)", zipSmall.seconds / bkSmall.seconds,
+       ">=", 1.3);
   Goal("unzip time / Restorer time (text)", unzipText.seconds / rsText.seconds, ">=", 1.5);
   const long peak = std::max({bkText.peakKiB, rsText.peakKiB, bkPacked.peakKiB, bkSmall.peakKiB});
   Goal("peak memory of Backuper / Restorer, MiB", peak / 1024.0, "<=", 16);
@@ -351,7 +358,8 @@ int Run(const fs::path& work, int runs, const std::string& self) {
 int ReportPeak(int status) {
   std::ifstream in("/proc/self/status");
   for (std::string line; std::getline(in, line);)
-    if (line.rfind("VmHWM:", 0) == 0) std::fprintf(stderr, "peak-kib %ld\n", std::atol(line.c_str() + 6));
+    if (line.rfind("VmHWM:", 0) == 0)
+      std::fprintf(stderr, "peak-kib %ld\n", std::atol(line.c_str() + 6));
   return status;
 }
 

@@ -34,8 +34,7 @@ int RunBackupCommand(const std::vector<std::string>& args) {
                      {{"--to", 1}, {"--client", 1, true}, {"--label", 1}, {"--unattended"}}))
     return kCannotStart;
   if (!options.positional().empty())
-    return front::Fail(kName, "unexpected argument " + options.positional().front(),
-                       kCannotStart);
+    return front::Fail(kName, "unexpected argument " + options.positional().front(), kCannotStart);
 
   std::string why;
   auto lock = RunLock::TryAcquire(&why);
@@ -67,15 +66,14 @@ int RunBackupCommand(const std::vector<std::string>& args) {
     return front::Fail(kName, "cannot create the destination " + destination, kCannotStart);
 
   front::TerminalFrontEnd frontEnd(options.Has("--unattended"));
-  const BackupJob job =
-      ImmediateJob(now, platform::UserName(), platform::ComputerName(),
-                   options.Value("--label").value_or(DefaultLabel(now)));
+  const BackupJob job = ImmediateJob(now, platform::UserName(), platform::ComputerName(),
+                                     options.Value("--label").value_or(DefaultLabel(now)));
   BackupRunReport report;
   SetTaskStatus(kTaskRunning);
   const HRESULT result = RunBackup(job, clients, destination, frontEnd.display(), &report);
   SetTaskStatus(kTaskCompleted);
-  if (Failed(result)) return front::Fail(kName, "the run could not start: " + report.problem,
-                                         kCannotStart);
+  if (Failed(result))
+    return front::Fail(kName, "the run could not start: " + report.problem, kCannotStart);
 
   if (platform::FileExists(report.archivePath))
     std::cout << report.archivePath << "\n";

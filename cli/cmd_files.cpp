@@ -164,8 +164,7 @@ int Add(const std::vector<std::string>& args) {
     if (modified) folder.includeRule = *modified;
     entry = folder;
   } else if (platform::FileExists(full)) {
-    if (folderOnlyOption)
-      throw UsageError{full + " is a file: only --modified applies to a file"};
+    if (folderOnlyOption) throw UsageError{full + " is a file: only --modified applies to a file"};
     entry = FileEntry{full, modified.value_or(DateRule{})};
   } else {
     std::cerr << "bkvp files: no such file or folder: " << full << "\n";
@@ -211,8 +210,7 @@ int Remove(const std::vector<std::string>& args) {
   std::vector<ListEntry> entries = ReadBackupList();
   const auto n = ParseNumber(args[1]);
   if (!n || *n < 0 || static_cast<size_t>(*n) >= entries.size()) {
-    std::cerr << "bkvp files: no entry " << args[1] << " (the list has " << entries.size()
-              << ")\n";
+    std::cerr << "bkvp files: no entry " << args[1] << " (the list has " << entries.size() << ")\n";
     return kFailure;
   }
   const std::string path = EntryPath(entries[*n]);

@@ -113,8 +113,8 @@ int Run(const std::vector<std::string>& args) {
   return Usage();
 }
 
-const CommandRegistrar kRegistrar{Command{
-    "reg", "import, export and query the registry store (.reg text)", kHelp, Run}};
+const CommandRegistrar kRegistrar{
+    Command{"reg", "import, export and query the registry store (.reg text)", kHelp, Run}};
 
 }  // namespace
 }  // namespace bkvp::cli

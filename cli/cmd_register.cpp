@@ -83,10 +83,10 @@ int ApplyToProgram(const Action& action) {
   std::error_code ec;
   const std::string tool = fs::read_symlink("/proc/self/exe", ec).string();
   const HRESULT hr = action.apply == RegisterModuleFile ? engine::RegisterProgramComponent(tool)
-                                                       : engine::UnregisterProgramComponent();
+                                                        : engine::UnregisterProgramComponent();
   if (Failed(hr)) {
-    std::cerr << "bkvp: cannot " << action.verb << " the program component: " << LastComponentError()
-              << "\n";
+    std::cerr << "bkvp: cannot " << action.verb
+              << " the program component: " << LastComponentError() << "\n";
     return 1;
   }
   std::cout << action.done << " BackupVopalLib.ProgressIndicator (" << tool << ")\n";

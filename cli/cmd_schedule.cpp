@@ -63,8 +63,8 @@ std::string Moment(std::time_t t) { return platform::FormatLongDateTime(platform
 
 // Which of the four rules, filled in from its options; an error text otherwise.
 std::string ReadRule(const front::Options& o, ScheduleRecord& r) {
-  const int rules = o.Has("--daily") + o.Has("--weekly") + o.Has("--monthly-day") +
-                    o.Has("--monthly");
+  const int rules =
+      o.Has("--daily") + o.Has("--weekly") + o.Has("--monthly-day") + o.Has("--monthly");
   if (rules != 1) return "give exactly one of --daily, --weekly, --monthly-day, --monthly";
   if (o.Has("--daily")) {
     r.kind = kDaily;
@@ -100,8 +100,14 @@ std::string ReadRule(const front::Options& o, ScheduleRecord& r) {
 int Set(const std::vector<std::string>& args) {
   front::Options o;
   if (!o.Parse(kName, args,
-               {{"--daily"}, {"--weekly", 1}, {"--monthly-day", 1}, {"--monthly", 2}, {"--at", 1},
-                {"--keep", 1}, {"--to", 1}, {"--client", 1, true}}))
+               {{"--daily"},
+                {"--weekly", 1},
+                {"--monthly-day", 1},
+                {"--monthly", 2},
+                {"--at", 1},
+                {"--keep", 1},
+                {"--to", 1},
+                {"--client", 1, true}}))
     return 2;
   if (!o.positional().empty()) return front::Fail(kName, "unexpected " + o.positional()[0], 2);
   const std::time_t now = SystemNow();

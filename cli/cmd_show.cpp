@@ -14,10 +14,14 @@ constexpr const char* kName = "show";
 
 const char* TypeName(uint16_t type) {
   switch (type) {
-    case kObjectFile: return "file";
-    case kObjectRegistryKey: return "key";
-    case kObjectString: return "string";
-    default: return "unknown";
+    case kObjectFile:
+      return "file";
+    case kObjectRegistryKey:
+      return "key";
+    case kObjectString:
+      return "string";
+    default:
+      return "unknown";
   }
 }
 
@@ -44,9 +48,9 @@ int RunShow(const std::vector<std::string>& args) {
   };
   visitor.client = [&](const InspectedClient& c) {
     flushObjects();
-    std::cout << "\nClient " << c.index + 1 << ": " << c.name << " " << c.clsid
-              << " (section at " << c.sectionOffset << ", total weight " << c.totalWeight
-              << ", " << c.optionBytes << " option bytes)\n";
+    std::cout << "\nClient " << c.index + 1 << ": " << c.name << " " << c.clsid << " (section at "
+              << c.sectionOffset << ", total weight " << c.totalWeight << ", " << c.optionBytes
+              << " option bytes)\n";
     objects.push_back({"  TYPE", "WEIGHT", "STORED", "COMPRESSED", "NAME"});
   };
   visitor.object = [&](const InspectedClient&, const InspectedObject& o) {

@@ -22,14 +22,14 @@ int RunStatus(const std::vector<std::string>& args) {
   if (!options.Parse(kName, args, {})) return 2;
   if (!options.positional().empty()) return front::Fail(kName, "takes no arguments", 2);
   const ProgramSettings s = ProgramSettings::Load(SystemNow());
-  std::cout << "Error state: "
-            << (ErrorStateOn() ? "on (something failed; read the log)" : "off") << "\n"
+  std::cout << "Error state: " << (ErrorStateOn() ? "on (something failed; read the log)" : "off")
+            << "\n"
             << "Last run:    " << front::LastRunText(s.taskStatus) << "\n"
             << "Schedule:    " << (s.scheduleEnabled ? ScheduleSentence(s.schedule) : "off")
             << "\n";
   if (s.scheduleEnabled)
-    std::cout << "Next run:    "
-              << platform::FormatLongDateTime(platform::LocalTime(s.taskTime)) << "\n";
+    std::cout << "Next run:    " << platform::FormatLongDateTime(platform::LocalTime(s.taskTime))
+              << "\n";
   std::cout << "Log:         " << LogPath()
             << (platform::FileExists(LogPath()) ? "" : " (none yet)") << "\n";
   return 0;

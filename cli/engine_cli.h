@@ -13,8 +13,8 @@
 namespace bkvp::cli::front {
 
 struct OptionSpec {
-  std::string name;     // "--to"
-  int values = 0;       // words that follow the option
+  std::string name;  // "--to"
+  int values = 0;    // words that follow the option
   bool repeatable = false;
 };
 

@@ -28,17 +28,22 @@ struct Button {
 
 std::vector<Button> ButtonsOf(unsigned style) {
   switch (style & 0xF) {
-    case ui::MB_OK: return {{'o', "[O]K", ui::IDOK}};
-    case ui::MB_OKCANCEL: return {{'o', "[O]K", ui::IDOK}, {'c', "[C]ancel", ui::IDCANCEL}};
+    case ui::MB_OK:
+      return {{'o', "[O]K", ui::IDOK}};
+    case ui::MB_OKCANCEL:
+      return {{'o', "[O]K", ui::IDOK}, {'c', "[C]ancel", ui::IDCANCEL}};
     case ui::MB_ABORTRETRYIGNORE:
-      return {{'a', "[A]bort", ui::IDABORT}, {'r', "[R]etry", ui::IDRETRY},
+      return {{'a', "[A]bort", ui::IDABORT},
+              {'r', "[R]etry", ui::IDRETRY},
               {'i', "[I]gnore", ui::IDIGNORE}};
     case ui::MB_YESNOCANCEL:
       return {{'y', "[Y]es", ui::IDYES}, {'n', "[N]o", ui::IDNO}, {'c', "[C]ancel", ui::IDCANCEL}};
-    case ui::MB_YESNO: return {{'y', "[Y]es", ui::IDYES}, {'n', "[N]o", ui::IDNO}};
+    case ui::MB_YESNO:
+      return {{'y', "[Y]es", ui::IDYES}, {'n', "[N]o", ui::IDNO}};
     case ui::MB_RETRYCANCEL:
       return {{'r', "[R]etry", ui::IDRETRY}, {'c', "[C]ancel", ui::IDCANCEL}};
-    default: return {};
+    default:
+      return {};
   }
 }
 
@@ -106,8 +111,8 @@ class TerminalDisplay : public engine::ProgressDisplay {
   int AskClientError(const std::string& text, const std::string& caption,
                      int defaultButton) override {
     static const int kDefaults[] = {ui::IDRETRY, ui::IDIGNORE, ui::IDCANCEL, ui::IDABORT};
-    const int fallback = defaultButton >= 0 && defaultButton < 4 ? kDefaults[defaultButton]
-                                                                 : ui::IDCANCEL;
+    const int fallback =
+        defaultButton >= 0 && defaultButton < 4 ? kDefaults[defaultButton] : ui::IDCANCEL;
     return AskOnTerminal(text, caption,
                          {{'r', "[R]etry", ui::IDRETRY},
                           {'i', "[I]gnore", ui::IDIGNORE},

@@ -12,7 +12,7 @@
 
 using BSTR = OLECHAR*;
 
-BSTR SysAllocString(const OLECHAR* text);                // null gives null
+BSTR SysAllocString(const OLECHAR* text);                  // null gives null
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length);  // text may be null: zeroed
 void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);      // characters; 0 for null

@@ -48,7 +48,8 @@ constexpr GUID MakeGuid(const char (&s)[39]) {
   g.Data3 = static_cast<uint16_t>(guid_detail::Hex(s + 15, 4));
   g.Data4[0] = static_cast<uint8_t>(guid_detail::Hex(s + 20, 2));
   g.Data4[1] = static_cast<uint8_t>(guid_detail::Hex(s + 22, 2));
-  for (int i = 0; i < 6; ++i) g.Data4[2 + i] = static_cast<uint8_t>(guid_detail::Hex(s + 25 + 2 * i, 2));
+  for (int i = 0; i < 6; ++i)
+    g.Data4[2 + i] = static_cast<uint8_t>(guid_detail::Hex(s + 25 + 2 * i, 2));
   return g;
 }
 

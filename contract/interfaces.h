@@ -13,11 +13,11 @@
 // Progress and prompt sink, implemented by the program.
 struct IProgress : IDispatch {
   static constexpr IID kIid = MakeGuid("{B9AEDAC9-BE24-421B-9552-2B085972DC2C}");
-  virtual HRESULT Clean() = 0;                                           // 7
-  virtual HRESULT FirstStep(BSTR clientName, LONG totalWeight) = 0;      // 8
-  virtual HRESULT NextStep(BSTR objectName, LONG weight) = 0;            // 9
-  virtual HRESULT Message(BSTR msg) = 0;                                 // 10
-  virtual HRESULT Prompt(BSTR text, UINT type, INT* button) = 0;         // 11
+  virtual HRESULT Clean() = 0;                                       // 7
+  virtual HRESULT FirstStep(BSTR clientName, LONG totalWeight) = 0;  // 8
+  virtual HRESULT NextStep(BSTR objectName, LONG weight) = 0;        // 9
+  virtual HRESULT Message(BSTR msg) = 0;                             // 10
+  virtual HRESULT Prompt(BSTR text, UINT type, INT* button) = 0;     // 11
   virtual HRESULT ClientError(HRESULT errCode, BSTR errMsg, INT defaultButton,
                               INT* button) = 0;  // 12
 
@@ -28,21 +28,21 @@ struct IProgress : IDispatch {
 // Archive writer, implemented by Backuper.
 struct IBackuper : IDispatch {
   static constexpr IID kIid = MakeGuid("{6742D8B5-D63F-422B-B58E-482163E05964}");
-  virtual HRESULT SetProgress(IProgress* progress) = 0;                   // 7
-  virtual HRESULT SetVersionInfo(LONG major, LONG minor) = 0;             // 8
-  virtual HRESULT Reserved1(LONG, LONG, DATE) = 0;                        // 9
+  virtual HRESULT SetProgress(IProgress* progress) = 0;        // 7
+  virtual HRESULT SetVersionInfo(LONG major, LONG minor) = 0;  // 8
+  virtual HRESULT Reserved1(LONG, LONG, DATE) = 0;             // 9
   virtual HRESULT SetArchiveInfo(BSTR archiveName, BSTR userName, BSTR machineName, BSTR label,
-                                 DATE time, LONG clients) = 0;           // 10
+                                 DATE time, LONG clients) = 0;                    // 10
   virtual HRESULT BeginClient(BSTR clientName, BSTR clsid, INT totalWeight) = 0;  // 11
-  virtual HRESULT EndClient(INT deleteClient) = 0;                        // 12
+  virtual HRESULT EndClient(INT deleteClient) = 0;                                // 12
   virtual HRESULT BackupFile(BSTR fileName, BSTR localName, BSTR actionName, INT weight,
-                             BOOL writeInLog) = 0;                        // 13
+                             BOOL writeInLog) = 0;                                   // 13
   virtual HRESULT BackupRegistryKey(BSTR keyName, BSTR actionName, INT weight) = 0;  // 14
-  virtual HRESULT SetClientOptions(BSTR clsid, BSTR name, VARIANT options) = 0;     // 15
-  virtual HRESULT GetClientOptions(BSTR clsid, VARIANT* options) = 0;               // 16
-  virtual HRESULT GetLastError(INT* errCode, BSTR* text) = 0;                       // 17
-  virtual HRESULT StartBackup() = 0;                                                // 18
-  virtual HRESULT FinishBackup(INT erase) = 0;                                      // 19
+  virtual HRESULT SetClientOptions(BSTR clsid, BSTR name, VARIANT options) = 0;      // 15
+  virtual HRESULT GetClientOptions(BSTR clsid, VARIANT* options) = 0;                // 16
+  virtual HRESULT GetLastError(INT* errCode, BSTR* text) = 0;                        // 17
+  virtual HRESULT StartBackup() = 0;                                                 // 18
+  virtual HRESULT FinishBackup(INT erase) = 0;                                       // 19
   virtual HRESULT BeginBackupString(BSTR stringName, BSTR logText, BSTR firstText, INT weight,
                                     BOOL writeInLog) = 0;  // 20
   virtual HRESULT BackupNextPartOfString(BSTR text) = 0;   // 21
@@ -55,22 +55,22 @@ struct IBackuper : IDispatch {
 // Archive reader, implemented by Restorer.
 struct IRestorer : IDispatch {
   static constexpr IID kIid = MakeGuid("{00EC26AA-E2EE-4AF1-90DD-2DB7E3B897E7}");
-  virtual HRESULT SetProgress(IProgress* progress) = 0;                  // 7
-  virtual HRESULT GetVersionInfo(LONG* major, LONG* minor) = 0;          // 8
-  virtual HRESULT Reserved1(LONG*, LONG*, DATE*) = 0;                    // 9
-  virtual HRESULT GetArchiveInfo(BSTR archiveName, BSTR* userName, BSTR* machineName,
-                                 BSTR* label, DATE* time, LONG* clients) = 0;  // 10
-  virtual HRESULT GetClient(INT index, BSTR* name, BSTR* clsid) = 0;      // 11
-  virtual HRESULT GetClientOptions(BSTR clsid, VARIANT* options) = 0;     // 12
-  virtual HRESULT Iterate(BSTR clsid) = 0;                                // 13
-  virtual HRESULT Next() = 0;                                             // 14
-  virtual HRESULT IsEnd(BOOL* end) = 0;                                   // 15
-  virtual HRESULT GetObjectInfo(USHORT* type, BSTR* name, LONG* weight) = 0;  // 16
+  virtual HRESULT SetProgress(IProgress* progress) = 0;          // 7
+  virtual HRESULT GetVersionInfo(LONG* major, LONG* minor) = 0;  // 8
+  virtual HRESULT Reserved1(LONG*, LONG*, DATE*) = 0;            // 9
+  virtual HRESULT GetArchiveInfo(BSTR archiveName, BSTR* userName, BSTR* machineName, BSTR* label,
+                                 DATE* time, LONG* clients) = 0;                 // 10
+  virtual HRESULT GetClient(INT index, BSTR* name, BSTR* clsid) = 0;             // 11
+  virtual HRESULT GetClientOptions(BSTR clsid, VARIANT* options) = 0;            // 12
+  virtual HRESULT Iterate(BSTR clsid) = 0;                                       // 13
+  virtual HRESULT Next() = 0;                                                    // 14
+  virtual HRESULT IsEnd(BOOL* end) = 0;                                          // 15
+  virtual HRESULT GetObjectInfo(USHORT* type, BSTR* name, LONG* weight) = 0;     // 16
   virtual HRESULT RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) = 0;  // 17
-  virtual HRESULT RestoreRegistryKey(BSTR keyName) = 0;                   // 18
-  virtual HRESULT GetObjectOptions(VARIANT* options) = 0;                 // 19
+  virtual HRESULT RestoreRegistryKey(BSTR keyName) = 0;                          // 18
+  virtual HRESULT GetObjectOptions(VARIANT* options) = 0;                        // 19
   virtual HRESULT BeginRestoreString(LPSTR buffer, LONG bufferSize, LONG* read,
-                                     LONG* totalSize) = 0;                // 20
+                                     LONG* totalSize) = 0;                                 // 20
   virtual HRESULT RestoreNextPartOfString(LPSTR buffer, LONG bufferSize, LONG* read) = 0;  // 21
 
  protected:
@@ -80,16 +80,16 @@ struct IRestorer : IDispatch {
 // A client's service object. Called only through its vtable.
 struct IBkVpService : IDispatch {
   static constexpr IID kIid = MakeGuid("{3D43E0EF-66D6-47AC-B48B-2E280A6C9E0F}");
-  virtual HRESULT Backup(IBackuper* backuper, IProgress* progress) = 0;    // 7
-  virtual HRESULT Restore(IRestorer* restorer, IProgress* progress) = 0;   // 8
-  virtual HRESULT HasAxBackup(BOOL* value) = 0;                            // 9
-  virtual HRESULT HasAxRestore(BOOL* value) = 0;                           // 10
-  virtual HRESULT ClientPresent(BOOL* value) = 0;                          // 11
-  virtual HRESULT GetAxBackupCLSID(BSTR* value) = 0;                       // 12
-  virtual HRESULT GetAxRestoreCLSID(BSTR* value) = 0;                      // 13
-  virtual HRESULT GetClientInfo(BSTR propertyName, VARIANT* value) = 0;    // 14
-  virtual HRESULT SetOptions(VARIANT options) = 0;                         // 15
-  virtual HRESULT GetOptions(VARIANT* options) = 0;                        // 16
+  virtual HRESULT Backup(IBackuper* backuper, IProgress* progress) = 0;   // 7
+  virtual HRESULT Restore(IRestorer* restorer, IProgress* progress) = 0;  // 8
+  virtual HRESULT HasAxBackup(BOOL* value) = 0;                           // 9
+  virtual HRESULT HasAxRestore(BOOL* value) = 0;                          // 10
+  virtual HRESULT ClientPresent(BOOL* value) = 0;                         // 11
+  virtual HRESULT GetAxBackupCLSID(BSTR* value) = 0;                      // 12
+  virtual HRESULT GetAxRestoreCLSID(BSTR* value) = 0;                     // 13
+  virtual HRESULT GetClientInfo(BSTR propertyName, VARIANT* value) = 0;   // 14
+  virtual HRESULT SetOptions(VARIANT options) = 0;                        // 15
+  virtual HRESULT GetOptions(VARIANT* options) = 0;                       // 16
 
  protected:
   ~IBkVpService() = default;
@@ -98,9 +98,9 @@ struct IBkVpService : IDispatch {
 // A client's backup page.
 struct IBkVpAxBackup : IDispatch {
   static constexpr IID kIid = MakeGuid("{27AFD011-80C5-473A-B092-3649C6367854}");
-  virtual HRESULT PersistSettings(BOOL store) = 0;    // 7
-  virtual HRESULT SettingsChanged(BOOL* changed) = 0; // 8
-  virtual HRESULT Validate(BOOL* valid) = 0;          // 9
+  virtual HRESULT PersistSettings(BOOL store) = 0;     // 7
+  virtual HRESULT SettingsChanged(BOOL* changed) = 0;  // 8
+  virtual HRESULT Validate(BOOL* valid) = 0;           // 9
 
  protected:
   ~IBkVpAxBackup() = default;
@@ -109,9 +109,9 @@ struct IBkVpAxBackup : IDispatch {
 // A client's restore page.
 struct IBkVpAxRestore : IDispatch {
   static constexpr IID kIid = MakeGuid("{577980EE-166B-454F-8A7E-70C34976A916}");
-  virtual HRESULT PersistSettings(BOOL store) = 0;    // 7
-  virtual HRESULT SettingsChanged(BOOL* changed) = 0; // 8
-  virtual HRESULT Validate(BOOL* valid) = 0;          // 9
+  virtual HRESULT PersistSettings(BOOL store) = 0;     // 7
+  virtual HRESULT SettingsChanged(BOOL* changed) = 0;  // 8
+  virtual HRESULT Validate(BOOL* valid) = 0;           // 9
 
  protected:
   ~IBkVpAxRestore() = default;
@@ -124,7 +124,7 @@ constexpr IID DIID__IBkVpAxEvents = MakeGuid("{7EFA41C9-6ABF-4A67-AC77-D8E76004E
 struct IClassFactory : IUnknown {
   static constexpr IID kIid = MakeGuid("{00000001-0000-0000-C000-000000000046}");
   virtual HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** object) = 0;  // 3
-  virtual HRESULT LockServer(BOOL lock) = 0;                                         // 4
+  virtual HRESULT LockServer(BOOL lock) = 0;                                           // 4
 
  protected:
   ~IClassFactory() = default;

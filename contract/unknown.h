@@ -25,7 +25,7 @@ struct IUnknown {
 
 struct IDispatch : IUnknown {
   static constexpr IID kIid = MakeGuid("{00020400-0000-0000-C000-000000000046}");
-  virtual HRESULT GetTypeInfoCount(UINT* count) = 0;                          // slot 3
+  virtual HRESULT GetTypeInfoCount(UINT* count) = 0;                           // slot 3
   virtual HRESULT GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) = 0;  // slot 4
   virtual HRESULT GetIDsOfNames(const IID& iid, LPOLESTR* names, UINT count, LCID locale,
                                 DISPID* ids) = 0;  // slot 5

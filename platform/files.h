@@ -15,12 +15,12 @@
 
 namespace platform {
 
-constexpr uint32_t FILE_ATTRIBUTE_READONLY = 0x1;    // owner has no write permission
-constexpr uint32_t FILE_ATTRIBUTE_HIDDEN = 0x2;      // name begins with "."
+constexpr uint32_t FILE_ATTRIBUTE_READONLY = 0x1;  // owner has no write permission
+constexpr uint32_t FILE_ATTRIBUTE_HIDDEN = 0x2;    // name begins with "."
 constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
-constexpr uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;     // no other bit
-constexpr uint32_t FILE_ATTRIBUTE_TEMPORARY = 0x100; // never set here
+constexpr uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;      // no other bit
+constexpr uint32_t FILE_ATTRIBUTE_TEMPORARY = 0x100;  // never set here
 constexpr uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 
 struct FileInfo {
@@ -60,7 +60,7 @@ bool WildcardMatch(std::string_view pattern, std::string_view name);
 // Results come in name order. An unreadable or missing folder gives an empty
 // list and sets the last error.
 std::vector<FindData> FindFiles(const std::string& pathWithPattern);
-bool FileExists(const std::string& path);       // anything at the path
+bool FileExists(const std::string& path);  // anything at the path
 bool DirectoryExists(const std::string& path);
 
 // The temporary folder ($TMPDIR, default /tmp) with a trailing "/".

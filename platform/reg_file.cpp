@@ -148,8 +148,8 @@ class Parser {
       std::string_view line = lines_[next_++];
       TrimTrailingBlanks(line);
       if (line.empty()) continue;
-      if (line.size() >= 2 && ((line[0] == '\xFF' && line[1] == '\xFE') ||
-                               (line[0] == '\xFE' && line[1] == '\xFF'))) {
+      if (line.size() >= 2 &&
+          ((line[0] == '\xFF' && line[1] == '\xFE') || (line[0] == '\xFE' && line[1] == '\xFF'))) {
         error_ = AtLine(1, "UTF-16 text is not supported; save the file as UTF-8");
         return false;
       }
@@ -168,8 +168,7 @@ class Parser {
     if (close == std::string_view::npos) return Error(number, "missing \"]\" after the key name");
     std::string_view rest = line.substr(close + 1);
     SkipBlanks(rest);
-    if (!rest.empty() && rest.front() != ';')
-      return Error(number, "unexpected text after \"]\"");
+    if (!rest.empty() && rest.front() != ';') return Error(number, "unexpected text after \"]\"");
     std::string_view path = line.substr(1, close - 1);
     const bool remove = ConsumePrefix(path, "-");
     const std::optional<KeyPath> keyPath = SplitKeyPath(path);
@@ -258,8 +257,7 @@ class Parser {
     }
     if (ConsumePrefix(s, "dword:")) {
       uint32_t value = 0;
-      if (!ParseHexNumber(s, 8, &value))
-        return Error(number, "a dword needs 1 to 8 hex digits");
+      if (!ParseHexNumber(s, 8, &value)) return Error(number, "a dword needs 1 to 8 hex digits");
       op->type = REG_DWORD;
       op->data = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
       return true;
@@ -414,12 +412,11 @@ void AppendHexValue(std::string& out, std::string line, const std::vector<uint8_
 
 }  // namespace
 
-std::string FormatRegValue(std::string_view name, uint32_t type,
-                           const std::vector<uint8_t>& data) {
+std::string FormatRegValue(std::string_view name, uint32_t type, const std::vector<uint8_t>& data) {
   std::string line = name.empty() ? "@=" : "\"" + Escape(name) + "\"=";
   if (type == REG_SZ && IsPlainText(data)) {
-    line += "\"" + Escape(std::string_view(reinterpret_cast<const char*>(data.data()),
-                                           data.size() - 1)) +
+    line += "\"" +
+            Escape(std::string_view(reinterpret_cast<const char*>(data.data()), data.size() - 1)) +
             "\"";
     return line;
   }

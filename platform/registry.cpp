@@ -238,8 +238,7 @@ LSTATUS RegQueryValue(HKEY key, const char* name, uint32_t* type, uint8_t* data,
   return CopyData(storedType, stored, type, data, dataSize);
 }
 
-LSTATUS RegSetValue(HKEY key, const char* name, uint32_t type, const uint8_t* data,
-                    uint32_t size) {
+LSTATUS RegSetValue(HKEY key, const char* name, uint32_t type, const uint8_t* data, uint32_t size) {
   std::lock_guard lock(regstore::StoreLock());
   if (Status status = CheckValueName(name)) return status;
   if (!data && size) return ERROR_INVALID_PARAMETER;
@@ -416,8 +415,8 @@ std::optional<std::vector<uint8_t>> RegReadBinary(std::string_view fullKeyPath,
 LSTATUS RegWriteString(std::string_view fullKeyPath, std::string_view valueName,
                        std::string_view text) {
   const std::string stored = std::string(text) + '\0';
-  return WriteValue(fullKeyPath, valueName, REG_SZ,
-                    reinterpret_cast<const uint8_t*>(stored.data()), stored.size());
+  return WriteValue(fullKeyPath, valueName, REG_SZ, reinterpret_cast<const uint8_t*>(stored.data()),
+                    stored.size());
 }
 
 LSTATUS RegWriteDword(std::string_view fullKeyPath, std::string_view valueName, uint32_t value) {

@@ -94,7 +94,8 @@ class Query {
     return *this;
   }
   Query& Bind(int index, std::string_view text) {
-    if (stmt_) Check(sqlite3_bind_text(stmt_, index, text.data(), int(text.size()), SQLITE_TRANSIENT));
+    if (stmt_)
+      Check(sqlite3_bind_text(stmt_, index, text.data(), int(text.size()), SQLITE_TRANSIENT));
     return *this;
   }
   Query& BindBlob(int index, const uint8_t* data, uint32_t size) {
@@ -559,7 +560,10 @@ Status Database::SetValue(KeyId id, std::string_view name, uint32_t type, const 
           "INSERT INTO vals(key, folded, name, seq, type, data) VALUES(?1, ?2, ?3,"
           " (SELECT ifnull(max(seq), 0) + 1 FROM vals WHERE key = ?1), ?4, ?5)"
           " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data");
-  return q.Bind(1, id).Bind(2, FoldName(name)).Bind(3, name).Bind(4, int64_t{type})
+  return q.Bind(1, id)
+      .Bind(2, FoldName(name))
+      .Bind(3, name)
+      .Bind(4, int64_t{type})
       .BindBlob(5, data, size)
       .Run();
 }

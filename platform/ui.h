@@ -37,10 +37,10 @@ constexpr unsigned MB_DEFBUTTON3 = 0x200;
 // What the close countdown shows: a program is running and will be closed
 // when the countdown ends.
 struct CountdownRequest {
-  std::string caption;       // window caption
-  std::string runningText;   // "One or more instances of ... are currently running."
-  std::string closingText;   // "... will be automatically closed in"
-  int seconds = 60;          // starting value of the number field
+  std::string caption;      // window caption
+  std::string runningText;  // "One or more instances of ... are currently running."
+  std::string closingText;  // "... will be automatically closed in"
+  int seconds = 60;         // starting value of the number field
   int tickMilliseconds = 5000;
 };
 
@@ -48,7 +48,8 @@ struct Hooks {
   // Dispatch whatever user-interface events are waiting; must not block.
   std::function<void()> pumpMessages;
   // Show a message box; returns the answer code of the pressed button.
-  std::function<int(const std::string& text, const std::string& caption, unsigned style)> messageBox;
+  std::function<int(const std::string& text, const std::string& caption, unsigned style)>
+      messageBox;
   // Show the close countdown; returns IDOK (closed by the user or timed out) or IDCANCEL.
   std::function<int(const CountdownRequest&)> closeCountdown;
 };

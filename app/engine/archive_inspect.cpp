@@ -71,8 +71,7 @@ std::string WalkSection(Reader& r, const InspectedClient& client, const ArchiveV
 
     const uint64_t data = pos + kRecordOverhead + uint64_t(nameLength) + uint64_t(infoLength);
     if (data > r.size() || o.storedSize > r.size() - data)
-      return where + " (" + o.name + "): the data part runs past the end of the archive" +
-             At(pos);
+      return where + " (" + o.name + "): the data part runs past the end of the archive" + At(pos);
     uint8_t magic[2] = {};
     o.compressed = o.storedSize >= sizeof magic && r.Read(data, magic, sizeof magic) &&
                    magic[0] == kZlibMagic[0] && magic[1] == kZlibMagic[1];
@@ -111,8 +110,7 @@ std::string InspectArchive(const std::string& path, const ArchiveVisitor& v) {
                           .versionMinor = parsed->versionMinor,
                           .clientCount = parsed->clientCount,
                           .fileSize = r.size()};
-  if (h.clientCount < 0 ||
-      uint64_t(h.clientCount) > (r.size() - kHeaderSize) / kClientEntrySize)
+  if (h.clientCount < 0 || uint64_t(h.clientCount) > (r.size() - kHeaderSize) / kClientEntrySize)
     return "the client count " + std::to_string(h.clientCount) + " does not fit the archive";
   if (v.header) v.header(h);
 

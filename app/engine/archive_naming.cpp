@@ -41,8 +41,8 @@ std::string ArchiveName(const std::tm& local) {
   std::string minute = Base36(local.tm_min);
   if (minute.size() == 1) minute.insert(minute.begin(), '0');
   const std::string name = "Vopalarc" + Base36(local.tm_mon + 1) + Base36(local.tm_mday) +
-                           Base36(local.tm_year + 1900 - 2000) + Base36(local.tm_hour) +
-                           minute + ".KV";
+                           Base36(local.tm_year + 1900 - 2000) + Base36(local.tm_hour) + minute +
+                           ".KV";
   return platform::ToUpper(name);
 }
 

@@ -74,7 +74,8 @@ bool CheckString(IRestorer* reader) {
 std::string VerifySection(IRestorer* reader, const std::string& clientName, BSTR clsid,
                           const std::string& scratch, int& checked, int& index) {
   index = 0;
-  if (Failed(reader->Iterate(clsid))) return "client " + clientName + ": its section cannot be read";
+  if (Failed(reader->Iterate(clsid)))
+    return "client " + clientName + ": its section cannot be read";
   for (index = 1;; ++index) {
     BOOL end = 1;
     if (Failed(reader->IsEnd(&end)) || end) return "";
@@ -84,8 +85,10 @@ std::string VerifySection(IRestorer* reader, const std::string& clientName, BSTR
     if (Failed(reader->GetObjectInfo(&type, name.out(), &weight)))
       return "client " + clientName + ", object " + std::to_string(index) + ": cannot be read";
     bool ok = true;
-    if (type == kObjectFile) ok = CheckFile(reader, scratch + "/object");
-    else if (type == kObjectString) ok = CheckString(reader);
+    if (type == kObjectFile)
+      ok = CheckFile(reader, scratch + "/object");
+    else if (type == kObjectString)
+      ok = CheckString(reader);
     if (!ok)
       return "client " + clientName + ", object " + std::to_string(index) + " (" + name.str() +
              "): its data is damaged";
@@ -124,8 +127,8 @@ VerifyResult VerifyArchive(const std::string& path, const RestorerFactory& creat
     }
     int index = 0;
     try {
-      result.problem = VerifySection(archive.reader.get(), name.str(), clsid.get(),
-                                     scratch.path(), result.objectsChecked, index);
+      result.problem = VerifySection(archive.reader.get(), name.str(), clsid.get(), scratch.path(),
+                                     result.objectsChecked, index);
     } catch (...) {
       // The reader gives up on damaged data with an exception, while reading
       // the object the section walk had reached.

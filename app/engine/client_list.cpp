@@ -11,15 +11,24 @@ bool QueryInfo(IBkVpService* service, std::string_view property, bkvp::Variant& 
 
 std::optional<int64_t> IntegerOf(const VARIANT& v) {
   switch (v.vt) {
-    case VT_I4: case VT_INT: return v.lVal;
-    case VT_UI4: case VT_UINT: return v.ulVal;
-    case VT_I2: return v.iVal;
-    case VT_UI1: return v.bVal;
-    case VT_BOOL: return v.boolVal;
+    case VT_I4:
+    case VT_INT:
+      return v.lVal;
+    case VT_UI4:
+    case VT_UINT:
+      return v.ulVal;
+    case VT_I2:
+      return v.iVal;
+    case VT_UI1:
+      return v.bVal;
+    case VT_BOOL:
+      return v.boolVal;
     // Clients write the number into the value field and may leave the tag
     // as the caller initialised it.
-    case VT_EMPTY: return v.lVal;
-    default: return std::nullopt;
+    case VT_EMPTY:
+      return v.lVal;
+    default:
+      return std::nullopt;
   }
 }
 

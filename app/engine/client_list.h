@@ -12,8 +12,8 @@ namespace bkvp::engine {
 
 struct ClientEntry {
   bkvp::ComPtr<IBkVpService> service;  // released with the entry
-  std::string clsid;  // the discovery subkey name, registry string form in braces
-  std::string name;   // "ClientName" as answered at discovery
+  std::string clsid;                   // the discovery subkey name, registry string form in braces
+  std::string name;                    // "ClientName" as answered at discovery
   bool marked = false;
   bool selected = false;  // takes part in the next backup or restore run
 };

@@ -17,10 +17,10 @@ struct DiscoveryNote {
   std::string registeredName;  // its "Name" value
   std::string clientName;      // "ClientName" of the created object
   bool accepted = false;
-  bool present = false;        // ClientPresent, for accepted clients
+  bool present = false;  // ClientPresent, for accepted clients
   uint32_t versionMajor = 0;
   uint32_t versionMinor = 0;
-  std::string refusal;         // why it was left out; empty when accepted
+  std::string refusal;  // why it was left out; empty when accepted
 };
 
 // The program's product version words bound the accepted client versions;

@@ -22,17 +22,17 @@ constexpr uint32_t kTaskRunning = 1;
 constexpr uint32_t kTaskCompleted = 2;
 
 struct ProgramSettings {
-  bool error = false;               // "error"
-  bool scheduleEnabled = false;     // "Schedule"
-  uint32_t taskTime = 0;            // Schedule\"TaskTime", seconds since 1970 UTC
-  uint32_t taskStatus = kTaskIdleOrFailed;  // Schedule\"TaskStatus"
-  bool runImmediately = false;      // "RunImmediately"
-  std::string storePath;            // "StorePath" of the last wizard
-  std::vector<std::string> clients; // "Client1", "Client2", ... of the last wizard
-  std::string scheduleStorePath;    // Schedule\"StorePath"
+  bool error = false;                        // "error"
+  bool scheduleEnabled = false;              // "Schedule"
+  uint32_t taskTime = 0;                     // Schedule\"TaskTime", seconds since 1970 UTC
+  uint32_t taskStatus = kTaskIdleOrFailed;   // Schedule\"TaskStatus"
+  bool runImmediately = false;               // "RunImmediately"
+  std::string storePath;                     // "StorePath" of the last wizard
+  std::vector<std::string> clients;          // "Client1", "Client2", ... of the last wizard
+  std::string scheduleStorePath;             // Schedule\"StorePath"
   std::vector<std::string> scheduleClients;  // Schedule\"Client1", ...
-  ScheduleRecord schedule;          // Schedule\"Settings" (32 bytes)
-  std::string cmdLineFile;          // General\"CmdLineFile"
+  ScheduleRecord schedule;                   // Schedule\"Settings" (32 bytes)
+  std::string cmdLineFile;                   // General\"CmdLineFile"
 
   // Missing values take their defaults; times default to `now`.
   static ProgramSettings Load(std::time_t now);

@@ -45,8 +45,8 @@ HRESULT ProgressIndicator::Message(BSTR msg) {
 
 HRESULT ProgressIndicator::Prompt(BSTR text, UINT type, INT* button) {
   const std::string question = ToAnsi(text);
-  const int answer = display_ ? display_->AskPrompt(question, kProgramCaption, type)
-                              : AutomaticPromptAnswer(type);
+  const int answer =
+      display_ ? display_->AskPrompt(question, kProgramCaption, type) : AutomaticPromptAnswer(type);
   if (button) *button = answer;
   Log(question + " -\"" + AnswerName(answer) + "\"");
   return S_OK;
@@ -65,11 +65,16 @@ int AutomaticPromptAnswer(unsigned style) { return platform::ui::DefaultAnswer(s
 
 int AutomaticClientErrorAnswer(int defaultButton) {
   switch (defaultButton) {
-    case 0: return IDRETRY;
-    case 1: return IDIGNORE;
-    case 2: return IDCANCEL;
-    case 3: return IDABORT;
-    default: return -1;
+    case 0:
+      return IDRETRY;
+    case 1:
+      return IDIGNORE;
+    case 2:
+      return IDCANCEL;
+    case 3:
+      return IDABORT;
+    default:
+      return -1;
   }
 }
 

@@ -15,7 +15,6 @@ struct PruneResult {
 // folder ends with "/". Orders the archives by the moments their names
 // encode and deletes the oldest beyond `keep`. Names that do not decode are
 // left alone, and `justWritten` (a full path) is never deleted.
-PruneResult PruneArchives(const std::string& folder, uint32_t keep,
-                          const std::string& justWritten);
+PruneResult PruneArchives(const std::string& folder, uint32_t keep, const std::string& justWritten);
 
 }  // namespace bkvp::engine

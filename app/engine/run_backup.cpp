@@ -79,8 +79,7 @@ HRESULT RunBackup(const BackupJob& job, ClientList& clients, const std::string& 
   backuper->SetProgress(progress.get());
   backuper->SetVersionInfo(job.versionMajor, job.versionMinor);
   {
-    Bstr path(report.archivePath), user(job.userName), machine(job.machineName),
-        label(job.label);
+    Bstr path(report.archivePath), user(job.userName), machine(job.machineName), label(job.label);
     backuper->SetArchiveInfo(path.get(), user.get(), machine.get(), label.get(), job.time, count);
   }
   auto fail = [&] {

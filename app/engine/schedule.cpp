@@ -11,10 +11,14 @@ constexpr const char* kOrdinalNames[] = {"1st", "2nd", "3rd", "4th", "last"};
 
 const char* DaySuffix(uint32_t day) {
   switch (day) {
-    case 1: return "st";
-    case 2: return "nd";
-    case 3: return "rd";
-    default: return "th";
+    case 1:
+      return "st";
+    case 2:
+      return "nd";
+    case 3:
+      return "rd";
+    default:
+      return "th";
   }
 }
 

@@ -23,8 +23,8 @@ struct ScheduleRecord {
   uint32_t weekdayMask = 0;  // bit 0 Sunday ... bit 6 Saturday
   uint32_t monthlyMode = kDayNumber;
   uint32_t dayNumber = 1;
-  uint32_t ordinal = 0;      // 0 "1st" ... 3 "4th", 4 "last"
-  uint32_t weekday = 0;      // 0 Sunday ... 6 Saturday
+  uint32_t ordinal = 0;  // 0 "1st" ... 3 "4th", 4 "last"
+  uint32_t weekday = 0;  // 0 Sunday ... 6 Saturday
 
   static constexpr size_t kSize = 32;
   std::vector<uint8_t> Encode() const;

@@ -93,8 +93,7 @@ TickReport Scheduler::Tick() {
   const HRESULT result = RunScheduledBackup(settings, now, &report.run, createBackuper_);
   if (result == S_OK) {
     SetTaskStatus(kTaskCompleted);
-    if (auto next = StoreNextRun(settings.schedule, std::max(now, now_())))
-      report.taskTime = *next;
+    if (auto next = StoreNextRun(settings.schedule, std::max(now, now_()))) report.taskTime = *next;
     report.outcome = TickOutcome::kRunCompleted;
   } else {
     SetTaskStatus(kTaskIdleOrFailed);

@@ -43,8 +43,8 @@ enum class TickOutcome {
   kBusy,              // a run is in progress or the wizard is open
   kInterruptedFound,  // "TaskStatus" was 1 with no run going: now 0, error on
   kNotDue,
-  kRunCompleted,      // "TaskStatus" 2, next run computed
-  kRunFailed,         // "TaskStatus" 0, error on; retried at the next tick
+  kRunCompleted,  // "TaskStatus" 2, next run computed
+  kRunFailed,     // "TaskStatus" 0, error on; retried at the next tick
 };
 
 struct TickReport {

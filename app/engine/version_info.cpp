@@ -12,8 +12,8 @@ constexpr uint32_t kLeastSignificant = (uint32_t{BKVP_VERSION_PATCH} << 16) | BK
 // Laid out as the fixed version block: signature, structure version, file
 // version high and low, product version high and low.
 alignas(4) constexpr uint32_t kVersionBlock[] = {
-    platform::kVersionSignature, kStructVersion, kMostSignificant, kLeastSignificant,
-    kMostSignificant,            kLeastSignificant};
+    platform::kVersionSignature, kStructVersion,   kMostSignificant,
+    kLeastSignificant,           kMostSignificant, kLeastSignificant};
 
 }  // namespace
 

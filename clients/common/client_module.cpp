@@ -3,8 +3,7 @@
 namespace bkvp::clients {
 
 ModuleDefinition MakeClientModule(const StringTable& strings, const GUID& typeLibrary,
-                                  const std::string& serviceClassName,
-                                  IUnknown* (*createService)(),
+                                  const std::string& serviceClassName, IUnknown* (*createService)(),
                                   const std::string& registeredName) {
   const std::string moduleName = strings.Load(kStrModuleName);
   const CLSID service = GuidFromString(strings.Load(kStrServiceClsid)).value_or(GUID{});

@@ -15,8 +15,7 @@ namespace bkvp::clients {
 // the definition's classes by the caller when the module has them.
 // registeredName is the discovery entry's "Name"; empty means string 103.
 ModuleDefinition MakeClientModule(const StringTable& strings, const GUID& typeLibrary,
-                                  const std::string& serviceClassName,
-                                  IUnknown* (*createService)(),
+                                  const std::string& serviceClassName, IUnknown* (*createService)(),
                                   const std::string& registeredName = "");
 
 }  // namespace bkvp::clients

@@ -9,8 +9,7 @@ namespace bkvp::clients {
 RestoreLoopResult RestoreObjectLoop(IRestorer* restorer, IProgress* progress,
                                     const std::string& serviceClsid,
                                     const std::string& unknownTypeText,
-                                    const BeforeRegistryKey& before,
-                                    FailedObject onFailure) {
+                                    const BeforeRegistryKey& before, FailedObject onFailure) {
   RestoreLoopResult result;
   Bstr clsid(serviceClsid);
   // Without its section the reader would walk whatever it stood on before.

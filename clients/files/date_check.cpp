@@ -40,21 +40,30 @@ DateContext CurrentDateContext() {
 }
 
 int64_t UtcDayOf(platform::FILETIME time) {
-  const int64_t sinceUnix = static_cast<int64_t>(time) - static_cast<int64_t>(platform::kFileTimeUnixEpoch);
+  const int64_t sinceUnix =
+      static_cast<int64_t>(time) - static_cast<int64_t>(platform::kFileTimeUnixEpoch);
   return sinceUnix / kFileTimePerDay - (sinceUnix % kFileTimePerDay < 0 ? 1 : 0);
 }
 
 bool RuleHolds(const DateRule& rule, int64_t fileDay, const DateContext& context) {
   const int64_t n = ClampedCount(rule.count);
   switch (rule.kind) {
-    case kRuleAlways: return true;
-    case kRuleToday: return fileDay == context.today;
-    case kRuleLastDays: return fileDay >= context.today - (n - 1);
-    case kRuleLastWeeks: return fileDay >= WeekStart(n, context);
-    case kRuleLastMonths: return fileDay >= MonthStart(n, context);
-    case kRuleBefore: return fileDay < DayNumber(rule.date);
-    case kRuleAfter: return fileDay > DayNumber(rule.date);
-    default: return false;
+    case kRuleAlways:
+      return true;
+    case kRuleToday:
+      return fileDay == context.today;
+    case kRuleLastDays:
+      return fileDay >= context.today - (n - 1);
+    case kRuleLastWeeks:
+      return fileDay >= WeekStart(n, context);
+    case kRuleLastMonths:
+      return fileDay >= MonthStart(n, context);
+    case kRuleBefore:
+      return fileDay < DayNumber(rule.date);
+    case kRuleAfter:
+      return fileDay > DayNumber(rule.date);
+    default:
+      return false;
   }
 }
 

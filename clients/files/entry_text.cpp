@@ -33,7 +33,8 @@ class FieldReader {
     size_t i = 0;
     while (i < field->size() && std::isspace(static_cast<unsigned char>((*field)[i]))) ++i;
     bool negative = false;
-    if (i < field->size() && ((*field)[i] == '-' || (*field)[i] == '+')) negative = (*field)[i++] == '-';
+    if (i < field->size() && ((*field)[i] == '-' || (*field)[i] == '+'))
+      negative = (*field)[i++] == '-';
     int64_t value = 0;
     for (; i < field->size() && std::isdigit(static_cast<unsigned char>((*field)[i])); ++i)
       value = std::min<int64_t>(value * 10 + ((*field)[i] - '0'), int64_t{1} << 32);

@@ -75,8 +75,8 @@ HRESULT FilesService::Backup(IBackuper* backuper, IProgress* progress) {
   for (const BackupItem& item : items) {
     const Bstr fileName(item.fullPath);
     const Bstr localName(item.localName);
-    if (Succeeded(backuper->BackupFile(fileName.get(), localName.get(), action.get(), 1,
-                                       VARIANT_TRUE)))
+    if (Succeeded(
+            backuper->BackupFile(fileName.get(), localName.get(), action.get(), 1, VARIANT_TRUE)))
       continue;
     ++failed;
     INT code = 0;
@@ -141,10 +141,9 @@ HRESULT FilesService::GetClientInfo(BSTR propertyName, VARIANT* value) {
   if (!value) return E_POINTER;
 
   if (property == "hasbackup") {
-    const std::string answer =
-        HasBackupEntries() ? ""
-                           : std::string(LoadFilesString(IDS_CLIENT_NAME)) +
-                                 LoadFilesString(IDS_NO_FILES_ERROR);
+    const std::string answer = HasBackupEntries() ? ""
+                                                  : std::string(LoadFilesString(IDS_CLIENT_NAME)) +
+                                                        LoadFilesString(IDS_NO_FILES_ERROR);
     value->vt = VT_BSTR;
     value->bstrVal = AllocBstr(answer);
   } else if (property == "clientname") {

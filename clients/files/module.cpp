@@ -1,9 +1,9 @@
 // The BkVpFiles module: its classes, registration and entry points. The two
 // page classes join the class list once they exist; the service answers
 // their identifiers already.
+#include "contract/module.h"
 #include "clients/files/files_identity.h"
 #include "clients/files/files_service.h"
-#include "contract/module.h"
 
 namespace {
 

@@ -18,9 +18,12 @@ constexpr uint32_t kStructVersion = 0x00010000;
 
 // Laid out as version blocks are, so the same scan that reads another
 // program's file reads this one; kept in the binary even where unused.
-alignas(4) __attribute__((used)) const uint32_t kVersionBlock[] = {
-    platform::kVersionSignature, kStructVersion, kVersionHigh, kVersionLow, kVersionHigh,
-    kVersionLow};
+alignas(4) __attribute__((used)) const uint32_t kVersionBlock[] = {platform::kVersionSignature,
+                                                                   kStructVersion,
+                                                                   kVersionHigh,
+                                                                   kVersionLow,
+                                                                   kVersionHigh,
+                                                                   kVersionLow};
 
 }  // namespace
 

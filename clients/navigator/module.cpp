@@ -13,8 +13,7 @@ const ModuleDefinition& Definition() {
   // Discovery lists the client under a name that differs from its
   // "ClientName" answer (string 103).
   static const ModuleDefinition module = clients::MakeClientModule(
-      Strings(), kTypeLibrary, kServiceClassName, &CreateObject<NavigatorService>,
-      kRegisteredName);
+      Strings(), kTypeLibrary, kServiceClassName, &CreateObject<NavigatorService>, kRegisteredName);
   return module;
 }
 

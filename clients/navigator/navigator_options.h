@@ -9,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-
 namespace bkvp::navigator {
 
 // Values of the "backuper" subkey, REG_DWORD 0 or 1, 0 when missing.

@@ -30,7 +30,7 @@ clients::CloseRestartTexts CloseTexts() {
 // Closing: a non-zero "CloseIfRun" closes without the countdown. Restart: it
 // needs both values to be exactly 1.
 clients::CloseRestartOptions ReadSwitches(const std::string& serviceClsid,
-                                         clients::SwitchRule rule) {
+                                          clients::SwitchRule rule) {
   return clients::ReadCloseRestartOptions(serviceClsid, rule, kOptCloseIfRun,
                                           kOptRestartAfterBackup);
 }
@@ -76,7 +76,8 @@ HRESULT NavigatorService::Backup(IBackuper* backuper, IProgress* progress) {
     return E_FAIL;
   }
 
-  const bool closeWithoutAsking = ReadSwitches(ServiceClsid(), clients::SwitchRule::NonZero).autoClose;
+  const bool closeWithoutAsking =
+      ReadSwitches(ServiceClsid(), clients::SwitchRule::NonZero).autoClose;
   const auto restart = ReadSwitches(ServiceClsid(), clients::SwitchRule::ExactlyOne);
   const auto texts = CloseTexts();
   clients::ClosedProgram closed;

@@ -56,8 +56,7 @@ enum class CloseStep { NotInTheWay, Closed, Refused, Failed };
 // The browser holds the profile's files only when it runs with that very
 // profile; a browser on another profile, or one whose current profile is
 // unknown, is left alone.
-CloseStep CloseBrowserUsingProfile(const NetscapeEdition& edition,
-                                   const clients::FrameWaits& waits,
+CloseStep CloseBrowserUsingProfile(const NetscapeEdition& edition, const clients::FrameWaits& waits,
                                    const BackupSettings& settings, Restart& restart) {
   const std::optional<clients::ProcessMatch> running =
       clients::FindRunningProgram(edition.programModule);
@@ -81,8 +80,7 @@ MarkerResult WriteMarker(const std::string& markerPath, const std::string& profi
   if (fd < 0) return MarkerResult::CannotCreate;
   const ssize_t written = ::write(fd, profileFolder.data(), profileFolder.size());
   const bool closed = ::close(fd) == 0;
-  if (written == static_cast<ssize_t>(profileFolder.size()) && closed)
-    return MarkerResult::Written;
+  if (written == static_cast<ssize_t>(profileFolder.size()) && closed) return MarkerResult::Written;
   ::unlink(markerPath.c_str());
   return MarkerResult::CannotWrite;
 }

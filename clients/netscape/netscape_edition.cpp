@@ -20,9 +20,8 @@ bool IsFile(const std::string& path) {
 }
 
 NetscapeEdition MakeEdition(int generation, const char (&serviceClsid)[39],
-                            const char (&backupPageClsid)[39],
-                            const char (&restorePageClsid)[39], const char (&typeLibrary)[39],
-                            std::string programModule,
+                            const char (&backupPageClsid)[39], const char (&restorePageClsid)[39],
+                            const char (&typeLibrary)[39], std::string programModule,
                             bool chromeStyleSheets, bool (*installed)()) {
   const std::string number = std::to_string(generation);
   const std::string name = "Netscape " + number;
@@ -72,22 +71,18 @@ bool Netscape6Installed() {
 }
 
 const NetscapeEdition& Netscape6Edition() {
-  static const NetscapeEdition edition =
-      MakeEdition(6, "{13FDAABA-B599-4705-A50F-F2C51DBDF9F1}",
-                  "{FCAE0944-F8AF-44EB-BBB0-EA796F0F072F}",
-                  "{4D3882E5-A2A4-4160-99F0-AFB656F16141}",
-                  "{A3A71A10-55E5-4829-A760-BA8F930BC87E}", "netscp6.exe", false,
-                  &Netscape6Installed);
+  static const NetscapeEdition edition = MakeEdition(
+      6, "{13FDAABA-B599-4705-A50F-F2C51DBDF9F1}", "{FCAE0944-F8AF-44EB-BBB0-EA796F0F072F}",
+      "{4D3882E5-A2A4-4160-99F0-AFB656F16141}", "{A3A71A10-55E5-4829-A760-BA8F930BC87E}",
+      "netscp6.exe", false, &Netscape6Installed);
   return edition;
 }
 
 const NetscapeEdition& Netscape7Edition() {
-  static const NetscapeEdition edition =
-      MakeEdition(7, "{FCA2981A-71DE-4974-AD4D-02DAF60B1084}",
-                  "{812BF0A7-59CB-4FD8-ABDB-CA5581D07EA0}",
-                  "{BB363526-62E5-4514-8F22-C464617B66D2}",
-                  "{F511A17C-DDDA-4BF2-847B-B84C3F6B9632}", "Netscp.exe", true,
-                  &Netscape7Installed);
+  static const NetscapeEdition edition = MakeEdition(
+      7, "{FCA2981A-71DE-4974-AD4D-02DAF60B1084}", "{812BF0A7-59CB-4FD8-ABDB-CA5581D07EA0}",
+      "{BB363526-62E5-4514-8F22-C464617B66D2}", "{F511A17C-DDDA-4BF2-847B-B84C3F6B9632}",
+      "Netscp.exe", true, &Netscape7Installed);
   return edition;
 }
 

@@ -23,7 +23,7 @@ struct NetscapeEdition {
   CLSID backupPageClsid;
   CLSID restorePageClsid;
   GUID typeLibrary;
-  std::string programModule;  // the program file searched among running processes
+  std::string programModule;       // the program file searched among running processes
   bool chromeStyleSheets = false;  // Netscape 7 keeps theme style sheets in chrome/
   clients::StringTable strings;
   // Whether this generation of the browser is installed.

@@ -55,8 +55,8 @@ std::optional<std::string> RelativePathBelow(const std::string& name, const std:
   size_t start = 0;
   for (;;) {
     const size_t slash = relative.find('/', start);
-    const std::string_view part =
-        std::string_view(relative).substr(start, slash == std::string::npos ? slash : slash - start);
+    const std::string_view part = std::string_view(relative).substr(
+        start, slash == std::string::npos ? slash : slash - start);
     if (part.empty() || part == "." || part == "..") return std::nullopt;
     if (slash == std::string::npos) return relative;
     start = slash + 1;
@@ -252,8 +252,8 @@ HRESULT RestoreProfile(const NetscapeEdition& edition, const clients::AskLimits&
   }
   staging.Keep();  // it has become the profile folder
   if (!swap.leftover.empty())
-    clients::SendMessage(progress, "The previous profile could not be removed from " +
-                                       swap.leftover);
+    clients::SendMessage(progress,
+                         "The previous profile could not be removed from " + swap.leftover);
   clients::SendMessage(progress, "Successfully Restored.");
   return S_OK;
 }

@@ -38,13 +38,12 @@ ModuleDefinition MakeModuleDefinition(const NetscapeEdition& edition, IUnknown* 
 
 // Defines the module serving the edition that EditionFunction returns and
 // exports its entry points; one line in each module's source.
-#define BKVP_NETSCAPE_MODULE(EditionFunction)                                              \
-  namespace {                                                                              \
-  const ::bkvp::ModuleDefinition& NetscapeModule() {                                       \
-    static const ::bkvp::ModuleDefinition definition =                                     \
-        ::bkvp::netscape::MakeModuleDefinition(                                            \
-            EditionFunction(), &::bkvp::netscape::CreateNetscapeService<&EditionFunction>); \
-    return definition;                                                                     \
-  }                                                                                        \
-  }                                                                                        \
+#define BKVP_NETSCAPE_MODULE(EditionFunction)                                                  \
+  namespace {                                                                                  \
+  const ::bkvp::ModuleDefinition& NetscapeModule() {                                           \
+    static const ::bkvp::ModuleDefinition definition = ::bkvp::netscape::MakeModuleDefinition( \
+        EditionFunction(), &::bkvp::netscape::CreateNetscapeService<&EditionFunction>);        \
+    return definition;                                                                         \
+  }                                                                                            \
+  }                                                                                            \
   BKVP_EXPORT_MODULE(NetscapeModule)

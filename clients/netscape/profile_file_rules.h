@@ -7,9 +7,9 @@
 namespace bkvp::netscape {
 
 struct ProfileFileRule {
-  std::string subfolder;  // "" = the profile folder itself
-  std::string pattern;    // a file name or a wildcard pattern ("*." = no extension)
-  bool recursive = false; // the same pattern in every folder below, at any depth
+  std::string subfolder;   // "" = the profile folder itself
+  std::string pattern;     // a file name or a wildcard pattern ("*." = no extension)
+  bool recursive = false;  // the same pattern in every folder below, at any depth
 };
 
 // The rules in offering order. Netscape 7 keeps downloaded theme style
@@ -22,8 +22,7 @@ std::vector<ProfileFileRule> ProfileFileRules(bool withChromeStyleSheets);
 // case, since the profiles come from a system that ignores it ("Mail" is the
 // "mail" folder). Folders are never yielded, and links to folders are not
 // followed.
-std::vector<std::string> FilesOfRule(const std::string& profileFolder,
-                                     const ProfileFileRule& rule);
+std::vector<std::string> FilesOfRule(const std::string& profileFolder, const ProfileFileRule& rule);
 
 // Every file of every rule, in rule order (a file matched by two rules comes
 // twice, as the rules intend for "prefs.js").

@@ -125,8 +125,7 @@ std::string FindEntryIgnoringCase(const std::string& folder, std::string_view na
 bool RewriteMovedProfile(const std::string& stagingFolder, const std::string& oldFolder,
                          const std::string& newFolder) {
   const std::string prefs = FindEntryIgnoringCase(stagingFolder, "prefs.js");
-  if (prefs.empty() ||
-      !ReplaceInFile(prefs, EscapeForPrefs(oldFolder), EscapeForPrefs(newFolder)))
+  if (prefs.empty() || !ReplaceInFile(prefs, EscapeForPrefs(oldFolder), EscapeForPrefs(newFolder)))
     return false;
 
   const std::string chrome = FindEntryIgnoringCase(stagingFolder, "chrome");

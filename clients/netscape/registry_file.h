@@ -41,7 +41,7 @@ constexpr uint32_t kRegistryMaxValueBytes = 64 * 1024;
 
 struct RegistryFileNode {
   std::string name;
-  std::string value;  // entries only
+  std::string value;                       // entries only
   std::vector<RegistryFileNode> children;  // entries first, then subkeys
 
   // The direct child with exactly that name.

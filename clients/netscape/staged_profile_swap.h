@@ -30,15 +30,14 @@ bool PrepareStagingFolder(const std::string& stagingFolder);
 
 struct SwapOutcome {
   bool ok = false;
-  std::string error;        // why the swap failed; the old profile is in place
-  std::string leftover;     // set aside folder that could not be removed
+  std::string error;     // why the swap failed; the old profile is in place
+  std::string leftover;  // set aside folder that could not be removed
 };
 
 // Replaces `profileFolder` by `stagingFolder`: the old profile is renamed
 // aside, the staged copy renamed into place, and only then is the old one
 // deleted. When the staged copy cannot take the profile's name, the old
 // profile is renamed back.
-SwapOutcome SwapInStagedProfile(const std::string& stagingFolder,
-                                const std::string& profileFolder);
+SwapOutcome SwapInStagedProfile(const std::string& stagingFolder, const std::string& profileFolder);
 
 }  // namespace bkvp::netscape

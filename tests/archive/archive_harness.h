@@ -80,7 +80,8 @@ class WriterHarness {
  public:
   explicit WriterHarness(archive::FileLayer& layer = archive::DefaultFileLayer())
       : WriterHarness(ComPtr<IBackuper>::Attach(new archive::Backuper(layer))) {}
-  explicit WriterHarness(ComPtr<IBackuper> writer) : api(std::move(writer)), progress(NewProgress()) {
+  explicit WriterHarness(ComPtr<IBackuper> writer)
+      : api(std::move(writer)), progress(NewProgress()) {
     api->SetProgress(progress.get());
   }
 
@@ -109,9 +110,9 @@ class WriterHarness {
   }
   HRESULT String(const std::string& name, const std::vector<std::string>& parts, int weight = 1,
                  const std::string& log = "") {
-    HRESULT hr = api->BeginBackupString(Bstr(name).get(), Bstr(log).get(),
-                                        Bstr(parts.empty() ? "" : parts[0]).get(), weight,
-                                        VARIANT_TRUE);
+    HRESULT hr =
+        api->BeginBackupString(Bstr(name).get(), Bstr(log).get(),
+                               Bstr(parts.empty() ? "" : parts[0]).get(), weight, VARIANT_TRUE);
     for (size_t i = 1; i < parts.size(); ++i) api->BackupNextPartOfString(Bstr(parts[i]).get());
     api->EndBackupString();
     return hr;
@@ -127,7 +128,8 @@ class ReaderHarness {
  public:
   explicit ReaderHarness(archive::FileLayer& layer = archive::DefaultFileLayer())
       : ReaderHarness(ComPtr<IRestorer>::Attach(new archive::Restorer(layer))) {}
-  explicit ReaderHarness(ComPtr<IRestorer> reader) : api(std::move(reader)), progress(NewProgress()) {
+  explicit ReaderHarness(ComPtr<IRestorer> reader)
+      : api(std::move(reader)), progress(NewProgress()) {
     api->SetProgress(progress.get());
   }
 

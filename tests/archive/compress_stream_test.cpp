@@ -13,7 +13,8 @@ using Compress::CCompressException;
 
 std::string Sample(size_t size) {
   std::string s;
-  for (size_t i = 0; s.size() < size; ++i) s += "line " + std::to_string(i * 7919 % 1000) + " of text\n";
+  for (size_t i = 0; s.size() < size; ++i)
+    s += "line " + std::to_string(i * 7919 % 1000) + " of text\n";
   s.resize(size);
   return s;
 }
@@ -21,15 +22,15 @@ std::string Sample(size_t size) {
 // Collects what a stream hands its sink.
 struct Collected {
   std::string bytes;
-  Compress::ChunkSink sink{[this](const uint8_t* d, size_t n) { bytes.append(reinterpret_cast<const char*>(d), n); }};
+  Compress::ChunkSink sink{
+      [this](const uint8_t* d, size_t n) { bytes.append(reinterpret_cast<const char*>(d), n); }};
 };
 
 TEST(IsCompressible, StoredAsIsTypesAndPathsWithoutExtension) {
   for (const char* path : {"C:\\photos\\a.JPEG", "b.jpeg", "c.zip", "d.tar.gz", "/x/y.RaR",
                            "/x/y.gif", "C:\\data\\readme", "noextension"})
     EXPECT_FALSE(Compress::IsCompressible(path)) << path;
-  for (const char* path : {"e.jpg", "f.txt", "g.Gif2", "C:\\x.y\\readme", "/a.b/c", "z.",
-                           "/x/y.G"})
+  for (const char* path : {"e.jpg", "f.txt", "g.Gif2", "C:\\x.y\\readme", "/a.b/c", "z.", "/x/y.G"})
     EXPECT_TRUE(Compress::IsCompressible(path)) << path;
 }
 
@@ -67,7 +68,8 @@ TEST(ZlibState, ReusedDeflateStateGivesFreshStateBytesForEveryStream) {
     Compress::DeflateStream stream(out.sink, state);
     const size_t size = std::min(input.size(), stopAfter);
     for (size_t i = 0; i < size; i += 65536)
-      stream.Write(reinterpret_cast<const uint8_t*>(input.data()) + i, std::min<size_t>(65536, size - i));
+      stream.Write(reinterpret_cast<const uint8_t*>(input.data()) + i,
+                   std::min<size_t>(65536, size - i));
     if (stopAfter == std::string::npos) stream.Finish();
     return out.bytes;
   };

@@ -79,7 +79,7 @@ TEST_F(GuardedWrites, ArchiveDiskMessagesNameTheMountPoint) {
   };
   for (const auto& c : cases) {
     FaultyFileLayer faulty;
-    faulty.pathPart = "Vopalarc";  // the archive under its temporary name
+    faulty.pathPart = "Vopalarc";         // the archive under its temporary name
     faulty.below = kTableEndOfOneClient;  // its header and table
     faulty.failAt = 1;
     faulty.error = c.error;
@@ -206,8 +206,8 @@ TEST_F(GuardedTargets, ExistingTargetIsReplacedOnlyWhenTheUserAgrees) {
       EXPECT_EQ(ReadFile(target), std::string(100000, 'z'));
     }
     ASSERT_EQ(r.progress->prompts.size(), 1u);
-    EXPECT_EQ(r.progress->prompts[0].text, "The file " + target +
-                                               " already exists. \r\nDo you wish to overwrite it?");
+    EXPECT_EQ(r.progress->prompts[0].text,
+              "The file " + target + " already exists. \r\nDo you wish to overwrite it?");
     EXPECT_EQ(r.progress->prompts[0].type, 307u);
   }
 }

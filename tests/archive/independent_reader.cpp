@@ -13,7 +13,8 @@ struct Cursor {
   const std::string& bytes;
   uint64_t pos;
   std::string Take(uint64_t n) {
-    if (n > bytes.size() || pos > bytes.size() - n) throw std::runtime_error("past the end at " + std::to_string(pos));
+    if (n > bytes.size() || pos > bytes.size() - n)
+      throw std::runtime_error("past the end at " + std::to_string(pos));
     std::string out = bytes.substr(pos, n);
     pos += n;
     return out;
@@ -115,8 +116,8 @@ std::optional<Archive> ParseArchive(const std::string& bytes, std::string* error
         rec.name = rec.storedName.substr(0, rec.storedName.find('\0'));
         rec.info = r.Take(r.I4());
         rec.data = r.Take(d);
-        rec.compressed = rec.data.size() >= 2 && uint8_t(rec.data[0]) == 0x78 &&
-                         uint8_t(rec.data[1]) == 0xDA;
+        rec.compressed =
+            rec.data.size() >= 2 && uint8_t(rec.data[0]) == 0x78 && uint8_t(rec.data[1]) == 0xDA;
         rec.content = rec.compressed && rec.type == 0 ? Inflate(rec.data) : rec.data;
         if (rec.type == 1) rec.blocks = ParseBlocks(rec.data);
         passed += rec.weight;

@@ -23,12 +23,12 @@ struct Record {
   uint64_t offset = 0;  // from the start of the file
   uint16_t type = 0;
   int32_t weight = 0;
-  std::string name;         // up to the first zero
-  std::string storedName;   // all L bytes
-  std::string info;         // I bytes
-  std::string data;         // D bytes as stored
-  bool compressed = false;  // data begins with 78 DA and has 2+ bytes
-  std::string content;      // data, inflated when compressed
+  std::string name;              // up to the first zero
+  std::string storedName;        // all L bytes
+  std::string info;              // I bytes
+  std::string data;              // D bytes as stored
+  bool compressed = false;       // data begins with 78 DA and has 2+ bytes
+  std::string content;           // data, inflated when compressed
   std::vector<KeyBlock> blocks;  // registry key records
 };
 struct Section {

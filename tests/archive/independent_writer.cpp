@@ -42,7 +42,8 @@ std::string KeyBlocks(const std::vector<KeyBlock>& blocks) {
   std::string out;
   for (const KeyBlock& b : blocks) {
     out += Name(b.relativeName) + LE(b.values.size(), 4);
-    for (const Value& v : b.values) out += Name(v.name) + LE(v.type, 4) + LE(v.data.size(), 4) + v.data;
+    for (const Value& v : b.values)
+      out += Name(v.name) + LE(v.type, 4) + LE(v.data.size(), 4) + v.data;
   }
   return out;
 }

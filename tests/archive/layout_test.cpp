@@ -16,7 +16,9 @@ uint64_t At(const std::string& b, size_t offset, int width) {
   return v;
 }
 
-std::string Field(const std::string& b, size_t offset, size_t size) { return b.substr(offset, size); }
+std::string Field(const std::string& b, size_t offset, size_t size) {
+  return b.substr(offset, size);
+}
 
 std::string Padded(const std::string& text, size_t size) {
   std::string s = text;
@@ -84,12 +86,12 @@ TEST_F(ArchiveLayout, HeaderTableAndRecordsSitAtTheirOffsets) {
 
   // A's section: weight sum, then the string record.
   EXPECT_EQ(At(b, 619, 4), 1u);
-  EXPECT_EQ(At(b, 623, 8), 5u);   // D
-  EXPECT_EQ(At(b, 631, 2), 2u);   // type
-  EXPECT_EQ(At(b, 633, 4), 1u);   // weight
-  EXPECT_EQ(At(b, 637, 4), 2u);   // L, no zero for strings
+  EXPECT_EQ(At(b, 623, 8), 5u);  // D
+  EXPECT_EQ(At(b, 631, 2), 2u);  // type
+  EXPECT_EQ(At(b, 633, 4), 1u);  // weight
+  EXPECT_EQ(At(b, 637, 4), 2u);  // L, no zero for strings
   EXPECT_EQ(Field(b, 641, 2), "nm");
-  EXPECT_EQ(At(b, 643, 4), 0u);   // I
+  EXPECT_EQ(At(b, 643, 4), 0u);  // I
   EXPECT_EQ(Field(b, 647, 5), "hello");
 
   // B's section at 652: the one-byte file, stored as it is.

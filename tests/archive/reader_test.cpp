@@ -59,17 +59,21 @@ TEST_F(ArchiveReader, ComposedObjectsRestore) {
   const std::string text(150000, 't');
   // Stored raw by another writer, yet a real zlib stream: taken as compressed.
   const std::string rawZlib = plain::Deflate("inflated anyway");
-  Write({{kClsidA, "Alpha", "", {
-      FileRecord("/a/compressed.txt", plain::Deflate(text)),
-      FileRecord("/a/raw.bin", text),
-      FileRecord("/a/raw-zlib.zip", rawZlib),
-      FileRecord("/a/one.bin", "\x78"),
-      Record(1, 1, "HKEY_CURRENT_USER\\Software\\Saved\0",  "",
-             plain::KeyBlocks({{"", {{"", 1, std::string("def\0", 4)}, {"n", 4, LE(7, 4)}}},
-                               {"Sub", {{"empty", 3, ""}}}})),
-      Record(2, 1, "str", "", "0123456789"),
-      Record(0, 0, "/never/offered\0", "", ""),
-  }, 6}});
+  Write({{kClsidA,
+          "Alpha",
+          "",
+          {
+              FileRecord("/a/compressed.txt", plain::Deflate(text)),
+              FileRecord("/a/raw.bin", text),
+              FileRecord("/a/raw-zlib.zip", rawZlib),
+              FileRecord("/a/one.bin", "\x78"),
+              Record(1, 1, "HKEY_CURRENT_USER\\Software\\Saved\0", "",
+                     plain::KeyBlocks({{"", {{"", 1, std::string("def\0", 4)}, {"n", 4, LE(7, 4)}}},
+                                       {"Sub", {{"empty", 3, ""}}}})),
+              Record(2, 1, "str", "", "0123456789"),
+              Record(0, 0, "/never/offered\0", "", ""),
+          },
+          6}});
   ReaderHarness r;
   ASSERT_EQ(r.Open(path), S_OK);
   ASSERT_EQ(r.Iterate(kClsidA), S_OK);
@@ -119,8 +123,8 @@ TEST_F(ArchiveReader, SectionWithZeroTotalIsEmptyWhateverFollows) {
 }
 
 TEST_F(ArchiveReader, DamagedHeadersAndTablesAreRefused) {
-  const std::string good = plain::ComposeArchive("u", "m", "l", 0, 1, 1,
-                                                  {{kClsidA, "A", "opts", {}, 0}});
+  const std::string good =
+      plain::ComposeArchive("u", "m", "l", 0, 1, 1, {{kClsidA, "A", "opts", {}, 0}});
   std::string badMagic = good;
   badMagic[0] = 'X';
   std::string negativeCount = good;
@@ -194,21 +198,23 @@ TEST_F(ArchiveReader, CutOrCorruptDataLeavesTargetAsWrittenSoFar) {
   r.api->Next();
   EXPECT_EQ(r.RestoreFile(dir / "d"), E_FAIL);
   EXPECT_EQ(ReadFile(dir / "d"), text.substr(0, text.size() - 50000));
-  EXPECT_EQ(r.progress->messages,
-            (std::vector<std::string>{dir / "c FAILED", dir / "d FAILED"}));
+  EXPECT_EQ(r.progress->messages, (std::vector<std::string>{dir / "c FAILED", dir / "d FAILED"}));
   EXPECT_THROW(r.api->Next(), ComError);
 }
 
 TEST_F(ArchiveReader, RegistryBlocksEndingEarlyStopTheRestore) {
-  const std::string blocks = plain::KeyBlocks({{"", {{"a", 1, std::string("1\0", 2)}}},
-                                               {"Deeper", {{"b", 1, std::string("2\0", 2)}}}});
+  const std::string blocks = plain::KeyBlocks(
+      {{"", {{"a", 1, std::string("1\0", 2)}}}, {"Deeper", {{"b", 1, std::string("2\0", 2)}}}});
   // D claims more than the blocks hold, and the count of the second block
   // is absurd.
   std::string damaged = blocks;
   damaged.replace(damaged.size() - 4 - 2 - 4 - 4 - 2 - 4, 4, LE(0x7FFFFFFF, 4));
-  Write({{kClsidA, "A", "",
+  Write({{kClsidA,
+          "A",
+          "",
           {Record(1, 1, "HKEY_CURRENT_USER\\Software\\K\0", "", blocks + "xyz"),
-           Record(1, 1, "HKEY_CURRENT_USER\\Software\\K\0", "", damaged)}, 2}});
+           Record(1, 1, "HKEY_CURRENT_USER\\Software\\K\0", "", damaged)},
+          2}});
   ReaderHarness r;
   ASSERT_EQ(r.Open(path), S_OK);
   r.Iterate(kClsidA);

@@ -74,13 +74,14 @@ class ArchiveRoundTrip : public HomeFixture {
 TEST_F(ArchiveRoundTrip, FilesOfEveryShapeComeBackByteForByte) {
   std::string zlibLooking = "\x78\xDA";
   zlibLooking += Noise(1000);
-  RoundTrip({{"empty.txt", ""},
-             {"one.txt", "x"},
-             {"noextension", Text(5000)},
-             {"big.txt", Text(300000)},
-             {"noise.zip", Noise(200001)},
-             {"starts-like-zlib.zip", zlibLooking},
-             {"P\xC5\x99\xC3\xADli\xC5\xA1 \xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD.txt", "utf-8 name"}});
+  RoundTrip(
+      {{"empty.txt", ""},
+       {"one.txt", "x"},
+       {"noextension", Text(5000)},
+       {"big.txt", Text(300000)},
+       {"noise.zip", Noise(200001)},
+       {"starts-like-zlib.zip", zlibLooking},
+       {"P\xC5\x99\xC3\xADli\xC5\xA1 \xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD.txt", "utf-8 name"}});
 
   std::string error;
   const auto parsed = plain::ParseArchive(ReadFile(archivePath()), &error);
@@ -174,8 +175,7 @@ TEST_F(ArchiveRoundTrip, StringsAndRegistryKeysComeBack) {
   r.Iterate(kClsidA);
   EXPECT_EQ(r.Current().name, "greeting");
   LONG total = 0;
-  EXPECT_EQ(r.StringPieces(5, &total),
-            (std::vector<std::string>{"Hello", ", wor", "ld", ""}));
+  EXPECT_EQ(r.StringPieces(5, &total), (std::vector<std::string>{"Hello", ", wor", "ld", ""}));
   EXPECT_EQ(total, 12);
   r.api->Next();
   EXPECT_EQ(r.Current().type, 2);

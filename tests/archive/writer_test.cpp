@@ -24,7 +24,10 @@ class ArchiveWriter : public HomeFixture {
     WriteFile(source, "some file content");
   }
   void TearDown() override {
-    if (oldTmp_.empty()) unsetenv("TMPDIR"); else setenv("TMPDIR", oldTmp_.c_str(), 1);
+    if (oldTmp_.empty())
+      unsetenv("TMPDIR");
+    else
+      setenv("TMPDIR", oldTmp_.c_str(), 1);
     HomeFixture::TearDown();
   }
   // Names in a folder, sorted.
@@ -110,15 +113,17 @@ TEST_F(ArchiveWriter, DiscardedSectionLeavesNoTraceAndKeptOnesStayWhole) {
   ASSERT_EQ(parsed.sections.size(), 1u);
   EXPECT_EQ(parsed.sections[0].clsid, kClsidA);
   EXPECT_EQ(parsed.sections[0].records.size(), 1u);
-  EXPECT_EQ(std::filesystem::file_size(archive), 394 + 110 + parsed.sections[0].records[0].data.size() +
-                                                     4 + 22 + source.size() + 1 + 28 + 6);
+  EXPECT_EQ(
+      std::filesystem::file_size(archive),
+      394 + 110 + parsed.sections[0].records[0].data.size() + 4 + 22 + source.size() + 1 + 28 + 6);
 }
 
 // The writer keeps one deflate state for all files; a file whose read fails
 // half way must leave nothing in it that reaches the files after it.
 TEST_F(ArchiveWriter, EveryFileIsCompressedAsIfAloneEvenAfterAFailedRead) {
   std::string text;
-  for (int i = 0; text.size() < 300000; ++i) text += "entry " + std::to_string(i * 37 % 500) + " in a list\n";
+  for (int i = 0; text.size() < 300000; ++i)
+    text += "entry " + std::to_string(i * 37 % 500) + " in a list\n";
   const std::vector<std::string> contents = {text.substr(0, 200000), text.substr(100, 2000),
                                              text.substr(0, 150000), text.substr(5000, 700)};
   std::vector<std::string> paths;
@@ -132,7 +137,8 @@ TEST_F(ArchiveWriter, EveryFileIsCompressedAsIfAloneEvenAfterAFailedRead) {
   WriterHarness w(layer);
   ASSERT_EQ(w.Start(archive), S_OK);
   w.Begin(kClsidA);
-  for (size_t i = 0; i < paths.size(); ++i) EXPECT_EQ(w.File(paths[i]), i == 2 ? E_FAIL : S_OK) << i;
+  for (size_t i = 0; i < paths.size(); ++i)
+    EXPECT_EQ(w.File(paths[i]), i == 2 ? E_FAIL : S_OK) << i;
   w.End();
   ASSERT_EQ(w.Finish(), S_OK);
   const auto parsed = Parse();
@@ -152,8 +158,9 @@ TEST_F(ArchiveWriter, ClientOptionsAppendAndStopAtStartBackup) {
   EXPECT_EQ(w.Options(kClsidA, "Alpha", {4, 5}), S_OK);
   Variant notBytes;
   notBytes.get() = MakeStringVariant("text");
-  EXPECT_EQ(w.api->SetClientOptions(Bstr(kClsidB).get(), Bstr("Named anyway").get(), notBytes.get()),
-            E_INVALIDARG);
+  EXPECT_EQ(
+      w.api->SetClientOptions(Bstr(kClsidB).get(), Bstr("Named anyway").get(), notBytes.get()),
+      E_INVALIDARG);
   ASSERT_EQ(w.Start(archive), S_OK);
   w.Options(kClsidA, "Too late", {6});
   for (const char* clsid : {kClsidA, kClsidB}) {
@@ -257,7 +264,7 @@ TEST_F(ArchiveWriter, ProgressAndLogLinesFollowEachObject) {
   w.Begin(kClsidA, "Files and folders", 5);
   EXPECT_EQ(w.File(source, "l", 1), S_OK);
   EXPECT_EQ(w.File(source, "l", 1, VARIANT_FALSE), S_OK);  // same name: no second step
-  EXPECT_EQ(w.File(archive, "self", 1), S_OK);               // the archive skips itself
+  EXPECT_EQ(w.File(archive, "self", 1), S_OK);             // the archive skips itself
   EXPECT_EQ(w.File(dir / "missing.txt", "m", 1), E_FAIL);
   w.Key("HKEY_CURRENT_USER\\Software\\Logged", 2);
   w.String("s", {"a"}, 3, "Saving settings");
@@ -273,12 +280,11 @@ TEST_F(ArchiveWriter, ProgressAndLogLinesFollowEachObject) {
   for (const auto& s : p.nextSteps) steps.push_back(s.name + "/" + std::to_string(s.weight));
   EXPECT_EQ(steps, (std::vector<std::string>{source + "/1", archive + "/1", dir / "missing.txt/1",
                                              "Registry Key Backup/2", "/3", "/1"}));
-  EXPECT_EQ(p.messages,
-            (std::vector<std::string>{
-                "File Backup " + source + " OK", "File Backup " + archive + " OK",
-                "File Backup " + dir / "missing.txt FAILED",
-                "Registry Key Backup HKEY_CURRENT_USER\\Software\\Logged OK",
-                "Saving settings  OK"}));
+  EXPECT_EQ(p.messages, (std::vector<std::string>{
+                            "File Backup " + source + " OK", "File Backup " + archive + " OK",
+                            "File Backup " + dir / "missing.txt FAILED",
+                            "Registry Key Backup HKEY_CURRENT_USER\\Software\\Logged OK",
+                            "Saving settings  OK"}));
   INT code = 0;
   Bstr text;
   w.api->GetLastError(&code, text.out());

@@ -56,8 +56,7 @@ TEST_F(EngineCommands, BackupListVerifyAndRestoreGiveTheFilesBack) {
   EXPECT_NE(shown.find(source / "b.txt"), std::string::npos) << shown;
   EXPECT_EQ(Bkvp("verify " + Quote(archive)).exitCode, 0);
 
-  const CommandResult restored =
-      Bkvp("restore " + Quote(archive) + " --to " + Quote(out.path()));
+  const CommandResult restored = Bkvp("restore " + Quote(archive) + " --to " + Quote(out.path()));
   ASSERT_EQ(restored.exitCode, 0) << restored.output;
   EXPECT_EQ(ReadFile(out / "a.txt"), "alpha\n");
   EXPECT_EQ(ReadFile(out / "b.txt"), std::string(200000, 'b'));
@@ -102,10 +101,10 @@ TEST_F(EngineCommands, ScheduleAndTickBackUpWhenDueAndPrune) {
   EXPECT_NE(Stdout("tick").find("Not due"), std::string::npos);
 
   // Make the run due now.
-  ASSERT_EQ(platform::RegWriteDword(
-                "HKEY_CURRENT_USER\\SOFTWARE\\Tarvik Systems\\Backup Vopal\\Schedule",
-                "TaskTime", 1000000000),
-            platform::ERROR_SUCCESS);
+  ASSERT_EQ(
+      platform::RegWriteDword("HKEY_CURRENT_USER\\SOFTWARE\\Tarvik Systems\\Backup Vopal\\Schedule",
+                              "TaskTime", 1000000000),
+      platform::ERROR_SUCCESS);
   const CommandResult tick = Bkvp("tick");
   ASSERT_EQ(tick.exitCode, 0) << tick.output;
   std::vector<std::string> names;
@@ -120,13 +119,11 @@ TEST_F(EngineCommands, ScheduleAndTickBackUpWhenDueAndPrune) {
 }
 
 TEST_F(EngineCommands, EverySubcommandHasHelp) {
-  for (const char* command :
-       {"backup", "restore", "archives", "show", "verify", "clients", "schedule", "tick",
-        "status"}) {
+  for (const char* command : {"backup", "restore", "archives", "show", "verify", "clients",
+                              "schedule", "tick", "status"}) {
     const CommandResult result = Bkvp(std::string(command) + " --help");
     EXPECT_EQ(result.exitCode, 0) << command;
-    EXPECT_EQ(result.output.rfind(std::string("usage: bkvp ") + command, 0), 0u)
-        << result.output;
+    EXPECT_EQ(result.output.rfind(std::string("usage: bkvp ") + command, 0), 0u) << result.output;
   }
 }
 

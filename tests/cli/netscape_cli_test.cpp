@@ -36,17 +36,17 @@ class NetscapeCommands : public HomeFixture {
   void InstallNetscape7() {
     const std::string exe = dir_ / "Netscape/Netscp.exe";
     bkvp::netscape::testing::WriteVersionedProgram(exe, 0x00070001);
-    platform::RegWriteString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape",
-                             "CurrentVersion", "7.1 (en)");
+    platform::RegWriteString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape", "CurrentVersion",
+                             "7.1 (en)");
     platform::RegWriteString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape\\7.1 (en)\\Main",
                              "PathToExe", exe);
   }
 
   void MakeProfile(const std::string& folder) {
     WriteFile(folder + "/prefs.js", "user_pref(\"mail.directory\", \"" + folder + "/Mail\");\n");
-    WriteFile(folder + "/chrome/all-skins.rdf",
-              "<RDF:Description c:baseURL=\"jar:file:///" + UrlForm(folder) +
-                  "/chrome/classic.jar!/\"/>\n");
+    WriteFile(folder + "/chrome/all-skins.rdf", "<RDF:Description c:baseURL=\"jar:file:///" +
+                                                    UrlForm(folder) +
+                                                    "/chrome/classic.jar!/\"/>\n");
     WriteFile(folder + "/chrome/classic.jar", std::string(70000, 'c'));
     WriteFile(folder + "/Mail/Local Folders/Inbox", "From a@b\n\nhello\n");
     WriteFile(folder + "/Mail/Local Folders/Inbox.msf", "summary");
@@ -77,9 +77,8 @@ TEST_F(NetscapeCommands, AProfileSavedAndRestoredElsewhereNamesItsNewFolder) {
   auto saved = Snapshot(profile);
   auto restored = Snapshot(target);
   EXPECT_EQ(restored["prefs.js"], "user_pref(\"mail.directory\", \"" + target + "/Mail\");\n");
-  EXPECT_EQ(restored["chrome/all-skins.rdf"],
-            "<RDF:Description c:baseURL=\"jar:file:///" + UrlForm(target) +
-                "/chrome/classic.jar!/\"/>\n");
+  EXPECT_EQ(restored["chrome/all-skins.rdf"], "<RDF:Description c:baseURL=\"jar:file:///" +
+                                                  UrlForm(target) + "/chrome/classic.jar!/\"/>\n");
   for (const char* rewritten : {"prefs.js", "chrome/all-skins.rdf"}) {
     saved.erase(rewritten);
     restored.erase(rewritten);

@@ -61,10 +61,10 @@ TEST_F(RegisterCommand, WithoutArgumentsOnlyModulesBesideTheToolAreRegistered) {
   EXPECT_EQ(result.output.find("libbkvp_contract"), std::string::npos) << result.output;
   EXPECT_EQ(CreateService(), REGDB_E_CLASSNOTREG);
   // The program's own component comes with them, served from the tool's file.
-  EXPECT_EQ(platform::RegReadString(
-                "HKEY_CLASSES_ROOT\\CLSID\\{ACD03E9E-6CF1-467C-A0E7-42DEF4D69311}\\InprocServer32",
-                ""),
-            std::filesystem::canonical(Tool()).string());
+  EXPECT_EQ(
+      platform::RegReadString(
+          "HKEY_CLASSES_ROOT\\CLSID\\{ACD03E9E-6CF1-467C-A0E7-42DEF4D69311}\\InprocServer32", ""),
+      std::filesystem::canonical(Tool()).string());
 }
 
 }  // namespace

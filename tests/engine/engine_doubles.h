@@ -20,7 +20,10 @@ class RecordingBackuper : public bkvp::DispatchObject<IBackuper> {
   IProgress* progress = nullptr;
   HRESULT startResult = S_OK;  // what StartBackup answers
 
-  HRESULT SetProgress(IProgress* p) override { progress = p; return Log("SetProgress"); }
+  HRESULT SetProgress(IProgress* p) override {
+    progress = p;
+    return Log("SetProgress");
+  }
   HRESULT SetVersionInfo(LONG major, LONG minor) override {
     return Log("SetVersionInfo " + std::to_string(major) + " " + std::to_string(minor));
   }

@@ -21,8 +21,8 @@ class FakeService : public bkvp::DispatchObject<IBkVpService> {
     const std::string name = bkvp::ToAnsi(property);
     VariantInit(value);
     if (name == "ClientName") {
-      *value = bkvp::MakeStringVariant("Fake " + std::to_string(Major) + "." +
-                                       std::to_string(Minor));
+      *value =
+          bkvp::MakeStringVariant("Fake " + std::to_string(Major) + "." + std::to_string(Minor));
     } else if (name == "VersionMajor" || name == "VersionMinor") {
       value->vt = VT_I4;
       value->lVal = name == "VersionMajor" ? Major : Minor;
@@ -51,10 +51,10 @@ const bkvp::ModuleDefinition& Definition() {
   static const bkvp::ModuleDefinition module{
       "engine_fake_client",
       MakeGuid("{0E0E0E0E-0000-4000-8000-000000000000}"),
-      {{MakeGuid("{0E0E0E0E-0000-4000-8000-000000000021}"), "EngineFake.Current",
-        "Fake client 2.1", &bkvp::CreateObject<FakeService<2, 1>>},
-       {MakeGuid("{0E0E0E0E-0000-4000-8000-000000000022}"), "EngineFake.Newer",
-        "Fake client 2.2", &bkvp::CreateObject<FakeService<2, 2>>},
+      {{MakeGuid("{0E0E0E0E-0000-4000-8000-000000000021}"), "EngineFake.Current", "Fake client 2.1",
+        &bkvp::CreateObject<FakeService<2, 1>>},
+       {MakeGuid("{0E0E0E0E-0000-4000-8000-000000000022}"), "EngineFake.Newer", "Fake client 2.2",
+        &bkvp::CreateObject<FakeService<2, 2>>},
        {MakeGuid("{0E0E0E0E-0000-4000-8000-000000000015}"), "EngineFake.MinorNewer",
         "Fake client 1.5", &bkvp::CreateObject<FakeService<1, 5>>},
        {MakeGuid("{0E0E0E0E-0000-4000-8000-0000000000F1}"), "EngineFake.Negative",

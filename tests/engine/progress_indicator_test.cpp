@@ -52,7 +52,7 @@ TEST(AutomaticAnswers, PromptTakesTheDefaultButtonOfTheStyle) {
   EXPECT_EQ(AutomaticPromptAnswer(0x104), IDNO);
   EXPECT_EQ(AutomaticPromptAnswer(0x202), IDIGNORE);
   EXPECT_EQ(AutomaticPromptAnswer(0x105), IDCANCEL);
-  EXPECT_EQ(AutomaticPromptAnswer(0x204), IDYES);  // index past the set: first button
+  EXPECT_EQ(AutomaticPromptAnswer(0x204), IDYES);   // index past the set: first button
   EXPECT_EQ(AutomaticPromptAnswer(0x6), IDCANCEL);  // a set without an answer
 }
 
@@ -75,7 +75,7 @@ TEST_F(ProgressIndicatorTest, UnattendedQuestionsAreAnsweredAndLogged) {
   ASSERT_EQ(p->ClientError(E_FAIL, error.get(), 1, &button), S_OK);
   EXPECT_EQ(button, IDIGNORE);
   EXPECT_EQ(LogLines(), (std::vector<std::string>{"Replace the file? -\"NO\"",
-                                                   "Cannot write /x.   \"IGNORE\""}));
+                                                  "Cannot write /x.   \"IGNORE\""}));
 }
 
 TEST_F(ProgressIndicatorTest, WithADisplayTheUserIsAskedUnderTheProgramCaption) {
@@ -88,7 +88,8 @@ TEST_F(ProgressIndicatorTest, WithADisplayTheUserIsAskedUnderTheProgramCaption) 
   Bstr error("Disk full.");
   p->ClientError(E_FAIL, error.get(), 0, &button);
   EXPECT_EQ(button, IDABORT);
-  EXPECT_EQ(display.asked, (std::vector<std::string>{"Backup Vopal: Insert a disk.", "Disk full."}));
+  EXPECT_EQ(display.asked,
+            (std::vector<std::string>{"Backup Vopal: Insert a disk.", "Disk full."}));
   EXPECT_EQ(LogLines(),
             (std::vector<std::string>{"Insert a disk. -\"RETRY\"", "Disk full.   \"ABORT\""}));
 }
@@ -125,13 +126,12 @@ TEST_F(ProgressIndicatorTest, WithoutADisplayStepsChangeNothing) {
 
 TEST_F(ProgressIndicatorTest, RegistersAsTheProgramsOwnComponent) {
   ASSERT_EQ(RegisterProgramComponent("/opt/bkvp/BackupVopal"), S_OK);
-  const std::string clsidKey =
-      "HKEY_CLASSES_ROOT\\CLSID\\{ACD03E9E-6CF1-467C-A0E7-42DEF4D69311}";
+  const std::string clsidKey = "HKEY_CLASSES_ROOT\\CLSID\\{ACD03E9E-6CF1-467C-A0E7-42DEF4D69311}";
   EXPECT_EQ(platform::RegReadString(clsidKey, ""), "ProgressIndicator Class");
   EXPECT_EQ(platform::RegReadString(clsidKey + "\\InprocServer32", ""), "/opt/bkvp/BackupVopal");
-  EXPECT_EQ(platform::RegReadString("HKEY_CLASSES_ROOT\\BackupVopalLib.ProgressIndicator\\CurVer",
-                                    ""),
-            "BackupVopalLib.ProgressIndicator.1");
+  EXPECT_EQ(
+      platform::RegReadString("HKEY_CLASSES_ROOT\\BackupVopalLib.ProgressIndicator\\CurVer", ""),
+      "BackupVopalLib.ProgressIndicator.1");
   ASSERT_EQ(UnregisterProgramComponent(), S_OK);
   EXPECT_FALSE(platform::RegReadString(clsidKey, "").has_value());
 }

@@ -42,11 +42,10 @@ class RunBackupTest : public bkvp::testing::HomeFixture {
     return service;
   }
   HRESULT Run() {
-    return RunBackup(job, clients, "/backups/", nullptr, &report,
-                     [this](ComPtr<IBackuper>& out) {
-                       out = ComPtr<IBackuper>(backuper.get());
-                       return S_OK;
-                     });
+    return RunBackup(job, clients, "/backups/", nullptr, &report, [this](ComPtr<IBackuper>& out) {
+      out = ComPtr<IBackuper>(backuper.get());
+      return S_OK;
+    });
   }
   // After an error exception out of the first client: the second is skipped,
   // the error state set and the archive discarded.
@@ -69,12 +68,12 @@ TEST_F(RunBackupTest, LogOfTwoClientsLineByLine) {
   AddClient("Files and folders", kFirst)->messages = {"/home/ann/a.txt OK"};
   AddClient("Mail", kSecond)->messages = {"inbox OK", "sent OK"};
   ASSERT_EQ(Run(), S_OK);
-  EXPECT_EQ(LinesOf(ReadFile(LogPath())),
-            (std::vector<std::string>{
-                "This is a Backup Vopal log file.", "Date: Friday, March 07, 2003 14:05:00",
-                "Label: weekly", "Destination:   /backups/VOPALARC373E05.KV", "Schedule:   Now",
-                kStars, "Files and folders", "/home/ann/a.txt OK", kStars, "Mail", "inbox OK",
-                "sent OK"}));
+  EXPECT_EQ(
+      LinesOf(ReadFile(LogPath())),
+      (std::vector<std::string>{
+          "This is a Backup Vopal log file.", "Date: Friday, March 07, 2003 14:05:00",
+          "Label: weekly", "Destination:   /backups/VOPALARC373E05.KV", "Schedule:   Now", kStars,
+          "Files and folders", "/home/ann/a.txt OK", kStars, "Mail", "inbox OK", "sent OK"}));
 }
 
 TEST_F(RunBackupTest, CallsTheWriterInTheContractsOrder) {
@@ -82,11 +81,10 @@ TEST_F(RunBackupTest, CallsTheWriterInTheContractsOrder) {
   AddClient("Unselected", kSecond, false);
   ASSERT_EQ(Run(), S_OK);
   EXPECT_EQ(backuper->archiveName, "/backups/VOPALARC373E05.KV");
-  EXPECT_EQ(backuper->calls,
-            (std::vector<std::string>{"SetProgress", "SetVersionInfo 2 1",
-                                      "SetArchiveInfo ann weekly 1",
-                                      std::string("SetClientOptions ") + kFirst + " Files",
-                                      "StartBackup", "FinishBackup 0"}));
+  EXPECT_EQ(backuper->calls, (std::vector<std::string>{
+                                 "SetProgress", "SetVersionInfo 2 1", "SetArchiveInfo ann weekly 1",
+                                 std::string("SetClientOptions ") + kFirst + " Files",
+                                 "StartBackup", "FinishBackup 0"}));
   EXPECT_EQ(report.clientsRun, 1);
 }
 

@@ -64,7 +64,10 @@ class TableRestorer : public bkvp::DispatchObject<IRestorer> {
   }
   HRESULT Iterate(BSTR) override { return S_OK; }
   HRESULT Next() override { return S_OK; }
-  HRESULT IsEnd(BOOL* end) override { *end = 1; return S_OK; }
+  HRESULT IsEnd(BOOL* end) override {
+    *end = 1;
+    return S_OK;
+  }
   HRESULT GetObjectInfo(USHORT*, BSTR*, LONG*) override { return E_FAIL; }
   HRESULT RestoreFile(BSTR, LONG, BOOL) override { return E_FAIL; }
   HRESULT RestoreRegistryKey(BSTR) override { return E_FAIL; }
@@ -77,9 +80,7 @@ class TableRestorer : public bkvp::DispatchObject<IRestorer> {
   const Archive* open_ = nullptr;
 };
 
-DATE March(int day) {
-  return platform::DateFromTm(testing::CalendarTime(2003, 3, day, 14, 5));
-}
+DATE March(int day) { return platform::DateFromTm(testing::CalendarTime(2003, 3, day, 14, 5)); }
 
 class RestoreTest : public bkvp::testing::HomeFixture {
  protected:
@@ -124,9 +125,10 @@ TEST_F(RestoreTest, MatchingHandsOptionsToInstalledClientsOnly) {
   ScriptedService* files = AddClient("Files", kFiles, true);
   ScriptedService* mail = AddClient("Mail", kMail, false);
   const std::string path = folder() + "VOPALARC373E05.KV";
-  table[path] = {March(7),
-                 "weekly",
-                 {{"Files", kFiles}, {"Mail", kMail}, {"Gone", "{00000000-0000-0000-0000-00000000000C}"}}};
+  table[path] = {
+      March(7),
+      "weekly",
+      {{"Files", kFiles}, {"Mail", kMail}, {"Gone", "{00000000-0000-0000-0000-00000000000C}"}}};
   ArchiveEntry archive;
   ASSERT_TRUE(OpenArchive(path, archive, Factory()));
   const auto matched = MatchClients(archive, clients);
@@ -160,9 +162,9 @@ TEST_F(RestoreTest, LogOfARestoreLineByLineAndFailuresSetTheErrorState) {
   const std::string stars(46, '*');
   EXPECT_EQ(LinesOf(ReadFile(LogPath())),
             (std::vector<std::string>{"This is a Backup Vopal log file.", "Restoring",
-                                      "Date: Friday, March 07, 2003 14:05:00",
-                                      "Source: " + path, "Label: weekly", stars, "Files",
-                                      "/home/ann/a.txt OK", stars, "Mail"}));
+                                      "Date: Friday, March 07, 2003 14:05:00", "Source: " + path,
+                                      "Label: weekly", stars, "Files", "/home/ann/a.txt OK", stars,
+                                      "Mail"}));
   EXPECT_EQ(report.clientsFailed, 1);
   EXPECT_TRUE(ErrorStateOn());
 }

@@ -19,8 +19,10 @@ class BerlinTime : public ::testing::Test {
     tzset();
   }
   void TearDown() override {
-    if (hadPrevious_) setenv("TZ", previous_.c_str(), 1);
-    else unsetenv("TZ");
+    if (hadPrevious_)
+      setenv("TZ", previous_.c_str(), 1);
+    else
+      unsetenv("TZ");
     tzset();
   }
   static std::time_t At(int year, int month, int day, int hour, int minute) {
@@ -77,10 +79,10 @@ TEST_F(BerlinTime, SentencesForEveryRule) {
 TEST_F(BerlinTime, WeeklyRunsOnTheMaskedWeekdaysOnly) {
   ScheduleRecord r;
   r.kind = kWeekly;
-  r.weekdayMask = (1 << 0) | (1 << 3);  // Sunday, Wednesday
-  EXPECT_TRUE(IsRunDay(r, Day(2023, 3, 5)));   // Sunday
-  EXPECT_FALSE(IsRunDay(r, Day(2023, 3, 6)));  // Monday
-  EXPECT_TRUE(IsRunDay(r, Day(2023, 3, 8)));   // Wednesday
+  r.weekdayMask = (1 << 0) | (1 << 3);          // Sunday, Wednesday
+  EXPECT_TRUE(IsRunDay(r, Day(2023, 3, 5)));    // Sunday
+  EXPECT_FALSE(IsRunDay(r, Day(2023, 3, 6)));   // Monday
+  EXPECT_TRUE(IsRunDay(r, Day(2023, 3, 8)));    // Wednesday
   EXPECT_FALSE(IsRunDay(r, Day(2023, 3, 11)));  // Saturday
 }
 

@@ -96,9 +96,9 @@ TEST_F(Registry, SubKeysComeInCaseInsensitiveNameOrder) {
   RegKeyHandle parent = Create(HKEY_CURRENT_USER, "Order");
   for (const char* name : {"beta", "Alpha", "gamma", "Delta", "Écrire", "alphabet", "Zulu"})
     Create(parent.get(), name);
-  EXPECT_EQ(SubKeyNames(parent.get()),
-            (std::vector<std::string>{"Alpha", "alphabet", "beta", "Delta", "gamma", "Zulu",
-                                      "Écrire"}));
+  EXPECT_EQ(
+      SubKeyNames(parent.get()),
+      (std::vector<std::string>{"Alpha", "alphabet", "beta", "Delta", "gamma", "Zulu", "Écrire"}));
 }
 
 TEST_F(Registry, ValuesComeInCreationOrderAndAnOverwriteKeepsItsPlace) {
@@ -249,8 +249,9 @@ TEST_F(Registry, AHandleToADeletedKeyNeverReachesItsSuccessor) {
 TEST_F(Registry, ClassesRootIsTheClassesKeyOfTheMachine) {
   RegKeyHandle clsid = Create(HKEY_CLASSES_ROOT, "CLSID\\{1234}\\InprocServer32");
   ASSERT_EQ(Set(clsid.get(), nullptr, REG_SZ, BytesOf("/opt/x.so")), ERROR_SUCCESS);
-  EXPECT_EQ(RegReadString("HKEY_LOCAL_MACHINE\\Software\\classes\\CLSID\\{1234}\\InprocServer32", ""),
-            "/opt/x.so");
+  EXPECT_EQ(
+      RegReadString("HKEY_LOCAL_MACHINE\\Software\\classes\\CLSID\\{1234}\\InprocServer32", ""),
+      "/opt/x.so");
   ASSERT_EQ(RegWriteDword("HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.txt", "n", 5), ERROR_SUCCESS);
   EXPECT_EQ(RegReadDword("HKEY_CLASSES_ROOT\\.TXT", "N"), 5u);
   RegKeyHandle root;

@@ -28,9 +28,9 @@ TEST(EntryText, FieldsEndWithTheirSeparatorAndDatesOnlyForBeforeAndAfter) {
 }
 
 TEST(EntryText, IncompleteOrPathlessTextIsRefused) {
-  for (const char* text : {"", "/d\t1\t*.*\t-1\t-1\t\t-1\t-1", "/d\t1\t*.*\t4\t-1\t2003\t3\t",
-                           "/f\r5\r-1\r2003\r", "\t1\t*.*\t-1\t-1\t\t-1\t-1\t", "\r-1\r-1\r",
-                           "just some text"})
+  for (const char* text :
+       {"", "/d\t1\t*.*\t-1\t-1\t\t-1\t-1", "/d\t1\t*.*\t4\t-1\t2003\t3\t", "/f\r5\r-1\r2003\r",
+        "\t1\t*.*\t-1\t-1\t\t-1\t-1\t", "\r-1\r-1\r", "just some text"})
     EXPECT_FALSE(ParseEntry(text)) << text;
 }
 

@@ -32,8 +32,8 @@ TEST_F(FileSelection, IncludeAndExcludeMasksApplyThroughoutTheTree) {
   Write({"a.txt", "b.doc", "old1.txt", "sub/c.TXT", "sub/old2.txt", "sub/deep/d.txt", "x.bin",
          ".hidden/f.txt", "noext", "logs/today.log"});
   EXPECT_EQ(Select({Folder(tree.path(), "*.txt | noext | *.log", "old* | logs")}),
-            (Paths{P(".hidden/f.txt"), P("a.txt"), P("logs/today.log"), P("noext"),
-                   P("sub/c.TXT"), P("sub/deep/d.txt")}));
+            (Paths{P(".hidden/f.txt"), P("a.txt"), P("logs/today.log"), P("noext"), P("sub/c.TXT"),
+                   P("sub/deep/d.txt")}));
   // Not recursive: the folder itself only.
   EXPECT_EQ(Select({Folder(tree.path() + "/", "*.txt", "old*", false)}), (Paths{P("a.txt")}));
   // No include mask, a missing folder or file: nothing, and no error.

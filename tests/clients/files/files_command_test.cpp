@@ -37,14 +37,18 @@ TEST_F(FilesCommand, AddWritesWhatTheBackupPageWrites) {
   const std::string docs = tree / "docs";
 
   ASSERT_EQ(Run("files add '" + docs + "/'").exitCode, 0);
-  ASSERT_EQ(Run("files add '" + docs + "' --no-recursive --include 'doc | *.xls'"
-                " --exclude 'old*.* | bak*' --modified days:7 --exclude-modified before:2003-03-07").exitCode, 0);
+  ASSERT_EQ(Run("files add '" + docs +
+                "' --no-recursive --include 'doc | *.xls'"
+                " --exclude 'old*.* | bak*' --modified days:7 --exclude-modified before:2003-03-07")
+                .exitCode,
+            0);
   ASSERT_EQ(Run("files add '" + tree / "single.txt" + "' --modified today").exitCode, 0);
   ASSERT_EQ(Run("files add '" + tree / "single.txt" + "' --modified days:1").exitCode, 0);
   ASSERT_EQ(Run("files add '" + tree / "single.txt" + "' --modified after:2004-02-29").exitCode, 0);
 
   EXPECT_EQ(Stored("file0"), docs + "\t1\t*.*\t-1\t-1\t\t-1\t-1\t");
-  EXPECT_EQ(Stored("file1"), docs + "\t0\t*.doc | *.xls\t1\t7\told*.* | *.bak*\t4\t-1\t2003\t3\t7\t");
+  EXPECT_EQ(Stored("file1"),
+            docs + "\t0\t*.doc | *.xls\t1\t7\told*.* | *.bak*\t4\t-1\t2003\t3\t7\t");
   EXPECT_EQ(Stored("file2"), tree / "single.txt" + "\r0\r-1\r");
   EXPECT_EQ(Stored("file3"), tree / "single.txt" + "\r0\r-1\r");
   EXPECT_EQ(Stored("file4"), tree / "single.txt" + "\r5\r-1\r2004\r2\r29\r");
@@ -80,8 +84,10 @@ TEST_F(FilesCommand, BadArgumentsChangeNothing) {
   EXPECT_EQ(Run("files add " + folder + " --modified before:2003-02-30").exitCode, 2);
   EXPECT_EQ(Run("files add " + folder + " --exclude '*.*'").exitCode, 2);
   EXPECT_EQ(Run("files add " + folder + " --include 'c:*.doc'").exitCode, 2);
-  EXPECT_EQ(Run("files add " + folder + " --include '*." + std::string(259, 'x') + "'").exitCode, 2);
-  EXPECT_EQ(Run("files add " + folder + " --exclude 'a\tb'").exitCode, 2);  // would split the record
+  EXPECT_EQ(Run("files add " + folder + " --include '*." + std::string(259, 'x') + "'").exitCode,
+            2);
+  EXPECT_EQ(Run("files add " + folder + " --exclude 'a\tb'").exitCode,
+            2);  // would split the record
   EXPECT_EQ(Run("files add " + tree / "f.txt" + " --no-recursive").exitCode, 2);
   EXPECT_EQ(Run("files add " + tree / "missing").exitCode, 1);
   EXPECT_FALSE(HasBackupEntries());

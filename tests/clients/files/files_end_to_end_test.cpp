@@ -46,8 +46,8 @@ class FilesEndToEnd : public bkvp::testing::HomeFixture {
     ComPtr<IBackuper> writer;
     EXPECT_EQ(CreateInstance(CLSID_Backuper, writer), S_OK);
     writer->SetProgress(progress.get());
-    writer->SetArchiveInfo(Bstr(archive).get(), Bstr("u").get(), Bstr("m").get(),
-                           Bstr("l").get(), 37000.0, 1);
+    writer->SetArchiveInfo(Bstr(archive).get(), Bstr("u").get(), Bstr("m").get(), Bstr("l").get(),
+                           37000.0, 1);
     EXPECT_EQ(writer->StartBackup(), S_OK);
     return writer;
   }
@@ -80,7 +80,8 @@ class FilesEndToEnd : public bkvp::testing::HomeFixture {
     DATE time;
     LONG clients;
     EXPECT_EQ(reader->GetArchiveInfo(Bstr(archive).get(), user.out(), machine.out(), label.out(),
-                                     &time, &clients), S_OK);
+                                     &time, &clients),
+              S_OK);
     return reader;
   }
 
@@ -125,7 +126,8 @@ TEST_F(FilesEndToEnd, SelectionReachesTheArchiveOncePerFile) {
   FolderEntry recent = Folder(src / "docs", "*.*", "*.tmp");
   recent.includeRule = {kRuleLastDays, 7, {}};
   ASSERT_EQ(WriteBackupList({recent, Folder(src / "docs/sub", "*.txt"),
-                             FileEntry{src / "docs/old.txt", {kRuleToday, -1, {}}}}), 0);
+                             FileEntry{src / "docs/old.txt", {kRuleToday, -1, {}}}}),
+            0);
 
   ASSERT_EQ(Backup(), S_OK);
   ASSERT_EQ(progress->firstSteps.size(), 1u);
@@ -237,8 +239,11 @@ TEST_F(FilesEndToEnd, ChosenFolderRestoreNeverWritesOutsideIt) {
   const std::string payload = src / "payload.txt", folder = dest / "chosen";
   WriteFile(payload, "payload");
   ASSERT_TRUE(platform::CreateFolders(folder));
-  WriteSection({{payload, "../escape.txt"}, {payload, ""}, {payload, ".."},
-                {payload, "sub/inner.txt"}, {payload, "fine.txt"}});
+  WriteSection({{payload, "../escape.txt"},
+                {payload, ""},
+                {payload, ".."},
+                {payload, "sub/inner.txt"},
+                {payload, "fine.txt"}});
 
   EXPECT_EQ(Restore(folder, true), S_OK);
   EXPECT_FALSE(platform::FileExists(dest / "escape.txt"));

@@ -79,9 +79,10 @@ class NetscapeServiceTest : public bkvp::testing::HomeFixture {
   // A profile whose files name the folder they live in, as the browser
   // writes them.
   void MakeProfile(const std::string& folder) {
-    WriteFile(folder + "/prefs.js",
-              "user_pref(\"mail.directory\", \"" + EscapeForPrefs(folder) + "/Mail\");\n"
-              "user_pref(\"browser.cache.directory\", \"" + EscapeForPrefs(folder) + "/Cache\");\n");
+    WriteFile(folder + "/prefs.js", "user_pref(\"mail.directory\", \"" + EscapeForPrefs(folder) +
+                                        "/Mail\");\n"
+                                        "user_pref(\"browser.cache.directory\", \"" +
+                                        EscapeForPrefs(folder) + "/Cache\");\n");
     WriteFile(folder + "/chrome/all-skins.rdf",
               "<RDF:Description about=\"urn:skin:modern\" c:baseURL=\"jar:file:///" +
                   Encode(folder) + "/chrome/modern.jar!/\"/>\n");
@@ -115,8 +116,8 @@ class NetscapeServiceTest : public bkvp::testing::HomeFixture {
   }
 
   void SetOption(const char* subkey, const char* name, const std::string& value) {
-    clients::WriteString(
-        clients::ClientOptionKey(Netscape7Edition().ServiceClsidText(), subkey), name, value);
+    clients::WriteString(clients::ClientOptionKey(Netscape7Edition().ServiceClsidText(), subkey),
+                         name, value);
   }
 
   HRESULT Backup(const std::string& profile, const std::string& archive) {
@@ -210,11 +211,12 @@ TEST_F(NetscapeServiceTest, RestoreIntoAMovedFolderRepointsPrefsAndSkins) {
 
   Tree expected = Snapshot(profile);
   Tree rewritten = Snapshot(target);
-  EXPECT_EQ(rewritten["prefs.js"],
-            "user_pref(\"mail.directory\", \"" + target + "/Mail\");\n"
-            "user_pref(\"browser.cache.directory\", \"" + target + "/Cache\");\n");
-  EXPECT_NE(rewritten["chrome/all-skins.rdf"].find(
-                "jar:file:///" + Encode(target) + "/chrome/modern.jar"),
+  EXPECT_EQ(rewritten["prefs.js"], "user_pref(\"mail.directory\", \"" + target +
+                                       "/Mail\");\n"
+                                       "user_pref(\"browser.cache.directory\", \"" +
+                                       target + "/Cache\");\n");
+  EXPECT_NE(rewritten["chrome/all-skins.rdf"].find("jar:file:///" + Encode(target) +
+                                                   "/chrome/modern.jar"),
             std::string::npos);
   EXPECT_NE(rewritten["chrome/all-skins.rdf"].find("New%20Home/my%20profile"), std::string::npos);
   expected.erase("prefs.js");

@@ -61,7 +61,8 @@ TEST(ProfileRewrite, MovedProfileRewritesPrefsAndSkinsAndNeedsPrefs) {
 
   WriteFile(staging + "/Prefs.js", "user_pref(\"mail.directory\", \"/old place/p/Mail\");");
   ASSERT_TRUE(RewriteMovedProfile(staging, "/old place/p", "/new & co/p"));
-  EXPECT_EQ(ReadFile(staging + "/Prefs.js"), "user_pref(\"mail.directory\", \"/new & co/p/Mail\");");
+  EXPECT_EQ(ReadFile(staging + "/Prefs.js"),
+            "user_pref(\"mail.directory\", \"/new & co/p/Mail\");");
   EXPECT_EQ(ReadFile(staging + "/chrome/all-skins.rdf"),
             "<RDF:Description about=\"file:///new%20&amp;%20co/p/chrome/x.jar\"/>");
 }

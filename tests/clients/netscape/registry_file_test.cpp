@@ -9,12 +9,12 @@
 namespace bkvp::netscape {
 namespace {
 
+using bkvp::testing::TempDir;
+using bkvp::testing::WriteFileBytes;
 using testing::Entry;
 using testing::Key;
 using testing::RegistryFileImage;
 using testing::TestNode;
-using bkvp::testing::TempDir;
-using bkvp::testing::WriteFileBytes;
 
 class RegistryFileTest : public ::testing::Test {
  protected:
@@ -28,14 +28,15 @@ class RegistryFileTest : public ::testing::Test {
     std::vector<TestNode> children = {
         Entry("CurrentProfile", "Work"),
         Key("Home", {Entry("directory", dir_ / "home")}),
-        Key("Work", {Entry("directory", dir_ / "old-dir"), Entry("migratedFrom", dir_ / "work-real")}),
+        Key("Work",
+            {Entry("directory", dir_ / "old-dir"), Entry("migratedFrom", dir_ / "work-real")}),
         Key("NoFolder", {Entry("migratedFrom", dir_ / "home")}),
         Key("Vanished", {Entry("directory", dir_ / "not-there")}),
     };
     children.insert(children.end(), extra.begin(), extra.end());
-    return Key("/", {Key("Users", {Key("Common")}),
-                     Key("Common", {Key("Profiles", std::move(children))}),
-                     Key("Version Registry")});
+    return Key(
+        "/", {Key("Users", {Key("Common")}), Key("Common", {Key("Profiles", std::move(children))}),
+              Key("Version Registry")});
   }
 
   std::string Save(const RegistryFileImage& image) {
@@ -110,10 +111,10 @@ TEST_F(RegistryFileTest, OffsetsAndLengthsPastTheEndEndTheAffectedChain) {
     uint32_t field;
     uint32_t value;
   } damages[] = {
-      {"/Common/Profiles/Work", testing::kFieldLocation, 12345},       // location mismatch
+      {"/Common/Profiles/Work", testing::kFieldLocation, 12345},         // location mismatch
       {"/Common/Profiles/Work", testing::kFieldNameOffset, 0x7FFFFFF0},  // name past the end
       {"/Common/Profiles/Work/directory", testing::kFieldValueLength, 0x7FFFFFFF},
-      {"/Common/Profiles/Home", testing::kFieldNext, 0x7FFFFFF0},      // sibling past the end
+      {"/Common/Profiles/Home", testing::kFieldNext, 0x7FFFFFF0},  // sibling past the end
   };
   for (const auto& damage : damages) {
     RegistryFileImage image(Profiles());
