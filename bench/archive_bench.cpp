@@ -31,6 +31,8 @@
 #include "contract/bstr.h"
 #include "contract/variant.h"
 
+using namespace bkvp;
+
 namespace fs = std::filesystem;
 
 namespace {

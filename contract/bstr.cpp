@@ -6,6 +6,8 @@
 
 #include "platform/text.h"
 
+namespace bkvp {
+
 // Layout of one allocation: a 32-bit byte length, the characters, and a
 // terminating zero character that the length does not count.
 namespace {
@@ -47,8 +49,6 @@ void SysFreeString(BSTR text) {
 UINT SysStringByteLen(BSTR text) { return text ? *PrefixOf(text) : 0; }
 
 UINT SysStringLen(BSTR text) { return SysStringByteLen(text) / sizeof(OLECHAR); }
-
-namespace bkvp {
 
 std::string ToAnsi(BSTR text) {
   if (!text) return {};

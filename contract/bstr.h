@@ -10,6 +10,8 @@
 
 #pragma GCC visibility push(default)
 
+namespace bkvp {
+
 using BSTR = OLECHAR*;
 
 BSTR SysAllocString(const OLECHAR* text);                  // null gives null
@@ -17,8 +19,6 @@ BSTR SysAllocStringLen(const OLECHAR* text, UINT length);  // text may be null: 
 void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);      // characters; 0 for null
 UINT SysStringByteLen(BSTR text);  // bytes; 0 for null
-
-namespace bkvp {
 
 // UTF-8 text of a BSTR; null gives "".
 std::string ToAnsi(BSTR text);

@@ -5,6 +5,8 @@
 
 #include "platform/ui.h"
 
+namespace bkvp {
+
 using HRESULT = int32_t;
 using BOOL = int32_t;
 using INT = int32_t;
@@ -58,3 +60,5 @@ using platform::ui::IDYES;
 constexpr uint16_t kObjectFile = 0;
 constexpr uint16_t kObjectRegistryKey = 1;
 constexpr uint16_t kObjectString = 2;
+
+}  // namespace bkvp

@@ -14,9 +14,11 @@
 #include "contract/interfaces.h"
 #include "platform/registry.h"
 
+namespace bkvp {
+
 namespace fs = std::filesystem;
 
-namespace bkvp::component_detail {
+namespace component_detail {
 
 namespace {
 thread_local std::string lastError;
@@ -35,11 +37,11 @@ std::string StatusText(HRESULT status) {
   return text;
 }
 
-}  // namespace bkvp::component_detail
+}  // namespace component_detail
 
 namespace {
 
-using namespace bkvp::component_detail;
+using namespace component_detail;
 
 // The registry could not be read (a damaged or unreadable hive).
 constexpr HRESULT REGDB_E_READREGDB = static_cast<HRESULT>(0x80040150);
@@ -183,8 +185,6 @@ HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, const IID& iid, vo
     return hr;
   });
 }
-
-namespace bkvp {
 
 std::string LastComponentError() { return component_detail::lastError; }
 

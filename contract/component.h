@@ -14,9 +14,9 @@
 
 #pragma GCC visibility push(default)
 
-HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, const IID& iid, void** object);
-
 namespace bkvp {
+
+HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, const IID& iid, void** object);
 
 template <class T>
 HRESULT CreateInstance(const CLSID& clsid, ComPtr<T>& result) {

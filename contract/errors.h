@@ -10,6 +10,8 @@
 
 #pragma GCC visibility push(default)
 
+namespace bkvp {
+
 // Raised by IRestorer::RestoreFile: code 1 skips the current object and goes
 // on, a negative code (E_FAIL) stops the operation.
 class KVError {
@@ -34,5 +36,7 @@ class ComError {
  private:
   HRESULT hr_;
 };
+
+}  // namespace bkvp
 
 #pragma GCC visibility pop

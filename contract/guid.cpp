@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace bkvp {
+
 namespace {
 
 constexpr size_t kGuidTextLength = 38;  // "{" 8-4-4-4-12 "}"
@@ -50,3 +52,5 @@ std::string GuidToString(const GUID& g) {
                 g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
   return text;
 }
+
+}  // namespace bkvp

@@ -8,6 +8,8 @@
 
 #pragma GCC visibility push(default)
 
+namespace bkvp {
+
 struct GUID {
   uint32_t Data1 = 0;
   uint16_t Data2 = 0;
@@ -58,5 +60,7 @@ constexpr GUID MakeGuid(const char (&s)[39]) {
 std::optional<GUID> GuidFromString(std::string_view text);
 // The registry string form with upper-case hex digits.
 std::string GuidToString(const GUID& guid);
+
+}  // namespace bkvp
 
 #pragma GCC visibility pop

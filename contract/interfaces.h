@@ -10,6 +10,8 @@
 #include "contract/unknown.h"
 #include "contract/variant.h"
 
+namespace bkvp {
+
 // Progress and prompt sink, implemented by the program.
 struct IProgress : IDispatch {
   static constexpr IID kIid = MakeGuid("{B9AEDAC9-BE24-421B-9552-2B085972DC2C}");
@@ -129,3 +131,5 @@ struct IClassFactory : IUnknown {
  protected:
   ~IClassFactory() = default;
 };
+
+}  // namespace bkvp

@@ -65,19 +65,19 @@ IUnknown* CreateObject() {
 
 #pragma GCC visibility pop
 
-#define BKVP_EXPORT_MODULE(definitionFunction)                                      \
-  extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(      \
-      const CLSID& clsid, const IID& iid, void** object) {                          \
-    return ::bkvp::ModuleGetClassObject(definitionFunction(), clsid, iid, object);  \
-  }                                                                                 \
-  extern "C" __attribute__((visibility("default"))) HRESULT DllRegisterServer() {   \
-    return ::bkvp::RegisterModule(                                                  \
-        definitionFunction(),                                                       \
-        ::bkvp::ModulePathOf(reinterpret_cast<const void*>(&DllRegisterServer)));   \
-  }                                                                                 \
-  extern "C" __attribute__((visibility("default"))) HRESULT DllUnregisterServer() { \
-    return ::bkvp::UnregisterModule(definitionFunction());                          \
-  }                                                                                 \
-  extern "C" __attribute__((visibility("default"))) HRESULT DllCanUnloadNow() {     \
-    return ::bkvp::ModuleCanUnloadNow(definitionFunction());                        \
+#define BKVP_EXPORT_MODULE(definitionFunction)                                              \
+  extern "C" __attribute__((visibility("default"))) ::bkvp::HRESULT DllGetClassObject(      \
+      const ::bkvp::CLSID& clsid, const ::bkvp::IID& iid, void** object) {                  \
+    return ::bkvp::ModuleGetClassObject(definitionFunction(), clsid, iid, object);          \
+  }                                                                                         \
+  extern "C" __attribute__((visibility("default"))) ::bkvp::HRESULT DllRegisterServer() {   \
+    return ::bkvp::RegisterModule(                                                          \
+        definitionFunction(),                                                               \
+        ::bkvp::ModulePathOf(reinterpret_cast<const void*>(&DllRegisterServer)));           \
+  }                                                                                         \
+  extern "C" __attribute__((visibility("default"))) ::bkvp::HRESULT DllUnregisterServer() { \
+    return ::bkvp::UnregisterModule(definitionFunction());                                  \
+  }                                                                                         \
+  extern "C" __attribute__((visibility("default"))) ::bkvp::HRESULT DllCanUnloadNow() {     \
+    return ::bkvp::ModuleCanUnloadNow(definitionFunction());                                \
   }

@@ -9,6 +9,8 @@
 #include "contract/guid.h"
 #include "contract/variant.h"
 
+namespace bkvp {
+
 struct ITypeInfo;  // type information is not offered by this system's objects
 struct DISPPARAMS;
 struct EXCEPINFO;
@@ -35,8 +37,6 @@ struct IDispatch : IUnknown {
  protected:
   ~IDispatch() = default;
 };
-
-namespace bkvp {
 
 // Holds one reference to an interface.
 template <class T>

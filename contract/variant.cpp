@@ -5,6 +5,8 @@
 #include <limits>
 #include <new>
 
+namespace bkvp {
+
 namespace {
 
 constexpr VARTYPE kByteArray = VT_ARRAY | VT_UI1;
@@ -96,8 +98,6 @@ HRESULT SafeArrayGetUBound(SAFEARRAY* array, UINT dim, LONG* bound) {
 }
 
 UINT SafeArrayGetDim(SAFEARRAY* array) { return array ? array->cDims : 0; }
-
-namespace bkvp {
 
 VARIANT MakeByteArrayVariant(const std::vector<uint8_t>& bytes) {
   if (bytes.size() > std::numeric_limits<LONG>::max()) throw std::bad_alloc();

@@ -10,6 +10,8 @@
 
 #pragma GCC visibility push(default)
 
+namespace bkvp {
+
 constexpr VARTYPE VT_EMPTY = 0;
 constexpr VARTYPE VT_NULL = 1;
 constexpr VARTYPE VT_I2 = 2;
@@ -73,8 +75,6 @@ HRESULT SafeArrayUnaccessData(SAFEARRAY* array);
 HRESULT SafeArrayGetLBound(SAFEARRAY* array, UINT dim, LONG* bound);
 HRESULT SafeArrayGetUBound(SAFEARRAY* array, UINT dim, LONG* bound);
 UINT SafeArrayGetDim(SAFEARRAY* array);
-
-namespace bkvp {
 
 // A VT_ARRAY | VT_UI1 variant holding a copy of the bytes (lower bound 0).
 VARIANT MakeByteArrayVariant(const std::vector<uint8_t>& bytes);

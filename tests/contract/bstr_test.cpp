@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+using namespace bkvp;
+
 namespace {
 
 uint32_t LengthPrefix(BSTR s) {

@@ -4,6 +4,8 @@
 
 #include "contract/interfaces.h"
 
+using namespace bkvp;
+
 namespace {
 
 TEST(Guid, ParsesAnyHexCaseAndFormatsUpperCase) {

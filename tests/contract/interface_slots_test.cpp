@@ -7,6 +7,8 @@
 
 #include "contract/interfaces.h"
 
+using namespace bkvp;
+
 namespace {
 
 constexpr long kNotVirtual = -1;

@@ -5,6 +5,8 @@
 
 #include "contract/interfaces.h"
 
+using namespace bkvp;
+
 namespace {
 
 constexpr CLSID kPageClsid = MakeGuid("{0D6E5A41-93C2-4B7F-A8E0-5C1D2B3F4A69}");

@@ -10,6 +10,8 @@
 #include "tests/contract/test_module.h"
 #include "tests/support/test_support.h"
 
+using namespace bkvp;
+
 namespace {
 
 using namespace bkvp::testing;

@@ -5,6 +5,8 @@
 #include "contract/interfaces.h"
 #include "contract/module.h"
 
+using namespace bkvp;
+
 namespace {
 
 using namespace bkvp::testing;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace bkvp;
+
 namespace {
 
 const std::vector<uint8_t> kBytes{0x00, 0x7F, 0x80, 0xFF, 0x10};

@@ -4,6 +4,8 @@
 #include "contract/interfaces.h"
 #include "contract/module.h"
 
+using namespace bkvp;
+
 namespace {
 
 template <int Major, int Minor>

@@ -16,6 +16,8 @@
 #include "platform/registry.h"
 #include "tests/support/recording_progress.h"
 
+using namespace bkvp;
+
 namespace {
 
 const std::string& ScratchFolder() {
