@@ -1,95 +1,73 @@
 // bkvp restore: gives an archive's data back to the clients that saved it.
 #include <iostream>
 
-#include "app/engine/archive_list.h"
+#include "app/engine/backup_now.h"
 #include "app/engine/discovery.h"
-#include "app/engine/program_settings.h"
-#include "app/engine/run_lock.h"
-#include "app/engine/run_log.h"
-#include "app/engine/run_restore.h"
+#include "app/engine/restore_now.h"
+#include "app/engine/scheduler.h"
 #include "cli/command.h"
 #include "cli/engine_cli.h"
+#include "cli/signals.h"
 #include "cli/terminal_ui.h"
-#include "platform/files.h"
-#include "platform/registry.h"
+#include "clients/files/backup_list_store.h"
+#include "clients/files/files_identity.h"
 
 namespace bkvp::cli {
 namespace {
 
 using namespace bkvp::engine;
 constexpr const char* kName = "restore";
-constexpr int kCannotStart = 2;
-constexpr const char* kFilesClient = "{8EF0498D-1F92-406D-9C2D-CD35883C6581}";
-
-// What the files client's restore page stores: its values replaced by the
-// destination (empty: original locations) and the overwrite choice.
-bool StoreFilesRestoreChoices(const std::string& destination, bool overwrite) {
-  const std::string key = ProgramKey() + "\\" + kFilesClient + "\\restorer";
-  platform::RegKeyHandle handle;
-  if (platform::RegCreateKeyPath(key, handle.out()) != platform::ERROR_SUCCESS) return false;
-  platform::RegDeleteTree(handle.get(), nullptr);
-  return platform::RegWriteString(key, "Destination", destination) == platform::ERROR_SUCCESS &&
-         platform::RegWriteDword(key, "Overwrite", overwrite ? 1 : 0) == platform::ERROR_SUCCESS;
-}
 
 int RunRestoreCommand(const std::vector<std::string>& args) {
   front::Options options;
   if (!options.Parse(kName, args,
                      {{"--client", 1, true}, {"--to", 1}, {"--overwrite"}, {"--unattended"}}))
-    return kCannotStart;
+    return front::kExitCannotStart;
   if (options.positional().size() != 1)
-    return front::Fail(kName, "give exactly one archive (see bkvp restore --help)", kCannotStart);
+    return front::Fail(kName, "give exactly one archive (see bkvp restore --help)",
+                       front::kExitCannotStart);
 
-  std::string why;
-  auto lock = RunLock::TryAcquire(&why);
-  if (!lock) return front::Fail(kName, why, kCannotStart);
-
+  CheckForInterruptedRun();
   const std::string path = front::AbsolutePath(options.positional().front());
   ClientList clients = DiscoverClients();
   ArchiveEntry archive;
-  if (!OpenArchive(path, archive))
-    return front::Fail(kName, path + " cannot be opened as a backup archive", kCannotStart);
-  const std::vector<ArchiveClient> matched = MatchClients(archive, clients);
+  if (std::string problem = OpenArchiveForRestore(path, archive); !problem.empty())
+    return front::Fail(kName, problem, front::kExitCannotStart);
+  const std::vector<ArchiveClient> sections = MatchClients(archive, clients);
+  if (std::string problem = SelectClientsForRestore(sections, options.Values("--client"), clients);
+      !problem.empty())
+    return front::Fail(kName, problem, front::kExitCannotStart);
 
-  clients.ClearSelection();
-  if (options.Has("--client")) {
-    for (const std::string& wanted : options.Values("--client")) {
-      const ArchiveClient* client = front::ResolveArchiveClient(matched, wanted);
-      if (!client) return front::Fail(kName, "the archive holds no client " + wanted, kCannotStart);
-      if (!client->restorable())
-        return front::Fail(kName, client->name + " is not installed or not present here",
-                           kCannotStart);
-      client->installed->selected = true;
-    }
-  } else {
-    for (const ArchiveClient& client : matched)
-      if (client.restorable()) client.installed->selected = true;
-  }
-  if (clients.Selected().empty())
-    return front::Fail(kName, "no client of the archive can be restored here", kCannotStart);
-
-  if (ClientEntry* files = clients.Find(kFilesClient); files && files->selected) {
-    std::string destination;
+  // The files client takes its restore choices from where its restore page
+  // leaves them.
+  const ClientEntry* files = clients.Find(GuidToString(files::CLSID_BkVpFilesSrv));
+  if (files && files->selected) {
+    files::RestoreChoices choices;
     if (auto to = options.Value("--to")) {
-      destination = front::AbsolutePath(*to);
-      if (!platform::CreateFolders(destination))
-        return front::Fail(kName, "cannot create " + destination, kCannotStart);
+      choices.destination = front::AbsolutePath(*to);
+      if (std::string problem = PrepareDestination(choices.destination); !problem.empty())
+        return front::Fail(kName, problem, front::kExitCannotStart);
     }
-    if (!StoreFilesRestoreChoices(destination, options.Has("--overwrite")))
-      return front::Fail(kName, "cannot store the restore choices", kCannotStart);
+    choices.overwrite = options.Has("--overwrite");
+    if (files::WriteRestoreChoices(choices) != platform::ERROR_SUCCESS)
+      return front::Fail(kName, "cannot store the restore choices", front::kExitCannotStart);
   } else if (options.Has("--to") || options.Has("--overwrite")) {
     front::Fail(kName, "--to and --overwrite apply to files and folders only; ignored", 0);
   }
 
-  front::TerminalFrontEnd frontEnd(options.Has("--unattended"));
-  RestoreRunReport report;
-  if (Failed(RunRestore(archive, clients, frontEnd.display(), &report)))
-    return front::Fail(kName, "the run could not start", kCannotStart);
-  std::cout << "restored " << report.clientsRun - report.clientsFailed << " of "
-            << report.clientsRun << " client(s) from " << path << "\n";
-  if (report.errorStateSet)
-    return front::Fail(kName, "the restore had failures; see " + LogPath(), 1);
-  return 0;
+  front::RunSignals signals;
+  RunOutcome outcome;
+  {
+    front::TerminalFrontEnd frontEnd(options.Has("--unattended"));
+    outcome = RestoreNow(archive, clients, frontEnd.display(), signals.cancel());
+  }
+  if (outcome.carriedOut()) {
+    std::cout << "restored " << outcome.clientsRun - outcome.clientsFailed << " of "
+              << outcome.clientsRun << " client(s) from " << path;
+    if (outcome.objectsFailed > 0) std::cout << "; " << outcome.objectsFailed << " not restored";
+    std::cout << "\n";
+  }
+  return front::ReportOutcome(kName, outcome);
 }
 
 const CommandRegistrar registrar({
@@ -106,7 +84,10 @@ const CommandRegistrar registrar({
     "  --overwrite       files and folders: replace files that already exist\n"
     "  --unattended      answer every question automatically, no progress bar\n"
     "\n"
-    "Exit status: 0 success, 1 a client failed (see the log), 2 the run could not start.\n",
+    "Ctrl-C stops the restore after the current file.\n"
+    "\n"
+    "Exit status: 0 everything was restored, 1 something was not (see the log), 2 the\n"
+    "restore could not start, 130/143/129 stopped by SIGINT/SIGTERM/SIGHUP.\n",
     RunRestoreCommand,
 });
 

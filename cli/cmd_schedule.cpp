@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "app/engine/discovery.h"
+#include "app/engine/last_run.h"
 #include "app/engine/program_settings.h"
 #include "app/engine/run_backup.h"
 #include "app/engine/scheduler.h"
@@ -133,7 +134,7 @@ int Set(const std::vector<std::string>& args) {
   if (o.Has("--client")) {
     ClientList clients = DiscoverClients();
     for (const std::string& wanted : o.Values("--client")) {
-      const ClientEntry* client = front::ResolveClient(clients, wanted);
+      const ClientEntry* client = FindClientByIdOrName(clients, wanted);
       if (!client) return front::Fail(kName, "no installed client " + wanted, 2);
       clsids.push_back(client->clsid);
     }
@@ -147,10 +148,12 @@ int Set(const std::vector<std::string>& args) {
   }
   if (clsids.empty()) return front::Fail(kName, "no client to back up (see bkvp clients)", 2);
 
-  const auto next = SaveSchedule(record, folder, clsids, now);
+  const SavedSchedule saved = SaveSchedule(record, folder, clsids, now);
+  if (!saved.problem.empty()) return front::Fail(kName, saved.problem, 1);
   std::cout << "Schedule: " << ScheduleSentence(record) << "\n";
-  if (!next) return front::Fail(kName, "the schedule has no run day; scheduling is off", 1);
-  std::cout << "Next run: " << Moment(*next) << "\n";
+  if (!saved.nextRun)
+    return front::Fail(kName, "the schedule has no run day; scheduling is off", 1);
+  std::cout << "Next run: " << Moment(*saved.nextRun) << "\n";
   return 0;
 }
 
@@ -163,7 +166,7 @@ int Show(const std::vector<std::string>& args) {
   }
   std::cout << "Schedule:    " << ScheduleSentence(s.schedule) << "\n"
             << "Next run:    " << Moment(s.taskTime) << "\n"
-            << "Last run:    " << front::LastRunText(s.taskStatus) << "\n"
+            << "Last run:    " << DescribeLastRun(RunKind::kBackup) << "\n"
             << "Destination: " << s.scheduleStorePath << "\n"
             << "Keep:        "
             << (s.schedule.keepCount ? std::to_string(s.schedule.keepCount) + " newest archives"
@@ -175,7 +178,8 @@ int Show(const std::vector<std::string>& args) {
 
 int Off(const std::vector<std::string>& args) {
   if (!args.empty()) return front::Fail(kName, "off takes no arguments", 2);
-  WriteScheduleEnabled(false);
+  if (!WriteScheduleEnabled(false))
+    return front::Fail(kName, "the setting could not be stored in the registry", 1);
   std::cout << "Scheduled backups are off.\n";
   return 0;
 }

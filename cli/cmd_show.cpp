@@ -4,6 +4,7 @@
 #include "app/engine/archive_inspect.h"
 #include "cli/command.h"
 #include "cli/engine_cli.h"
+#include "platform/text.h"
 #include "platform/time.h"
 
 namespace bkvp::cli {
@@ -40,22 +41,23 @@ int RunShow(const std::vector<std::string>& args) {
   visitor.header = [&](const InspectedHeader& h) {
     std::cout << "Archive:  " << path << " (" << h.fileSize << " bytes)\n"
               << "Time:     " << platform::FormatLongDateTime(platform::TmFromDate(h.time)) << "\n"
-              << "Label:    " << h.label << "\n"
-              << "User:     " << h.userName << "\n"
-              << "Machine:  " << h.machineName << "\n"
+              << "Label:    " << platform::EscapeControls(h.label) << "\n"
+              << "User:     " << platform::EscapeControls(h.userName) << "\n"
+              << "Machine:  " << platform::EscapeControls(h.machineName) << "\n"
               << "Version:  " << h.versionMajor << "." << h.versionMinor << "\n"
               << "Clients:  " << h.clientCount << "\n";
   };
   visitor.client = [&](const InspectedClient& c) {
     flushObjects();
-    std::cout << "\nClient " << c.index + 1 << ": " << c.name << " " << c.clsid << " (section at "
-              << c.sectionOffset << ", total weight " << c.totalWeight << ", " << c.optionBytes
-              << " option bytes)\n";
+    std::cout << "\nClient " << c.index + 1 << ": " << platform::EscapeControls(c.name) << " "
+              << platform::EscapeControls(c.clsid) << " (section at " << c.sectionOffset
+              << ", total weight " << c.totalWeight << ", " << c.optionBytes << " option bytes)\n";
     objects.push_back({"  TYPE", "WEIGHT", "STORED", "COMPRESSED", "NAME"});
   };
   visitor.object = [&](const InspectedClient&, const InspectedObject& o) {
     objects.push_back({std::string("  ") + TypeName(o.type), std::to_string(o.weight),
-                       std::to_string(o.storedSize), o.compressed ? "yes" : "no", o.name});
+                       std::to_string(o.storedSize), o.compressed ? "yes" : "no",
+                       platform::EscapeControls(o.name)});
   };
   const std::string problem = InspectArchive(path, visitor);
   flushObjects();

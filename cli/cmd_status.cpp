@@ -2,8 +2,8 @@
 #include <iostream>
 
 #include "app/engine/error_state.h"
+#include "app/engine/last_run.h"
 #include "app/engine/program_settings.h"
-#include "app/engine/run_lock.h"
 #include "app/engine/run_log.h"
 #include "app/engine/scheduler.h"
 #include "cli/command.h"
@@ -21,16 +21,18 @@ int RunStatus(const std::vector<std::string>& args) {
   front::Options options;
   if (!options.Parse(kName, args, {})) return 2;
   if (!options.positional().empty()) return front::Fail(kName, "takes no arguments", 2);
+  CheckForInterruptedRun();
   const ProgramSettings s = ProgramSettings::Load(SystemNow());
-  std::cout << "Error state: " << (ErrorStateOn() ? "on (something failed; read the log)" : "off")
+  std::cout << "Error state:  " << (ErrorStateOn() ? "on (something failed; read the log)" : "off")
             << "\n"
-            << "Last run:    " << front::LastRunText(s.taskStatus) << "\n"
-            << "Schedule:    " << (s.scheduleEnabled ? ScheduleSentence(s.schedule) : "off")
+            << "Last backup:  " << DescribeLastRun(RunKind::kBackup) << "\n"
+            << "Last restore: " << DescribeLastRun(RunKind::kRestore) << "\n"
+            << "Schedule:     " << (s.scheduleEnabled ? ScheduleSentence(s.schedule) : "off")
             << "\n";
   if (s.scheduleEnabled)
-    std::cout << "Next run:    " << platform::FormatLongDateTime(platform::LocalTime(s.taskTime))
+    std::cout << "Next run:     " << platform::FormatLongDateTime(platform::LocalTime(s.taskTime))
               << "\n";
-  std::cout << "Log:         " << LogPath()
+  std::cout << "Log:          " << LogPath()
             << (platform::FileExists(LogPath()) ? "" : " (none yet)") << "\n";
   return 0;
 }

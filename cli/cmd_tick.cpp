@@ -5,7 +5,6 @@
 #include "app/engine/scheduler.h"
 #include "cli/command.h"
 #include "cli/engine_cli.h"
-#include "platform/files.h"
 #include "platform/time.h"
 
 namespace bkvp::cli {
@@ -37,15 +36,13 @@ int RunTick(const std::vector<std::string>& args) {
     case TickOutcome::kInterruptedFound:
       return front::Fail(kName, "the last scheduled run did not complete; see " + LogPath(), 1);
     case TickOutcome::kRunFailed:
-      return front::Fail(kName, "the scheduled run could not start: " + tick.run.problem, 1);
+      return front::Fail(kName, "the scheduled run did not complete: " + tick.run.problem, 1);
     case TickOutcome::kRunCompleted:
       break;
   }
-  if (platform::FileExists(tick.run.archivePath)) std::cout << tick.run.archivePath << "\n";
+  if (!tick.run.archivePath.empty()) std::cout << tick.run.archivePath << "\n";
   std::cout << "Next run " << Moment(tick.taskTime) << ".\n";
-  if (tick.run.errorStateSet)
-    return front::Fail(kName, "the scheduled run had failures; see " + LogPath(), 1);
-  return 0;
+  return front::ReportOutcome(kName, tick.run);
 }
 
 const CommandRegistrar registrar({

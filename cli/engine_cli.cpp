@@ -1,18 +1,17 @@
 #include "cli/engine_cli.h"
 
-#include <cctype>
 #include <filesystem>
 #include <iostream>
 
-#include "app/engine/program_settings.h"
-#include "app/engine/run_lock.h"
+#include "app/engine/run_log.h"
+#include "cli/signals.h"
 #include "platform/text.h"
 #include "platform/time.h"
 
 namespace bkvp::cli::front {
 
 bool Options::Parse(const std::string& command, const std::vector<std::string>& args,
-                    const std::vector<OptionSpec>& specs) {
+                    const std::vector<OptionDefinition>& definitions) {
   auto refuse = [&](const std::string& text) {
     Fail(command, text, 0);
     return false;
@@ -28,9 +27,9 @@ bool Options::Parse(const std::string& command, const std::vector<std::string>& 
       inlineValue = word.substr(eq + 1);
       word.resize(eq);
     }
-    const OptionSpec* known = nullptr;
-    for (const OptionSpec& s : specs)
-      if (s.name == word) known = &s;
+    const OptionDefinition* known = nullptr;
+    for (const OptionDefinition& d : definitions)
+      if (d.name == word) known = &d;
     if (!known) return refuse("unknown option " + word);
     if (Has(word) && !known->repeatable) return refuse(word + " is given twice");
     auto& values = values_[word];
@@ -69,40 +68,6 @@ std::string AbsolutePath(const std::string& path) {
   return ec ? path : absolute.lexically_normal().string();
 }
 
-namespace {
-
-std::string NameKey(const std::string& name) {
-  std::string key;
-  for (char c : platform::ToLower(name))
-    if (std::isalnum(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) >= 0x80)
-      key += c;
-  return key;
-}
-
-template <class Item>
-const Item* Resolve(const std::vector<Item>& items, const std::string& idOrName) {
-  for (const Item& item : items)
-    if (platform::EqualsIgnoreCase(item.clsid, idOrName)) return &item;
-  for (const Item& item : items)
-    if (SameClientName(item.name, idOrName)) return &item;
-  return nullptr;
-}
-
-}  // namespace
-
-bool SameClientName(const std::string& a, const std::string& b) {
-  return !NameKey(a).empty() && NameKey(a) == NameKey(b);
-}
-
-engine::ClientEntry* ResolveClient(engine::ClientList& clients, const std::string& idOrName) {
-  return const_cast<engine::ClientEntry*>(Resolve(clients.entries(), idOrName));
-}
-
-const engine::ArchiveClient* ResolveArchiveClient(const std::vector<engine::ArchiveClient>& list,
-                                                  const std::string& idOrName) {
-  return Resolve(list, idOrName);
-}
-
 void PrintTable(const std::vector<std::vector<std::string>>& rows) {
   std::vector<size_t> widths;
   for (const auto& row : rows)
@@ -120,14 +85,35 @@ void PrintTable(const std::vector<std::vector<std::string>>& rows) {
   }
 }
 
-std::string ShortDateTime(DATE time) {
-  return platform::FormatTime(platform::TmFromDate(time), "%Y-%m-%d %H:%M:%S");
+std::string ShortDateTime(std::time_t time) {
+  return platform::FormatTime(platform::LocalTime(time), "%Y-%m-%d %H:%M:%S");
 }
 
-std::string LastRunText(uint32_t taskStatus) {
-  if (taskStatus == engine::kTaskCompleted) return "completed";
-  if (taskStatus != engine::kTaskRunning) return "failed, interrupted, or none yet";
-  return engine::RunInProgress() ? "running now" : "cut off (recorded as failed at the next tick)";
+int ReportOutcome(const std::string& command, const engine::RunOutcome& outcome) {
+  using engine::RunResult;
+  const std::string log = " (see " + engine::LogPath() + ")";
+  switch (outcome.result) {
+    case RunResult::kSucceeded:
+      return 0;
+    case RunResult::kNothingWritten:
+      Fail(command, "no archive was written: there was nothing to save" + log, 0);
+      return 0;
+    case RunResult::kCouldNotStart:
+      return Fail(command, outcome.problem, kExitCannotStart);
+    case RunResult::kCancelled:
+      Fail(command, outcome.problem, 0);
+      return ExitStatusAfterSignal(kExitFailures);
+    case RunResult::kStopped:
+      return Fail(command, outcome.problem + log, kExitFailures);
+    case RunResult::kFailures:
+      break;
+  }
+  std::string what;
+  if (outcome.objectsFailed > 0) what = std::to_string(outcome.objectsFailed) + " object(s) failed";
+  if (outcome.clientsFailed > 0)
+    what +=
+        (what.empty() ? "" : ", ") + std::to_string(outcome.clientsFailed) + " client(s) failed";
+  return Fail(command, what + log, kExitFailures);
 }
 
 }  // namespace bkvp::cli::front

@@ -1,5 +1,6 @@
 // Helpers shared by the subcommands that drive the engine: option parsing,
-// finding clients by identifier or name, and aligned tables.
+// aligned tables, and turning a run's outcome into messages and an exit
+// status.
 #pragma once
 
 #include <map>
@@ -7,12 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/engine/archive_list.h"
-#include "app/engine/client_list.h"
+#include <ctime>
+
+#include "app/engine/run_outcome.h"
 
 namespace bkvp::cli::front {
 
-struct OptionSpec {
+struct OptionDefinition {
   std::string name;  // "--to"
   int values = 0;    // words that follow the option
   bool repeatable = false;
@@ -25,7 +27,7 @@ class Options {
   // Prints "bkvp COMMAND: ..." to stderr and returns false on an unknown
   // option, a missing value or a repeated one-time option.
   bool Parse(const std::string& command, const std::vector<std::string>& args,
-             const std::vector<OptionSpec>& specs);
+             const std::vector<OptionDefinition>& definitions);
   bool Has(const std::string& name) const { return values_.count(name) != 0; }
   std::optional<std::string> Value(const std::string& name) const;
   // Every value given, in order (for repeatable and multi-word options).
@@ -43,21 +45,19 @@ int Fail(const std::string& command, const std::string& text, int status);
 // An absolute form of a path given on the command line.
 std::string AbsolutePath(const std::string& path);
 
-// Compares names without letter case and without anything but letters and
-// digits, so "netscape 4x" finds "Netscape 4.x".
-bool SameClientName(const std::string& a, const std::string& b);
-// By class identifier (letter case ignored) or by name.
-engine::ClientEntry* ResolveClient(engine::ClientList& clients, const std::string& idOrName);
-const engine::ArchiveClient* ResolveArchiveClient(const std::vector<engine::ArchiveClient>& list,
-                                                  const std::string& idOrName);
-
 // Rows of cells printed with aligned columns; the first row is the heading.
 void PrintTable(const std::vector<std::vector<std::string>>& rows);
 
 // "2003-03-07 14:05:00" in local time.
-std::string ShortDateTime(DATE time);
+std::string ShortDateTime(std::time_t time);
 
-// How the last run ended, from "TaskStatus", for status displays.
-std::string LastRunText(uint32_t taskStatus);
+// Exit statuses shared by the subcommands.
+constexpr int kExitFailures = 1;     // the run had failures, or a check failed
+constexpr int kExitCannotStart = 2;  // usage mistakes, and runs that could not start
+
+// Prints what went wrong in a run (nothing when it succeeded) and returns the
+// exit status: 0, kExitFailures, kExitCannotStart, or 128 + the signal that
+// interrupted it.
+int ReportOutcome(const std::string& command, const engine::RunOutcome& outcome);
 
 }  // namespace bkvp::cli::front

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/engine/program_settings.h"
 #include "cli/command.h"
 #include "contract/com_types.h"
 #include "contract/errors.h"
@@ -97,6 +98,12 @@ int Main(int argc, char** argv) {
   if (std::any_of(args.begin(), args.end(), IsHelpFlag)) {
     PrintHelp(*command);
     return 0;
+  }
+  // Every command reads or writes the registry store; a damaged one would
+  // read as "nothing stored" and be overwritten.
+  if (std::string problem = engine::SettingsStoreProblem(); !problem.empty()) {
+    std::cerr << "bkvp: " << problem << " (move it aside to start with empty settings)\n";
+    return 1;
   }
   const int status = Run(*command, args);
   std::cout.flush();

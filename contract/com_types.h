@@ -30,6 +30,7 @@ constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
 constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);
 constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
+constexpr HRESULT E_ABORT = static_cast<HRESULT>(0x80004004);
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
 constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);

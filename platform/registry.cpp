@@ -443,4 +443,15 @@ std::vector<std::string> RegListSubKeys(std::string_view fullKeyPath) {
   return names;
 }
 
+std::optional<StoreProblem> CheckRegistryStore() {
+  for (regstore::Hive hive : {regstore::Hive::CurrentUser, regstore::Hive::LocalMachine,
+                              regstore::Hive::Users, regstore::Hive::CurrentConfig}) {
+    std::shared_ptr<regstore::Database> db;
+    const LSTATUS status = regstore::OpenHive(hive, regstore::OpenMode::Read, &db);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+      return StoreProblem{regstore::HivePath(hive), status};
+  }
+  return std::nullopt;
+}
+
 }  // namespace platform

@@ -143,6 +143,15 @@ LSTATUS RegWriteBinary(std::string_view fullKeyPath, std::string_view valueName,
 // Names of the subkeys of a key, in enumeration order (empty when missing).
 std::vector<std::string> RegListSubKeys(std::string_view fullKeyPath);
 
+// A hive file of the store that cannot be used (damaged, or not one of ours),
+// so that callers refuse to work on it instead of reading "nothing stored"
+// and overwriting it. Missing hives are fine: they are created when written.
+struct StoreProblem {
+  std::string file;    // the hive's database file
+  LSTATUS status = 0;  // ERROR_BADDB for a damaged file
+};
+std::optional<StoreProblem> CheckRegistryStore();
+
 // REGEDIT4 text. Import applies the whole file or nothing: a syntax error, an
 // unknown root or a failing write leaves the store as it was and names the
 // line in the error text. "[-KEY]" deletes a key with its subtree and

@@ -353,8 +353,10 @@ Status OpenPath(const std::string& path, OpenMode mode, std::shared_ptr<Database
 
 }  // namespace
 
+std::string HivePath(Hive hive) { return RegistryFolder() + HiveName(hive) + ".db"; }
+
 Status OpenHive(Hive hive, OpenMode mode, std::shared_ptr<Database>* db) {
-  return OpenPath(RegistryFolder() + HiveName(hive) + ".db", mode, db);
+  return OpenPath(HivePath(hive), mode, db);
 }
 
 Status UseInThisProcess(std::shared_ptr<Database>* db) {

@@ -145,6 +145,8 @@ enum class OpenMode {
 // The hive's database in the current RegistryFolder(), from a per-process
 // cache keyed by path. A damaged file gives ERROR_BADDB and is left alone.
 Status OpenHive(Hive hive, OpenMode mode, std::shared_ptr<Database>* db);
+// The database file of a hive in the current RegistryFolder().
+std::string HivePath(Hive hive);
 // A connection may be used only by the process that opened it: in a child
 // made by fork(), swaps the parent's for one of its own.
 Status UseInThisProcess(std::shared_ptr<Database>* db);

@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include <algorithm>
+
 #include "platform/unicode.h"
 
 namespace platform {
@@ -87,6 +89,34 @@ std::string Utf16ToUtf8(std::u16string_view text) {
       c = unicode::kReplacement;
     }
     unicode::Append(out, c);
+  }
+  return out;
+}
+
+std::string EscapeControls(std::string_view text) {
+  const auto isControl = [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7f;
+  };
+  if (std::none_of(text.begin(), text.end(), isControl)) return std::string(text);
+  std::string out;
+  out.reserve(text.size() + 8);
+  static const char kHex[] = "0123456789abcdef";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (isControl(c)) {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xf];
+    } else {
+      out += c;
+    }
   }
   return out;
 }

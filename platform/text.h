@@ -20,6 +20,10 @@ std::string_view CutUtf8(std::string_view text, size_t maxBytes);
 // UTF-8 <-> UTF-16; invalid sequences become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
+// The text with every control character (below 0x20, and 0x7F) written as a
+// visible escape ("\n", "\t", "\x1b"), so that a file name can neither break
+// a log line nor forge one. Backslashes stay: registry key paths use them.
+std::string EscapeControls(std::string_view text);
 
 }  // namespace platform
 

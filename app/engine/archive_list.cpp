@@ -5,6 +5,7 @@
 #include "contract/component.h"
 #include "contract/identifiers.h"
 #include "platform/files.h"
+#include "platform/time.h"
 #include "platform/ui.h"
 
 namespace bkvp::engine {
@@ -27,13 +28,15 @@ bool OpenArchive(const std::string& path, ArchiveEntry& entry,
                                     &clients)))
     return false;
   entry.path = path;
-  entry.time = time;
+  entry.time = platform::Clock::to_time_t(platform::TimePointFromDate(time));
   entry.clientCount = clients;
   entry.userName = user.str();
   entry.machineName = machine.str();
   entry.label = label.str();
-  entry.versionMajor = entry.versionMinor = 0;
-  reader->GetVersionInfo(&entry.versionMajor, &entry.versionMinor);
+  LONG major = 0, minor = 0;
+  reader->GetVersionInfo(&major, &minor);
+  entry.versionMajor = major;
+  entry.versionMinor = minor;
   entry.reader = std::move(reader);
   return true;
 }
@@ -55,7 +58,7 @@ std::vector<ArchiveEntry> ListArchives(const std::string& folder,
 std::vector<ArchiveClient> MatchClients(ArchiveEntry& archive, ClientList& clients) {
   std::vector<ArchiveClient> result;
   if (!archive.reader) return result;
-  for (LONG i = 0; i < archive.clientCount; ++i) {
+  for (int32_t i = 0; i < archive.clientCount; ++i) {
     Bstr name, clsid;
     if (Failed(archive.reader->GetClient(i, name.out(), clsid.out()))) continue;
     ArchiveClient client{name.str(), clsid.str()};

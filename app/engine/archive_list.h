@@ -2,6 +2,8 @@
 // of an archive's client sections against the installed clients.
 #pragma once
 
+#include <cstdint>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,10 +16,10 @@ namespace bkvp::engine {
 struct ArchiveEntry {
   std::string path;
   bkvp::ComPtr<IRestorer> reader;  // open on this archive for the entry's lifetime
-  LONG versionMajor = 0;
-  LONG versionMinor = 0;
-  DATE time = 0;
-  LONG clientCount = 0;
+  int32_t versionMajor = 0;
+  int32_t versionMinor = 0;
+  std::time_t time = 0;  // the moment of the backup run
+  int32_t clientCount = 0;
   std::string userName;
   std::string machineName;
   std::string label;

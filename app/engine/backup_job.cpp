@@ -6,29 +6,24 @@
 #include "platform/time.h"
 
 namespace bkvp::engine {
-namespace {
-
-DATE DateOf(std::time_t t) { return platform::DateFromTimePoint(platform::Clock::from_time_t(t)); }
-
-}  // namespace
 
 BackupJob ImmediateJob(std::time_t now, std::string userName, std::string machineName,
                        std::string label) {
   const ProgramVersion version = OwnVersion();
   BackupJob job;
-  job.time = DateOf(now);
+  job.time = now;
   job.userName = std::move(userName);
   job.machineName = std::move(machineName);
   job.label = std::move(label);
-  job.versionMajor = static_cast<LONG>(version.fileHigh);
-  job.versionMinor = static_cast<LONG>(version.fileLow);
+  job.versionMajor = static_cast<int32_t>(version.fileHigh);
+  job.versionMinor = static_cast<int32_t>(version.fileLow);
   job.scheduleText = "Now";
   return job;
 }
 
 BackupJob ScheduledJob(std::time_t now, std::string scheduleSentence) {
   BackupJob job;
-  job.time = DateOf(now);
+  job.time = now;
   // The scheduled run reads the names into fixed buffers of 257 and 16 bytes.
   job.userName = std::string(platform::CutUtf8(platform::UserName(), 256));
   job.machineName = std::string(platform::CutUtf8(platform::ComputerName(), 15));

@@ -1,20 +1,19 @@
 // The description of one backup run, filled by its caller.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <string>
-
-#include "contract/com_types.h"
 
 namespace bkvp::engine {
 
 struct BackupJob {
-  DATE time = 0;  // names the archive; the log's "Date:" line
+  std::time_t time = 0;  // names the archive; the log's "Date:" line
   std::string userName;
   std::string machineName;
   std::string label;
-  LONG versionMinor = 0;
-  LONG versionMajor = 0;
+  int32_t versionMinor = 0;
+  int32_t versionMajor = 0;
   std::string scheduleText;
 };
 

@@ -1,5 +1,9 @@
 #include "app/engine/client_list.h"
 
+#include <cctype>
+
+#include "platform/text.h"
+
 namespace bkvp::engine {
 namespace {
 
@@ -32,7 +36,27 @@ std::optional<int64_t> IntegerOf(const VARIANT& v) {
   }
 }
 
+std::string NameKey(std::string_view name) {
+  std::string key;
+  for (char c : platform::ToLower(name))
+    if (std::isalnum(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) >= 0x80)
+      key += c;
+  return key;
+}
+
 }  // namespace
+
+bool SameClientName(std::string_view a, std::string_view b) {
+  return !NameKey(a).empty() && NameKey(a) == NameKey(b);
+}
+
+ClientEntry* FindClientByIdOrName(ClientList& clients, std::string_view idOrName) {
+  for (ClientEntry& entry : clients.entries())
+    if (platform::EqualsIgnoreCase(entry.clsid, idOrName)) return &entry;
+  for (ClientEntry& entry : clients.entries())
+    if (SameClientName(entry.name, idOrName)) return &entry;
+  return nullptr;
+}
 
 ClientEntry* ClientList::Find(std::string_view clsid) {
   for (auto& e : entries_)

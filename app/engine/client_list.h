@@ -34,6 +34,12 @@ class ClientList {
   std::vector<ClientEntry> entries_;
 };
 
+// Finds a client as a user names it: by class identifier (letter case
+// ignored) or by name, compared without letter case and without anything
+// but letters and digits, so "netscape 4x" finds "Netscape 4.x".
+ClientEntry* FindClientByIdOrName(ClientList& clients, std::string_view idOrName);
+bool SameClientName(std::string_view a, std::string_view b);
+
 // Answers of a client's GetClientInfo. Texts accept a string variant or a
 // number; integers accept the integer variant types and the bare value field.
 std::optional<std::string> ClientInfoText(IBkVpService* service, std::string_view property);

@@ -1,6 +1,7 @@
 #include "app/engine/program_settings.h"
 
 #include "contract/identifiers.h"
+#include "platform/errors.h"
 #include "platform/registry.h"
 
 namespace bkvp::engine {
@@ -53,33 +54,47 @@ std::vector<std::string> ReadClientSelection(std::string_view key) {
   return clsids;
 }
 
-void WriteClientSelection(std::string_view key, const std::vector<std::string>& clsids) {
+bool WriteClientSelection(std::string_view key, const std::vector<std::string>& clsids) {
   platform::RegKeyHandle handle;
-  if (platform::RegCreateKeyPath(key, handle.out()) != platform::ERROR_SUCCESS) return;
+  if (platform::RegCreateKeyPath(key, handle.out()) != platform::ERROR_SUCCESS) return false;
   for (size_t n = 1;; ++n)
     if (platform::RegDeleteValue(handle.get(), ClientValueName(n).c_str()) !=
         platform::ERROR_SUCCESS)
       break;
+  bool stored = true;
   for (size_t i = 0; i < clsids.size(); ++i)
-    platform::RegWriteString(key, ClientValueName(i + 1), clsids[i]);
+    stored &=
+        platform::RegWriteString(key, ClientValueName(i + 1), clsids[i]) == platform::ERROR_SUCCESS;
+  return stored;
 }
 
-void WriteScheduleEnabled(bool enabled) {
-  platform::RegWriteDword(ProgramKey(), "Schedule", enabled ? 1 : 0);
+bool WriteScheduleEnabled(bool enabled) {
+  return platform::RegWriteDword(ProgramKey(), "Schedule", enabled ? 1 : 0) ==
+         platform::ERROR_SUCCESS;
 }
 
-void WriteScheduleRecord(const ScheduleRecord& record) {
-  platform::RegWriteBinary(ScheduleKey(), "Settings", record.Encode());
+bool WriteScheduleRecord(const ScheduleRecord& record) {
+  return platform::RegWriteBinary(ScheduleKey(), "Settings", record.Encode()) ==
+         platform::ERROR_SUCCESS;
 }
 
-void WriteTaskTime(uint32_t secondsSince1970) {
-  platform::RegWriteDword(ScheduleKey(), "TaskTime", secondsSince1970);
+bool WriteTaskTime(uint32_t secondsSince1970) {
+  return platform::RegWriteDword(ScheduleKey(), "TaskTime", secondsSince1970) ==
+         platform::ERROR_SUCCESS;
 }
 
 uint32_t ReadTaskStatus() { return ReadNumber(ScheduleKey(), "TaskStatus", kTaskIdleOrFailed); }
 
-void WriteStorePath(std::string_view key, std::string_view path) {
-  platform::RegWriteString(key, "StorePath", path);
+bool WriteStorePath(std::string_view key, std::string_view path) {
+  return platform::RegWriteString(key, "StorePath", path) == platform::ERROR_SUCCESS;
+}
+
+std::string SettingsStoreProblem() {
+  const auto problem = platform::CheckRegistryStore();
+  if (!problem) return "";
+  return "the settings store " + problem->file + " cannot be used (" +
+         platform::ErrorMessage(static_cast<uint32_t>(problem->status)) +
+         "); it was left untouched";
 }
 
 }  // namespace bkvp::engine

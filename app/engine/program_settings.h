@@ -38,16 +38,23 @@ struct ProgramSettings {
   static ProgramSettings Load(std::time_t now);
 };
 
+// Empty when the registry store can be used; otherwise a sentence naming the
+// damaged file. Front ends check it first and refuse to run, so that a
+// damaged store is never read as "nothing stored" and then overwritten.
+std::string SettingsStoreProblem();
+
+// The writers return false when the value could not be stored.
+
 // "Client1", "Client2", ... of a key, up to the first missing or empty value.
 std::vector<std::string> ReadClientSelection(std::string_view key);
 // Deletes the numbered values from 1 upward while deleting succeeds, then
 // writes the class identifiers numbered from 1.
-void WriteClientSelection(std::string_view key, const std::vector<std::string>& clsids);
+bool WriteClientSelection(std::string_view key, const std::vector<std::string>& clsids);
 
-void WriteScheduleEnabled(bool enabled);
-void WriteScheduleRecord(const ScheduleRecord& record);
-void WriteTaskTime(uint32_t secondsSince1970);
+bool WriteScheduleEnabled(bool enabled);
+bool WriteScheduleRecord(const ScheduleRecord& record);
+bool WriteTaskTime(uint32_t secondsSince1970);
 uint32_t ReadTaskStatus();
-void WriteStorePath(std::string_view key, std::string_view path);
+bool WriteStorePath(std::string_view key, std::string_view path);
 
 }  // namespace bkvp::engine

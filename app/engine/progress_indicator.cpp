@@ -2,22 +2,55 @@
 
 #include <algorithm>
 
+#include "contract/errors.h"
 #include "contract/identifiers.h"
+#include "platform/text.h"
 #include "platform/ui.h"
 
 namespace bkvp::engine {
 
-void ProgressIndicator::Init(ProgressDisplay* display, RunLog* log, LONG clientCount) {
+void ProgressIndicator::Init(ProgressDisplay* display, RunLog* log, LONG clientCount,
+                             const CancelRequest* cancel) {
   display_ = display;
   log_ = log;
   clientCount_ = clientCount;
+  cancel_ = cancel;
   totalWeight_ = 0;
   position_ = 0;
+  objectsDone_ = objectsFailed_ = 0;
   if (display_) display_->SetPosition(0);
 }
 
+// Names inside a line are the user's file names: a line break in one would
+// otherwise start a line of its own, so control characters are escaped.
+// Questions are texts of their own with line breaks between sentences;
+// those become spaces.
 void ProgressIndicator::Log(const std::string& line) {
-  if (log_) log_->Write(line + "\n");
+  if (log_) log_->Write(platform::EscapeControls(line) + "\n");
+}
+
+void ProgressIndicator::LogQuestion(std::string text) {
+  for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+  Log(text);
+}
+
+namespace {
+
+bool EndsWith(const std::string& text, std::string_view end) {
+  return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+}  // namespace
+
+void ProgressIndicator::CountObject(const std::string& line) {
+  if (EndsWith(line, " OK"))
+    ++objectsDone_;
+  else if (EndsWith(line, " FAILED"))
+    ++objectsFailed_;
+}
+
+void ProgressIndicator::StopIfCancelled() const {
+  if (cancel_ && cancel_->requested()) throw ComError(E_ABORT);
 }
 
 HRESULT ProgressIndicator::Clean() { return S_OK; }
@@ -29,35 +62,42 @@ HRESULT ProgressIndicator::FirstStep(BSTR clientName, LONG totalWeight) {
 }
 
 HRESULT ProgressIndicator::NextStep(BSTR objectName, LONG weight) {
-  if (!display_) return S_OK;
-  display_->SetText(ToAnsi(objectName));
-  // A client announcing a total weight of 0 leaves the position where it is.
-  const int64_t share = int64_t{totalWeight_} * clientCount_;
-  if (share != 0) position_ += static_cast<LONG>(int64_t{weight} * 10000 / share);
-  display_->SetPosition(std::clamp<LONG>(position_, 0, 10000));
+  if (display_) {
+    display_->SetText(ToAnsi(objectName));
+    // A client announcing a total weight of 0 leaves the position where it is.
+    const int64_t share = int64_t{totalWeight_} * clientCount_;
+    if (share != 0) position_ += static_cast<LONG>(int64_t{weight} * 10000 / share);
+    display_->SetPosition(std::clamp<LONG>(position_, 0, 10000));
+  }
+  StopIfCancelled();
   return S_OK;
 }
 
 HRESULT ProgressIndicator::Message(BSTR msg) {
-  Log(ToAnsi(msg));
+  const std::string line = ToAnsi(msg);
+  Log(line);
+  CountObject(line);
+  StopIfCancelled();
   return S_OK;
 }
 
 HRESULT ProgressIndicator::Prompt(BSTR text, UINT type, INT* button) {
   const std::string question = ToAnsi(text);
+  lastQuestion_ = question;
   const int answer =
       display_ ? display_->AskPrompt(question, kProgramCaption, type) : AutomaticPromptAnswer(type);
   if (button) *button = answer;
-  Log(question + " -\"" + AnswerName(answer) + "\"");
+  LogQuestion(question + " -\"" + AnswerName(answer) + "\"");
   return S_OK;
 }
 
 HRESULT ProgressIndicator::ClientError(HRESULT, BSTR errMsg, INT defaultButton, INT* button) {
   const std::string message = ToAnsi(errMsg);
+  lastQuestion_ = message;
   const int answer = display_ ? display_->AskClientError(message, kProgramCaption, defaultButton)
                               : AutomaticClientErrorAnswer(defaultButton);
   if (button) *button = answer;
-  Log(message + "   \"" + AnswerName(answer) + "\"");
+  LogQuestion(message + "   \"" + AnswerName(answer) + "\"");
   return S_OK;
 }
 

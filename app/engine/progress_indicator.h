@@ -1,10 +1,17 @@
 // ProgressIndicator, the program's own IProgress: it moves the progress
 // display (when there is one), answers questions (asking the user, or
 // automatically in an unattended run) and writes the run's log lines.
+//
+// It also counts the objects the run saved or restored and those it could
+// not, from the lines the archive service logs for each ("... OK",
+// "... FAILED"), and it is where a cancel request is noticed: after an
+// object's progress step or log line it throws the contract's error exception
+// with E_ABORT, which ends the run the way a cancelled disk prompt does.
 #pragma once
 
 #include <string>
 
+#include "app/engine/cancel_request.h"
 #include "app/engine/progress_display.h"
 #include "app/engine/run_log.h"
 #include "contract/interfaces.h"
@@ -16,9 +23,15 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
  public:
   ProgressIndicator() = default;
 
-  // display and log may be null; both must outlive the run.
-  void Init(ProgressDisplay* display, RunLog* log, LONG clientCount);
+  // display, log and cancel may be null; they must outlive the run.
+  void Init(ProgressDisplay* display, RunLog* log, LONG clientCount,
+            const CancelRequest* cancel = nullptr);
   LONG position() const { return position_; }
+  int objectsDone() const { return objectsDone_; }
+  int objectsFailed() const { return objectsFailed_; }
+  // The text of the last question or error report of the run; it usually
+  // says why a stopped run stopped (a full disk, a missing medium).
+  const std::string& lastQuestion() const { return lastQuestion_; }
 
   HRESULT Clean() override;
   HRESULT FirstStep(BSTR clientName, LONG totalWeight) override;
@@ -29,12 +42,19 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
 
  private:
   void Log(const std::string& line);
+  void LogQuestion(std::string text);
+  void CountObject(const std::string& line);
+  void StopIfCancelled() const;
 
   ProgressDisplay* display_ = nullptr;
   RunLog* log_ = nullptr;
   LONG clientCount_ = 0;
   LONG totalWeight_ = 0;
   LONG position_ = 0;
+  const CancelRequest* cancel_ = nullptr;
+  int objectsDone_ = 0;
+  int objectsFailed_ = 0;
+  std::string lastQuestion_;
 };
 
 constexpr const char* kProgramCaption = "Backup Vopal";

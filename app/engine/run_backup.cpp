@@ -7,6 +7,8 @@
 #include "contract/component.h"
 #include "contract/errors.h"
 #include "contract/identifiers.h"
+#include "platform/files.h"
+#include "platform/text.h"
 #include "platform/time.h"
 #include "platform/ui.h"
 
@@ -19,18 +21,17 @@ HRESULT CreateBackuper(ComPtr<IBackuper>& backuper) {
 
 void WriteBackupHeader(RunLog& log, const BackupJob& job, const std::string& archivePath) {
   log.Write(kLogFirstLine);
-  log.Write("Date: " + platform::FormatLongDateTime(platform::TmFromDate(job.time)) + "\n");
-  log.Write("Label: " + job.label + "\n");
+  log.Write("Date: " + platform::FormatLongDateTime(platform::LocalTime(job.time)) + "\n");
+  log.Write("Label: " + platform::EscapeControls(job.label) + "\n");
   log.Write("Destination:   ");
-  log.Write(archivePath + "\n");
+  log.Write(platform::EscapeControls(archivePath) + "\n");
   log.Write("Schedule:   " + job.scheduleText + "\n");
 }
 
-HRESULT RefuseToStart(BackupRunReport& report, HRESULT status, const std::string& why) {
-  report.problem = why;
+RunOutcome RefuseToStart(const std::string& why) {
   platform::ui::MessageBox(kComponentsDamagedText, kProgramCaption,
                            platform::ui::MB_OK | platform::ui::MB_ICONSTOP);
-  return status;
+  return CouldNotStart(why);
 }
 
 void HandOverOptions(IBackuper* backuper, const std::vector<ClientEntry*>& selected) {
@@ -43,6 +44,18 @@ void HandOverOptions(IBackuper* backuper, const std::vector<ClientEntry*>& selec
   }
 }
 
+// Why the writer refused to start: its last error, else the plain fact.
+std::string StartProblem(IBackuper* backuper, const std::string& archivePath) {
+  INT code = 0;
+  Bstr text;
+  std::string why = "the archive " + archivePath + " cannot be created";
+  if (Succeeded(backuper->GetLastError(&code, text.out())) && !text.str().empty())
+    why += ": " + text.str();
+  return why;
+}
+
+class ArchiveCannotStart {};
+
 }  // namespace
 
 std::string WithTrailingSlash(std::string folder) {
@@ -50,42 +63,40 @@ std::string WithTrailingSlash(std::string folder) {
   return folder;
 }
 
-HRESULT RunBackup(const BackupJob& job, ClientList& clients, const std::string& destination,
-                  ProgressDisplay* display, BackupRunReport* reportOut,
-                  const BackuperFactory& createBackuper) {
-  BackupRunReport localReport;
-  BackupRunReport& report = reportOut ? *reportOut : localReport;
-  report = {};
-
+RunOutcome RunBackup(const BackupJob& job, ClientList& clients, const std::string& destination,
+                     ProgressDisplay* display, const CancelRequest* cancel,
+                     const BackuperFactory& createBackuper) {
+  RunOutcome outcome;
   const std::vector<ClientEntry*> selected = clients.Selected();
   const LONG count = static_cast<LONG>(selected.size());
-  report.archivePath = destination + ArchiveNameForDate(job.time);
+  const std::string archivePath = destination + ArchiveName(platform::LocalTime(job.time));
 
   RunLog log;
   log.Create();
-  WriteBackupHeader(log, job, report.archivePath);
+  WriteBackupHeader(log, job, archivePath);
 
   ComPtr<ProgressIndicator> indicator = ComPtr<ProgressIndicator>::Attach(new ProgressIndicator);
-  indicator->Init(display, &log, count);
+  indicator->Init(display, &log, count, cancel);
   ComPtr<IProgress> progress = indicator.As<IProgress>();
-  if (!progress) return RefuseToStart(report, E_NOINTERFACE, "the progress object is missing");
+  if (!progress) return RefuseToStart("the progress object is missing");
 
   ComPtr<IBackuper> backuper;
   const HRESULT created = createBackuper ? createBackuper(backuper) : CreateBackuper(backuper);
   if (Failed(created) || !backuper)
-    return RefuseToStart(report, Failed(created) ? created : E_FAIL,
-                         "the archive writer cannot be created: " + LastComponentError());
+    return RefuseToStart("the archive writer cannot be created: " + LastComponentError());
 
   backuper->SetProgress(progress.get());
   backuper->SetVersionInfo(job.versionMajor, job.versionMinor);
   {
-    Bstr path(report.archivePath), user(job.userName), machine(job.machineName), label(job.label);
-    backuper->SetArchiveInfo(path.get(), user.get(), machine.get(), label.get(), job.time, count);
+    Bstr path(archivePath), user(job.userName), machine(job.machineName), label(job.label);
+    const DATE time = platform::DateFromTimePoint(platform::Clock::from_time_t(job.time));
+    backuper->SetArchiveInfo(path.get(), user.get(), machine.get(), label.get(), time, count);
   }
   auto fail = [&] {
-    if (!report.errorStateSet) SetErrorState(true);
-    report.errorStateSet = true;
+    if (!outcome.errorStateSet) SetErrorState(true);
+    outcome.errorStateSet = true;
   };
+  bool stopped = false;
   // The options hand-over is inside the guarded part too: an error exception
   // there must discard the archive as well rather than leave the run with the
   // writer unfinished.
@@ -94,35 +105,66 @@ HRESULT RunBackup(const BackupJob& job, ClientList& clients, const std::string& 
     // A writer that could not create its files would let every client fail
     // object by object; the run stops at once instead, with a log line.
     if (Failed(backuper->StartBackup())) {
-      log.Write("The archive " + report.archivePath + " cannot be created.\n");
-      throw ComError(E_FAIL);
+      outcome.problem = StartProblem(backuper.get(), archivePath);
+      log.Write("The archive " + platform::EscapeControls(archivePath) + " cannot be created.\n");
+      throw ArchiveCannotStart();
     }
     for (ClientEntry* client : selected) {
       log.Write(kLogSeparator);
-      ++report.clientsRun;
+      ++outcome.clientsRun;
       if (Failed(client->service->Backup(backuper.get(), progress.get()))) {
-        ++report.clientsFailed;
+        ++outcome.clientsFailed;
         fail();
       }
     }
+  } catch (const ArchiveCannotStart&) {
+    stopped = true;
+    outcome.result = RunResult::kCouldNotStart;
+    fail();
   } catch (const ComError& e) {
-    report.stopped = true;
-    if (Failed(e.Error())) fail();
+    stopped = true;
+    const EarlyEnd end = EndedEarly(e.Error(), cancel, "run", "the archive was discarded");
+    outcome.result = end.result;
+    outcome.problem = end.problem;
+    if (end.result == RunResult::kStopped && !indicator->lastQuestion().empty())
+      outcome.problem += " after \"" + indicator->lastQuestion() + "\"";
+    log.Write(end.logLine);
+    if (end.isFailure) fail();
   } catch (...) {
     // Anything else thrown across the interfaces ends the run as a failure;
     // the half-written archive is discarded.
-    report.stopped = true;
+    stopped = true;
+    outcome.result = RunResult::kStopped;
+    outcome.problem = "a client ended the run with an unexpected error";
     fail();
   }
+  bool finished = true;
   try {
-    backuper->FinishBackup(report.stopped ? 1 : 0);
+    finished = Succeeded(backuper->FinishBackup(stopped ? 1 : 0));
   } catch (...) {
-    fail();
+    finished = false;
   }
-
+  outcome.objectsDone = indicator->objectsDone();
+  outcome.objectsFailed = indicator->objectsFailed();
+  if (!stopped) {
+    if (!finished) {
+      outcome.result = RunResult::kStopped;
+      outcome.problem = "the archive " + archivePath + " could not be written";
+      log.Write("The archive " + platform::EscapeControls(archivePath) +
+                " could not be written.\n");
+      fail();
+    } else if (!platform::FileExists(archivePath)) {
+      outcome.result = outcome.clientsFailed || outcome.objectsFailed ? RunResult::kFailures
+                                                                      : RunResult::kNothingWritten;
+    } else {
+      outcome.archivePath = archivePath;
+      outcome.result = outcome.clientsFailed || outcome.objectsFailed ? RunResult::kFailures
+                                                                      : RunResult::kSucceeded;
+    }
+  }
   log.Close();
   progress->Clean();
-  return S_OK;
+  return outcome;
 }
 
 }  // namespace bkvp::engine

@@ -3,56 +3,76 @@
 #include "app/engine/error_state.h"
 #include "app/engine/progress_indicator.h"
 #include "app/engine/run_log.h"
+#include "contract/errors.h"
+#include "platform/text.h"
 #include "platform/time.h"
 
 namespace bkvp::engine {
 
-HRESULT RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
-                   RestoreRunReport* reportOut) {
-  RestoreRunReport localReport;
-  RestoreRunReport& report = reportOut ? *reportOut : localReport;
-  report = {};
-  if (!archive.reader) return E_POINTER;
-
+RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
+                      const CancelRequest* cancel) {
+  if (!archive.reader) return CouldNotStart("the archive is not open");
+  RunOutcome outcome;
   const std::vector<ClientEntry*> selected = clients.Selected();
   RunLog log;
   log.Create();
   log.Write(kLogFirstLine);
   log.Write("Restoring\n");
-  log.Write("Date: " + platform::FormatLongDateTime(platform::TmFromDate(archive.time)) + "\n");
-  log.Write("Source: " + archive.path + "\n");
-  log.Write("Label: " + archive.label + "\n");
+  log.Write("Date: " + platform::FormatLongDateTime(platform::LocalTime(archive.time)) + "\n");
+  log.Write("Source: " + platform::EscapeControls(archive.path) + "\n");
+  log.Write("Label: " + platform::EscapeControls(archive.label) + "\n");
 
   ComPtr<ProgressIndicator> indicator = ComPtr<ProgressIndicator>::Attach(new ProgressIndicator);
-  indicator->Init(display, &log, static_cast<LONG>(selected.size()));
+  indicator->Init(display, &log, static_cast<LONG>(selected.size()), cancel);
   ComPtr<IProgress> progress = indicator.As<IProgress>();
-  if (!progress) return E_NOINTERFACE;
+  if (!progress) return CouldNotStart("the progress object is missing");
   archive.reader->SetProgress(progress.get());
 
   auto fail = [&] {
-    if (!report.errorStateSet) SetErrorState(true);
-    report.errorStateSet = true;
+    if (!outcome.errorStateSet) SetErrorState(true);
+    outcome.errorStateSet = true;
   };
+  bool stopped = false;
   try {
     for (ClientEntry* client : selected) {
       log.Write(kLogSeparator);
-      ++report.clientsRun;
+      ++outcome.clientsRun;
       if (Failed(client->service->Restore(archive.reader.get(), progress.get()))) {
-        ++report.clientsFailed;
+        ++outcome.clientsFailed;
         fail();
       }
     }
+  } catch (const ComError& e) {
+    stopped = true;
+    const EarlyEnd end = EndedEarly(e.Error(), cancel, "restore", "what was restored so far stays");
+    outcome.result = end.result;
+    outcome.problem = end.problem;
+    if (end.result == RunResult::kStopped && !indicator->lastQuestion().empty())
+      outcome.problem += " after \"" + indicator->lastQuestion() + "\"";
+    log.Write(end.logLine);
+    if (end.isFailure) fail();
   } catch (...) {
-    // A cancelled disk prompt (or anything else thrown across the
-    // interfaces) ends the run; what was restored so far stays.
-    report.stopped = true;
+    // Anything else thrown across the interfaces ends the run; what was
+    // restored so far stays.
+    stopped = true;
+    outcome.result = RunResult::kStopped;
+    outcome.problem = "a client ended the restore with an unexpected error";
     fail();
   }
   // The reader outlives this run's progress object: it must not keep it.
   archive.reader->SetProgress(nullptr);
+  outcome.objectsDone = indicator->objectsDone();
+  outcome.objectsFailed = indicator->objectsFailed();
+  if (!stopped) {
+    // A file that could not be restored is a failure of the run even when
+    // its client carried on.
+    if (outcome.objectsFailed && !outcome.errorStateSet) fail();
+    outcome.result = outcome.clientsFailed || outcome.objectsFailed ? RunResult::kFailures
+                                                                    : RunResult::kSucceeded;
+  }
   log.Close();
   progress->Clean();
-  return S_OK;
+  return outcome;
 }
 
 }  // namespace bkvp::engine

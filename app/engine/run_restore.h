@@ -1,21 +1,18 @@
 // A restore run: the selected clients give back their data from one archive.
+// Threading and cancelling as for RunBackup (run_backup.h); a cancelled
+// restore stops after the object it is working on.
 #pragma once
 
 #include "app/engine/archive_list.h"
+#include "app/engine/cancel_request.h"
 #include "app/engine/client_list.h"
 #include "app/engine/progress_display.h"
+#include "app/engine/run_outcome.h"
 
 namespace bkvp::engine {
 
-struct RestoreRunReport {
-  int clientsRun = 0;
-  int clientsFailed = 0;
-  bool stopped = false;  // an error exception ended the run
-  bool errorStateSet = false;
-};
-
-// Returns 0 when the run was carried out; the reader stays with the entry.
-HRESULT RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
-                   RestoreRunReport* report = nullptr);
+// The reader stays with the entry.
+RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
+                      const CancelRequest* cancel = nullptr);
 
 }  // namespace bkvp::engine

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "app/engine/backup_now.h"
 #include "app/engine/discovery.h"
 #include "app/engine/error_state.h"
+#include "app/engine/last_run.h"
 #include "app/engine/pruning.h"
 #include "app/engine/run_lock.h"
 #include "app/engine/run_log.h"
@@ -32,28 +34,37 @@ std::optional<std::time_t> StoreNextRun(const ScheduleRecord& record, std::time_
   return next;
 }
 
-std::optional<std::time_t> SaveSchedule(const ScheduleRecord& record,
-                                        const std::string& destination,
-                                        const std::vector<std::string>& clsids, std::time_t now) {
-  WriteScheduleRecord(record);
-  WriteStorePath(ScheduleKey(), destination);
-  WriteClientSelection(ScheduleKey(), clsids);
-  WriteScheduleEnabled(true);
-  return StoreNextRun(record, now);
+SavedSchedule SaveSchedule(const ScheduleRecord& record, const std::string& destination,
+                           const std::vector<std::string>& clsids, std::time_t now) {
+  SavedSchedule saved;
+  if (!WriteScheduleRecord(record) || !WriteStorePath(ScheduleKey(), destination) ||
+      !WriteClientSelection(ScheduleKey(), clsids) || !WriteScheduleEnabled(true)) {
+    saved.problem = "the schedule could not be stored in the registry";
+    return saved;
+  }
+  saved.nextRun = StoreNextRun(record, now);
+  return saved;
 }
 
-HRESULT RunScheduledBackup(const ProgramSettings& settings, std::time_t now,
-                           BackupRunReport* reportOut, const BackuperFactory& createBackuper) {
-  BackupRunReport localReport;
-  BackupRunReport& report = reportOut ? *reportOut : localReport;
+RunOutcome RunScheduledBackup(const ProgramSettings& settings, std::time_t now,
+                              const BackuperFactory& createBackuper) {
   ClientList clients = DiscoverClients();
   clients.Select(settings.scheduleClients);
   const BackupJob job = ScheduledJob(now, ScheduleSentence(settings.schedule));
   const std::string destination = WithTrailingSlash(settings.scheduleStorePath);
-  const HRESULT result = RunBackup(job, clients, destination, nullptr, &report, createBackuper);
-  if (result == S_OK && settings.schedule.keepCount > 0)
-    PruneArchives(destination, settings.schedule.keepCount, report.archivePath);
-  return result;
+  if (std::string problem = PrepareDestination(destination); !problem.empty()) {
+    RunLog log;
+    if (log.Create())
+      log.Write(std::string(kLogFirstLine) + "The scheduled backup " + problem + ".\n");
+    RunOutcome outcome = CouldNotStart(problem);
+    RecordLastRun(RunKind::kBackup, LastRunFrom(outcome, now, /*scheduled=*/true));
+    return outcome;
+  }
+  const RunOutcome outcome = RecordedBackup(job, clients, destination, nullptr, nullptr,
+                                            /*scheduled=*/true, createBackuper);
+  if (outcome.carriedOut() && settings.schedule.keepCount > 0)
+    PruneArchives(destination, settings.schedule.keepCount, outcome.archivePath);
+  return outcome;
 }
 
 TickReport Scheduler::Tick() {
@@ -79,8 +90,7 @@ TickReport Scheduler::Tick() {
   }
 
   if (settings.taskStatus == kTaskRunning) {
-    SetTaskStatus(kTaskIdleOrFailed);
-    SetErrorState(true);
+    SettleCutOffRun();
     report.outcome = TickOutcome::kInterruptedFound;
     return report;
   }
@@ -89,10 +99,8 @@ TickReport Scheduler::Tick() {
     return report;
   }
 
-  SetTaskStatus(kTaskRunning);
-  const HRESULT result = RunScheduledBackup(settings, now, &report.run, createBackuper_);
-  if (result == S_OK) {
-    SetTaskStatus(kTaskCompleted);
+  report.run = RunScheduledBackup(settings, now, createBackuper_);
+  if (report.run.carriedOut()) {
     if (auto next = StoreNextRun(settings.schedule, std::max(now, now_()))) report.taskTime = *next;
     report.outcome = TickOutcome::kRunCompleted;
   } else {
@@ -105,10 +113,25 @@ TickReport Scheduler::Tick() {
 
 bool CheckForInterruptedRun() {
   if (ReadTaskStatus() != kTaskRunning || RunInProgress()) return false;
+  SettleCutOffRun();
+  return true;
+}
+
+void SettleCutOffRun() {
   RunLog log;
   if (log.OpenForAppend()) log.Write(InterruptedRunBanner());
+  SetTaskStatus(kTaskIdleOrFailed);
   SetErrorState(true);
-  return true;
+  // The record a run leaves when it starts already says "cut off"; one from
+  // before such records existed gets one now.
+  auto last = ReadLastRun(RunKind::kBackup);
+  if (!last || !last->cutOff) {
+    LastRun run;
+    run.time = std::time(nullptr);
+    run.result = RunResult::kStopped;
+    run.cutOff = true;
+    RecordLastRun(RunKind::kBackup, run);
+  }
 }
 
 }  // namespace bkvp::engine

@@ -27,21 +27,24 @@ std::optional<std::time_t> StoreNextRun(const ScheduleRecord& record, std::time_
 
 // The choices of a schedule as the wizard's Finish stores them: the record,
 // the destination and clients of scheduled runs, "Schedule" 1, and the next
-// run moment.
-std::optional<std::time_t> SaveSchedule(const ScheduleRecord& record,
-                                        const std::string& destination,
-                                        const std::vector<std::string>& clsids, std::time_t now);
+// run moment (none when the record has no run day: scheduling is then off).
+struct SavedSchedule {
+  std::string problem;  // not stored at all; empty when stored
+  std::optional<std::time_t> nextRun;
+};
+SavedSchedule SaveSchedule(const ScheduleRecord& record, const std::string& destination,
+                           const std::vector<std::string>& clsids, std::time_t now);
 
-// One scheduled backup with the stored destination and clients, no display;
-// prunes to the keep count after a run that returned 0.
-HRESULT RunScheduledBackup(const ProgramSettings& settings, std::time_t now,
-                           BackupRunReport* report = nullptr,
-                           const BackuperFactory& createBackuper = {});
+// One scheduled backup with the stored destination (created when missing)
+// and clients, no display; prunes to the keep count after a run that was
+// carried out. Requires: the caller holds the run lock.
+RunOutcome RunScheduledBackup(const ProgramSettings& settings, std::time_t now,
+                              const BackuperFactory& createBackuper = {});
 
 enum class TickOutcome {
   kDisabled,          // scheduling is off
   kBusy,              // a run is in progress or the wizard is open
-  kInterruptedFound,  // "TaskStatus" was 1 with no run going: now 0, error on
+  kInterruptedFound,  // "TaskStatus" was 1 with no run going: settled as cut off
   kNotDue,
   kRunCompleted,  // "TaskStatus" 2, next run computed
   kRunFailed,     // "TaskStatus" 0, error on; retried at the next tick
@@ -50,7 +53,7 @@ enum class TickOutcome {
 struct TickReport {
   TickOutcome outcome = TickOutcome::kDisabled;
   std::time_t taskTime = 0;  // the stored next run after the tick
-  BackupRunReport run;       // for the two run outcomes
+  RunOutcome run;            // for the two run outcomes
 };
 
 class Scheduler {
@@ -69,9 +72,14 @@ class Scheduler {
   BackuperFactory createBackuper_;
 };
 
-// At program start: a "TaskStatus" of 1 with no run going means the last run
-// was cut off. Appends the banner to the log and turns the error state on;
-// "TaskStatus" stays 1 until the first tick. True when that happened.
+// A "TaskStatus" of 1 with no run going means the last run was cut off (the
+// program or the machine stopped during it). Settles it once: appends the
+// banner to its log, turns the error state on, stores "TaskStatus" 0 and
+// keeps the last-run record saying so. The program calls it at start-up, the
+// scheduler's tick and the command line before they look at the state.
+// True when a cut-off run was found.
 bool CheckForInterruptedRun();
+// The settling itself, for a caller that holds the run lock.
+void SettleCutOffRun();
 
 }  // namespace bkvp::engine

@@ -2,9 +2,15 @@
 // real processes, with the real archive service and files client registered
 // into a fresh BKVP_HOME.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/registry.h"
 #include "tests/support/test_support.h"
@@ -62,7 +68,7 @@ TEST_F(EngineCommands, BackupListVerifyAndRestoreGiveTheFilesBack) {
   EXPECT_EQ(ReadFile(out / "b.txt"), std::string(200000, 'b'));
   const std::string log = ReadFile(home() + "/BackupVopal.log");
   EXPECT_EQ(log.rfind("This is a Backup Vopal log file.\nRestoring\n", 0), 0u) << log;
-  EXPECT_NE(Stdout("status").find("Error state: off"), std::string::npos);
+  EXPECT_NE(Stdout("status").find("Error state:  off"), std::string::npos);
 }
 
 TEST_F(EngineCommands, VerifyNamesTheDamagedObject) {
@@ -125,6 +131,58 @@ TEST_F(EngineCommands, EverySubcommandHasHelp) {
     EXPECT_EQ(result.exitCode, 0) << command;
     EXPECT_EQ(result.output.rfind(std::string("usage: bkvp ") + command, 0), 0u) << result.output;
   }
+}
+
+// A damaged store is named and left as it is; nothing reads it as "no
+// settings" and writes over it.
+TEST_F(EngineCommands, ADamagedSettingsStoreIsRefusedAndLeftUntouched) {
+  const std::string store = home() + "/registry/HKEY_CURRENT_USER.db";
+  const std::string damage = "this is not a database" + std::string(4000, '!');
+  WriteFile(store, damage);
+  for (const char* command :
+       {"status", "schedule set --daily --at 03:00 --to /tmp", "files list", "backup --to /tmp"}) {
+    const CommandResult result = Bkvp(command);
+    EXPECT_EQ(result.exitCode, 1) << command;
+    EXPECT_NE(result.output.find(store), std::string::npos) << result.output;
+  }
+  EXPECT_EQ(ReadFile(store), damage);
+}
+
+// SIGINT, SIGTERM and SIGHUP end a backup cleanly: the unfinished archive is
+// removed, the log says why, the run lock is free again, and the exit status
+// tells which signal it was.
+TEST_F(EngineCommands, SignalsEndABackupCleanly) {
+  ASSERT_EQ(Bkvp(std::string("register ") + STALL_CLIENT_MODULE).exitCode, 0);
+  const std::string marker = out / "stalling";
+  const std::string tool = BinDir() + "/bkvp";
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    std::filesystem::remove(marker);
+    setenv("BKVP_TEST_STALL_MARKER", marker.c_str(), 1);
+    const char* argv[] = {tool.c_str(),      "backup", "--client",
+                          "Stalling client", "--to",   dest.path().c_str(),
+                          "--unattended",    nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, tool.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ),
+              0);
+    for (int i = 0; i < 2000 && !std::filesystem::exists(marker); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(std::filesystem::exists(marker)) << "the run never reached the client";
+    ASSERT_FALSE(std::filesystem::is_empty(dest.path()));  // the archive being written
+    kill(pid, signal);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal;
+    EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+    EXPECT_TRUE(std::filesystem::is_empty(dest.path()));
+    const std::string log = ReadFile(home() + "/BackupVopal.log");
+    EXPECT_NE(log.find(signal == SIGINT ? "The run was cancelled; the archive was discarded."
+                                        : "The run was interrupted; the archive was discarded."),
+              std::string::npos)
+        << log;
+  }
+  unsetenv("BKVP_TEST_STALL_MARKER");
+  EXPECT_NE(Stdout("status").find("Last backup:  cancelled"), std::string::npos);
+  EXPECT_FALSE(BackUp().empty());  // the lock was released
 }
 
 TEST_F(EngineCommands, ClientsAreListedWithTheirVersion) {

@@ -25,7 +25,7 @@ class RunBackupTest : public bkvp::testing::HomeFixture {
   void SetUp() override {
     HomeFixture::SetUp();
     backuper = ComPtr<RecordingBackuper>::Attach(new RecordingBackuper);
-    job.time = platform::DateFromTm(testing::CalendarTime(2003, 3, 7, 14, 5));
+    job.time = platform::MakeLocalTime(testing::CalendarTime(2003, 3, 7, 14, 5));
     job.userName = "ann";
     job.machineName = "desk";
     job.label = "weekly";
@@ -41,19 +41,19 @@ class RunBackupTest : public bkvp::testing::HomeFixture {
     service->Release();  // the list holds it
     return service;
   }
-  HRESULT Run() {
-    return RunBackup(job, clients, "/backups/", nullptr, &report, [this](ComPtr<IBackuper>& out) {
+  RunOutcome Run(const CancelRequest* cancel = nullptr) {
+    outcome = RunBackup(job, clients, "/backups/", nullptr, cancel, [this](ComPtr<IBackuper>& out) {
       out = ComPtr<IBackuper>(backuper.get());
       return S_OK;
     });
+    return outcome;
   }
   // After an error exception out of the first client: the second is skipped,
   // the error state set and the archive discarded.
   void ExpectStoppedAndDiscarded() {
     ScriptedService* second = AddClient("Never", kSecond);
-    ASSERT_EQ(Run(), S_OK);
+    EXPECT_EQ(Run().result, RunResult::kStopped);
     EXPECT_EQ(second->calls, 0);
-    EXPECT_TRUE(report.stopped);
     EXPECT_TRUE(ErrorStateOn());
     EXPECT_EQ(backuper->calls.back(), "FinishBackup 1");
   }
@@ -61,13 +61,13 @@ class RunBackupTest : public bkvp::testing::HomeFixture {
   ComPtr<RecordingBackuper> backuper;
   BackupJob job;
   ClientList clients;
-  BackupRunReport report;
+  RunOutcome outcome;
 };
 
 TEST_F(RunBackupTest, LogOfTwoClientsLineByLine) {
   AddClient("Files and folders", kFirst)->messages = {"/home/ann/a.txt OK"};
   AddClient("Mail", kSecond)->messages = {"inbox OK", "sent OK"};
-  ASSERT_EQ(Run(), S_OK);
+  Run();
   EXPECT_EQ(
       LinesOf(ReadFile(LogPath())),
       (std::vector<std::string>{
@@ -79,22 +79,22 @@ TEST_F(RunBackupTest, LogOfTwoClientsLineByLine) {
 TEST_F(RunBackupTest, CallsTheWriterInTheContractsOrder) {
   AddClient("Files", kFirst);
   AddClient("Unselected", kSecond, false);
-  ASSERT_EQ(Run(), S_OK);
+  Run();
   EXPECT_EQ(backuper->archiveName, "/backups/VOPALARC373E05.KV");
   EXPECT_EQ(backuper->calls, (std::vector<std::string>{
                                  "SetProgress", "SetVersionInfo 2 1", "SetArchiveInfo ann weekly 1",
                                  std::string("SetClientOptions ") + kFirst + " Files",
                                  "StartBackup", "FinishBackup 0"}));
-  EXPECT_EQ(report.clientsRun, 1);
+  EXPECT_EQ(outcome.clientsRun, 1);
 }
 
 TEST_F(RunBackupTest, AFailingClientSetsTheErrorStateAndTheRunGoesOn) {
   AddClient("Broken", kFirst)->result = E_FAIL;
   ScriptedService* second = AddClient("Fine", kSecond);
-  ASSERT_EQ(Run(), S_OK);
+  Run();
   EXPECT_EQ(second->calls, 1);
-  EXPECT_EQ(report.clientsFailed, 1);
-  EXPECT_TRUE(report.errorStateSet);
+  EXPECT_EQ(outcome.clientsFailed, 1);
+  EXPECT_TRUE(outcome.errorStateSet);
   EXPECT_TRUE(ErrorStateOn());
   EXPECT_EQ(DefaultTrayCommand(), kCommandViewLog);
   EXPECT_EQ(backuper->calls.back(), "FinishBackup 0");
@@ -113,9 +113,8 @@ TEST_F(RunBackupTest, AnErrorExceptionWhileHandingOverOptionsAlsoDiscardsTheArch
 TEST_F(RunBackupTest, AWriterThatCannotStartStopsTheRunBeforeAnyClient) {
   ScriptedService* client = AddClient("Files and folders", kFirst);
   backuper->startResult = E_FAIL;
-  ASSERT_EQ(Run(), S_OK);
+  EXPECT_EQ(Run().result, RunResult::kCouldNotStart);
   EXPECT_EQ(client->calls, 0);
-  EXPECT_TRUE(report.stopped);
   EXPECT_TRUE(ErrorStateOn());
   EXPECT_EQ(backuper->calls.back(), "FinishBackup 1");
   const std::vector<std::string> lines = LinesOf(ReadFile(LogPath()));
@@ -124,7 +123,7 @@ TEST_F(RunBackupTest, AWriterThatCannotStartStopsTheRunBeforeAnyClient) {
 }
 
 TEST_F(RunBackupTest, WithoutSelectedClientsTheRunStillStartsAndFinishes) {
-  ASSERT_EQ(Run(), S_OK);
+  Run();
   EXPECT_EQ(backuper->calls.back(), "FinishBackup 0");
   EXPECT_EQ(LinesOf(ReadFile(LogPath())).size(), 5u);
   EXPECT_FALSE(ErrorStateOn());
@@ -132,11 +131,45 @@ TEST_F(RunBackupTest, WithoutSelectedClientsTheRunStillStartsAndFinishes) {
 
 TEST_F(RunBackupTest, AMissingWriterStopsTheRunBeforeItStarts) {
   AddClient("Files", kFirst);
-  const HRESULT hr = RunBackup(job, clients, "/backups/", nullptr, &report,
-                               [](ComPtr<IBackuper>&) { return REGDB_E_CLASSNOTREG; });
-  EXPECT_EQ(hr, REGDB_E_CLASSNOTREG);
-  EXPECT_FALSE(report.problem.empty());
-  EXPECT_EQ(report.clientsRun, 0);
+  outcome = RunBackup(job, clients, "/backups/", nullptr, nullptr,
+                      [](ComPtr<IBackuper>&) { return REGDB_E_CLASSNOTREG; });
+  EXPECT_EQ(outcome.result, RunResult::kCouldNotStart);
+  EXPECT_FALSE(outcome.problem.empty());
+  EXPECT_EQ(outcome.clientsRun, 0);
+}
+
+// Cancelling is noticed after the object in hand: the rest of the run is
+// skipped, the archive discarded, and the log says so. A person's cancel
+// leaves the error state off; a run ended by the system turns it on.
+TEST_F(RunBackupTest, ACancelledRunStopsAfterTheCurrentObjectAndDiscardsTheArchive) {
+  for (const auto reason : {CancelRequest::Reason::kUser, CancelRequest::Reason::kInterrupted}) {
+    SetErrorState(false);
+    backuper->calls.clear();
+    clients = ClientList();
+    ScriptedService* first = AddClient("Files and folders", kFirst);
+    first->messages = {"/home/ann/a.txt OK", "/home/ann/b.txt OK"};
+    ScriptedService* second = AddClient("Mail", kSecond);
+    CancelRequest cancel;
+    cancel.Request(reason);
+    EXPECT_EQ(Run(&cancel).result, RunResult::kCancelled);
+    EXPECT_EQ(second->calls, 0);
+    EXPECT_EQ(backuper->calls.back(), "FinishBackup 1");
+    const std::vector<std::string> lines = LinesOf(ReadFile(LogPath()));
+    EXPECT_EQ(lines.back(), reason == CancelRequest::Reason::kUser
+                                ? "The run was cancelled; the archive was discarded."
+                                : "The run was interrupted; the archive was discarded.");
+    EXPECT_EQ(ErrorStateOn(), reason == CancelRequest::Reason::kInterrupted);
+  }
+}
+
+TEST_F(RunBackupTest, ObjectsThatFailedAreCountedAndNamesCannotForgeLogLines) {
+  AddClient("Files and folders", kFirst)->messages = {"File Backup /a OK",
+                                                      "File Backup /b\nFile Backup /etc OK FAILED"};
+  Run();
+  EXPECT_EQ(outcome.objectsDone, 1);
+  EXPECT_EQ(outcome.objectsFailed, 1);
+  const std::vector<std::string> lines = LinesOf(ReadFile(LogPath()));
+  EXPECT_EQ(lines.back(), "File Backup /b\\nFile Backup /etc OK FAILED");
 }
 
 TEST(WithTrailingSlash, AddsOneOnlyWhenMissing) {

@@ -157,15 +157,16 @@ TEST_F(RestoreTest, LogOfARestoreLineByLineAndFailuresSetTheErrorState) {
   ArchiveEntry archive;
   ASSERT_TRUE(OpenArchive(path, archive, Factory()));
   for (auto& entry : clients.entries()) entry.selected = true;
-  RestoreRunReport report;
-  ASSERT_EQ(RunRestore(archive, clients, nullptr, &report), S_OK);
+  const RunOutcome outcome = RunRestore(archive, clients, nullptr);
+  EXPECT_EQ(outcome.result, RunResult::kFailures);
   const std::string stars(46, '*');
   EXPECT_EQ(LinesOf(ReadFile(LogPath())),
             (std::vector<std::string>{"This is a Backup Vopal log file.", "Restoring",
                                       "Date: Friday, March 07, 2003 14:05:00", "Source: " + path,
                                       "Label: weekly", stars, "Files", "/home/ann/a.txt OK", stars,
                                       "Mail"}));
-  EXPECT_EQ(report.clientsFailed, 1);
+  EXPECT_EQ(outcome.clientsFailed, 1);
+  EXPECT_EQ(outcome.objectsDone, 1);
   EXPECT_TRUE(ErrorStateOn());
 }
 

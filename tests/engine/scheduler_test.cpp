@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "app/engine/error_state.h"
+#include "app/engine/last_run.h"
 #include "app/engine/run_lock.h"
 #include "app/engine/run_log.h"
 #include "platform/registry.h"
@@ -129,7 +130,13 @@ TEST_F(SchedulerTest, ACutOffRunAppendsTheBannerAndTurnsTheErrorStateOn) {
       "Backup did not complete properly.";
   EXPECT_EQ(ReadFile(LogPath()), "This is a Backup Vopal log file.\n" + banner);
   EXPECT_TRUE(ErrorStateOn());
-  EXPECT_EQ(TaskStatus(), kTaskRunning);  // until the first tick
+  // Settled once: the status and the last-run record say so, and a second
+  // look (the next tick, bkvp status) finds nothing more to report.
+  EXPECT_EQ(TaskStatus(), kTaskIdleOrFailed);
+  EXPECT_NE(DescribeLastRun(RunKind::kBackup).find("cut off"), std::string::npos);
+  EXPECT_FALSE(CheckForInterruptedRun());
+  EXPECT_EQ(ReadFile(LogPath()), "This is a Backup Vopal log file.\n" + banner);
+  EXPECT_EQ(scheduler.Tick().outcome, TickOutcome::kRunCompleted);
 }
 
 TEST_F(SchedulerTest, TurningTheErrorStateOffMarksTheLastRunCompleted) {
@@ -148,7 +155,9 @@ TEST_F(SchedulerTest, TurningTheErrorStateOffMarksTheLastRunCompleted) {
 TEST_F(SchedulerTest, AScheduleWithoutRunDaysIsDisabledWithALogLine) {
   ScheduleRecord never;
   never.kind = kWeekly;
-  EXPECT_FALSE(SaveSchedule(never, "/tmp/", {}, now));
+  const SavedSchedule saved = SaveSchedule(never, "/tmp/", {}, now);
+  EXPECT_TRUE(saved.problem.empty());
+  EXPECT_FALSE(saved.nextRun);
   EXPECT_FALSE(ProgramSettings::Load(now).scheduleEnabled);
   EXPECT_NE(ReadFile(LogPath()).find("has no run day"), std::string::npos);
 }

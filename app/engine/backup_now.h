@@ -1,0 +1,39 @@
+// Backing up now, as the wizard's "Run immediately" and `bkvp backup` do it,
+// and the bookkeeping that every backup run shares with the scheduler.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/engine/run_backup.h"
+
+namespace bkvp::engine {
+
+// The clients of a backup the user did not pick item by item: those named
+// (class identifier or name), else the stored selection of the last wizard,
+// else every present client that has something to save. Returns "" or a
+// sentence saying why no selection could be made.
+std::string SelectClientsForBackup(ClientList& clients, const std::vector<std::string>& named,
+                                   const std::vector<std::string>& stored);
+
+// Creates the destination folder when it is missing. Returns "" or a
+// sentence with the reason ("cannot create the destination /x: Permission
+// denied").
+std::string PrepareDestination(const std::string& folder);
+
+// A backup run with its bookkeeping: "TaskStatus" 1 while it runs, then 2
+// when it was carried out or 0 when it was not; the last-run record is
+// written when it starts (so a run that is killed reads as cut off) and again
+// with the outcome. Requires: the caller holds the run lock.
+RunOutcome RecordedBackup(const BackupJob& job, ClientList& clients, const std::string& destination,
+                          ProgressDisplay* display, const CancelRequest* cancel, bool scheduled,
+                          const BackuperFactory& createBackuper = {});
+
+// A backup started by the user: takes the run lock (refused while another
+// run goes on, here or in another process), creates the destination, then
+// RecordedBackup.
+RunOutcome BackupNow(const BackupJob& job, ClientList& clients, const std::string& destination,
+                     ProgressDisplay* display, const CancelRequest* cancel = nullptr,
+                     const BackuperFactory& createBackuper = {});
+
+}  // namespace bkvp::engine

@@ -1,0 +1,103 @@
+#include "app/engine/last_run.h"
+
+#include "app/engine/program_settings.h"
+#include "app/engine/run_lock.h"
+#include "platform/registry.h"
+#include "platform/time.h"
+
+namespace bkvp::engine {
+namespace {
+
+std::string HistoryKey() { return ProgramKey() + "\\History"; }
+std::string Prefix(RunKind kind) { return kind == RunKind::kBackup ? "Backup" : "Restore"; }
+
+std::string Moment(std::time_t t) { return platform::FormatLongDateTime(platform::LocalTime(t)); }
+
+std::string FailedObjects(RunKind kind, int count) {
+  return std::to_string(count) + (count == 1 ? " object" : " objects") +
+         (kind == RunKind::kBackup ? " not saved" : " not restored");
+}
+
+}  // namespace
+
+std::optional<LastRun> ReadLastRun(RunKind kind) {
+  const std::string key = HistoryKey();
+  const std::string prefix = Prefix(kind);
+  const auto time = platform::RegReadDword(key, prefix + "Time");
+  const auto result = platform::RegReadDword(key, prefix + "Result");
+  if (!time || !result || *result > static_cast<uint32_t>(RunResult::kCouldNotStart))
+    return std::nullopt;
+  LastRun run;
+  run.time = static_cast<std::time_t>(*time);
+  run.result = static_cast<RunResult>(*result);
+  run.archivePath = platform::RegReadString(key, prefix + "Archive").value_or("");
+  run.problem = platform::RegReadString(key, prefix + "Problem").value_or("");
+  run.objectsFailed =
+      static_cast<int>(platform::RegReadDword(key, prefix + "Failures").value_or(0));
+  const uint32_t flags = platform::RegReadDword(key, prefix + "Flags").value_or(0);
+  run.scheduled = flags & 1;
+  run.cutOff = flags & 2;
+  return run;
+}
+
+bool RecordLastRun(RunKind kind, const LastRun& run) {
+  const std::string key = HistoryKey();
+  const std::string prefix = Prefix(kind);
+  const uint32_t flags = (run.scheduled ? 1 : 0) | (run.cutOff ? 2 : 0);
+  bool stored = platform::RegWriteString(key, prefix + "Archive", run.archivePath) == 0;
+  stored &= platform::RegWriteString(key, prefix + "Problem", run.problem) == 0;
+  stored &= platform::RegWriteDword(key, prefix + "Failures",
+                                    static_cast<uint32_t>(run.objectsFailed)) == 0;
+  stored &= platform::RegWriteDword(key, prefix + "Flags", flags) == 0;
+  stored &= platform::RegWriteDword(key, prefix + "Result", static_cast<uint32_t>(run.result)) == 0;
+  // Written last: a record is read only when its moment is there.
+  stored &= platform::RegWriteDword(key, prefix + "Time", static_cast<uint32_t>(run.time)) == 0;
+  return stored;
+}
+
+LastRun LastRunFrom(const RunOutcome& outcome, std::time_t time, bool scheduled) {
+  LastRun run;
+  run.time = time;
+  run.result = outcome.result;
+  run.archivePath = outcome.archivePath;
+  run.problem = outcome.problem;
+  run.objectsFailed = outcome.objectsFailed;
+  run.scheduled = scheduled;
+  return run;
+}
+
+std::string ResultWords(RunResult result) {
+  switch (result) {
+    case RunResult::kSucceeded:
+      return "completed";
+    case RunResult::kFailures:
+      return "completed with failures";
+    case RunResult::kNothingWritten:
+      return "completed, but there was nothing to save";
+    case RunResult::kStopped:
+      return "stopped";
+    case RunResult::kCancelled:
+      return "cancelled";
+    case RunResult::kCouldNotStart:
+      return "could not start";
+  }
+  return "";
+}
+
+std::string DescribeLastRun(RunKind kind) {
+  const bool backup = kind == RunKind::kBackup;
+  // A backup in progress shows "TaskStatus" 1 while it holds the run lock.
+  if (backup && ReadTaskStatus() == kTaskRunning && RunInProgress()) return "running now";
+  const auto run = ReadLastRun(kind);
+  if (!run) return backup ? "No backup has run yet" : "No restore has run yet";
+  std::string text = run->scheduled ? "scheduled run " : "";
+  if (run->cutOff) return text + "cut off on " + Moment(run->time) + " (it did not finish)";
+  text += ResultWords(run->result) + " on " + Moment(run->time);
+  if (run->objectsFailed > 0) text += ": " + FailedObjects(kind, run->objectsFailed);
+  if (!run->problem.empty() && run->result != RunResult::kSucceeded &&
+      run->result != RunResult::kFailures)
+    text += ": " + run->problem;
+  return text;
+}
+
+}  // namespace bkvp::engine

@@ -1,0 +1,39 @@
+// What the last backup and the last restore did, kept in the registry so that
+// `bkvp status`, the tray's tooltip and a later session can say it. "TaskStatus"
+// keeps its own meaning for the scheduler; this record adds the moment, the
+// result and the reason.
+#pragma once
+
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "app/engine/run_outcome.h"
+
+namespace bkvp::engine {
+
+enum class RunKind { kBackup, kRestore };
+
+struct LastRun {
+  std::time_t time = 0;
+  RunResult result = RunResult::kSucceeded;
+  std::string archivePath;  // written (backup) or read (restore); may be empty
+  std::string problem;
+  int objectsFailed = 0;
+  bool scheduled = false;
+  bool cutOff = false;  // found unfinished: the program or the machine stopped during it
+};
+
+// Missing or unreadable values give nullopt: no such run has been recorded.
+std::optional<LastRun> ReadLastRun(RunKind kind);
+bool RecordLastRun(RunKind kind, const LastRun& run);
+LastRun LastRunFrom(const RunOutcome& outcome, std::time_t time, bool scheduled);
+
+// One line for people: "completed on Tuesday, December 08, 2026 10:00:00",
+// "failed on ...: 3 files not saved", "No backup has run yet", "running now".
+std::string DescribeLastRun(RunKind kind);
+// What a finished run's outcome was, in a few words ("completed",
+// "completed with failures", "cancelled", ...).
+std::string ResultWords(RunResult result);
+
+}  // namespace bkvp::engine

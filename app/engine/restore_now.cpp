@@ -1,0 +1,54 @@
+#include "app/engine/restore_now.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "app/engine/last_run.h"
+#include "app/engine/run_lock.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace bkvp::engine {
+
+std::string OpenArchiveForRestore(const std::string& path, ArchiveEntry& archive) {
+  if (platform::DirectoryExists(path)) return path + " is a folder, not a backup archive";
+  if (access(path.c_str(), R_OK) != 0)
+    return "cannot read the archive " + path + ": " + std::strerror(errno);
+  if (!OpenArchive(path, archive)) return path + " is not a backup archive, or it is damaged";
+  return "";
+}
+
+std::string SelectClientsForRestore(const std::vector<ArchiveClient>& sections,
+                                    const std::vector<std::string>& named, ClientList& clients) {
+  clients.ClearSelection();
+  for (const std::string& wanted : named) {
+    const ArchiveClient* found = nullptr;
+    for (const ArchiveClient& section : sections)
+      if (platform::EqualsIgnoreCase(section.clsid, wanted) || SameClientName(section.name, wanted))
+        found = found ? found : &section;
+    if (!found) return "the archive holds no client " + wanted;
+    if (!found->restorable()) return found->name + " is not installed or not present here";
+    found->installed->selected = true;
+  }
+  if (named.empty())
+    for (const ArchiveClient& section : sections)
+      if (section.restorable()) section.installed->selected = true;
+  return clients.Selected().empty() ? "no client of the archive can be restored here" : "";
+}
+
+RunOutcome RestoreNow(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
+                      const CancelRequest* cancel) {
+  std::string why;
+  auto lock = RunLock::TryAcquire(&why);
+  if (!lock) return CouldNotStart(why);
+  const std::time_t started = std::time(nullptr);
+  RunOutcome outcome = RunRestore(archive, clients, display, cancel);
+  LastRun run = LastRunFrom(outcome, started, /*scheduled=*/false);
+  run.archivePath = archive.path;
+  RecordLastRun(RunKind::kRestore, run);
+  return outcome;
+}
+
+}  // namespace bkvp::engine

@@ -1,0 +1,29 @@
+// Restoring an archive as `bkvp restore` and the restore wizard do it: the
+// archive opened, its sections matched with the installed clients, a
+// selection, and the run with its bookkeeping.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/engine/archive_list.h"
+#include "app/engine/run_restore.h"
+
+namespace bkvp::engine {
+
+// Opens the file as an archive. Returns "" or a sentence that tells a missing
+// or unreadable file from one that is not a backup archive.
+std::string OpenArchiveForRestore(const std::string& path, ArchiveEntry& archive);
+
+// Selects the archive's sections to restore: those named (class identifier
+// or name), else every section whose client is installed and present here.
+// Returns "" or a sentence saying why nothing can be restored.
+std::string SelectClientsForRestore(const std::vector<ArchiveClient>& sections,
+                                    const std::vector<std::string>& named, ClientList& clients);
+
+// Takes the run lock (refused while another run goes on), runs the restore
+// and records its outcome as the last restore.
+RunOutcome RestoreNow(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
+                      const CancelRequest* cancel = nullptr);
+
+}  // namespace bkvp::engine
