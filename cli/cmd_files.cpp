@@ -10,6 +10,7 @@
 #include "cli/command.h"
 #include "clients/files/backup_list_store.h"
 #include "clients/files/entry_text.h"
+#include "clients/files/list_rules.h"
 #include "platform/files.h"
 
 namespace bkvp::cli {
@@ -32,25 +33,21 @@ std::optional<int> ParseNumber(std::string_view text) {
   return value;
 }
 
-int CountIn(std::string_view text, int low, int high, const std::string& rule) {
-  const auto n = ParseNumber(text);
-  if (!n || *n < low || *n > high)
-    throw UsageError{"'" + rule + "': the count must be " + std::to_string(low) + " to " +
-                     std::to_string(high)};
-  return *n;
-}
-
+// YYYY-MM-DD; whether the day exists is the rule check's business.
 CalendarDate DateIn(std::string_view text, const std::string& rule) {
-  // YYYY-MM-DD, a day that exists.
   const auto bad = [&] { return UsageError{"'" + rule + "': the date must be YYYY-MM-DD"}; };
   if (text.size() != 10 || text[4] != '-' || text[7] != '-') throw bad();
   const auto y = ParseNumber(text.substr(0, 4));
   const auto m = ParseNumber(text.substr(5, 2));
   const auto d = ParseNumber(text.substr(8, 2));
-  if (!y || !m || !d || *y < 1) throw bad();
-  const CalendarDate date{*y, *m, *d};
-  if (NormalizeDate(*y, *m, *d) != date) throw bad();
-  return date;
+  if (!y || !m || !d) throw bad();
+  return CalendarDate{*y, *m, *d};
+}
+
+int CountIn(std::string_view text, const std::string& rule) {
+  const auto n = ParseNumber(text);
+  if (!n) throw UsageError{"'" + rule + "': the count must be a number"};
+  return *n;
 }
 
 // RULE: today, days:N (1-7; one day is "today"), weeks:N (1-4),
@@ -59,49 +56,50 @@ CalendarDate DateIn(std::string_view text, const std::string& rule) {
 DateRule ParseRule(const std::string& rule) {
   const size_t colon = rule.find(':');
   const std::string kind = rule.substr(0, colon);
-  const std::string_view value =
-      colon == std::string::npos ? std::string_view() : std::string_view(rule).substr(colon + 1);
+  const bool hasValue = colon != std::string::npos;
+  const std::string_view value = hasValue ? std::string_view(rule).substr(colon + 1) : "";
   DateRule result;
-  if (kind == "today" && colon == std::string::npos) {
+  if (kind == "today" && !hasValue) {
     result.kind = kRuleToday;
-  } else if (kind == "days" && colon != std::string::npos) {
-    result.count = CountIn(value, 1, 7, rule);
-    result.kind = result.count == 1 ? kRuleToday : kRuleLastDays;
-    if (result.kind == kRuleToday) result.count = -1;
-  } else if (kind == "weeks" && colon != std::string::npos) {
+  } else if (kind == "days" && hasValue) {
+    result.kind = kRuleLastDays;
+    result.count = CountIn(value, rule);
+  } else if (kind == "weeks" && hasValue) {
     result.kind = kRuleLastWeeks;
-    result.count = CountIn(value, 1, 4, rule);
-  } else if (kind == "months" && colon != std::string::npos) {
+    result.count = CountIn(value, rule);
+  } else if (kind == "months" && hasValue) {
     result.kind = kRuleLastMonths;
-    result.count = CountIn(value, 1, 36, rule);
-  } else if ((kind == "before" || kind == "after") && colon != std::string::npos) {
+    result.count = CountIn(value, rule);
+  } else if ((kind == "before" || kind == "after") && hasValue) {
     result.kind = kind == "before" ? kRuleBefore : kRuleAfter;
     result.date = DateIn(value, rule);
   } else {
     throw UsageError{"unknown rule '" + rule +
                      "' (today, days:N, weeks:N, months:N, before:DATE, after:DATE)"};
   }
+  if (const std::string problem = CheckRule(result); !problem.empty())
+    throw UsageError{"'" + rule + "': " + problem};
+  // One day back is today, as the dialogs store it.
+  if (result.kind == kRuleLastDays && result.count == 1) result = DateRule{kRuleToday, -1, {}};
   return result;
 }
 
-// The masks as the mask input box turns them into list rows: at most 260
-// characters, no path or quoting characters, any text without a dot taken
-// as an extension ("txt" is "*.txt", "old*" is "*.old*"), no mask twice in
-// one list. The list must hold only what the backup page could have stored;
-// a TAB or CR inside a mask would also split the stored record.
+// The masks as the mask input box turns them into list rows. "*.*" stays
+// allowed as the whole include list, which is its default.
 std::string ParseMasks(const std::string& text, bool exclude) {
-  constexpr size_t kMaxMaskLength = 260;
   std::vector<std::string> masks;
-  for (std::string mask : SplitMasks(text)) {
-    if (mask.size() > kMaxMaskLength || mask.find_first_of("\\/:\"<>\t\r") != std::string::npos)
-      throw UsageError{"invalid mask '" + mask + "'"};
-    if (mask.find('.') == std::string::npos) mask = "*." + mask;
-    if (exclude && mask == "*.*") throw UsageError{"the mask *.* is not allowed for --exclude"};
-    for (const std::string& earlier : masks)
-      if (earlier == mask) throw UsageError{"mask '" + mask + "' given twice"};
+  for (const std::string& typed : SplitMasks(text)) {
+    const std::string mask = CompleteMask(typed);
+    const bool defaultInclude = !exclude && mask == "*.*" && masks.empty();
+    const MaskProblem problem = CheckMask(mask, masks);
+    if (problem != MaskProblem::kNone && !defaultInclude)
+      throw UsageError{"mask '" + typed + "': " + MaskProblemText(problem)};
     masks.push_back(mask);
   }
   if (!exclude && masks.empty()) throw UsageError{"--include needs at least one mask"};
+  if (!exclude && masks.size() > 1 && masks.front() == "*.*")
+    throw UsageError{std::string("mask '*.*': ") +
+                     MaskProblemText(MaskProblem::kAllFilesNotAllowed)};
   return JoinMasks(masks);
 }
 

@@ -81,9 +81,14 @@ TEST_F(FilesCommand, BadArgumentsChangeNothing) {
   WriteFile(tree / "f.txt", "f");
   const std::string folder = tree.path();
   EXPECT_EQ(Run("files add " + folder + " --modified yesterday").exitCode, 2);
-  EXPECT_EQ(Run("files add " + folder + " --modified before:2003-02-30").exitCode, 2);
-  EXPECT_EQ(Run("files add " + folder + " --exclude '*.*'").exitCode, 2);
+  const CommandResult badDate = Run("files add " + folder + " --modified before:2003-02-30");
+  EXPECT_EQ(badDate.exitCode, 2);
+  EXPECT_NE(badDate.output.find("2003-02-30 is not a valid date"), std::string::npos);
+  const CommandResult allFiles = Run("files add " + folder + " --exclude '*.*'");
+  EXPECT_EQ(allFiles.exitCode, 2);
+  EXPECT_NE(allFiles.output.find("The mask *.* is not allowed."), std::string::npos);
   EXPECT_EQ(Run("files add " + folder + " --include 'c:*.doc'").exitCode, 2);
+  EXPECT_EQ(Run("files add " + folder + " --include '*.doc | doc'").exitCode, 2);  // twice
   EXPECT_EQ(Run("files add " + folder + " --include '*." + std::string(259, 'x') + "'").exitCode,
             2);
   EXPECT_EQ(Run("files add " + folder + " --exclude 'a\tb'").exitCode,
