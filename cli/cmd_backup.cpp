@@ -7,6 +7,7 @@
 #include "app/engine/scheduler.h"
 #include "cli/command.h"
 #include "cli/engine_cli.h"
+#include "cli/run_summary.h"
 #include "cli/signals.h"
 #include "cli/terminal_ui.h"
 #include "platform/sysinfo.h"
@@ -19,9 +20,11 @@ constexpr const char* kName = "backup";
 
 int RunBackupCommand(const std::vector<std::string>& args) {
   front::Options options;
-  if (!options.Parse(kName, args,
-                     {{"--to", 1}, {"--client", 1, true}, {"--label", 1}, {"--unattended"}}))
-    return front::kExitCannotStart;
+  std::vector<front::OptionDefinition> definitions = {
+      {"--to", 1}, {"--client", 1, true}, {"--label", 1}, {"--unattended"}};
+  for (const auto& d : front::SummaryOptions()) definitions.push_back(d);
+  if (!options.Parse(kName, args, definitions)) return front::kExitCannotStart;
+  const front::SummaryStyle style = front::SummaryStyleOf(options);
   if (!options.positional().empty())
     return front::Fail(kName, "unexpected argument " + options.positional().front(),
                        front::kExitCannotStart);
@@ -38,33 +41,36 @@ int RunBackupCommand(const std::vector<std::string>& args) {
   const std::string folder = options.Value("--to").value_or(settings.storePath);
   if (folder.empty())
     return front::Fail(kName, "no destination: give --to DIR", front::kExitCannotStart);
+  if (!options.Has("--to") && style == front::SummaryStyle::kLine)
+    std::cerr << "bkvp backup: backing up into the last destination, " << folder << "\n";
 
   const BackupJob job = ImmediateJob(now, platform::UserName(), platform::ComputerName(),
                                      options.Value("--label").value_or(DefaultLabel(now)));
   front::RunSignals signals;
-  RunOutcome outcome;
-  {
-    front::TerminalFrontEnd frontEnd(options.Has("--unattended"));
-    outcome =
-        BackupNow(job, clients, front::AbsolutePath(folder), frontEnd.display(), signals.cancel());
-  }
-  if (!outcome.archivePath.empty()) std::cout << outcome.archivePath << "\n";
-  return front::ReportOutcome(kName, outcome);
+  constexpr auto kind = front::TerminalFrontEnd::Kind::kBackup;
+  front::TerminalFrontEnd frontEnd(options.Has("--unattended"), kind);
+  const RunOutcome outcome =
+      BackupNow(job, clients, front::AbsolutePath(folder), frontEnd.display(), signals.cancel());
+  frontEnd.Finish(outcome.carriedOut());
+  return front::FinishRun({kName, kind, style}, outcome);
 }
 
 const CommandRegistrar registrar({
     kName,
     "back up now into a destination folder",
     "usage: bkvp backup [--to DIR] [--client ID|NAME]... [--label TEXT] [--unattended]\n"
+    "                   [--quiet | --json]\n"
     "\n"
-    "Backs up the selected clients into one new archive and prints its path.\n"
-    "Without options the stored destination and client selection are used; with\n"
+    "Backs up the selected clients into one new archive and says what it saved.\n"
+    "Without options the last destination and client selection are used; with\n"
     "no stored selection, every present client that has something to save.\n"
     "\n"
     "  --to DIR          destination folder (created when missing)\n"
     "  --client ID|NAME  a client by class identifier or name; repeatable\n"
     "  --label TEXT      archive label (default: the date and time)\n"
     "  --unattended      answer every question automatically, no progress bar\n"
+    "  --quiet           print only the new archive's path\n"
+    "  --json            print the outcome as one JSON object, for scripts\n"
     "\n"
     "Ctrl-C stops the run and discards the unfinished archive.\n"
     "\n"

@@ -7,6 +7,7 @@
 #include "app/engine/scheduler.h"
 #include "cli/command.h"
 #include "cli/engine_cli.h"
+#include "cli/run_summary.h"
 #include "cli/signals.h"
 #include "cli/terminal_ui.h"
 #include "clients/files/backup_list_store.h"
@@ -20,9 +21,10 @@ constexpr const char* kName = "restore";
 
 int RunRestoreCommand(const std::vector<std::string>& args) {
   front::Options options;
-  if (!options.Parse(kName, args,
-                     {{"--client", 1, true}, {"--to", 1}, {"--overwrite"}, {"--unattended"}}))
-    return front::kExitCannotStart;
+  std::vector<front::OptionDefinition> definitions = {
+      {"--client", 1, true}, {"--to", 1}, {"--overwrite"}, {"--unattended"}};
+  for (const auto& d : front::SummaryOptions()) definitions.push_back(d);
+  if (!options.Parse(kName, args, definitions)) return front::kExitCannotStart;
   if (options.positional().size() != 1)
     return front::Fail(kName, "give exactly one archive (see bkvp restore --help)",
                        front::kExitCannotStart);
@@ -56,24 +58,20 @@ int RunRestoreCommand(const std::vector<std::string>& args) {
   }
 
   front::RunSignals signals;
-  RunOutcome outcome;
-  {
-    front::TerminalFrontEnd frontEnd(options.Has("--unattended"));
-    outcome = RestoreNow(archive, clients, frontEnd.display(), signals.cancel());
-  }
-  if (outcome.carriedOut()) {
-    std::cout << "restored " << outcome.clientsRun - outcome.clientsFailed << " of "
-              << outcome.clientsRun << " client(s) from " << path;
-    if (outcome.objectsFailed > 0) std::cout << "; " << outcome.objectsFailed << " not restored";
-    std::cout << "\n";
-  }
-  return front::ReportOutcome(kName, outcome);
+  constexpr auto kind = front::TerminalFrontEnd::Kind::kRestore;
+  front::TerminalFrontEnd frontEnd(options.Has("--unattended"), kind);
+  const RunOutcome outcome = RestoreNow(archive, clients, frontEnd.display(), signals.cancel());
+  frontEnd.Finish(outcome.carriedOut());
+  return front::FinishRun({kName, kind, front::SummaryStyleOf(options), path,
+                           frontEnd.filesReplaced(), frontEnd.cancelledAtQuestion()},
+                          outcome);
 }
 
 const CommandRegistrar registrar({
     kName,
     "restore an archive",
     "usage: bkvp restore ARCHIVE [--client ID|NAME]... [--to DIR] [--overwrite] [--unattended]\n"
+    "                    [--quiet | --json]\n"
     "\n"
     "Restores the clients recorded in ARCHIVE that are installed and present here\n"
     "(or only those named with --client).\n"
@@ -83,6 +81,8 @@ const CommandRegistrar registrar({
     "                    its original location\n"
     "  --overwrite       files and folders: replace files that already exist\n"
     "  --unattended      answer every question automatically, no progress bar\n"
+    "  --quiet           print nothing but problems\n"
+    "  --json            print the outcome as one JSON object, for scripts\n"
     "\n"
     "Ctrl-C stops the restore after the current file.\n"
     "\n"

@@ -5,6 +5,7 @@
 #include "app/engine/scheduler.h"
 #include "cli/command.h"
 #include "cli/engine_cli.h"
+#include "cli/run_summary.h"
 #include "platform/time.h"
 
 namespace bkvp::cli {
@@ -40,9 +41,9 @@ int RunTick(const std::vector<std::string>& args) {
     case TickOutcome::kRunCompleted:
       break;
   }
-  if (!tick.run.archivePath.empty()) std::cout << tick.run.archivePath << "\n";
+  const int status = front::FinishRun({kName}, tick.run);
   std::cout << "Next run " << Moment(tick.taskTime) << ".\n";
-  return front::ReportOutcome(kName, tick.run);
+  return status;
 }
 
 const CommandRegistrar registrar({

@@ -3,8 +3,6 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/engine/run_log.h"
-#include "cli/signals.h"
 #include "platform/text.h"
 #include "platform/time.h"
 
@@ -87,33 +85,6 @@ void PrintTable(const std::vector<std::vector<std::string>>& rows) {
 
 std::string ShortDateTime(std::time_t time) {
   return platform::FormatTime(platform::LocalTime(time), "%Y-%m-%d %H:%M:%S");
-}
-
-int ReportOutcome(const std::string& command, const engine::RunOutcome& outcome) {
-  using engine::RunResult;
-  const std::string log = " (see " + engine::LogPath() + ")";
-  switch (outcome.result) {
-    case RunResult::kSucceeded:
-      return 0;
-    case RunResult::kNothingWritten:
-      Fail(command, "no archive was written: there was nothing to save" + log, 0);
-      return 0;
-    case RunResult::kCouldNotStart:
-      return Fail(command, outcome.problem, kExitCannotStart);
-    case RunResult::kCancelled:
-      Fail(command, outcome.problem, 0);
-      return ExitStatusAfterSignal(kExitFailures);
-    case RunResult::kStopped:
-      return Fail(command, outcome.problem + log, kExitFailures);
-    case RunResult::kFailures:
-      break;
-  }
-  std::string what;
-  if (outcome.objectsFailed > 0) what = std::to_string(outcome.objectsFailed) + " object(s) failed";
-  if (outcome.clientsFailed > 0)
-    what +=
-        (what.empty() ? "" : ", ") + std::to_string(outcome.clientsFailed) + " client(s) failed";
-  return Fail(command, what + log, kExitFailures);
 }
 
 }  // namespace bkvp::cli::front

@@ -10,8 +10,6 @@
 
 #include <ctime>
 
-#include "app/engine/run_outcome.h"
-
 namespace bkvp::cli::front {
 
 struct OptionDefinition {
@@ -54,10 +52,5 @@ std::string ShortDateTime(std::time_t time);
 // Exit statuses shared by the subcommands.
 constexpr int kExitFailures = 1;     // the run had failures, or a check failed
 constexpr int kExitCannotStart = 2;  // usage mistakes, and runs that could not start
-
-// Prints what went wrong in a run (nothing when it succeeded) and returns the
-// exit status: 0, kExitFailures, kExitCannotStart, or 128 + the signal that
-// interrupted it.
-int ReportOutcome(const std::string& command, const engine::RunOutcome& outcome);
 
 }  // namespace bkvp::cli::front

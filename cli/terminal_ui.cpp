@@ -1,6 +1,7 @@
 #include "cli/terminal_ui.h"
 
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -8,6 +9,7 @@
 #include <iostream>
 #include <string>
 
+#include "cli/byte_size.h"
 #include "clients/common/countdown_timer.h"
 #include "platform/text.h"
 #include "platform/ui.h"
@@ -16,9 +18,14 @@ namespace bkvp::cli::front {
 namespace {
 
 namespace ui = platform::ui;
+using Clock = std::chrono::steady_clock;
 
-constexpr int kBarWidth = 30;
-constexpr size_t kTextWidth = 40;
+constexpr int kBarWidth = 24;
+// Rate and time left appear once a run has gone on this long.
+constexpr std::chrono::seconds kLongRun{3};
+// Answers of the two extra choices of the "already exists" question.
+constexpr int kAnswerAll = 100;
+constexpr int kAnswerSkipAll = 101;
 
 struct Button {
   char key;
@@ -47,11 +54,17 @@ std::vector<Button> ButtonsOf(unsigned style) {
   }
 }
 
+// Texts of the system's questions separate sentences with line breaks.
+std::string OneLine(std::string text) {
+  for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+  return text;
+}
+
 // Asks until one of the buttons is chosen; an empty line takes the default,
 // the end of input gives the default too.
 int AskOnTerminal(const std::string& text, const std::string& caption,
                   const std::vector<Button>& buttons, int defaultAnswer) {
-  std::cout << "\r\x1b[K" << caption << ": " << text << "\n";
+  std::cout << "\r\x1b[K" << caption << ": " << OneLine(text) << "\n";
   for (;;) {
     for (const Button& b : buttons)
       std::cout << b.label << (b.answer == defaultAnswer ? "*" : "") << " ";
@@ -92,72 +105,164 @@ int TerminalCountdown(const ui::CountdownRequest& request) {
   return answer;
 }
 
+size_t TerminalColumns() {
+  winsize size{};
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col >= 20) return size.ws_col;
+  return 80;
+}
+
+// The end of a name that fits `width` characters, with "..." in front when
+// cut; never begins inside a UTF-8 sequence.
+std::string Tail(const std::string& text, size_t width) {
+  size_t characters = 0;
+  for (const char c : text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  if (characters <= width) return text;
+  if (width <= 3) return "";
+  size_t keep = width - 3, start = text.size();
+  while (start > 0 && keep > 0) {
+    --start;
+    if ((static_cast<unsigned char>(text[start]) & 0xC0) != 0x80) --keep;
+  }
+  return "..." + text.substr(start);
+}
+
+std::string Duration(double seconds) {
+  const auto s = static_cast<long>(seconds + 0.5);
+  char text[32];
+  if (s >= 3600)
+    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+  else
+    std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
+  return text;
+}
+
+}  // namespace
+
 class TerminalDisplay : public engine::ProgressDisplay {
  public:
-  ~TerminalDisplay() override {
-    if (drawn_) std::cout << "\r\x1b[K" << std::flush;
-  }
+  explicit TerminalDisplay(TerminalFrontEnd::Kind kind)
+      : restoring_(kind == TerminalFrontEnd::Kind::kRestore), started_(Clock::now()) {}
+
   void SetPosition(int position) override {
     position_ = position;
-    Draw();
+    Draw(false);
   }
+  // A restore names its sources here; the bar shows where they went instead.
   void SetText(const std::string& text) override {
+    if (restoring_) return;
     text_ = text;
-    Draw();
+    Draw(false);
+  }
+  void ObjectDone(const std::string& name, bool, uint64_t bytes) override {
+    bytes_ += bytes;
+    if (restoring_) text_ = name;
+    Draw(false);
   }
   int AskPrompt(const std::string& text, const std::string& caption, unsigned style) override {
-    return TerminalMessageBox(text, caption, style);
+    if ((style & 0xF) != ui::MB_YESNOCANCEL) return Asked(TerminalMessageBox(text, caption, style));
+    // The "already exists" question: All and Skip all answer it for the
+    // rest of the run.
+    int answer = sticky_;
+    if (!answer) {
+      answer = Asked(AskOnTerminal(text, caption,
+                                   {{'y', "[Y]es", ui::IDYES},
+                                    {'n', "[N]o", ui::IDNO},
+                                    {'a', "[A]ll", kAnswerAll},
+                                    {'s', "[S]kip all", kAnswerSkipAll},
+                                    {'c', "[C]ancel", ui::IDCANCEL}},
+                                   ui::DefaultAnswer(style)));
+      if (answer == kAnswerAll || answer == kAnswerSkipAll) {
+        sticky_ = answer == kAnswerAll ? ui::IDYES : ui::IDNO;
+        answer = sticky_;
+      }
+    }
+    if (answer == ui::IDYES) ++replaced_;
+    if (answer == ui::IDCANCEL) cancelled_ = true;
+    return answer;
   }
   int AskClientError(const std::string& text, const std::string& caption,
                      int defaultButton) override {
     static const int kDefaults[] = {ui::IDRETRY, ui::IDIGNORE, ui::IDCANCEL, ui::IDABORT};
     const int fallback =
         defaultButton >= 0 && defaultButton < 4 ? kDefaults[defaultButton] : ui::IDCANCEL;
-    return AskOnTerminal(text, caption,
-                         {{'r', "[R]etry", ui::IDRETRY},
-                          {'i', "[I]gnore", ui::IDIGNORE},
-                          {'c', "[C]ancel", ui::IDCANCEL},
-                          {'a', "[A]bort", ui::IDABORT}},
-                         fallback);
+    return Asked(AskOnTerminal(text, caption,
+                               {{'r', "[R]etry", ui::IDRETRY},
+                                {'i', "[I]gnore", ui::IDIGNORE},
+                                {'c', "[C]ancel", ui::IDCANCEL},
+                                {'a', "[A]bort", ui::IDABORT}},
+                               fallback));
   }
+
+  void Finish(bool carriedOut) {
+    if (carriedOut) position_ = 10000;
+    Draw(true);
+    std::cout << "\n" << std::flush;
+  }
+  int replaced() const { return replaced_; }
+  bool cancelled() const { return cancelled_; }
 
  private:
-  void Draw() {
-    // Redrawing for every object of a large tree would flood the terminal.
-    const auto now = std::chrono::steady_clock::now();
-    if (drawn_ && now - lastDraw_ < std::chrono::milliseconds(50)) return;
-    lastDraw_ = now;
-    drawn_ = true;
-    const int filled = position_ * kBarWidth / 10000;
-    std::string name = text_;
-    if (name.size() > kTextWidth) {
-      size_t start = name.size() - (kTextWidth - 3);
-      while (start < name.size() && (static_cast<unsigned char>(name[start]) & 0xC0) == 0x80)
-        ++start;  // never begin inside a UTF-8 sequence
-      name = "..." + name.substr(start);
-    }
-    std::printf("\r\x1b[K[%s%s] %3d%%  %s", std::string(size_t(filled), '#').c_str(),
-                std::string(size_t(kBarWidth - filled), ' ').c_str(), position_ / 100,
-                name.c_str());
-    std::fflush(stdout);
+  // A question ends the bar's line; the bar starts afresh below it.
+  int Asked(int answer) {
+    lastDraw_ = {};
+    return answer;
   }
 
+  void Draw(bool force) {
+    // Redrawing for every object of a large tree would flood the terminal.
+    const auto now = Clock::now();
+    if (!force && lastDraw_ != Clock::time_point{} &&
+        now - lastDraw_ < std::chrono::milliseconds(100))
+      return;
+    lastDraw_ = now;
+    const int position = std::min(std::max(position_, 0), 10000);
+    const int filled = position * kBarWidth / 10000;
+    std::string line = "[" + std::string(size_t(filled), '#') +
+                       std::string(size_t(kBarWidth - filled), ' ') + "] ";
+    char percent[16];
+    std::snprintf(percent, sizeof percent, "%3d%%", position / 100);
+    line += percent;
+    const double elapsed = std::chrono::duration<double>(now - started_).count();
+    if (now - started_ >= kLongRun) {
+      line += "  " + ByteSize(static_cast<uint64_t>(double(bytes_) / elapsed)) + "/s";
+      if (position > 0 && position < 10000)
+        line += "  " + Duration(elapsed * (10000 - position) / position) + " left";
+    }
+    line += "  ";
+    const size_t columns = TerminalColumns();
+    if (line.size() + 1 < columns) line += Tail(text_, columns - line.size() - 1);
+    std::cout << "\r\x1b[K" << line << std::flush;
+  }
+
+  bool restoring_;
+  Clock::time_point started_;
+  Clock::time_point lastDraw_{};
   int position_ = 0;
+  uint64_t bytes_ = 0;
   std::string text_;
-  bool drawn_ = false;
-  std::chrono::steady_clock::time_point lastDraw_;
+  int sticky_ = 0;  // IDYES or IDNO after All or Skip all
+  int replaced_ = 0;
+  bool cancelled_ = false;
 };
 
-}  // namespace
-
-TerminalFrontEnd::TerminalFrontEnd(bool unattended) {
+TerminalFrontEnd::TerminalFrontEnd(bool unattended, Kind kind) {
   if (unattended || !isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) return;
-  display_ = std::make_unique<TerminalDisplay>();
+  display_ = std::make_unique<TerminalDisplay>(kind);
   ui::InstallHooks({nullptr, TerminalMessageBox, TerminalCountdown});
 }
 
 TerminalFrontEnd::~TerminalFrontEnd() {
   if (display_) ui::ResetHooks();
 }
+
+engine::ProgressDisplay* TerminalFrontEnd::display() { return display_.get(); }
+
+void TerminalFrontEnd::Finish(bool carriedOut) {
+  if (display_) display_->Finish(carriedOut);
+}
+
+int TerminalFrontEnd::filesReplaced() const { return display_ ? display_->replaced() : 0; }
+
+bool TerminalFrontEnd::cancelledAtQuestion() const { return display_ && display_->cancelled(); }
 
 }  // namespace bkvp::cli::front

@@ -10,18 +10,28 @@
 
 namespace bkvp::cli::front {
 
+class TerminalDisplay;
+
 class TerminalFrontEnd {
  public:
-  explicit TerminalFrontEnd(bool unattended);
+  enum class Kind { kBackup, kRestore };
+  TerminalFrontEnd(bool unattended, Kind kind);
   ~TerminalFrontEnd();
   TerminalFrontEnd(const TerminalFrontEnd&) = delete;
   TerminalFrontEnd& operator=(const TerminalFrontEnd&) = delete;
 
   // The run's display, or null for an unattended run.
-  engine::ProgressDisplay* display() { return display_.get(); }
+  engine::ProgressDisplay* display();
+  // Draws the bar's last state (100 % for a run that was carried out) and
+  // ends its line, so that what follows starts on a line of its own.
+  void Finish(bool carriedOut);
+  // How many "already exists" questions were answered with Yes or All, and
+  // whether one was answered with Cancel.
+  int filesReplaced() const;
+  bool cancelledAtQuestion() const;
 
  private:
-  std::unique_ptr<engine::ProgressDisplay> display_;
+  std::unique_ptr<TerminalDisplay> display_;
 };
 
 }  // namespace bkvp::cli::front

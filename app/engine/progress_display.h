@@ -3,6 +3,7 @@
 // --unattended) pass none and get automatic answers instead.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace bkvp::engine {
@@ -12,6 +13,14 @@ class ProgressDisplay {
   virtual ~ProgressDisplay() = default;
   virtual void SetPosition(int position) = 0;  // 0 ... 10000 for the whole run
   virtual void SetText(const std::string& text) = 0;
+  // An object is done: `name` is the file or key it was saved from, or the
+  // place it was restored to, as its log line names it; `bytes` is the size
+  // of a file saved or restored, else 0.
+  virtual void ObjectDone(const std::string& name, bool ok, uint64_t bytes) {
+    (void)name;
+    (void)ok;
+    (void)bytes;
+  }
 
   // Questions asked during a run. The defaults go through the platform's
   // message box hook; a front end overrides them with its own dialogs.

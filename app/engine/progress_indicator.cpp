@@ -1,6 +1,9 @@
 #include "app/engine/progress_indicator.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <utility>
 
 #include "contract/errors.h"
 #include "contract/identifiers.h"
@@ -10,11 +13,14 @@
 namespace bkvp::engine {
 
 void ProgressIndicator::Init(ProgressDisplay* display, RunLog* log, LONG clientCount,
-                             const CancelRequest* cancel) {
+                             const CancelRequest* cancel, Direction direction) {
   display_ = display;
   log_ = log;
   clientCount_ = clientCount;
   cancel_ = cancel;
+  direction_ = direction;
+  bytesDone_ = 0;
+  lastStepName_.clear();
   totalWeight_ = 0;
   position_ = 0;
   objectsDone_ = objectsFailed_ = 0;
@@ -42,11 +48,29 @@ bool EndsWith(const std::string& text, std::string_view end) {
 
 }  // namespace
 
+// The archive service logs a saved object after its progress step ("File
+// Backup <path> OK") and a restored one by its target ("<target> OK") before
+// the step to the next one.
+std::string ProgressIndicator::ObjectNameOf(const std::string& line, size_t suffixSize) {
+  if (direction_ == Direction::kRestore) return line.substr(0, line.size() - suffixSize);
+  return std::exchange(lastStepName_, std::string());
+}
+
 void ProgressIndicator::CountObject(const std::string& line) {
-  if (EndsWith(line, " OK"))
+  const bool ok = EndsWith(line, " OK");
+  if (!ok && !EndsWith(line, " FAILED")) return;
+  const std::string name = ObjectNameOf(line, ok ? 3 : 7);
+  uint64_t bytes = 0;
+  if (ok) {
     ++objectsDone_;
-  else if (EndsWith(line, " FAILED"))
+    struct stat info {};
+    if (!name.empty() && lstat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+      bytes = static_cast<uint64_t>(info.st_size);
+    bytesDone_ += bytes;
+  } else {
     ++objectsFailed_;
+  }
+  if (display_ && !name.empty()) display_->ObjectDone(name, ok, bytes);
 }
 
 void ProgressIndicator::StopIfCancelled() const {
@@ -62,8 +86,9 @@ HRESULT ProgressIndicator::FirstStep(BSTR clientName, LONG totalWeight) {
 }
 
 HRESULT ProgressIndicator::NextStep(BSTR objectName, LONG weight) {
+  lastStepName_ = ToAnsi(objectName);
   if (display_) {
-    display_->SetText(ToAnsi(objectName));
+    display_->SetText(lastStepName_);
     // A client announcing a total weight of 0 leaves the position where it is.
     const int64_t share = int64_t{totalWeight_} * clientCount_;
     if (share != 0) position_ += static_cast<LONG>(int64_t{weight} * 10000 / share);

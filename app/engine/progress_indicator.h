@@ -23,12 +23,14 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
  public:
   ProgressIndicator() = default;
 
+  enum class Direction { kBackup, kRestore };
   // display, log and cancel may be null; they must outlive the run.
   void Init(ProgressDisplay* display, RunLog* log, LONG clientCount,
-            const CancelRequest* cancel = nullptr);
+            const CancelRequest* cancel = nullptr, Direction direction = Direction::kBackup);
   LONG position() const { return position_; }
   int objectsDone() const { return objectsDone_; }
   int objectsFailed() const { return objectsFailed_; }
+  uint64_t bytesDone() const { return bytesDone_; }
   // The text of the last question or error report of the run; it usually
   // says why a stopped run stopped (a full disk, a missing medium).
   const std::string& lastQuestion() const { return lastQuestion_; }
@@ -44,6 +46,7 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
   void Log(const std::string& line);
   void LogQuestion(std::string text);
   void CountObject(const std::string& line);
+  std::string ObjectNameOf(const std::string& line, size_t suffixSize);
   void StopIfCancelled() const;
 
   ProgressDisplay* display_ = nullptr;
@@ -54,6 +57,9 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
   const CancelRequest* cancel_ = nullptr;
   int objectsDone_ = 0;
   int objectsFailed_ = 0;
+  uint64_t bytesDone_ = 0;
+  Direction direction_ = Direction::kBackup;
+  std::string lastStepName_;  // the object a backup's next log line is about
   std::string lastQuestion_;
 };
 

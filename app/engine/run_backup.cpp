@@ -1,5 +1,7 @@
 #include "app/engine/run_backup.h"
 
+#include <chrono>
+
 #include "app/engine/archive_naming.h"
 #include "app/engine/error_state.h"
 #include "app/engine/progress_indicator.h"
@@ -67,6 +69,7 @@ RunOutcome RunBackup(const BackupJob& job, ClientList& clients, const std::strin
                      ProgressDisplay* display, const CancelRequest* cancel,
                      const BackuperFactory& createBackuper) {
   RunOutcome outcome;
+  const auto started = std::chrono::steady_clock::now();
   const std::vector<ClientEntry*> selected = clients.Selected();
   const LONG count = static_cast<LONG>(selected.size());
   const std::string archivePath = destination + ArchiveName(platform::LocalTime(job.time));
@@ -146,6 +149,7 @@ RunOutcome RunBackup(const BackupJob& job, ClientList& clients, const std::strin
   }
   outcome.objectsDone = indicator->objectsDone();
   outcome.objectsFailed = indicator->objectsFailed();
+  outcome.bytesDone = indicator->bytesDone();
   if (!stopped) {
     if (!finished) {
       outcome.result = RunResult::kStopped;
@@ -158,12 +162,15 @@ RunOutcome RunBackup(const BackupJob& job, ClientList& clients, const std::strin
                                                                       : RunResult::kNothingWritten;
     } else {
       outcome.archivePath = archivePath;
+      if (const auto info = platform::GetFileInfo(archivePath)) outcome.archiveBytes = info->size;
       outcome.result = outcome.clientsFailed || outcome.objectsFailed ? RunResult::kFailures
                                                                       : RunResult::kSucceeded;
     }
   }
   log.Close();
   progress->Clean();
+  outcome.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   return outcome;
 }
 

@@ -25,6 +25,9 @@ struct RunOutcome {
   int clientsFailed = 0;       // their Backup or Restore returned a failure
   int objectsDone = 0;         // files, keys and strings saved or restored
   int objectsFailed = 0;       // files, keys and strings not saved or not restored
+  uint64_t bytesDone = 0;      // size of the files saved or restored
+  uint64_t archiveBytes = 0;   // a backup's archive, as written
+  double seconds = 0;          // how long the run took
   bool errorStateSet = false;  // the run turned the error state on
 
   bool succeeded() const { return result == RunResult::kSucceeded; }

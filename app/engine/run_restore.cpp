@@ -1,5 +1,7 @@
 #include "app/engine/run_restore.h"
 
+#include <chrono>
+
 #include "app/engine/error_state.h"
 #include "app/engine/progress_indicator.h"
 #include "app/engine/run_log.h"
@@ -13,6 +15,7 @@ RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDispla
                       const CancelRequest* cancel) {
   if (!archive.reader) return CouldNotStart("the archive is not open");
   RunOutcome outcome;
+  const auto started = std::chrono::steady_clock::now();
   const std::vector<ClientEntry*> selected = clients.Selected();
   RunLog log;
   log.Create();
@@ -23,7 +26,8 @@ RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDispla
   log.Write("Label: " + platform::EscapeControls(archive.label) + "\n");
 
   ComPtr<ProgressIndicator> indicator = ComPtr<ProgressIndicator>::Attach(new ProgressIndicator);
-  indicator->Init(display, &log, static_cast<LONG>(selected.size()), cancel);
+  indicator->Init(display, &log, static_cast<LONG>(selected.size()), cancel,
+                  ProgressIndicator::Direction::kRestore);
   ComPtr<IProgress> progress = indicator.As<IProgress>();
   if (!progress) return CouldNotStart("the progress object is missing");
   archive.reader->SetProgress(progress.get());
@@ -63,6 +67,7 @@ RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDispla
   archive.reader->SetProgress(nullptr);
   outcome.objectsDone = indicator->objectsDone();
   outcome.objectsFailed = indicator->objectsFailed();
+  outcome.bytesDone = indicator->bytesDone();
   if (!stopped) {
     // A file that could not be restored is a failure of the run even when
     // its client carried on.
@@ -72,6 +77,8 @@ RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDispla
   }
   log.Close();
   progress->Clean();
+  outcome.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   return outcome;
 }
 

@@ -43,7 +43,7 @@ class EngineCommands : public bkvp::testing::HomeFixture {
     return RunCommand(BinDir() + "/bkvp " + args + " </dev/null 2>/dev/null").output;
   }
   std::string BackUp() {
-    std::string path = Stdout("backup --to " + Quote(dest.path()) + " --label first");
+    std::string path = Stdout("backup --quiet --to " + Quote(dest.path()) + " --label first");
     if (!path.empty() && path.back() == '\n') path.pop_back();
     return path;
   }

@@ -45,8 +45,8 @@ class MailClientCommands : public HomeFixture {
     std::map<std::string, std::string> keysBefore;
     for (const auto& key : keys) keysBefore[key] = Export(key);
 
-    const std::string output =
-        Run("backup --to '" + (dir_ / "archives") + "' --client '" + client + "' --unattended");
+    const std::string output = Run("backup --quiet --to '" + (dir_ / "archives") + "' --client '" +
+                                   client + "' --unattended");
     std::string archive, line;
     for (std::istringstream lines(output); std::getline(lines, line);)
       if (line.size() > 3 && line.compare(line.size() - 3, 3, ".KV") == 0) archive = line;

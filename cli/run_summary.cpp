@@ -1,0 +1,142 @@
+#include "cli/run_summary.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "app/engine/last_run.h"
+#include "app/engine/run_log.h"
+#include "cli/byte_size.h"
+#include "cli/signals.h"
+
+namespace bkvp::cli::front {
+namespace {
+
+using engine::RunResult;
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string ResultName(RunResult result) {
+  switch (result) {
+    case RunResult::kSucceeded:
+      return "succeeded";
+    case RunResult::kFailures:
+      return "failures";
+    case RunResult::kNothingWritten:
+      return "nothing-saved";
+    case RunResult::kStopped:
+      return "stopped";
+    case RunResult::kCancelled:
+      return "cancelled";
+    case RunResult::kCouldNotStart:
+      return "could-not-start";
+  }
+  return "";
+}
+
+std::string Seconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f s", seconds);
+  return text;
+}
+
+std::string Items(int count) { return std::to_string(count) + (count == 1 ? " item" : " items"); }
+
+std::string SummaryLine(const RunReport& report, const engine::RunOutcome& outcome) {
+  const bool backup = report.kind == TerminalFrontEnd::Kind::kBackup;
+  std::string line;
+  if (outcome.result == RunResult::kNothingWritten) {
+    line = "Nothing was saved: the selected clients found nothing to back up.";
+  } else if (backup) {
+    line = "Saved " + Items(outcome.objectsDone) + " (" + ByteSize(outcome.bytesDone) + ")";
+    if (!outcome.archivePath.empty())
+      line += " into " + outcome.archivePath + " (" + ByteSize(outcome.archiveBytes) + ")";
+    line += " in " + Seconds(outcome.seconds) + ".";
+  } else {
+    line = "Restored " + Items(outcome.objectsDone) + " (" + ByteSize(outcome.bytesDone) + ")" +
+           (report.source.empty() ? "" : " from " + report.source) + " in " +
+           Seconds(outcome.seconds) + ".";
+  }
+  if (outcome.objectsFailed > 0)
+    line += " " + std::to_string(outcome.objectsFailed) +
+            (backup ? " not saved" : " not restored") + "; see " + engine::LogPath() + ".";
+  else if (outcome.clientsFailed > 0)
+    line += " " + std::to_string(outcome.clientsFailed) + " client(s) failed; see " +
+            engine::LogPath() + ".";
+  return line;
+}
+
+void PrintJson(const RunReport& report, const engine::RunOutcome& outcome) {
+  std::cout << "{\"command\":" << JsonString(report.command)
+            << ",\"result\":" << JsonString(ResultName(outcome.result)) << ",\"archive\":"
+            << JsonString(report.source.empty() ? outcome.archivePath : report.source)
+            << ",\"items\":" << outcome.objectsDone << ",\"failed\":" << outcome.objectsFailed
+            << ",\"clients\":" << outcome.clientsRun
+            << ",\"clientsFailed\":" << outcome.clientsFailed << ",\"bytes\":" << outcome.bytesDone
+            << ",\"archiveBytes\":" << outcome.archiveBytes << ",\"seconds\":" << outcome.seconds
+            << ",\"problem\":" << JsonString(outcome.problem)
+            << ",\"log\":" << JsonString(engine::LogPath()) << "}\n";
+}
+
+}  // namespace
+
+const std::vector<OptionDefinition>& SummaryOptions() {
+  static const std::vector<OptionDefinition> options = {{"--quiet"}, {"--json"}};
+  return options;
+}
+
+SummaryStyle SummaryStyleOf(const Options& options) {
+  if (options.Has("--json")) return SummaryStyle::kJson;
+  if (options.Has("--quiet")) return SummaryStyle::kQuiet;
+  return SummaryStyle::kLine;
+}
+
+int FinishRun(const RunReport& report, const engine::RunOutcome& outcome) {
+  if (report.style == SummaryStyle::kJson) PrintJson(report, outcome);
+  if (outcome.carriedOut()) {
+    if (report.style == SummaryStyle::kLine) std::cout << SummaryLine(report, outcome) << "\n";
+    if (report.style == SummaryStyle::kQuiet) {
+      if (!outcome.archivePath.empty()) std::cout << outcome.archivePath << "\n";
+      if (outcome.result == RunResult::kFailures)
+        Fail(report.command, SummaryLine(report, outcome), 0);
+    }
+    if (report.cancelledAtQuestion)
+      Fail(report.command,
+           "cancelled after replacing " + std::to_string(report.filesReplaced) + " file(s)", 0);
+    return outcome.result == RunResult::kFailures ? kExitFailures : 0;
+  }
+  std::string problem = outcome.problem;
+  if (report.filesReplaced > 0)
+    problem += "; " + std::to_string(report.filesReplaced) + " file(s) had already been replaced";
+  if (report.style != SummaryStyle::kJson || outcome.result == RunResult::kCouldNotStart)
+    Fail(
+        report.command,
+        problem +
+            (outcome.result == RunResult::kCouldNotStart ? "" : " (see " + engine::LogPath() + ")"),
+        0);
+  switch (outcome.result) {
+    case RunResult::kCouldNotStart:
+      return kExitCannotStart;
+    case RunResult::kCancelled:
+      return ExitStatusAfterSignal(kExitFailures);
+    default:
+      return kExitFailures;
+  }
+}
+
+}  // namespace bkvp::cli::front
