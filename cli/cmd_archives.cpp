@@ -19,7 +19,7 @@ int RunArchives(const std::vector<std::string>& args) {
   if (!platform::DirectoryExists(folder)) return front::Fail(kName, folder + " is not a folder", 2);
 
   const std::vector<ArchiveEntry> archives = ListArchives(folder);
-  if (archives.empty()) return front::Fail(kName, kNoArchivesText, 1);
+  if (archives.empty()) return front::Fail(kName, "no backup archives in " + folder, 1);
   std::vector<std::vector<std::string>> rows = {
       {"TIME", "LABEL", "USER", "MACHINE", "CLIENTS", "FILE"}};
   for (const ArchiveEntry& a : archives)

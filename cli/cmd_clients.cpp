@@ -18,7 +18,7 @@ int RunClients(const std::vector<std::string>& args) {
   std::vector<DiscoveryNote> notes;
   DiscoverClients(&notes);
   if (notes.empty()) {
-    std::cout << "No clients are registered (bkvp register registers the modules).\n";
+    std::cout << "No clients are registered yet: run bkvp register.\n";
     return 0;
   }
   std::vector<std::vector<std::string>> rows = {{"NAME", "CLASS", "VERSION", "STATE"}};
@@ -42,9 +42,9 @@ const CommandRegistrar registrar({
     "list the installed clients",
     "usage: bkvp clients\n"
     "\n"
-    "Lists every client registered under the discovery key: its name, class\n"
-    "identifier, version, and whether the application it serves is present, or why\n"
-    "the program leaves it out (cannot be created, newer than the program).\n",
+    "Lists every client that bkvp register made known: its name, identifier,\n"
+    "version, and whether the application it serves is present here, or why it\n"
+    "is left out (it cannot be loaded, or it is newer than this program).\n",
     RunClients,
 });
 

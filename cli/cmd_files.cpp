@@ -131,16 +131,18 @@ int Add(const std::vector<std::string>& args) {
   FolderEntry folder;
   bool folderOnlyOption = false;
   std::optional<DateRule> modified;
+  // Repeated --include and --exclude add to one list each.
+  std::vector<std::string> includes, excludes;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--no-recursive") {
       folder.recursive = false;
       folderOnlyOption = true;
     } else if (arg == "--include") {
-      folder.includeMasks = ParseMasks(OptionValue(args, i), false);
+      includes.push_back(OptionValue(args, i));
       folderOnlyOption = true;
     } else if (arg == "--exclude") {
-      folder.excludeMasks = ParseMasks(OptionValue(args, i), true);
+      excludes.push_back(OptionValue(args, i));
       folderOnlyOption = true;
     } else if (arg == "--modified") {
       modified = ParseRule(OptionValue(args, i));
@@ -155,6 +157,13 @@ int Add(const std::vector<std::string>& args) {
   }
   if (!path) throw UsageError{"add needs a PATH"};
   const std::string full = FullPath(*path);
+  const auto joined = [](const std::vector<std::string>& parts) {
+    std::string text;
+    for (const std::string& part : parts) text += (text.empty() ? "" : " | ") + part;
+    return text;
+  };
+  if (!includes.empty()) folder.includeMasks = ParseMasks(joined(includes), false);
+  if (!excludes.empty()) folder.excludeMasks = ParseMasks(joined(excludes), true);
 
   ListEntry entry;
   if (platform::DirectoryExists(full)) {
@@ -169,6 +178,12 @@ int Add(const std::vector<std::string>& args) {
     return kFailure;
   }
   std::vector<ListEntry> entries = ReadBackupList();
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (EntryPath(entries[i]) == full) {
+      std::cerr << "bkvp files: " << full << " is already on the backup list as entry " << i
+                << " (bkvp files remove " << i << ", then add it again to change it)\n";
+      return kFailure;
+    }
   entries.push_back(entry);
   if (const int status = Store(entries); status != 0) return status;
   std::cout << "added " << entries.size() - 1 << ": " << full << "\n";
@@ -251,6 +266,7 @@ const CommandRegistrar kRegistrar{{
     "or a single file (only --modified applies) to the backup list. list shows the\n"
     "entries with their numbers; remove deletes entry N; clear empties the list.\n"
     "\n"
+    "--include and --exclude may be repeated; their masks add up.\n"
     "A MASK without a dot is taken as an extension: doc is *.doc, old* is *.old*\n"
     "(write old*.* for names that begin with old). RULE is one of:\n"
     "today, days:N (1-7), weeks:N (1-4), months:N (1-36), before:YYYY-MM-DD,\n"

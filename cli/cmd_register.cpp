@@ -104,21 +104,20 @@ int RunUnregister(const std::vector<std::string>& args) { return Run(kUnregister
 const CommandRegistrar registerCommand(
     {"register", "register component modules (default: every module beside the tool)",
      "usage: bkvp register [MODULE...]\n\n"
-     "Runs DllRegisterServer of each MODULE file: writes its classes, ProgIDs and,\n"
-     "for a client, its discovery entry into the registry ($BKVP_HOME/registry when\n"
-     "BKVP_HOME is set). Without MODULE, every module beside the tool is registered,\n"
-     "and the program's own progress component with them.\n"
-     "Exit status: 0 when all succeeded, 1 when any module failed.\n",
+     "Makes the parts of Backup Vopal known to this user's settings, so that the\n"
+     "clients (files and folders, the mail and browser programs) can be found.\n"
+     "Run it once after installing or building. Without MODULE, every part that\n"
+     "lies beside the tool is registered; MODULE names a part's file.\n"
+     "Exit status: 0 when all succeeded, 1 when any part failed.\n",
      RunRegister});
 
 const CommandRegistrar unregisterCommand(
     {"unregister",
      "remove the registration of component modules (default: every module beside the tool)",
      "usage: bkvp unregister [MODULE...]\n\n"
-     "Runs DllUnregisterServer of each MODULE file, removing what registration\n"
-     "wrote. Without MODULE, every module beside the tool and the program's own\n"
-     "progress component are unregistered.\n"
-     "Exit status: 0 when all succeeded, 1 when any module failed.\n",
+     "Removes what bkvp register wrote: without MODULE for every part beside the\n"
+     "tool, else for the parts named.\n"
+     "Exit status: 0 when all succeeded, 1 when any part failed.\n",
      RunUnregister});
 
 }  // namespace

@@ -1,6 +1,7 @@
 // bkvp schedule: sets, shows and turns off scheduled backups.
 #include <iostream>
 
+#include "app/engine/backup_now.h"
 #include "app/engine/discovery.h"
 #include "app/engine/last_run.h"
 #include "app/engine/program_settings.h"
@@ -129,6 +130,9 @@ int Set(const std::vector<std::string>& args) {
       !settings.scheduleStorePath.empty() ? settings.scheduleStorePath : settings.storePath);
   if (folder.empty()) return front::Fail(kName, "no destination: give --to DIR", 2);
   folder = WithTrailingSlash(front::AbsolutePath(folder));
+  // A destination that cannot be made now would fail every scheduled run.
+  if (std::string problem = PrepareDestination(folder); !problem.empty())
+    return front::Fail(kName, problem, 2);
 
   std::vector<std::string> clsids;
   if (o.Has("--client")) {
@@ -172,7 +176,8 @@ int Show(const std::vector<std::string>& args) {
             << (s.schedule.keepCount ? std::to_string(s.schedule.keepCount) + " newest archives"
                                      : std::string("all archives"))
             << "\n";
-  for (const std::string& clsid : s.scheduleClients) std::cout << "Client:      " << clsid << "\n";
+  for (const std::string& name : ClientNamesOf(s.scheduleClients))
+    std::cout << "Client:      " << name << "\n";
   return 0;
 }
 

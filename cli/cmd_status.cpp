@@ -1,6 +1,7 @@
 // bkvp status: the error state, the outcome of the last run, and the log.
 #include <iostream>
 
+#include "app/engine/discovery.h"
 #include "app/engine/error_state.h"
 #include "app/engine/last_run.h"
 #include "app/engine/program_settings.h"
@@ -29,9 +30,14 @@ int RunStatus(const std::vector<std::string>& args) {
             << "Last restore: " << DescribeLastRun(RunKind::kRestore) << "\n"
             << "Schedule:     " << (s.scheduleEnabled ? ScheduleSentence(s.schedule) : "off")
             << "\n";
-  if (s.scheduleEnabled)
+  if (s.scheduleEnabled) {
     std::cout << "Next run:     " << platform::FormatLongDateTime(platform::LocalTime(s.taskTime))
               << "\n";
+    std::string names;
+    for (const std::string& name : ClientNamesOf(s.scheduleClients))
+      names += (names.empty() ? "" : ", ") + name;
+    std::cout << "Clients:      " << names << "\n";
+  }
   std::cout << "Log:          " << LogPath()
             << (platform::FileExists(LogPath()) ? "" : " (none yet)") << "\n";
   return 0;

@@ -57,4 +57,15 @@ ClientList DiscoverClients(std::vector<DiscoveryNote>* notes) {
   return list;
 }
 
+std::vector<std::string> ClientNamesOf(const std::vector<std::string>& clsids) {
+  std::vector<std::string> names;
+  if (clsids.empty()) return names;
+  ClientList clients = DiscoverClients();
+  for (const std::string& clsid : clsids) {
+    const ClientEntry* client = clients.Find(clsid);
+    names.push_back(client ? client->name : clsid + " (not installed)");
+  }
+  return names;
+}
+
 }  // namespace bkvp::engine

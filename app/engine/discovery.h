@@ -28,4 +28,8 @@ struct DiscoveryNote {
 // are wanted: runs do not call it.
 ClientList DiscoverClients(std::vector<DiscoveryNote>* notes = nullptr);
 
+// The names of the clients with these class identifiers, for people; one
+// that is not installed is named by its identifier and says so.
+std::vector<std::string> ClientNamesOf(const std::vector<std::string>& clsids);
+
 }  // namespace bkvp::engine

@@ -28,6 +28,7 @@ void WriteBackupHeader(RunLog& log, const BackupJob& job, const std::string& arc
   log.Write("Destination:   ");
   log.Write(platform::EscapeControls(archivePath) + "\n");
   log.Write("Schedule:   " + job.scheduleText + "\n");
+  log.NoteEarlierLog();
 }
 
 RunOutcome RefuseToStart(const std::string& why) {
@@ -168,6 +169,7 @@ RunOutcome RunBackup(const BackupJob& job, ClientList& clients, const std::strin
     }
   }
   log.Close();
+  if (outcome.succeeded()) ForgetEarlierLog();
   progress->Clean();
   outcome.seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

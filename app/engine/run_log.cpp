@@ -1,11 +1,15 @@
 #include "app/engine/run_log.h"
 
+#include <cstdio>
+
+#include "app/engine/error_state.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
 namespace bkvp::engine {
 
 std::string LogPath() { return platform::ProgramFolder() + "BackupVopal.log"; }
+std::string EarlierLogPath() { return platform::ProgramFolder() + "BackupVopal.failed.log"; }
 
 bool RunLog::Open(const char* mode) {
   Close();
@@ -14,7 +18,18 @@ bool RunLog::Open(const char* mode) {
   return file_ != nullptr;
 }
 
-bool RunLog::Create() { return Open("w"); }
+bool RunLog::Create() {
+  keptEarlier_ = ErrorStateOn() && platform::FileExists(LogPath()) &&
+                 std::rename(LogPath().c_str(), EarlierLogPath().c_str()) == 0;
+  return Open("w");
+}
+
+void RunLog::NoteEarlierLog() {
+  if (keptEarlier_)
+    Write("The log of an earlier run that failed is kept in " + EarlierLogPath() + "\n");
+}
+
+void ForgetEarlierLog() { std::remove(EarlierLogPath().c_str()); }
 bool RunLog::OpenForAppend() { return Open("a"); }
 
 void RunLog::Write(std::string_view text) {

@@ -9,6 +9,9 @@
 namespace bkvp::engine {
 
 std::string LogPath();
+// Where the log of an earlier run that failed is kept while the error state
+// is on, so that the next run's log does not wipe out the explanation.
+std::string EarlierLogPath();
 
 class RunLog {
  public:
@@ -17,9 +20,12 @@ class RunLog {
   RunLog& operator=(const RunLog&) = delete;
   ~RunLog() { Close(); }
 
-  // Replaces an earlier log. False when the file cannot be created; writes
-  // are then dropped.
+  // Replaces an earlier log; while the error state is on, the earlier log is
+  // kept at EarlierLogPath() instead (replacing an older one there). False
+  // when the file cannot be created; writes are then dropped.
   bool Create();
+  // Writes a line naming the kept earlier log, when Create() kept one.
+  void NoteEarlierLog();
   // Opens the existing log (or a new one) to add at its end.
   bool OpenForAppend();
   // One write call, flushed; a write error is swallowed so the run goes on.
@@ -30,7 +36,11 @@ class RunLog {
  private:
   bool Open(const char* mode);
   std::FILE* file_ = nullptr;
+  bool keptEarlier_ = false;
 };
+
+// Removes a kept earlier log: once a run succeeded, or the user has looked.
+void ForgetEarlierLog();
 
 // Header texts shared by the backup and the restore log.
 constexpr const char* kLogFirstLine = "This is a Backup Vopal log file.\n";

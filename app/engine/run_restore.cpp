@@ -24,6 +24,7 @@ RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDispla
   log.Write("Date: " + platform::FormatLongDateTime(platform::LocalTime(archive.time)) + "\n");
   log.Write("Source: " + platform::EscapeControls(archive.path) + "\n");
   log.Write("Label: " + platform::EscapeControls(archive.label) + "\n");
+  log.NoteEarlierLog();
 
   ComPtr<ProgressIndicator> indicator = ComPtr<ProgressIndicator>::Attach(new ProgressIndicator);
   indicator->Init(display, &log, static_cast<LONG>(selected.size()), cancel,

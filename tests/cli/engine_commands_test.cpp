@@ -126,7 +126,7 @@ TEST_F(EngineCommands, ScheduleAndTickBackUpWhenDueAndPrune) {
 
 TEST_F(EngineCommands, EverySubcommandHasHelp) {
   for (const char* command : {"backup", "restore", "archives", "show", "verify", "clients",
-                              "schedule", "tick", "status"}) {
+                              "schedule", "tick", "status", "log"}) {
     const CommandResult result = Bkvp(std::string(command) + " --help");
     EXPECT_EQ(result.exitCode, 0) << command;
     EXPECT_EQ(result.output.rfind(std::string("usage: bkvp ") + command, 0), 0u) << result.output;
@@ -182,7 +182,15 @@ TEST_F(EngineCommands, SignalsEndABackupCleanly) {
   }
   unsetenv("BKVP_TEST_STALL_MARKER");
   EXPECT_NE(Stdout("status").find("Last backup:  cancelled"), std::string::npos);
+  // The runs after the first interrupted one kept its log; "bkvp log" shows
+  // both and turns the error state off, and a run that succeeds drops it.
+  const std::string earlier = home() + "/BackupVopal.failed.log";
+  EXPECT_TRUE(std::filesystem::exists(earlier));
+  const CommandResult log = Bkvp("log");
+  EXPECT_NE(log.output.find("The earlier run that failed"), std::string::npos) << log.output;
+  EXPECT_NE(Stdout("status").find("Error state:  off"), std::string::npos);
   EXPECT_FALSE(BackUp().empty());  // the lock was released
+  EXPECT_FALSE(std::filesystem::exists(earlier));
 }
 
 TEST_F(EngineCommands, ClientsAreListedWithTheirVersion) {

@@ -33,25 +33,33 @@ class FilesCommand : public bkvp::testing::HomeFixture {
 
 TEST_F(FilesCommand, AddWritesWhatTheBackupPageWrites) {
   WriteFile(tree / "docs/a.doc", "a");
-  WriteFile(tree / "single.txt", "s");
+  WriteFile(tree / "work/b.xls", "b");
+  for (const char* name : {"one.txt", "two.txt", "three.txt"}) WriteFile(tree / name, "s");
   const std::string docs = tree / "docs";
+  const std::string work = tree / "work";
 
   ASSERT_EQ(Run("files add '" + docs + "/'").exitCode, 0);
-  ASSERT_EQ(Run("files add '" + docs +
-                "' --no-recursive --include 'doc | *.xls'"
+  // Repeated --include and --exclude add their masks up.
+  ASSERT_EQ(Run("files add '" + work +
+                "' --no-recursive --include doc --include '*.xls'"
                 " --exclude 'old*.* | bak*' --modified days:7 --exclude-modified before:2003-03-07")
                 .exitCode,
             0);
-  ASSERT_EQ(Run("files add '" + tree / "single.txt" + "' --modified today").exitCode, 0);
-  ASSERT_EQ(Run("files add '" + tree / "single.txt" + "' --modified days:1").exitCode, 0);
-  ASSERT_EQ(Run("files add '" + tree / "single.txt" + "' --modified after:2004-02-29").exitCode, 0);
+  ASSERT_EQ(Run("files add '" + tree / "one.txt" + "' --modified today").exitCode, 0);
+  ASSERT_EQ(Run("files add '" + tree / "two.txt" + "' --modified days:1").exitCode, 0);
+  ASSERT_EQ(Run("files add '" + tree / "three.txt" + "' --modified after:2004-02-29").exitCode, 0);
+  // A path that is on the list already is not added twice.
+  const CommandResult again = Run("files add '" + docs + "' --include doc");
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_NE(again.output.find("already on the backup list as entry 0"), std::string::npos);
 
   EXPECT_EQ(Stored("file0"), docs + "\t1\t*.*\t-1\t-1\t\t-1\t-1\t");
   EXPECT_EQ(Stored("file1"),
-            docs + "\t0\t*.doc | *.xls\t1\t7\told*.* | *.bak*\t4\t-1\t2003\t3\t7\t");
-  EXPECT_EQ(Stored("file2"), tree / "single.txt" + "\r0\r-1\r");
-  EXPECT_EQ(Stored("file3"), tree / "single.txt" + "\r0\r-1\r");
-  EXPECT_EQ(Stored("file4"), tree / "single.txt" + "\r5\r-1\r2004\r2\r29\r");
+            work + "\t0\t*.doc | *.xls\t1\t7\told*.* | *.bak*\t4\t-1\t2003\t3\t7\t");
+  EXPECT_EQ(Stored("file2"), tree / "one.txt" + "\r0\r-1\r");
+  EXPECT_EQ(Stored("file3"), tree / "two.txt" + "\r0\r-1\r");
+  EXPECT_EQ(Stored("file4"), tree / "three.txt" + "\r5\r-1\r2004\r2\r29\r");
+  EXPECT_FALSE(Stored("file5"));
 }
 
 TEST_F(FilesCommand, ListRemoveAndClear) {
