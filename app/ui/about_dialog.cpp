@@ -41,8 +41,7 @@ AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
 
 QString AboutDialog::NameAndVersion() {
   const engine::ProgramVersion version = engine::OwnVersion();
-  return QString::asprintf("Backup Vopal %d.%d", int(version.productHigh),
-                           int(version.productLow));
+  return QString::asprintf("Backup Vopal %d.%d", int(version.productHigh), int(version.productLow));
 }
 
 }  // namespace bkvp::ui

@@ -85,12 +85,13 @@ void HiddenWindow::RefreshTooltip() {
 }
 
 void HiddenWindow::PostCommand(int command) {
-  QMetaObject::invokeMethod(this, [this, command] { HandleCommand(command); },
-                            Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, command] { HandleCommand(command); }, Qt::QueuedConnection);
 }
 
 void HiddenWindow::PostOpenWizard(int page) {
-  QMetaObject::invokeMethod(this, [this, page] { OpenWizard(page); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, page] { OpenWizard(page); }, Qt::QueuedConnection);
 }
 
 bool HiddenWindow::IsCommandEnabled(int command) const {

@@ -39,7 +39,7 @@ std::string OwnPath() {
 int Register(ProgramCommandLine::Registration registration) {
   const bool adding = registration == ProgramCommandLine::Registration::kRegister;
   const bkvp::HRESULT hr = adding ? bkvp::engine::RegisterProgramComponent(OwnPath())
-                            : bkvp::engine::UnregisterProgramComponent();
+                                  : bkvp::engine::UnregisterProgramComponent();
   if (bkvp::Failed(hr)) {
     std::cerr << "BackupVopal: cannot " << (adding ? "register" : "unregister")
               << " the program component: " << bkvp::LastComponentError() << "\n";
@@ -115,8 +115,7 @@ int main(int argc, char** argv) {
   ui::ShowDialogForScreenshot(&window);
 
   if (!line.quiet) {
-    if (!line.fileName.empty())
-      bkvp::engine::WriteCmdLineFile(AbsoluteFileName(line.fileName));
+    if (!line.fileName.empty()) bkvp::engine::WriteCmdLineFile(AbsoluteFileName(line.fileName));
     window.PostOpenWizard(line.fileName.empty() ? ui::kPageStart : ui::kPageRestoreSource);
   }
   return app.exec();

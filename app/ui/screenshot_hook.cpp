@@ -15,8 +15,8 @@ void ShowDialogForScreenshot(QObject* owner) {
   if (which == "countdown")
     dialog = new CloseCountdownDialog(clients::MakeCountdownRequest("Outlook"));
   else if (which == "client-error")
-    dialog = new ClientErrorDialog(
-        "Cannot read /home/ada/Documents/report.odt: Permission denied.", 0);
+    dialog =
+        new ClientErrorDialog("Cannot read /home/ada/Documents/report.odt: Permission denied.", 0);
   else if (which == "about")
     dialog = new AboutDialog;
   if (!dialog) return;

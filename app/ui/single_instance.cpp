@@ -55,8 +55,9 @@ ForwardResult ForwardCommand(int command, int timeoutMs) {
     socket.connectToServer(InstanceSocketPath());
     if (socket.waitForConnected(int(deadline.remainingTime()))) break;
     if (deadline.hasExpired())
-      return {false, QStringLiteral("cannot reach the running Backup Vopal: %1")
-                         .arg(socket.errorString())};
+      return {
+          false,
+          QStringLiteral("cannot reach the running Backup Vopal: %1").arg(socket.errorString())};
     QThread::msleep(50);
   }
   socket.write(QByteArray::number(command) + "\n");

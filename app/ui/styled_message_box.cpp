@@ -1,8 +1,8 @@
 #include "app/ui/styled_message_box.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
+#include <QPushButton>
 
 #include "platform/ui.h"
 

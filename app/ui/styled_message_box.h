@@ -4,9 +4,9 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <string>
 #include <utility>
 #include <vector>
-#include <string>
 
 namespace bkvp::ui {
 
