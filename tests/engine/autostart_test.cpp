@@ -22,8 +22,9 @@ class AutostartTest : public ::testing::Test {
 
 TEST_F(AutostartTest, EntryStartsTheProgramQuietlyAndQuotesAwkwardPaths) {
   EXPECT_EQ(AutostartEntryPath(), config_ / "autostart/BackupVopal.desktop");
-  EXPECT_NE(AutostartEntryText("/opt/bv/bin/BackupVopal").find("\nExec=/opt/bv/bin/BackupVopal /q\n"),
-            std::string::npos);
+  EXPECT_NE(
+      AutostartEntryText("/opt/bv/bin/BackupVopal").find("\nExec=/opt/bv/bin/BackupVopal /q\n"),
+      std::string::npos);
   // Quoted for the Exec rules, then each backslash doubled for the string value.
   EXPECT_NE(AutostartEntryText("/home/a b/50%$\"x/BackupVopal")
                 .find("\nExec=\"/home/a b/50%%\\\\$\\\\\"x/BackupVopal\" /q\n"),

@@ -151,9 +151,10 @@ class HiddenWindowTest : public QObject {
       QVERIFY2(result.exitCode == 0, result.output.constData());
     }
     // bkvp schedule set starts the program at login from now on.
-    const QByteArray autostart = testing::ReadAll(state.config() + "/autostart/BackupVopal.desktop");
-    QVERIFY2(autostart.contains("\nExec=" + QFile::encodeName(testing::BuiltProgram("BackupVopal")) +
-                                " /q\n"),
+    const QByteArray autostart =
+        testing::ReadAll(state.config() + "/autostart/BackupVopal.desktop");
+    QVERIFY2(autostart.contains(
+                 "\nExec=" + QFile::encodeName(testing::BuiltProgram("BackupVopal")) + " /q\n"),
              autostart.constData());
 
     const std::time_t now = std::time(nullptr);

@@ -126,10 +126,10 @@ class ProgramTest : public QObject {
         "HKEY_CLASSES_ROOT\\CLSID\\{ACD03E9E-6CF1-467C-A0E7-42DEF4D69311}\\InprocServer32";
     QCOMPARE(platform::RegReadString(key, "").value_or(""),
              testing::BuiltProgram("BackupVopal").toStdString());
-    QCOMPARE(platform::RegReadString("HKEY_CLASSES_ROOT\\BackupVopalLib.ProgressIndicator\\CLSID",
-                                     "")
-                 .value_or(""),
-             "{ACD03E9E-6CF1-467C-A0E7-42DEF4D69311}");
+    QCOMPARE(
+        platform::RegReadString("HKEY_CLASSES_ROOT\\BackupVopalLib.ProgressIndicator\\CLSID", "")
+            .value_or(""),
+        "{ACD03E9E-6CF1-467C-A0E7-42DEF4D69311}");
     QCOMPARE(Program(state, {"-unregserver"}).Finish(), 0);
     QVERIFY(!platform::RegReadString(key, "").has_value());
   }
