@@ -30,8 +30,9 @@ bool ShowsAttention(const QImage& image) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: bkvp_screen_grab OUT.png X Y W H | --window ID OUT.png |"
-                       " --blink NORMAL.png ATTENTION.png X Y W H\n");
+  std::fprintf(stderr,
+               "usage: bkvp_screen_grab OUT.png X Y W H | --window ID OUT.png |"
+               " --blink NORMAL.png ATTENTION.png X Y W H\n");
   return 2;
 }
 
