@@ -29,17 +29,20 @@ bool MayBeModule(const fs::path& file) {
   return dlsym(handle, "DllRegisterServer") != nullptr;
 }
 
-// Every module in the folder of the running tool, in name order.
+// Every module shipped with the running tool, in name order: beside it in a
+// build, in lib/backupvopal/ beside its bin/ folder when installed.
 std::vector<std::string> ModulesBesideTool() {
   std::error_code ec;
   const fs::path folder = fs::read_symlink("/proc/self/exe", ec).parent_path();
   std::vector<std::string> modules;
   if (ec) return modules;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-    const fs::path& file = entry.path();
-    if (file.extension() != ".so" || file.filename() == kContractLibrary) continue;
-    if (!entry.is_regular_file(ec) || !MayBeModule(file)) continue;
-    modules.push_back(file.string());
+  for (const fs::path& where : {folder, folder.parent_path() / "lib" / "backupvopal"}) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(where, ec)) {
+      const fs::path& file = entry.path();
+      if (file.extension() != ".so" || file.filename() == kContractLibrary) continue;
+      if (!entry.is_regular_file(ec) || !MayBeModule(file)) continue;
+      modules.push_back(file.string());
+    }
   }
   std::sort(modules.begin(), modules.end());
   return modules;

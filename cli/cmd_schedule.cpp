@@ -1,6 +1,7 @@
 // bkvp schedule: sets, shows and turns off scheduled backups.
 #include <iostream>
 
+#include "app/engine/autostart.h"
 #include "app/engine/backup_now.h"
 #include "app/engine/discovery.h"
 #include "app/engine/last_run.h"
@@ -62,6 +63,15 @@ std::optional<uint32_t> TimeOfDay(const std::string& text, std::time_t now) {
 }
 
 std::string Moment(std::time_t t) { return platform::FormatLongDateTime(platform::LocalTime(t)); }
+
+// Scheduled runs need the tray program running, so it starts at login while
+// a schedule is on.
+int KeepAutostartInStep(bool scheduleEnabled) {
+  const AutostartResult result =
+      UpdateAutostartEntry(scheduleEnabled, ProgramBesideThisExecutable());
+  if (result.ok) return 0;
+  return front::Fail(kName, result.error + " (the schedule itself is saved)", 1);
+}
 
 // Which of the four rules, filled in from its options; an error text otherwise.
 std::string ReadRule(const front::Options& o, ScheduleRecord& r) {
@@ -155,10 +165,12 @@ int Set(const std::vector<std::string>& args) {
   const SavedSchedule saved = SaveSchedule(record, folder, clsids, now);
   if (!saved.problem.empty()) return front::Fail(kName, saved.problem, 1);
   std::cout << "Schedule: " << ScheduleSentence(record) << "\n";
-  if (!saved.nextRun)
+  if (!saved.nextRun) {
+    KeepAutostartInStep(false);
     return front::Fail(kName, "the schedule has no run day; scheduling is off", 1);
+  }
   std::cout << "Next run: " << Moment(*saved.nextRun) << "\n";
-  return 0;
+  return KeepAutostartInStep(true);
 }
 
 int Show(const std::vector<std::string>& args) {
@@ -186,7 +198,7 @@ int Off(const std::vector<std::string>& args) {
   if (!WriteScheduleEnabled(false))
     return front::Fail(kName, "the setting could not be stored in the registry", 1);
   std::cout << "Scheduled backups are off.\n";
-  return 0;
+  return KeepAutostartInStep(false);
 }
 
 int RunSchedule(const std::vector<std::string>& args) {

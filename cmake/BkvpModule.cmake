@@ -11,6 +11,11 @@ function(bkvp_add_module name)
     VISIBILITY_INLINES_HIDDEN ON)
   target_link_libraries(${name} PRIVATE bkvp_contract ${ARG_LIBS})
   target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  # Modules built for tests stay out of an installation.
+  if(NOT CMAKE_CURRENT_SOURCE_DIR MATCHES "/tests(/|$)")
+    set_target_properties(${name} PROPERTIES INSTALL_RPATH "$ORIGIN")
+    install(TARGETS ${name} LIBRARY DESTINATION ${BKVP_INSTALL_MODULE_DIR})
+  endif()
 endfunction()
 
 # bkvp_add_core(NAME SOURCES file... [LIBS lib...])

@@ -41,8 +41,10 @@ std::string XdgFolder(const char* variable, const char* fallbackBelowHome) {
 std::string RegistryFolder() {
   const std::string home = Env("BKVP_HOME");
   if (!home.empty()) return WithTrailingSlash(home) + "registry/";
-  return XdgFolder("XDG_CONFIG_HOME", ".config") + "BackupVopal/registry/";
+  return ConfigFolder() + "BackupVopal/registry/";
 }
+
+std::string ConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
 
 std::string ProgramFolder() {
   const std::string home = Env("BKVP_HOME");

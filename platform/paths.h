@@ -13,6 +13,9 @@ std::string RegistryFolder();
 // $BKVP_HOME/ or $XDG_STATE_HOME/BackupVopal/ (default
 // ~/.local/state/BackupVopal/), with a trailing "/". Holds BackupVopal.log.
 std::string ProgramFolder();
+// $XDG_CONFIG_HOME/ (default ~/.config/), with a trailing "/"; BKVP_HOME does
+// not move it: the desktop's own settings (autostart entries) live there.
+std::string ConfigFolder();
 
 }  // namespace platform
 

@@ -97,4 +97,8 @@ std::string SettingsStoreProblem() {
          "); it was left untouched";
 }
 
+void WriteCmdLineFile(std::string_view path) {
+  platform::RegWriteString(GeneralKey(), "CmdLineFile", path);
+}
+
 }  // namespace bkvp::engine

@@ -56,5 +56,7 @@ bool WriteScheduleRecord(const ScheduleRecord& record);
 bool WriteTaskTime(uint32_t secondsSince1970);
 uint32_t ReadTaskStatus();
 bool WriteStorePath(std::string_view key, std::string_view path);
+// General\"CmdLineFile": the archive named on the program's command line.
+void WriteCmdLineFile(std::string_view path);
 
 }  // namespace bkvp::engine

@@ -34,18 +34,24 @@ TempDir::~TempDir() {
 
 void HomeFixture::SetUp() {
   home_ = std::make_unique<TempDir>();
-  if (const char* prev = std::getenv("BKVP_HOME")) {
-    previous_ = prev;
-    hadPrevious_ = true;
+  // The desktop's config folder too: "bkvp schedule set" writes an autostart
+  // entry there, which must never reach the real one.
+  for (const auto& [name, value] : {std::pair<const char*, std::string>{"BKVP_HOME", home_->path()},
+                                    {"XDG_CONFIG_HOME", home_->path() + "/xdg-config"}}) {
+    const char* previous = std::getenv(name);
+    saved_.push_back({name, previous ? previous : "", previous != nullptr});
+    setenv(name, value.c_str(), 1);
   }
-  setenv("BKVP_HOME", home_->path().c_str(), 1);
 }
 
 void HomeFixture::TearDown() {
-  if (hadPrevious_)
-    setenv("BKVP_HOME", previous_.c_str(), 1);
-  else
-    unsetenv("BKVP_HOME");
+  for (const SavedVariable& variable : saved_) {
+    if (variable.wasSet)
+      setenv(variable.name.c_str(), variable.value.c_str(), 1);
+    else
+      unsetenv(variable.name.c_str());
+  }
+  saved_.clear();
   home_.reset();
 }
 

@@ -25,7 +25,8 @@ class TempDir {
   std::string path_;
 };
 
-// Points BKVP_HOME at a new temporary folder for the fixture's lifetime.
+// Points BKVP_HOME at a new temporary folder, and XDG_CONFIG_HOME at a folder
+// inside it, for the fixture's lifetime.
 class HomeFixture : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -33,9 +34,13 @@ class HomeFixture : public ::testing::Test {
   const std::string& home() const { return home_->path(); }
 
  private:
+  struct SavedVariable {
+    std::string name;
+    std::string value;
+    bool wasSet = false;
+  };
   std::unique_ptr<TempDir> home_;
-  std::string previous_;
-  bool hadPrevious_ = false;
+  std::vector<SavedVariable> saved_;
 };
 
 // File helpers.

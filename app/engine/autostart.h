@@ -1,0 +1,34 @@
+// The desktop's autostart entry that starts the tray program quietly at
+// login while scheduled backups are on: without the program running, no
+// timer would ever start a scheduled run.
+#pragma once
+
+#include <string>
+
+namespace bkvp::engine {
+
+// $XDG_CONFIG_HOME/autostart/BackupVopal.desktop (default ~/.config/...).
+std::string AutostartEntryPath();
+
+// BackupVopal in the folder of the running executable: the program itself,
+// or the program shipped beside the bkvp tool.
+std::string ProgramBesideThisExecutable();
+
+// The entry's text: a desktop entry whose Exec line starts `programPath`
+// with "/q", quoted as desktop entries require.
+std::string AutostartEntryText(const std::string& programPath);
+
+struct AutostartResult {
+  bool ok = true;
+  std::string error;  // what went wrong, naming the file; empty when ok
+};
+
+// Writes the entry through a temporary file and a rename, so a failed write
+// never leaves half an entry behind.
+AutostartResult WriteAutostartEntry(const std::string& programPath);
+// Removing an entry that is not there succeeds.
+AutostartResult RemoveAutostartEntry();
+// Written while scheduling is on, removed when it is off.
+AutostartResult UpdateAutostartEntry(bool scheduleEnabled, const std::string& programPath);
+
+}  // namespace bkvp::engine

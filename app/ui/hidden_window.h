@@ -1,0 +1,85 @@
+// The program's invisible main window: it owns the tray icon, the scheduler
+// timer (1) and the blink timer (2), carries out the program's commands and
+// opens the wizard. No widget of its own: a plain object on the event loop.
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include "app/engine/program_settings.h"
+#include "app/engine/scheduler.h"
+#include "app/ui/tray_icon.h"
+
+namespace bkvp::ui {
+
+class CBkRsPropSheet;
+
+class HiddenWindow : public QObject {
+  Q_OBJECT
+ public:
+  struct Timing {
+    int schedulerMs = 60000;
+    int blinkMs = 500;
+  };
+
+  explicit HiddenWindow(Timing timing, engine::NowFunction now = engine::SystemNow,
+                        QObject* parent = nullptr);
+  ~HiddenWindow() override;
+
+  // The creation handler: the tray icon, the check for a run that was cut
+  // off, the stored error state, and the scheduler timer.
+  void Create();
+
+  // Queued like a posted message: the handler that posts (a menu click, a
+  // second start's message) ends before a modal wizard starts.
+  void PostCommand(int command);
+  void HandleCommand(int command);
+  // Opens the wizard at a page as start-up does, without a command's side
+  // effects; queued as well.
+  void PostOpenWizard(int page);
+  bool IsCommandEnabled(int command) const;
+
+  bool wizardOpen() const { return wizard_ != nullptr; }
+  CBkRsPropSheet* wizard() const { return wizard_; }
+  bool errorShown() const { return errorShown_; }
+  bool runPumping() const { return runPumping_; }
+  CTrayIcon& tray() { return tray_; }
+  // "Backup Vopal" and a line on the last and the next backup.
+  QString tooltip() const { return tooltip_; }
+
+  // The scheduler timer's handler, callable directly.
+  engine::TickReport OnSchedulerTimer();
+
+ signals:
+  // Every image change of the tray icon: true for the blink image.
+  void iconShown(bool attention);
+  void wizardOpened(int page);
+
+ private:
+  void OpenWizard(int page);
+  void BringWizardToFront();
+  void ViewLog();
+  void Exit();
+  void OnBlinkTimer();
+  void ApplyErrorState(bool on);
+  void ShowIcon(bool attention);
+  void RefreshTooltip();
+
+  engine::NowFunction now_;
+  engine::Scheduler scheduler_;
+  engine::ProgramSettings settings_;
+  QTimer schedulerTimer_;
+  QTimer blinkTimer_;
+  QIcon normalIcon_;
+  QIcon attentionIcon_;
+  CTrayIcon tray_;
+  QString tooltip_;
+  CBkRsPropSheet* wizard_ = nullptr;
+  bool runPumping_ = false;
+  bool errorShown_ = false;
+  bool blinkPhase_ = false;
+};
+
+}  // namespace bkvp::ui

@@ -1,0 +1,122 @@
+// BackupVopal: the program in the notification area. Start-up: the command
+// line, the program's own registration, the single-instance rule, then the
+// hidden window with the tray icon and the scheduler, and the wizard unless
+// started quietly.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "app/engine/program_command_line.h"
+#include "app/engine/program_settings.h"
+#include "app/engine/progress_indicator.h"
+#include "app/ui/commands.h"
+#include "app/ui/event_trace.h"
+#include "app/ui/hidden_window.h"
+#include "app/ui/qt_ui_seams.h"
+#include "app/ui/screenshot_hook.h"
+#include "app/ui/single_instance.h"
+#include "app/ui/styled_message_box.h"
+#include "contract/component.h"
+#include "platform/ui.h"
+
+namespace {
+
+using bkvp::engine::ProgramCommandLine;
+namespace ui = bkvp::ui;
+
+constexpr int kForwardTimeoutMs = 5000;
+
+std::string OwnPath() {
+  std::error_code ec;
+  return std::filesystem::read_symlink("/proc/self/exe", ec).string();
+}
+
+// Registration needs neither a display nor the running program: it is done
+// before anything else and ends the process.
+int Register(ProgramCommandLine::Registration registration) {
+  const bool adding = registration == ProgramCommandLine::Registration::kRegister;
+  const bkvp::HRESULT hr = adding ? bkvp::engine::RegisterProgramComponent(OwnPath())
+                                  : bkvp::engine::UnregisterProgramComponent();
+  if (bkvp::Failed(hr)) {
+    std::cerr << "BackupVopal: cannot " << (adding ? "register" : "unregister")
+              << " the program component: " << bkvp::LastComponentError() << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+// A file named on the command line is kept with its full path: the program
+// that opens it may run in another folder.
+std::string AbsoluteFileName(const std::string& name) {
+  return QFileInfo(QString::fromStdString(name)).absoluteFilePath().toStdString();
+}
+
+int ForwardToRunningProgram(const std::vector<std::string>& args, const ProgramCommandLine& line) {
+  int command = ui::kCommandNone;
+  if (args.empty()) {
+    command = ui::kCommandStepByStep;
+  } else if (!line.fileName.empty()) {
+    bkvp::engine::WriteCmdLineFile(AbsoluteFileName(line.fileName));
+    command = ui::kCommandOpenCommandLineFile;
+  }
+  const ui::ForwardResult result = ui::ForwardCommand(command, kForwardTimeoutMs);
+  if (result.delivered) return 0;
+  std::cerr << "BackupVopal: " << result.error.toStdString() << "\n";
+  return 1;
+}
+
+int Fail(const std::string& text) {
+  std::cerr << "BackupVopal: " << text << "\n";
+  bkvp::ui::StyledMessageBox::Ask(text, bkvp::engine::kProgramCaption,
+                                  platform::ui::MB_OK | platform::ui::MB_ICONSTOP);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+  const ProgramCommandLine line = bkvp::engine::ParseProgramCommandLine(args);
+  if (line.registration != ProgramCommandLine::Registration::kNone)
+    return Register(line.registration);
+  // Started as a component server: the program's only class is created
+  // inside the program itself, so there is nothing to serve.
+  if (line.embedded) return 0;
+
+  QApplication app(argc, argv);
+  app.setApplicationName("Backup Vopal");
+  app.setQuitOnLastWindowClosed(false);
+  const ui::QtUiSeams seams;
+
+  if (const std::string problem = bkvp::engine::SettingsStoreProblem(); !problem.empty())
+    return Fail(problem);
+
+  QString lockError;
+  const auto lock = ui::InstanceLock::TryAcquire(&lockError);
+  if (!lock) {
+    if (!lockError.isEmpty()) return Fail(lockError.toStdString());
+    return ForwardToRunningProgram(args, line);
+  }
+  ui::InstanceServer server;
+  if (QString error; !server.Listen(&error))
+    std::cerr << "BackupVopal: a second start cannot reach this program: " << error.toStdString()
+              << "\n";
+
+  ui::HiddenWindow window(ui::HiddenWindow::Timing{});
+  QObject::connect(&server, &ui::InstanceServer::commandReceived, &window,
+                   &ui::HiddenWindow::PostCommand);
+  window.Create();
+  if (!QSystemTrayIcon::isSystemTrayAvailable())
+    std::cerr << "BackupVopal: no notification area; running without an icon "
+                 "(start BackupVopal again to open the wizard)\n";
+  ui::ShowDialogForScreenshot(&window);
+
+  if (!line.quiet) {
+    if (!line.fileName.empty()) bkvp::engine::WriteCmdLineFile(AbsoluteFileName(line.fileName));
+    window.PostOpenWizard(line.fileName.empty() ? ui::kPageStart : ui::kPageRestoreSource);
+  }
+  return app.exec();
+}

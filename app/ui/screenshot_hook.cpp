@@ -1,0 +1,27 @@
+#include "app/ui/screenshot_hook.h"
+
+#include <QDialog>
+
+#include "app/ui/about_dialog.h"
+#include "app/ui/client_error_dialog.h"
+#include "app/ui/close_countdown_dialog.h"
+#include "clients/common/close_countdown.h"
+
+namespace bkvp::ui {
+
+void ShowDialogForScreenshot(QObject* owner) {
+  const QString which = qEnvironmentVariable("BKVP_SCREENSHOT_SHOW");
+  QDialog* dialog = nullptr;
+  if (which == "countdown")
+    dialog = new CloseCountdownDialog(clients::MakeCountdownRequest("Outlook"));
+  else if (which == "client-error")
+    dialog =
+        new ClientErrorDialog("Cannot read /home/ada/Documents/report.odt: Permission denied.", 0);
+  else if (which == "about")
+    dialog = new AboutDialog;
+  if (!dialog) return;
+  QObject::connect(owner, &QObject::destroyed, dialog, &QObject::deleteLater);
+  dialog->show();
+}
+
+}  // namespace bkvp::ui

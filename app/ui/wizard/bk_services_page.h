@@ -1,0 +1,15 @@
+// Backup page 1: the kinds of data to save, one client each, with the client's own settings page.
+#pragma once
+
+#include <QWizardPage>
+
+namespace bkvp::ui {
+
+class CBkServicesPage : public QWizardPage {
+  Q_OBJECT
+ public:
+  explicit CBkServicesPage(QWidget* parent = nullptr);
+  int nextId() const override;
+};
+
+}  // namespace bkvp::ui
