@@ -97,6 +97,11 @@ int ApplyToProgram(const Action& action) {
 }
 
 int Run(const Action& action, const std::vector<std::string>& args) {
+  for (const std::string& arg : args)
+    if (arg.size() > 1 && arg[0] == '-') {
+      std::cerr << "bkvp " << action.verb << ": unknown option " << arg << "\n";
+      return 2;
+    }
   const int status = Apply(action, args);
   return args.empty() ? std::max(status, ApplyToProgram(action)) : status;
 }
