@@ -1,6 +1,6 @@
 #include "app/engine/backup_job.h"
 
-#include "app/engine/version_info.h"
+#include "contract/own_version.h"
 #include "platform/sysinfo.h"
 #include "platform/text.h"
 #include "platform/time.h"
@@ -9,7 +9,7 @@ namespace bkvp::engine {
 
 BackupJob ImmediateJob(std::time_t now, std::string userName, std::string machineName,
                        std::string label) {
-  const ProgramVersion version = OwnVersion();
+  const OwnVersionWords version = OwnVersion();
   BackupJob job;
   job.time = now;
   job.userName = std::move(userName);

@@ -1,14 +1,14 @@
 #include "app/engine/discovery.h"
 
-#include "app/engine/version_info.h"
 #include "contract/component.h"
 #include "contract/identifiers.h"
+#include "contract/own_version.h"
 #include "platform/registry.h"
 
 namespace bkvp::engine {
 
 ClientList DiscoverClients(std::vector<DiscoveryNote>* notes) {
-  const ProgramVersion own = OwnVersion();
+  const OwnVersionWords own = OwnVersion();
   ClientList list;
   for (const std::string& key : platform::RegListSubKeys(kDiscoveryKey)) {
     if (key.empty() || key[0] != '{') continue;

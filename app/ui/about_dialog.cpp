@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/engine/version_info.h"
 #include "app/ui/tray_artwork.h"
+#include "contract/own_version.h"
 
 namespace bkvp::ui {
 
@@ -40,7 +40,7 @@ AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
 }
 
 QString AboutDialog::NameAndVersion() {
-  const engine::ProgramVersion version = engine::OwnVersion();
+  const OwnVersionWords version = OwnVersion();
   return QString::asprintf("Backup Vopal %d.%d", int(version.productHigh), int(version.productLow));
 }
 

@@ -5,15 +5,15 @@ namespace bkvp::clients {
 ModuleDefinition MakeClientModule(const StringTable& strings, const GUID& typeLibrary,
                                   const std::string& serviceClassName, IUnknown* (*createService)(),
                                   const std::string& registeredName) {
-  const std::string moduleName = strings.Load(kStrModuleName);
-  const CLSID service = GuidFromString(strings.Load(kStrServiceClsid)).value_or(GUID{});
+  const std::string moduleName = strings.ModuleName();
+  const CLSID service = GuidFromString(strings.ServiceClsid()).value_or(GUID{});
   ModuleDefinition module;
   module.name = moduleName;
   module.typeLibrary = typeLibrary;
   module.classes.push_back(
       {service, moduleName + "." + serviceClassName, serviceClassName + " Class", createService});
-  module.discovery = ClientDiscovery{
-      service, registeredName.empty() ? strings.Load(kStrDisplayName) : registeredName};
+  module.discovery =
+      ClientDiscovery{service, registeredName.empty() ? strings.DisplayName() : registeredName};
   return module;
 }
 

@@ -1,6 +1,6 @@
-// The module definition of a mail or browser client, built from its string
-// table: module name (100), service class identifier (104) and display name
-// (103, the discovery entry's "Name" unless the module registers another).
+// The module definition of a client, built from its string table: module
+// name, service class identifier and display name (the discovery entry's
+// "Name" unless the module registers another).
 #pragma once
 
 #include <string>
@@ -13,7 +13,7 @@ namespace bkvp::clients {
 // The service class is registered as "<module>.<serviceClassName>" with the
 // description "<serviceClassName> Class". Page classes are appended to
 // the definition's classes by the caller when the module has them.
-// registeredName is the discovery entry's "Name"; empty means string 103.
+// registeredName is the discovery entry's "Name"; empty means the display name.
 ModuleDefinition MakeClientModule(const StringTable& strings, const GUID& typeLibrary,
                                   const std::string& serviceClassName, IUnknown* (*createService)(),
                                   const std::string& registeredName = "");

@@ -1,29 +1,25 @@
 #include "clients/common/client_service.h"
 
-#include "clients/common/own_version.h"
 #include "contract/bstr.h"
+#include "contract/own_version.h"
+#include "platform/text.h"
 
 namespace bkvp::clients {
 
-void WriteFlag16(BOOL* flag, uint16_t value) {
-  if (!flag) return;
+HRESULT WriteFlag16(BOOL* flag, uint16_t value) {
+  if (!flag) return E_POINTER;
   // The low half of the 32-bit flag, whatever the byte order.
   const uint32_t whole = static_cast<uint32_t>(*flag);
   *flag = static_cast<BOOL>((whole & 0xFFFF0000u) | value);
+  return S_OK;
 }
 
 ClientServiceBase::ClientServiceBase(const StringTable& strings, const IconSet& icons)
     : strings_(strings), icons_(icons) {}
 
-HRESULT ClientServiceBase::HasAxBackup(BOOL* value) {
-  WriteFlag16(value, 1);
-  return S_OK;
-}
+HRESULT ClientServiceBase::HasAxBackup(BOOL* value) { return WriteFlag16(value, 1); }
 
-HRESULT ClientServiceBase::HasAxRestore(BOOL* value) {
-  WriteFlag16(value, 1);
-  return S_OK;
-}
+HRESULT ClientServiceBase::HasAxRestore(BOOL* value) { return WriteFlag16(value, 1); }
 
 HRESULT ClientServiceBase::GetAxBackupCLSID(BSTR* value) {
   if (!value) return E_POINTER;
@@ -40,24 +36,29 @@ HRESULT ClientServiceBase::GetAxRestoreCLSID(BSTR* value) {
 HRESULT ClientServiceBase::GetClientInfo(BSTR propertyName, VARIANT* value) {
   if (!value) return E_POINTER;
   const std::string name = ToAnsi(propertyName);
-  if (name == "ClientName") {
+  const auto is = [&name](std::string_view property) {
+    return platform::EqualsIgnoreCase(name, property);
+  };
+  if (is("ClientName")) {
     VariantClear(value);
     value->vt = VT_BSTR;
     value->bstrVal = AllocBstr(DisplayName());
     return S_OK;
   }
-  if (name == "ClientIcon") {
+  if (is("ClientIcon")) {
     const int id = ClientIconId();
     value->ulVal = id ? IconHandle(icons_, id) : 0;
     return S_OK;
   }
-  if (name == "VersionMajor" || name == "VersionMinor") {
-    const auto version = ReadOwnVersion();
-    if (!version) return E_FAIL;
-    value->ulVal = name == "VersionMajor" ? version->productHigh : version->productLow;
+  if (is("VersionMajor")) {
+    value->ulVal = OwnVersion().productHigh;
     return S_OK;
   }
-  if (name == "HasBackup") return AnswerHasBackup(value);
+  if (is("VersionMinor")) {
+    value->ulVal = OwnVersion().productLow;
+    return S_OK;
+  }
+  if (is("HasBackup")) return AnswerHasBackup(value);
   return E_INVALIDARG;
 }
 

@@ -4,8 +4,9 @@
 
 namespace bkvp::clients {
 
-StringTable::StringTable(std::initializer_list<std::pair<const int, std::string>> entries)
-    : entries_(entries) {}
+StringTable::StringTable(std::initializer_list<std::pair<const int, std::string>> entries,
+                         NamingEntries naming)
+    : entries_(entries), naming_(naming) {}
 
 std::string StringTable::Load(int id) const {
   const auto it = entries_.find(id);

@@ -1,7 +1,9 @@
 // A module's string table: user-visible texts and identifiers kept by number.
-// The mail and browser clients number theirs alike: 100 module name, 101 and
-// 102 the backup and restore page class identifiers, 103 the display name,
-// 104 the service class identifier.
+// Every client keeps 100 the module name and 101 and 102 the backup and
+// restore page class identifiers. The mail and browser clients go on with
+// 103 the display name and 104 the service class identifier; the files
+// client numbers the rest its own way, so a table says where its two naming
+// entries are.
 #pragma once
 
 #include <initializer_list>
@@ -21,15 +23,29 @@ constexpr int kStrServiceClsid = 104;
 // character boundary) to 511 bytes.
 constexpr size_t kStringBufferSize = 512;
 
+// The numbers of the entries that name the client.
+struct NamingEntries {
+  int displayName = kStrDisplayName;
+  int serviceClsid = kStrServiceClsid;
+};
+
 class StringTable {
  public:
-  StringTable(std::initializer_list<std::pair<const int, std::string>> entries);
+  StringTable(std::initializer_list<std::pair<const int, std::string>> entries,
+              NamingEntries naming = {});
   // The text with that number, or "" when the table has none.
   std::string Load(int id) const;
   bool Has(int id) const { return entries_.count(id) != 0; }
 
+  std::string ModuleName() const { return Load(kStrModuleName); }
+  std::string DisplayName() const { return Load(naming_.displayName); }
+  // In registry string form, braces included: it names the client's option
+  // key and keys its archive section.
+  std::string ServiceClsid() const { return Load(naming_.serviceClsid); }
+
  private:
   std::map<int, std::string> entries_;
+  NamingEntries naming_;
 };
 
 }  // namespace bkvp::clients

@@ -2,37 +2,21 @@
 
 #include <optional>
 
+#include "clients/common/progress_calls.h"
 #include "clients/files/backup_list_store.h"
 #include "clients/files/file_selection.h"
 #include "clients/files/files_identity.h"
-#include "clients/files/module_icon.h"
-#include "clients/files/module_version.h"
 #include "clients/files/restore_target.h"
 #include "contract/errors.h"
 #include "platform/files.h"
-#include "platform/text.h"
+
+namespace bkvp::clients::embedded {
+const IconSet& FilesIcons();  // compiled from files_icon.png
+}  // namespace bkvp::clients::embedded
 
 namespace bkvp::files {
 
 namespace {
-
-void Log(IProgress* progress, std::string_view line) {
-  if (progress) progress->Message(Bstr(line).get());
-}
-
-// Only the low 16 bits of the caller's flag are written; the caller reads
-// only those, and the upper half stays as the caller left it.
-HRESULT StoreTrue(BOOL* value) {
-  if (!value) return E_POINTER;
-  *value = static_cast<BOOL>((static_cast<uint32_t>(*value) & 0xFFFF0000u) | 1u);
-  return S_OK;
-}
-
-HRESULT StoreString(BSTR* value, int id) {
-  if (!value) return E_FAIL;
-  *value = AllocBstr(LoadFilesString(id));
-  return S_OK;
-}
 
 // The target of one file object, or nullopt (after a log line) when it is refused.
 std::optional<std::string> TargetFor(IRestorer* restorer, IProgress* progress,
@@ -47,13 +31,15 @@ std::optional<std::string> TargetFor(IRestorer* restorer, IProgress* progress,
     target = ChosenFolderTarget(destination, bytes ? LocalNameFromOptions(*bytes) : "");
   }
   if (!target.ok()) {
-    Log(progress, name + " not restored: " + target.refusal + ".");
+    clients::SendMessage(progress, name + " not restored: " + target.refusal + ".");
     return std::nullopt;
   }
   return target.path;
 }
 
 }  // namespace
+
+FilesService::FilesService() : ClientServiceBase(FilesStrings(), clients::embedded::FilesIcons()) {}
 
 HRESULT FilesService::Backup(IBackuper* backuper, IProgress* progress) {
   if (!backuper) return E_POINTER;
@@ -65,7 +51,7 @@ HRESULT FilesService::Backup(IBackuper* backuper, IProgress* progress) {
   const INT total = static_cast<INT>(items.size());
   backuper->BeginClient(clientName.get(), clsid.get(), total);
   if (items.empty()) {
-    Log(progress, "No files to backup.");
+    clients::SendMessage(progress, "No files to backup.");
     backuper->EndClient(1);
     return S_OK;
   }
@@ -81,7 +67,8 @@ HRESULT FilesService::Backup(IBackuper* backuper, IProgress* progress) {
     ++failed;
     INT code = 0;
     Bstr text;
-    if (Succeeded(backuper->GetLastError(&code, text.out()))) Log(progress, text.str());
+    if (Succeeded(backuper->GetLastError(&code, text.out())))
+      clients::SendMessage(progress, text.str());
   }
   // A section in which nothing was saved is dropped.
   backuper->EndClient(failed == total ? 1 : 0);
@@ -120,47 +107,17 @@ HRESULT FilesService::Restore(IRestorer* restorer, IProgress* progress) {
   return S_OK;
 }
 
-HRESULT FilesService::HasAxBackup(BOOL* value) { return StoreTrue(value); }
-HRESULT FilesService::HasAxRestore(BOOL* value) { return StoreTrue(value); }
-HRESULT FilesService::ClientPresent(BOOL* value) { return StoreTrue(value); }
+HRESULT FilesService::ClientPresent(BOOL* value) { return clients::WriteFlag16(value, 1); }
 
-HRESULT FilesService::GetAxBackupCLSID(BSTR* value) {
-  return StoreString(value, IDS_BACKUP_PAGE_CLSID);
-}
+HRESULT FilesService::SetOptions(VARIANT) { return S_OK; }
 
-HRESULT FilesService::GetAxRestoreCLSID(BSTR* value) {
-  return StoreString(value, IDS_RESTORE_PAGE_CLSID);
-}
+int FilesService::ClientIconId() { return kFilesIconId; }
 
-HRESULT FilesService::GetClientInfo(BSTR propertyName, VARIANT* value) {
-  const std::string property = platform::ToLower(ToAnsi(propertyName));
-  const bool known = property == "hasbackup" || property == "clientname" ||
-                     property == "clienticon" || property == "versionmajor" ||
-                     property == "versionminor";
-  if (!known) return E_INVALIDARG;
-  if (!value) return E_POINTER;
-
-  if (property == "hasbackup") {
-    const std::string answer = HasBackupEntries() ? ""
-                                                  : std::string(LoadFilesString(IDS_CLIENT_NAME)) +
-                                                        LoadFilesString(IDS_NO_FILES_ERROR);
-    value->vt = VT_BSTR;
-    value->bstrVal = AllocBstr(answer);
-  } else if (property == "clientname") {
-    value->vt = VT_BSTR;
-    value->bstrVal = AllocBstr(LoadFilesString(IDS_CLIENT_NAME));
-  } else if (property == "clienticon") {
-    value->ulVal = ModuleIconHandle();
-  } else if (property == "versionmajor") {
-    value->ulVal = ModuleVersion().productHigh;
-  } else {
-    value->ulVal = ModuleVersion().productLow;
-  }
+HRESULT FilesService::AnswerHasBackup(VARIANT* value) {
+  const std::string reason = HasBackupEntries() ? "" : DisplayName() + Text(IDS_NO_FILES_ERROR);
+  VariantClear(value);
+  *value = MakeStringVariant(reason);
   return S_OK;
 }
-
-// This client keeps no options in the archive.
-HRESULT FilesService::SetOptions(VARIANT) { return S_OK; }
-HRESULT FilesService::GetOptions(VARIANT*) { return S_OK; }
 
 }  // namespace bkvp::files

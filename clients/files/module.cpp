@@ -1,24 +1,20 @@
 // The BkVpFiles module: its classes, registration and entry points. The two
 // page classes join the class list once they exist; the service answers
 // their identifiers already.
-#include "contract/module.h"
+#include "clients/common/client_module.h"
 #include "clients/files/files_identity.h"
 #include "clients/files/files_service.h"
 
+namespace bkvp::files {
 namespace {
 
-const bkvp::ModuleDefinition& FilesModule() {
-  using namespace bkvp::files;
-  static const bkvp::ModuleDefinition definition{
-      LoadFilesString(IDS_MODULE_NAME),
-      LIBID_BkVpFiles,
-      {{CLSID_BkVpFilesSrv, "BkVpFiles.BkVpFilesSrv", "BkVpFilesSrv Class",
-        &bkvp::CreateObject<FilesService>}},
-      bkvp::ClientDiscovery{CLSID_BkVpFilesSrv, LoadFilesString(IDS_CLIENT_NAME)},
-  };
-  return definition;
+const ModuleDefinition& Definition() {
+  static const ModuleDefinition module = clients::MakeClientModule(
+      FilesStrings(), LIBID_BkVpFiles, "BkVpFilesSrv", &CreateObject<FilesService>);
+  return module;
 }
 
 }  // namespace
+}  // namespace bkvp::files
 
-BKVP_EXPORT_MODULE(FilesModule)
+BKVP_EXPORT_MODULE(bkvp::files::Definition)

@@ -41,9 +41,7 @@ NavigatorService::NavigatorService()
     : ClientServiceBase(Strings(), clients::embedded::NavigatorIcons()) {}
 
 HRESULT NavigatorService::ClientPresent(BOOL* value) {
-  if (!value) return E_POINTER;
-  clients::WriteFlag16(value, NavigatorInstalled() ? 1 : 0);
-  return S_OK;
+  return clients::WriteFlag16(value, NavigatorInstalled() ? 1 : 0);
 }
 
 HRESULT NavigatorService::AnswerHasBackup(VARIANT* value) {

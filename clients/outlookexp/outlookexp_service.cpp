@@ -19,9 +19,7 @@ OutlookExpService::OutlookExpService()
     : ClientServiceBase(Strings(), clients::embedded::OutlookExpIcons()) {}
 
 HRESULT OutlookExpService::ClientPresent(BOOL* value) {
-  if (!value) return E_POINTER;
-  clients::WriteFlag16(value, clients::KeyExists(MainKey()) ? 1 : 0);
-  return S_OK;
+  return clients::WriteFlag16(value, clients::KeyExists(MainKey()) ? 1 : 0);
 }
 
 HRESULT OutlookExpService::Backup(IBackuper* backuper, IProgress*) {

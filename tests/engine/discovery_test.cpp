@@ -1,6 +1,5 @@
 #include "app/engine/discovery.h"
 
-#include "app/engine/version_info.h"
 #include "contract/component.h"
 #include "contract/identifiers.h"
 #include "platform/registry.h"
@@ -24,12 +23,6 @@ class DiscoveryTest : public bkvp::testing::HomeFixture {
     platform::RegWriteString(std::string(kDiscoveryKey) + "\\" + key, "Name", "announced");
   }
 };
-
-TEST(OwnVersion, ProductWordsAreTwoAndOne) {
-  const ProgramVersion v = OwnVersion();
-  EXPECT_EQ(v.productHigh, 2u);
-  EXPECT_EQ(v.productLow, 1u);
-}
 
 TEST_F(DiscoveryTest, AcceptsTheRegisteredClientOfTheProgramsVersion) {
   std::vector<DiscoveryNote> notes;

@@ -10,6 +10,7 @@
 #include "clients/files/backup_list_store.h"
 #include "clients/files/files_identity.h"
 #include "contract/component.h"
+#include "contract/icons.h"
 #include "contract/identifiers.h"
 #include "contract/interfaces.h"
 #include "platform/files.h"
@@ -22,7 +23,6 @@ namespace {
 using bkvp::testing::ReadFile;
 using bkvp::testing::WriteFile;
 using testing::Folder;
-using testing::kServiceClsid;
 using testing::WriteFileOnDay;
 using Paths = std::vector<std::string>;
 
@@ -63,7 +63,7 @@ class FilesEndToEnd : public bkvp::testing::HomeFixture {
   // A hand-made section, as a damaged or foreign archive may hold it.
   void WriteSection(const std::vector<std::pair<std::string, std::string>>& names) {
     ComPtr<IBackuper> writer = StartArchive();
-    writer->BeginClient(Bstr("Files and folders").get(), Bstr(kServiceClsid).get(), 1);
+    writer->BeginClient(Bstr("Files and folders").get(), Bstr(kFilesServiceClsid).get(), 1);
     for (const auto& [fileName, localName] : names)
       ASSERT_EQ(writer->BackupFile(Bstr(fileName).get(), Bstr(localName).get(),
                                    Bstr("File Backup").get(), 1, 0),
@@ -93,7 +93,7 @@ class FilesEndToEnd : public bkvp::testing::HomeFixture {
   Paths ArchivedNames() {
     Paths names;
     ComPtr<IRestorer> reader = OpenArchive();
-    if (Failed(reader->Iterate(Bstr(kServiceClsid).get()))) return names;
+    if (Failed(reader->Iterate(Bstr(kFilesServiceClsid).get()))) return names;
     for (BOOL end = 0; Succeeded(reader->IsEnd(&end)) && !end; reader->Next()) {
       USHORT type;
       Bstr name;
@@ -143,6 +143,33 @@ TEST_F(FilesEndToEnd, EmptySelectionLeavesNoSection) {
   EXPECT_EQ(Backup(), S_OK);
   EXPECT_EQ(progress->messages, Paths{"No files to backup."});
   EXPECT_FALSE(platform::FileExists(archive));  // no client kept, no archive
+}
+
+TEST_F(FilesEndToEnd, TheModuleDescribesItselfToTheProgram) {
+  EXPECT_EQ(platform::RegReadString(std::string(kDiscoveryKey) + "\\" + kFilesServiceClsid, "Name"),
+            "Files and folders");
+  const auto text = [&](const char* property) {
+    Variant value;
+    EXPECT_EQ(service->GetClientInfo(Bstr(property).get(), &value), S_OK) << property;
+    return value.get().vt == VT_BSTR ? ToAnsi(value.get().bstrVal) : "(not a string)";
+  };
+  EXPECT_EQ(text("ClientName"), "Files and folders");
+  EXPECT_EQ(text("HasBackup"), "Files and folders\nError: no files to back up");
+  ASSERT_EQ(WriteBackupList({Folder(src / "not even there")}), 0);
+  EXPECT_EQ(text("HasBackup"), "");
+
+  Variant icon;
+  ASSERT_EQ(service->GetClientInfo(Bstr("ClientIcon").get(), &icon), S_OK);
+  const auto png = IconBytes(icon.get().ulVal).value_or(std::vector<uint8_t>());
+  ASSERT_GE(png.size(), 24u);
+  EXPECT_EQ(std::string(png.begin() + 16, png.begin() + 24),
+            std::string("\0\0\0\x10\0\0\0\x10", 8));  // 16 x 16
+  Bstr backupPage;
+  EXPECT_EQ(service->GetAxBackupCLSID(backupPage.out()), S_OK);
+  EXPECT_EQ(GuidFromString(backupPage.str()), CLSID_BkVpFilesFolders);
+  BOOL present = static_cast<BOOL>(0x5A5A0000u);
+  EXPECT_EQ(service->ClientPresent(&present), S_OK);
+  EXPECT_EQ(static_cast<uint32_t>(present), 0x5A5A0001u);
 }
 
 TEST_F(FilesEndToEnd, RestoreIntoEmptyFolderReproducesBytesAndTimes) {

@@ -14,8 +14,6 @@
 
 namespace bkvp::files::testing {
 
-constexpr const char* kServiceClsid = "{8EF0498D-1F92-406D-9C2D-CD35883C6581}";
-
 // 2003-03-05 was a Wednesday. firstWeekday: 0 = Monday ... 6 = Sunday.
 inline DateContext ContextOn(const CalendarDate& today = {2003, 3, 5}, int firstWeekday = 0) {
   return {DayNumber(today), firstWeekday};
