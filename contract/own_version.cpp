@@ -14,9 +14,12 @@ constexpr uint32_t kStructVersion = 0x00010000;
 // Laid out as version blocks are: signature, structure version, file version
 // high and low, product version high and low. Kept in the binary even where
 // nothing reads it, so that a scan of the file finds it too.
-alignas(4) __attribute__((used)) const uint32_t kVersionBlock[] = {
-    platform::kVersionSignature, kStructVersion, kVersionHigh, kVersionLow, kVersionHigh,
-    kVersionLow};
+alignas(4) __attribute__((used)) const uint32_t kVersionBlock[] = {platform::kVersionSignature,
+                                                                   kStructVersion,
+                                                                   kVersionHigh,
+                                                                   kVersionLow,
+                                                                   kVersionHigh,
+                                                                   kVersionLow};
 
 }  // namespace
 

@@ -105,6 +105,13 @@ std::string FileNameOf(const std::string& path) {
   return std::string(slash == std::string_view::npos ? trimmed : trimmed.substr(slash + 1));
 }
 
+std::string JoinPath(std::string_view a, std::string_view b) {
+  if (a.empty()) return std::string(b);
+  if (b.empty()) return std::string(a);
+  if (a.back() == '/') return std::string(a) + std::string(b);
+  return std::string(a) + '/' + std::string(b);
+}
+
 bool CreateFolders(const std::string& path) {
   if (path.empty()) {
     SetLastError(ERROR_PATH_NOT_FOUND);

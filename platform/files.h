@@ -77,7 +77,11 @@ std::optional<uint64_t> FreeSpace(const std::string& path);
 
 // Path helpers on "/" separated native paths.
 std::string ParentFolder(const std::string& path);  // "" when none
+// The last component, trailing "/" disregarded; "" for "/".
 std::string FileNameOf(const std::string& path);
+// a + "/" + b; an empty side gives the other one, a trailing "/" on a is not
+// doubled.
+std::string JoinPath(std::string_view a, std::string_view b);
 // Creates the folder and its missing parents (0777 & umask); true when it exists afterwards.
 bool CreateFolders(const std::string& path);
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "clients/common/path_helpers.h"
+#include "clients/common/collect_files.h"
 #include "contract/interfaces.h"
 
 namespace bkvp::clients {

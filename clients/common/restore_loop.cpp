@@ -1,8 +1,8 @@
 #include "clients/common/restore_loop.h"
 
-#include "clients/common/path_helpers.h"
 #include "clients/common/progress_calls.h"
 #include "contract/errors.h"
+#include "platform/files.h"
 
 namespace bkvp::clients {
 
@@ -28,7 +28,8 @@ RestoreLoopResult RestoreObjectLoop(IRestorer* restorer, IProgress* progress,
       const std::string text = name.str();
       HRESULT status = S_OK;
       if (type == kObjectFile) {
-        CreateParentFolders(text);
+        // Failures show when RestoreFile cannot create the file.
+        platform::CreateFolders(platform::ParentFolder(text));
         status = restorer->RestoreFile(name.get(), 1, VARIANT_TRUE);
       } else if (type == kObjectRegistryKey) {
         if (before && before(text) == KeyStep::Abandon) {

@@ -19,7 +19,7 @@ ProfileFolders FromProfileRegistry() {
     result.problem = Text(kStrNoWindowsDirectory);
     return result;
   }
-  const std::string path = clients::JoinPath(*windows, Text(kStrProfileRegistry));
+  const std::string path = platform::JoinPath(*windows, Text(kStrProfileRegistry));
   const ProfileRegistry registry = ReadProfileRegistry(path);
   switch (registry.status) {
     case ProfileRegistry::Status::Unreadable:
@@ -36,9 +36,7 @@ ProfileFolders FromProfileRegistry() {
   return result;
 }
 
-bool IsAbsolute(const std::string& path) {
-  return !path.empty() && path.front() == clients::kPathSeparator;
-}
+bool IsAbsolute(const std::string& path) { return !path.empty() && path.front() == '/'; }
 
 }  // namespace
 
@@ -55,7 +53,7 @@ std::vector<std::string> ProfilesFromUsersKey() {
   // relative to whatever the current folder happens to be.
   const std::string installation = clients::ReadString(kMainKey, Text(kStrInstallDirectory));
   const std::string programFolder =
-      installation.empty() ? "" : clients::JoinPath(installation, Text(kStrProgramFolder));
+      installation.empty() ? "" : platform::JoinPath(installation, Text(kStrProgramFolder));
   std::vector<std::string> folders;
   for (const std::string& user : clients::ListSubKeys(usersKey)) {
     const std::string dirRoot =
@@ -64,7 +62,7 @@ std::vector<std::string> ProfilesFromUsersKey() {
     if (IsAbsolute(dirRoot))
       folders.push_back(dirRoot);
     else if (!programFolder.empty())
-      folders.push_back(clients::JoinPath(programFolder, dirRoot));
+      folders.push_back(platform::JoinPath(programFolder, dirRoot));
   }
   return folders;
 }
@@ -74,14 +72,14 @@ std::vector<clients::FileItem> ProfileItems(const ProfileFolders& profiles) {
   if (!profiles.profileRegistry.empty())
     clients::CollectFiles(items, profiles.profileRegistry, Text(kStrProfileRegistry));
   for (const std::string& folder : profiles.folders) {
-    for (const platform::FindData& entry : platform::FindFiles(clients::JoinPath(folder, "*.*"))) {
+    for (const platform::FindData& entry : platform::FindFiles(platform::JoinPath(folder, "*.*"))) {
       if (entry.name.empty() || entry.name.front() == '.' ||
           (entry.attributes & platform::FILE_ATTRIBUTE_DIRECTORY))
         continue;
-      clients::CollectFiles(items, clients::JoinPath(folder, entry.name), entry.name);
+      clients::CollectFiles(items, platform::JoinPath(folder, entry.name), entry.name);
     }
     for (const int sub : {kStrMailFolder, kStrNewsFolder})
-      clients::CollectFiles(items, clients::JoinPath(folder, Text(sub)), Text(sub));
+      clients::CollectFiles(items, platform::JoinPath(folder, Text(sub)), Text(sub));
   }
   return items;
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "clients/common/path_helpers.h"
+#include "clients/common/collect_files.h"
 #include "clients/navigator/navigator_version.h"
 
 namespace bkvp::navigator {

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "clients/common/client_options.h"
-#include "clients/common/path_helpers.h"
+#include "clients/common/collect_files.h"
 #include "clients/common/progress_calls.h"
 #include "clients/common/registry_access.h"
 #include "clients/common/running_program.h"
@@ -106,7 +106,7 @@ bool OfferFiles(const NetscapeEdition& edition, IBackuper* backuper, const std::
   auto offer = [&](const std::string& path) {
     if (!platform::FileExists(path)) return true;
     const Bstr name(path);
-    const Bstr localName(clients::LastComponent(path));
+    const Bstr localName(platform::FileNameOf(path));
     return backuper->BackupFile(name.get(), localName.get(), action.get(), 1, 0) >= 0;
   };
   if (!offer(marker)) return false;
@@ -147,7 +147,7 @@ HRESULT BackupProfile(const NetscapeEdition& edition, const clients::FrameWaits&
   }
   const std::vector<std::string> files = FilesOfRules(settings.profileFolder, rules);
 
-  const std::string markerPath = clients::JoinPath(settings.profileFolder, kOldPathFileName);
+  const std::string markerPath = platform::JoinPath(settings.profileFolder, kOldPathFileName);
   switch (WriteMarker(markerPath, settings.profileFolder)) {
     case MarkerResult::CannotCreate:
       ReportFailure(edition, progress, "Cannot store old location info!");

@@ -1,6 +1,6 @@
 #include "clients/netscape/netscape_edition.h"
 
-#include "clients/common/path_helpers.h"
+#include "clients/common/collect_files.h"
 #include "clients/common/registry_access.h"
 #include "platform/files.h"
 #include "platform/sysinfo.h"
@@ -67,7 +67,7 @@ bool Netscape7Installed() {
 
 bool Netscape6Installed() {
   const std::string folder = clients::ReadString(kNetscape6Key, "Install Directory");
-  return !folder.empty() && IsFile(clients::JoinPath(folder, "netscp6.exe"));
+  return !folder.empty() && IsFile(platform::JoinPath(folder, "netscp6.exe"));
 }
 
 const NetscapeEdition& Netscape6Edition() {

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "clients/common/client_options.h"
-#include "clients/common/path_helpers.h"
+#include "clients/common/collect_files.h"
 #include "clients/common/progress_calls.h"
 #include "clients/common/registry_access.h"
 #include "clients/common/running_program.h"
@@ -126,12 +126,13 @@ class StagedRestore {
       clients::SendMessage(progress_, name + ": " + edition_.Text(kStrUnknownObject));
       return LoopEnd::Complete;
     }
-    if (clients::LastComponent(name) == kOldPathFileName) return ReadOldFolder(name);
+    if (platform::FileNameOf(name) == kOldPathFileName) return ReadOldFolder(name);
     if (!oldFolder_) return LoopEnd::BadObject;
     const std::optional<std::string> relative = RelativePathBelow(name, *oldFolder_);
     if (!relative) return LoopEnd::BadObject;
-    const std::string target = clients::JoinPath(staging_, *relative);
-    if (relative->find('/') != std::string::npos) clients::CreateParentFolders(target);
+    const std::string target = platform::JoinPath(staging_, *relative);
+    if (relative->find('/') != std::string::npos)
+      platform::CreateFolders(platform::ParentFolder(target));
     const HRESULT hr = Restore(target);
     if (hr < 0) {
       failedStatus_ = hr;
@@ -143,7 +144,7 @@ class StagedRestore {
   // The marker tells where the saved profile lived; it must name the folder
   // the marker itself was saved from.
   LoopEnd ReadOldFolder(const std::string& name) {
-    const std::string copy = clients::JoinPath(staging_, kOldPathFileName);
+    const std::string copy = platform::JoinPath(staging_, kOldPathFileName);
     if (Restore(copy) < 0) return LoopEnd::BadObject;
     std::optional<std::string> folder = ReadMarker(copy);
     ::unlink(copy.c_str());

@@ -7,7 +7,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "clients/common/path_helpers.h"
+#include "clients/common/collect_files.h"
 #include "platform/files.h"
 
 namespace bkvp::netscape {
@@ -118,7 +118,7 @@ bool ReplaceInFile(const std::string& path, std::string_view from, std::string_v
 
 std::string FindEntryIgnoringCase(const std::string& folder, std::string_view name) {
   for (const platform::FindData& entry : platform::FindFiles(folder + "/*"))
-    if (platform::WildcardMatch(name, entry.name)) return clients::JoinPath(folder, entry.name);
+    if (platform::WildcardMatch(name, entry.name)) return platform::JoinPath(folder, entry.name);
   return "";
 }
 

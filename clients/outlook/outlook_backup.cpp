@@ -2,6 +2,7 @@
 
 #include "clients/common/registry_access.h"
 #include "clients/outlook/outlook_strings.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/sysinfo.h"
 #include "platform/text.h"
@@ -34,7 +35,7 @@ std::vector<std::string> SettingsKeys(Generation generation) {
 namespace {
 
 void CollectPath(std::vector<clients::FileItem>& files, const std::string& path) {
-  clients::CollectFiles(files, path, clients::LastComponent(path));
+  clients::CollectFiles(files, path, platform::FileNameOf(path));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "clients/common/registry_access.h"
 #include "clients/outlookexp/env_expansion.h"
 #include "clients/outlookexp/outlookexp_strings.h"
+#include "platform/files.h"
 
 namespace bkvp::outlookexp {
 
@@ -15,7 +16,7 @@ std::string UserKey(int id) {
 }
 
 void CollectStoreRoot(std::vector<clients::FileItem>& files, const std::string& path) {
-  clients::CollectFiles(files, path, clients::LastComponent(path));
+  clients::CollectFiles(files, path, platform::FileNameOf(path));
 }
 
 }  // namespace

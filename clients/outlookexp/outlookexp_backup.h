@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "clients/common/path_helpers.h"
+#include "clients/common/collect_files.h"
 
 namespace bkvp::outlookexp {
 

@@ -219,7 +219,7 @@ TEST(Volumes, MountPointOfMissingFileIsThatOfItsFolder) {
   EXPECT_GT(FreeSpace(dir / "not/yet/there.kv").value_or(0), 0u);
 }
 
-TEST(PathHelpers, SplitAtSlashes) {
+TEST(PathHelpers, SplitAndJoinAtSlashes) {
   EXPECT_EQ(ParentFolder("/a/b/c.txt"), "/a/b");
   EXPECT_EQ(ParentFolder("/a/b/"), "/a");
   EXPECT_EQ(ParentFolder("/a"), "/");
@@ -230,6 +230,10 @@ TEST(PathHelpers, SplitAtSlashes) {
   EXPECT_EQ(FileNameOf("/a/Mail/"), "Mail");
   EXPECT_EQ(FileNameOf("name"), "name");
   EXPECT_EQ(FileNameOf("/"), "");
+  EXPECT_EQ(JoinPath("", "b"), "b");
+  EXPECT_EQ(JoinPath("a", ""), "a");
+  EXPECT_EQ(JoinPath("/a/", "b"), "/a/b");
+  EXPECT_EQ(JoinPath("/a", "b"), "/a/b");
 }
 
 TEST(PathHelpers, CreateFoldersMakesEveryMissingLevel) {

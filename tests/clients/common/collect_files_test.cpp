@@ -1,4 +1,4 @@
-#include "clients/common/path_helpers.h"
+#include "clients/common/collect_files.h"
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "tests/support/test_support.h"
 
 namespace bkvp::clients {
@@ -16,29 +14,6 @@ namespace {
 
 using testing::TempDir;
 using testing::WriteFile;
-
-TEST(PathHelpers, JoinAndLastComponent) {
-  EXPECT_EQ(JoinPath("", "b"), "b");
-  EXPECT_EQ(JoinPath("a", ""), "a");
-  EXPECT_EQ(JoinPath("/a/", "b"), "/a/b");
-  EXPECT_EQ(JoinPath("/a", "b"), "/a/b");
-  EXPECT_EQ(LastComponent(""), "");
-  EXPECT_EQ(LastComponent("/"), "/");
-  EXPECT_EQ(LastComponent("/home/u/Mail/"), "Mail");
-  EXPECT_EQ(LastComponent("/home/u/Mail//"), "");
-  EXPECT_EQ(LastComponent("Inbox.mbx"), "Inbox.mbx");
-  EXPECT_EQ(LastComponent("/store/Inbox.dbx"), "Inbox.dbx");
-}
-
-TEST(PathHelpers, CreateParentFoldersLeavesTheLastComponent) {
-  TempDir dir;
-  const std::string target = dir / "a/b c/file.pst";
-  CreateParentFolders(target);
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "a/b c"));
-  EXPECT_FALSE(std::filesystem::exists(target));
-  CreateParentFolders(target);  // existing folders are fine
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "a/b c"));
-}
 
 TEST(CollectFiles, WalksFoldersInNameOrderWithLocalNamesBelowTheFolder) {
   TempDir dir;
