@@ -1,8 +1,8 @@
 #include "clients/navigator/navigator_profiles.h"
 
 #include "clients/common/registry_access.h"
+#include "clients/common/registry_file.h"
 #include "clients/navigator/navigator_strings.h"
-#include "clients/navigator/profile_registry.h"
 #include "platform/files.h"
 #include "platform/sysinfo.h"
 
@@ -12,6 +12,9 @@ namespace {
 
 std::string Text(int id) { return Strings().Load(id); }
 
+// A folder text longer than a path can be is not a folder.
+constexpr size_t kMaxLocationBytes = 4095;
+
 ProfileFolders FromProfileRegistry() {
   ProfileFolders result;
   const auto windows = platform::WindowsDirectory();
@@ -20,19 +23,22 @@ ProfileFolders FromProfileRegistry() {
     return result;
   }
   const std::string path = platform::JoinPath(*windows, Text(kStrProfileRegistry));
-  const ProfileRegistry registry = ReadProfileRegistry(path);
+  const clients::RegistryFile registry = clients::ReadRegistryFile(path);
   switch (registry.status) {
-    case ProfileRegistry::Status::Unreadable:
+    case clients::RegistryFile::Status::Unreadable:
       result.problem = Text(kStrProfileRegistryUnreadable) + " " + path;
       return result;
-    case ProfileRegistry::Status::Damaged:
+    case clients::RegistryFile::Status::Damaged:
       result.problem = Text(kStrProfileRegistryDamaged) + " " + path;
       return result;
-    case ProfileRegistry::Status::Ok:
+    case clients::RegistryFile::Status::Ok:
       break;
   }
   result.profileRegistry = path;
-  result.folders = registry.locations;
+  // Each user's key holds its profile folder in a "ProfileLocation" entry.
+  for (std::string& folder : registry.root.ValuesBelow(Text(kStrProfileLocation)))
+    if (!folder.empty() && folder.size() <= kMaxLocationBytes)
+      result.folders.push_back(std::move(folder));
   return result;
 }
 

@@ -1,12 +1,14 @@
 #include "clients/netscape/profile_registry.h"
 
-#include "clients/netscape/registry_file.h"
+#include "clients/common/registry_file.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 
 namespace bkvp::netscape {
 
 namespace {
+
+using clients::RegistryFileNode;
 
 constexpr const char* kShellFoldersKey =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -26,9 +28,9 @@ std::optional<std::string> ProfileRegistry::CurrentDirectory() const {
 
 ProfileRegistry ReadProfileRegistry(const std::string& path) {
   ProfileRegistry result;
-  const std::optional<RegistryFileNode> root = ReadRegistryFile(path);
-  if (!root) return result;
-  const RegistryFileNode* profiles = root->FindBelow("Profiles");
+  const clients::RegistryFile file = clients::ReadRegistryFile(path);
+  if (!file.ok()) return result;
+  const RegistryFileNode* profiles = file.root.FindBelow("Profiles");
   if (!profiles) return result;
 
   const std::string currentName = ValueOf(*profiles, "CurrentProfile");

@@ -38,8 +38,7 @@ class NavigatorCommands : public HomeFixture {
     platform::RegWriteString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
                              "SystemRoot", install_ + "/Windows");
     const std::string alice = install_ + "/Users/alice", bob = install_ + "/Program Files/bob 2";
-    WriteFileBytes(install_ + "/Windows/nsreg.dat",
-                   ProfileRegistryImage().Profile({"alice", alice}).Profile({"bob", bob}).Bytes());
+    WriteFileBytes(install_ + "/Windows/nsreg.dat", NsregBytes({{"alice", alice}, {"bob", bob}}));
     for (const std::string& profile : {alice, bob}) {
       WriteFile(profile + "/prefs.js",
                 "user_pref(\"mail.directory\", \"" + profile + "/mail\");\n");

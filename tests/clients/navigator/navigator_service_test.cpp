@@ -29,7 +29,6 @@ using namespace std::chrono_literals;
 using clients::WriteDword;
 using clients::WriteString;
 using testing::ArchivedObject;
-using testing::ProfileRegistryImage;
 using testing::ReadFile;
 using testing::WriteFile;
 
@@ -88,8 +87,7 @@ class NavigatorTest : public testing::ClientServiceFixture {
   void Install479() {
     WriteString(kNavigatorKey, "CurrentVersion", "4.79 (en)");
     WriteString(kWindowsNtKey, "SystemRoot", data / "Windows");
-    testing::WriteFileBytes(
-        nsreg, ProfileRegistryImage().Profile({"alice", alice}).Profile({"bob", bob}).Bytes());
+    testing::WriteFileBytes(nsreg, testing::NsregBytes({{"alice", alice}, {"bob", bob}}));
     MakeProfile(alice, true);
     MakeProfile(bob, false);
     WriteDword(kBiffUsers, "alice", 1);
@@ -303,8 +301,7 @@ TEST_F(NavigatorTest, DamagedOrMissingProfileRegistryFailsBeforeNetscapeIsTouche
   };
 
   // Another magic number in front of perfectly good profile entries.
-  testing::WriteFileBytes(nsreg,
-                          ProfileRegistryImage(0x0BADF11E).Profile({"alice", alice}).Bytes());
+  testing::WriteFileBytes(nsreg, testing::NsregBytes({{"alice", alice}}, 0x0BADF11E));
   attempt("The Netscape profile registry is damaged: " + nsreg);
   testing::WriteFileBytes(nsreg, {0x41, 0x44});
   attempt("The Netscape profile registry is damaged: " + nsreg);

@@ -14,8 +14,8 @@
 #include "contract/identifiers.h"
 #include "platform/processes.h"
 #include "tests/clients/common/helper_process.h"
+#include "tests/clients/common/registry_file_writer.h"
 #include "tests/clients/netscape/profile_fixture.h"
-#include "tests/clients/netscape/registry_file_writer.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/test_support.h"
 
@@ -29,8 +29,8 @@ using bkvp::testing::RecordingProgress;
 using bkvp::testing::TempDir;
 using bkvp::testing::WriteFile;
 
-using testing::Entry;
-using testing::Key;
+using clients::testing::Entry;
+using clients::testing::Key;
 using testing::Snapshot;
 using testing::Tree;
 
@@ -103,7 +103,7 @@ class NetscapeServiceTest : public bkvp::testing::HomeFixture {
         "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell "
         "Folders",
         "AppData", dir_ / "AppData");
-    const testing::RegistryFileImage image(Key(
+    const clients::testing::RegistryFileImage image(Key(
         "/", {Key("Common", {Key("Profiles", {Entry("CurrentProfile", "default"),
                                               Key("default", {Entry("directory", folder)})})})}));
     bkvp::testing::WriteFileBytes(dir_ / "AppData/Mozilla/registry.dat", image.bytes());

@@ -1,4 +1,4 @@
-#include "clients/netscape/registry_file.h"
+#include "clients/common/registry_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <unordered_set>
 
-namespace bkvp::netscape {
+namespace bkvp::clients {
 
 namespace {
 
@@ -35,14 +35,22 @@ class RegistryFileParser {
  public:
   explicit RegistryFileParser(int fd, uint64_t size) : fd_(fd), size_(size) {}
 
-  std::optional<RegistryFileNode> ReadRoot() {
+  RegistryFile ReadRoot() {
+    RegistryFile file;
     uint8_t header[kRegistryHeaderSize];
-    if (!ReadAt(0, header, sizeof header)) return std::nullopt;
-    if (Word32(header) != kRegistryFileMagic) return std::nullopt;
-    RegistryFileNode root;
+    if (size_ < sizeof header) {
+      file.status = RegistryFile::Status::Damaged;
+      return file;
+    }
+    if (!ReadAt(0, header, sizeof header)) return file;
     uint32_t ignoredNext = 0;
-    if (!ReadNode(Word32(header + 12), 0, root, ignoredNext)) return std::nullopt;
-    return root;
+    if (Word32(header) != kRegistryFileMagic ||
+        !ReadNode(Word32(header + 12), 0, file.root, ignoredNext)) {
+      file.status = RegistryFile::Status::Damaged;
+      return file;
+    }
+    file.status = RegistryFile::Status::Ok;
+    return file;
   }
 
  private:
@@ -124,6 +132,15 @@ const RegistryFileNode* FindBelowAt(const RegistryFileNode& node, std::string_vi
   return nullptr;
 }
 
+void CollectValues(const RegistryFileNode& node, std::string_view name, int depth,
+                   std::vector<std::string>& values) {
+  if (depth > kRegistryMaxDepth) return;
+  for (const RegistryFileNode& child : node.children) {
+    if (child.name == name && child.children.empty()) values.push_back(child.value);
+    CollectValues(child, name, depth + 1, values);
+  }
+}
+
 }  // namespace
 
 const RegistryFileNode* RegistryFileNode::Child(std::string_view childName) const {
@@ -136,15 +153,22 @@ const RegistryFileNode* RegistryFileNode::FindBelow(std::string_view nodeName) c
   return FindBelowAt(*this, nodeName, 0);
 }
 
-std::optional<RegistryFileNode> ReadRegistryFile(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat st {};
-  std::optional<RegistryFileNode> root;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-    root = RegistryFileParser(fd, static_cast<uint64_t>(st.st_size)).ReadRoot();
-  close(fd);
-  return root;
+std::vector<std::string> RegistryFileNode::ValuesBelow(std::string_view entryName) const {
+  std::vector<std::string> values;
+  CollectValues(*this, entryName, 0, values);
+  return values;
 }
 
-}  // namespace bkvp::netscape
+RegistryFile ReadRegistryFile(const std::string& path) {
+  // Only a plain file: a pipe put in its place could hang the run.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return {};
+  struct stat st {};
+  RegistryFile file;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+    file = RegistryFileParser(fd, static_cast<uint64_t>(st.st_size)).ReadRoot();
+  close(fd);
+  return file;
+}
+
+}  // namespace bkvp::clients

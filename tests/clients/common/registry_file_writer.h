@@ -1,4 +1,4 @@
-// Builds profile registry files ("registry.dat") for the tests, including
+// Builds profile registry files ("nsreg.dat", "registry.dat") for the tests, including
 // damaged ones: nodes are laid out one after another and any field can be
 // overwritten afterwards.
 #pragma once
@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace bkvp::netscape::testing {
+#include "clients/common/registry_file.h"
+
+namespace bkvp::clients::testing {
 
 struct TestNode {
   std::string name;
@@ -36,8 +38,8 @@ constexpr uint32_t kFieldValueLength = 24;
 
 class RegistryFileImage {
  public:
-  explicit RegistryFileImage(const TestNode& root) {
-    Put32(0x76644441);  // "ADdv"
+  explicit RegistryFileImage(const TestNode& root, uint32_t magic = kRegistryFileMagic) {
+    Put32(magic);
     Put32(0x00010002);  // version numbers
     Put32(0);           // free-space offset
     Put32(0);           // root offset, patched below
@@ -103,4 +105,4 @@ class RegistryFileImage {
   std::map<std::string, uint32_t> offsets_;
 };
 
-}  // namespace bkvp::netscape::testing
+}  // namespace bkvp::clients::testing

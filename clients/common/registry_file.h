@@ -1,5 +1,6 @@
-// Reader of the browser's profile registry file ("Mozilla/registry.dat"): a
-// tree of named keys and text entries kept as linked 32-byte nodes.
+// Reader of the browsers' profile registry files (Netscape 4.5 and later:
+// "nsreg.dat"; Netscape 6 and 7: "Mozilla/registry.dat"): a tree of named
+// keys and text entries kept as linked 32-byte nodes.
 //
 // Layout (little-endian):
 //   header, 16 bytes at 0:   magic u32 = 0x76644441 ("ADdv"), 8 bytes unused
@@ -22,12 +23,11 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace bkvp::netscape {
+namespace bkvp::clients {
 
 constexpr uint32_t kRegistryFileMagic = 0x76644441;
 constexpr uint32_t kRegistryHeaderSize = 16;
@@ -49,10 +49,20 @@ struct RegistryFileNode {
   // A node of that name below this one: direct children first, then each
   // child's subtree in order.
   const RegistryFileNode* FindBelow(std::string_view nodeName) const;
+  // Every entry of that name below this one, depth first in the tree's order.
+  std::vector<std::string> ValuesBelow(std::string_view entryName) const;
 };
 
-// The root node of the file; nullopt when the file is missing, unreadable,
-// has another magic or its root node cannot be read.
-std::optional<RegistryFileNode> ReadRegistryFile(const std::string& path);
+struct RegistryFile {
+  // Unreadable: missing, not a regular file, or a read failed. Damaged:
+  // shorter than its header, another magic number, or a root node that
+  // cannot be read.
+  enum class Status { Ok, Unreadable, Damaged };
+  Status status = Status::Unreadable;
+  RegistryFileNode root;  // only when Ok
+  bool ok() const { return status == Status::Ok; }
+};
 
-}  // namespace bkvp::netscape
+RegistryFile ReadRegistryFile(const std::string& path);
+
+}  // namespace bkvp::clients
