@@ -4,6 +4,7 @@
 #include "app/engine/archive_inspect.h"
 #include "cli/command.h"
 #include "cli/engine_cli.h"
+#include "contract/com_types.h"
 #include "platform/text.h"
 #include "platform/time.h"
 

@@ -102,14 +102,7 @@ std::string InspectArchive(const std::string& path, const ArchiveVisitor& v) {
   // The magic is right, so only a short header is refused here.
   const std::optional<ArchiveHeader> parsed = ParseHeader(headerBytes, headerRead);
   if (!parsed) return "the archive header is cut off";
-  const InspectedHeader h{.time = parsed->time,
-                          .userName = parsed->userName,
-                          .machineName = parsed->machineName,
-                          .label = parsed->label,
-                          .versionMajor = parsed->versionMajor,
-                          .versionMinor = parsed->versionMinor,
-                          .clientCount = parsed->clientCount,
-                          .fileSize = r.size()};
+  const InspectedHeader h{*parsed, r.size()};
   if (h.clientCount < 0 || uint64_t(h.clientCount) > (r.size() - kHeaderSize) / kClientEntrySize)
     return "the client count " + std::to_string(h.clientCount) + " does not fit the archive";
   if (v.header) v.header(h);

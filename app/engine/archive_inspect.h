@@ -7,18 +7,12 @@
 #include <functional>
 #include <string>
 
-#include "contract/com_types.h"
+#include "archive/layout.h"
 
 namespace bkvp::engine {
 
-struct InspectedHeader {
-  DATE time = 0;
-  std::string userName;
-  std::string machineName;
-  std::string label;
-  int32_t versionMajor = 0;
-  int32_t versionMinor = 0;
-  int32_t clientCount = 0;
+// The header as the archive service reads it, and the size of the file.
+struct InspectedHeader : archive::ArchiveHeader {
   uint64_t fileSize = 0;
 };
 
