@@ -1,7 +1,10 @@
-// Fuzz entry point for the archive reader: opens the input as an archive,
-// walks every section and restores every object into a scratch folder.
-// Whatever the bytes, this must end without a crash, a hang or unbounded
-// memory; a walk that takes more steps than the file has records is a bug.
+// Fuzz entry point for the archive reader and for the program's read-only
+// walk over an archive: opens the input as an archive, walks every section
+// and restores every object into a scratch folder, then walks its layout as
+// "bkvp show" and "bkvp verify" do. Whatever the bytes, this must end without
+// a crash, a hang or unbounded memory; a walk that takes more steps than the
+// file has records, or hands out a record that does not fit in the file, is
+// a bug.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -11,6 +14,8 @@
 #include <filesystem>
 #include <string>
 
+#include "app/engine/archive_inspect.h"
+#include "archive/format.h"
 #include "archive/restorer.h"
 #include "contract/errors.h"
 #include "platform/registry.h"
@@ -71,6 +76,21 @@ void WalkSection(IRestorer* reader, BSTR clsid, size_t inputSize) {
   }
 }
 
+// Every record the walker reports lies whole inside the input, and there are
+// no more of them than the input can hold.
+void InspectLayout(const std::string& path, size_t inputSize) {
+  size_t objects = 0;
+  bkvp::engine::ArchiveVisitor visitor;
+  visitor.object = [&](const bkvp::engine::InspectedClient&,
+                       const bkvp::engine::InspectedObject& object) {
+    if (++objects > inputSize / archive::kRecordOverhead + 1) abort();
+    if (object.recordOffset + archive::kRecordOverhead > inputSize ||
+        object.storedSize > inputSize - object.recordOffset - archive::kRecordOverhead)
+      abort();
+  };
+  bkvp::engine::InspectArchive(path, visitor);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -102,6 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
     }
   }
+  InspectLayout(path, size);
   platform::RegDeleteTree(platform::HKEY_CURRENT_USER, "Software\\Fuzz");
   unlink((ScratchFolder() + "/restored").c_str());
   return 0;
