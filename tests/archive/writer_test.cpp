@@ -3,7 +3,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "platform/files.h"
@@ -19,16 +18,7 @@ class ArchiveWriter : public HomeFixture {
  protected:
   void SetUp() override {
     HomeFixture::SetUp();
-    if (const char* t = std::getenv("TMPDIR")) oldTmp_ = t;
-    setenv("TMPDIR", tmp.path().c_str(), 1);
     WriteFile(source, "some file content");
-  }
-  void TearDown() override {
-    if (oldTmp_.empty())
-      unsetenv("TMPDIR");
-    else
-      setenv("TMPDIR", oldTmp_.c_str(), 1);
-    HomeFixture::TearDown();
   }
   // Names in a folder, sorted.
   static std::vector<std::string> Listing(const std::string& folder) {
@@ -45,19 +35,15 @@ class ArchiveWriter : public HomeFixture {
     return parsed.value_or(plain::Archive());
   }
 
-  TempDir dir, tmp;
+  TempDir dir;
   std::string archive = dir / "Vopalarc000001.KV";
   std::string source = dir / "source.txt";
-  std::string oldTmp_;
 };
 
 TEST_F(ArchiveWriter, ArchiveAppearsOnlyWhenFinishedAndTemporaryFilesAreGone) {
   WriteFile(archive, "an earlier archive");
   WriterHarness w;
   ASSERT_EQ(w.Start(archive), S_OK);
-  // The data file is unlinked as soon as it is open: even a crash leaves
-  // nothing in the temporary folder.
-  EXPECT_TRUE(Listing(tmp.path()).empty());
   w.Begin(kClsidA);
   w.File(source);
   w.End();
@@ -65,7 +51,6 @@ TEST_F(ArchiveWriter, ArchiveAppearsOnlyWhenFinishedAndTemporaryFilesAreGone) {
   ASSERT_EQ(w.Finish(), S_OK);
   EXPECT_EQ(Parse().sections.size(), 1u);
   EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"Vopalarc000001.KV", "source.txt"}));
-  EXPECT_TRUE(Listing(tmp.path()).empty());
 }
 
 TEST_F(ArchiveWriter, ErasedOrEmptyBackupLeavesEarlierArchiveAndNoFiles) {
@@ -79,7 +64,6 @@ TEST_F(ArchiveWriter, ErasedOrEmptyBackupLeavesEarlierArchiveAndNoFiles) {
     EXPECT_EQ(w.Finish(erase), S_OK);
     EXPECT_EQ(ReadFile(archive), "an earlier archive");
     EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"Vopalarc000001.KV", "source.txt"}));
-    EXPECT_TRUE(Listing(tmp.path()).empty());
   }
 }
 
@@ -91,7 +75,6 @@ TEST_F(ArchiveWriter, ReleasingAnUnfinishedWriterRemovesItsFiles) {
     w.File(source);
   }
   EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"source.txt"});
-  EXPECT_TRUE(Listing(tmp.path()).empty());
 }
 
 TEST_F(ArchiveWriter, DiscardedSectionLeavesNoTraceAndKeptOnesStayWhole) {

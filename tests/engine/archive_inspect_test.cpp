@@ -35,8 +35,9 @@ struct SoundArchive {
         plain::Record(2, 1, "note", "", "a string object")};
     const std::vector<std::string> second = {
         plain::Record(0, 1, "/home/u/empty", plain::FileInfo(0x20, 1, 2, 3, "empty"), "")};
-    bytes = plain::ComposeArchive("user", "machine", "label", 37000.5, 2, 1,
-                                  {{"{A}", "First", "opts", first, 3}, {"{B}", "Second", "", second, 1}});
+    bytes = plain::ComposeArchive(
+        "user", "machine", "label", 37000.5, 2, 1,
+        {{"{A}", "First", "opts", first, 3}, {"{B}", "Second", "", second, 1}});
     tableEnd = kHeaderSize + 2 * kClientEntrySize + 4;
     uint64_t at = tableEnd;
     for (const auto* section : {&first, &second}) {
@@ -127,11 +128,15 @@ TEST(ArchiveInspect, DamagedFieldsAreNamedInsteadOfFollowed) {
   } damages[] = {
       {"client count", kClientCountOffset, 1000000, "the client count 1000000 does not fit"},
       {"negative client count", kClientCountOffset, -1, "the client count -1 does not fit"},
-      {"option length", entry + kEntryOptionCountOffset, 0x7FFFFFFF, "option length 2147483647 is out of range"},
-      {"negative option length", entry + kEntryOptionCountOffset, -5, "option length -5 is out of range"},
+      {"option length", entry + kEntryOptionCountOffset, 0x7FFFFFFF,
+       "option length 2147483647 is out of range"},
+      {"negative option length", entry + kEntryOptionCountOffset, -5,
+       "option length -5 is out of range"},
       {"section offset", entry + kEntrySectionOffset, 20, "section offset 20 lies outside"},
-      {"name length", record + kRecordNameLengthOffset, kMaxNameBytes + 1, "name length 257 is out of range"},
-      {"negative name length", record + kRecordNameLengthOffset, -3, "name length -3 is out of range"},
+      {"name length", record + kRecordNameLengthOffset, kMaxNameBytes + 1,
+       "name length 257 is out of range"},
+      {"negative name length", record + kRecordNameLengthOffset, -3,
+       "name length -3 is out of range"},
       {"info length", info, kMaxInfoBytes + 1, "info length 285 is out of range"},
       {"negative info length", info, -1, "info length -1 is out of range"},
       {"data size", record + kRecordDataSizeOffset, 1u << 30, "the data part runs past the end"},
