@@ -17,13 +17,11 @@ std::string ItemValueName(size_t item) {
 }
 
 std::string BackuperKey() {
-  return clients::ClientOptionKey(Strings().Load(clients::kStrServiceClsid),
-                                  Strings().Load(kStrBackuperSubkey));
+  return clients::ClientOptionKey(Strings().ServiceClsid(), Strings().Load(kStrBackuperSubkey));
 }
 
 std::string RestorerKey() {
-  return clients::ClientOptionKey(Strings().Load(clients::kStrServiceClsid),
-                                  Strings().Load(kStrRestorerSubkey));
+  return clients::ClientOptionKey(Strings().ServiceClsid(), Strings().Load(kStrRestorerSubkey));
 }
 
 ItemSelection ReadItemSelection(std::string_view fullKeyPath) {

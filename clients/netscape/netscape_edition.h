@@ -30,9 +30,9 @@ struct NetscapeEdition {
   bool (*installed)() = nullptr;
 
   std::string Text(int id) const { return strings.Load(id); }
-  std::string DisplayName() const { return Text(clients::kStrDisplayName); }
-  std::string ModuleName() const { return Text(clients::kStrModuleName); }
-  std::string ServiceClsidText() const { return Text(clients::kStrServiceClsid); }
+  std::string DisplayName() const { return strings.DisplayName(); }
+  std::string ModuleName() const { return strings.ModuleName(); }
+  std::string ServiceClsidText() const { return strings.ServiceClsid(); }
   // The action name given with every backed up file.
   std::string ActionName() const { return DisplayName() + " Backup"; }
 };
