@@ -8,7 +8,6 @@
 #include "clients/common/registry_access.h"
 #include "clients/common/running_program.h"
 #include "clients/outlook/outlook_strings.h"
-#include "contract/component.h"
 #include "contract/icons.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
@@ -236,21 +235,6 @@ TEST_F(OutlookTest, RestoreWaitsForOutlookToBeClosed) {
   EXPECT_NE(restoreProgress.prompts[0].text.find("Close Outlook and press OK"), std::string::npos);
   EXPECT_EQ(restoreProgress.messages.back(), "Operation canceled");
   EXPECT_FALSE(fs::exists(mainPst));
-}
-
-TEST_F(OutlookTest, ModuleRegistersForDiscovery) {
-  ASSERT_EQ(RegisterModuleFile(testing::BinDir() + "/BkVpOutlook.so"), S_OK)
-      << LastComponentError();
-  EXPECT_EQ(
-      clients::ReadString(
-          std::string("HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvik Systems\\Backup Vopal\\") + kClsid,
-          "Name"),
-      "Outlook");
-  ComPtr<IBkVpService> service;
-  ASSERT_EQ(CreateInstance(CLSID_BkVpOutlookSrv, service), S_OK) << LastComponentError();
-  Bstr page;
-  EXPECT_EQ(service->GetAxBackupCLSID(page.out()), S_OK);
-  EXPECT_EQ(page.str(), "{DED5B099-CD13-4508-9B78-D5F8BAA6EFD5}");
 }
 
 }  // namespace
