@@ -58,11 +58,6 @@ TEST(ClientService, ClientInfoNamesIgnoreLetterCase) {
   ASSERT_TRUE(bytes);
   EXPECT_EQ(*bytes, std::vector<uint8_t>(kPicture, kPicture + sizeof kPicture));
 
-  Variant major;
-  major.get().vt = VT_I4;
-  EXPECT_EQ(Info(*service, "versionMAJOR", &major), S_OK);
-  EXPECT_EQ(major.get().vt, VT_I4);
-
   Variant untouched;
   untouched.get().vt = VT_I4;
   untouched.get().lVal = 42;

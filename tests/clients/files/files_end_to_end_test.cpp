@@ -10,7 +10,6 @@
 #include "clients/files/backup_list_store.h"
 #include "clients/files/files_identity.h"
 #include "contract/component.h"
-#include "contract/icons.h"
 #include "contract/identifiers.h"
 #include "contract/interfaces.h"
 #include "platform/files.h"
@@ -157,16 +156,6 @@ TEST_F(FilesEndToEnd, TheModuleDescribesItselfToTheProgram) {
   EXPECT_EQ(text("HasBackup"), "Files and folders\nError: no files to back up");
   ASSERT_EQ(WriteBackupList({Folder(src / "not even there")}), 0);
   EXPECT_EQ(text("HasBackup"), "");
-
-  Variant icon;
-  ASSERT_EQ(service->GetClientInfo(Bstr("ClientIcon").get(), &icon), S_OK);
-  const auto png = IconBytes(icon.get().ulVal).value_or(std::vector<uint8_t>());
-  ASSERT_GE(png.size(), 24u);
-  EXPECT_EQ(std::string(png.begin() + 16, png.begin() + 24),
-            std::string("\0\0\0\x10\0\0\0\x10", 8));  // 16 x 16
-  BOOL present = static_cast<BOOL>(0x5A5A0000u);
-  EXPECT_EQ(service->ClientPresent(&present), S_OK);
-  EXPECT_EQ(static_cast<uint32_t>(present), 0x5A5A0001u);
 }
 
 TEST_F(FilesEndToEnd, RestoreIntoEmptyFolderReproducesBytesAndTimes) {
