@@ -11,6 +11,7 @@
 #include "app/engine/progress_indicator.h"
 #include "cli/command.h"
 #include "contract/component.h"
+#include "contract/module.h"
 
 namespace bkvp::cli {
 namespace {
@@ -40,6 +41,8 @@ std::vector<std::string> ModulesBesideTool() {
     for (const fs::directory_entry& entry : fs::directory_iterator(where, ec)) {
       const fs::path& file = entry.path();
       if (file.extension() != ".so" || file.filename() == kContractLibrary) continue;
+      // A page module links Qt; its client's module registers its classes.
+      if (IsPageModuleFile(file.filename().string())) continue;
       if (!entry.is_regular_file(ec) || !MayBeModule(file)) continue;
       modules.push_back(file.string());
     }

@@ -119,6 +119,31 @@ struct IBkVpAxRestore : IDispatch {
   ~IBkVpAxRestore() = default;
 };
 
+// The window side of a backup or restore page, implemented by every page
+// object beside its page interface: the program places the page's widget
+// inside one of its own windows and shows or hides it.
+//
+// `parent` is a QWidget* in practice. It travels as an opaque pointer so that
+// the contract, the archive service and the service modules stay free of Qt;
+// only the program and the page modules, which share the process's one Qt,
+// look inside it.
+struct IBkVpControlSite : IDispatch {
+  static constexpr IID kIid = MakeGuid("{12AAD431-C559-4B46-8FC0-1C3A5BFB7F8D}");
+  // Creates the page's widget as a hidden child of `parent`, placed at the
+  // rectangle (parent coordinates), known by `controlId`. Fails when the
+  // widget exists already, when `parent` is null or when no Qt application
+  // object exists.
+  virtual HRESULT CreateControl(void* parent, LONG left, LONG top, LONG width, LONG height,
+                                LONG controlId) = 0;  // 7
+  virtual HRESULT ShowControl() = 0;                  // 8
+  virtual HRESULT HideControl() = 0;                  // 9
+  // Destroys the widget; the page object lives on until its last release.
+  virtual HRESULT DestroyControl() = 0;  // 10
+
+ protected:
+  ~IBkVpControlSite() = default;
+};
+
 // Event interface of the pages; declares no events.
 constexpr IID DIID__IBkVpAxEvents = MakeGuid("{7EFA41C9-6ABF-4A67-AC77-D8E76004EC7B}");
 

@@ -1,6 +1,7 @@
 #include "contract/module.h"
 
 #include <atomic>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -161,7 +162,35 @@ void RegisterClass(RegistryChanges& changes, const ClassEntry& entry, const GUID
   changes.Write(ProgIdKey(versioned) + "\\CLSID", "", clsidText);
 }
 
+void RemoveClass(RegistryChanges& changes, const ClassEntry& entry) {
+  changes.RemoveTree(ClassKey(entry.clsid));
+  if (!IsValidProgId(entry.progId)) return;  // never registered
+  changes.RemoveTree(ProgIdKey(entry.progId));
+  changes.RemoveTree(ProgIdKey(entry.progId + ".1"));
+}
+
+// The page classes point at the companion file beside the module; without
+// that file an older registration of them would name a missing module.
+void RegisterPageClasses(RegistryChanges& changes, const PageModule& pages, const GUID& typeLibrary,
+                         const std::string& modulePath) {
+  const std::string pagesPath =
+      (std::filesystem::path(modulePath).parent_path() / pages.fileName).string();
+  std::error_code ec;
+  const bool present = std::filesystem::is_regular_file(pagesPath, ec);
+  for (const ClassEntry& entry : pages.classes) {
+    if (present)
+      RegisterClass(changes, entry, typeLibrary, pagesPath);
+    else
+      RemoveClass(changes, entry);
+  }
+}
+
 }  // namespace
+
+bool IsPageModuleFile(const std::string& fileName) {
+  const std::string_view suffix = kPageModuleSuffix;
+  return fileName.size() > suffix.size() && fileName.ends_with(suffix);
+}
 
 HRESULT ModuleGetClassObject(const ModuleDefinition& module, const CLSID& clsid, const IID& iid,
                              void** object) {
@@ -191,19 +220,17 @@ HRESULT RegisterModule(const ModuleDefinition& module, const std::string& module
     changes.RemoveTree(key);
     changes.Write(key, "Name", module.discovery->displayName);
   }
+  if (module.pages) RegisterPageClasses(changes, *module.pages, module.typeLibrary, modulePath);
   return changes.Result();
 }
 
 HRESULT UnregisterModule(const ModuleDefinition& module) {
   component_detail::ClearError();
   RegistryChanges changes;
-  for (const ClassEntry& entry : module.classes) {
-    changes.RemoveTree(ClassKey(entry.clsid));
-    if (!IsValidProgId(entry.progId)) continue;  // never registered
-    changes.RemoveTree(ProgIdKey(entry.progId));
-    changes.RemoveTree(ProgIdKey(entry.progId + ".1"));
-  }
+  for (const ClassEntry& entry : module.classes) RemoveClass(changes, entry);
   if (module.discovery) changes.RemoveTree(DiscoveryKey(module.discovery->serviceClsid));
+  if (module.pages)
+    for (const ClassEntry& entry : module.pages->classes) RemoveClass(changes, entry);
   return changes.Result();
 }
 

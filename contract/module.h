@@ -12,7 +12,8 @@
 //   HKCR\<progId>.1  default = description, CLSID = {clsid}
 // and, for a client module, the discovery entry
 //   HKLM\SOFTWARE\Tarvik Systems\Backup Vopal\{service clsid}  Name = display name
-// removed and recreated each time. Unregistration removes all of these.
+// removed and recreated each time, and the classes of its companion page
+// module (PageModule below). Unregistration removes all of these.
 #pragma once
 
 #include <optional>
@@ -41,11 +42,28 @@ struct ClientDiscovery {
   std::string displayName;  // "Files and folders", "Outlook Express", ...
 };
 
+// A client's page classes live in a companion module that links Qt, in the
+// same folder as the client's service module (BkVpFiles.so beside
+// BkVpFilesPages.so). The service module registers them with the companion's
+// path, so that registering every module never loads Qt into the registering
+// process; when the companion file is missing, the page classes are left
+// unregistered and the program hosts no page for the client.
+struct PageModule {
+  std::string fileName;             // "BkVpFilesPages.so"
+  std::vector<ClassEntry> classes;  // `create` is not used here
+};
+
+// Companion page modules are named "<service module>Pages.so"; tools that
+// register every module of a folder leave them to their service module.
+constexpr const char* kPageModuleSuffix = "Pages.so";
+bool IsPageModuleFile(const std::string& fileName);
+
 struct ModuleDefinition {
   std::string name;  // "BkVpSrv"
   GUID typeLibrary;
   std::vector<ClassEntry> classes;
   std::optional<ClientDiscovery> discovery;
+  std::optional<PageModule> pages;
 };
 
 HRESULT ModuleGetClassObject(const ModuleDefinition& module, const CLSID& clsid, const IID& iid,

@@ -105,6 +105,10 @@ TEST(InterfaceSlots, Service) {
 TEST(InterfaceSlots, Pages) {
   ExpectPageSlots<IBkVpAxBackup>();
   ExpectPageSlots<IBkVpAxRestore>();
+  using I = IBkVpControlSite;
+  ExpectUnknownAndDispatchSlots<I>();
+  ExpectSlotsFrom(7, {SlotOf(&I::CreateControl), SlotOf(&I::ShowControl), SlotOf(&I::HideControl),
+                      SlotOf(&I::DestroyControl)});
 }
 
 }  // namespace

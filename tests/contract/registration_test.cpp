@@ -6,6 +6,7 @@
 
 #include "contract/component.h"
 #include "contract/identifiers.h"
+#include "contract/module.h"
 #include "platform/registry.h"
 #include "tests/contract/test_module.h"
 #include "tests/support/test_support.h"
@@ -86,6 +87,42 @@ TEST_F(Registration, LibraryWithoutEntryPointIsNamedInTheError) {
   const std::string reason = bkvp::LastComponentError();
   EXPECT_NE(reason.find(library + " is not a component module"), std::string::npos) << reason;
   EXPECT_NE(reason.find("DllRegisterServer"), std::string::npos) << reason;
+}
+
+// A client module whose page classes live in a companion file beside it.
+TEST_F(Registration, PageClassesPointAtTheCompanionBesideTheServiceModule) {
+  const TempDir folder;
+  const CLSID pageClsid = MakeGuid("{0D5E2F61-3A7B-4C8D-9E0F-1A2B3C4D5E6F}");
+  const std::string pageKey = "HKEY_CLASSES_ROOT\\CLSID\\" + GuidToString(pageClsid);
+  ModuleDefinition module{
+      "Svc",
+      LIBID_TestModule,
+      {},
+      std::nullopt,
+      PageModule{"SvcPages.so", {{pageClsid, "Svc.Page", "Page Class", nullptr}}}};
+
+  WriteFile(folder / "SvcPages.so", "");
+  ASSERT_EQ(RegisterModule(module, folder / "Svc.so"), S_OK) << LastComponentError();
+  EXPECT_EQ(RegReadString(pageKey + "\\InprocServer32", ""), folder / "SvcPages.so");
+  EXPECT_EQ(RegReadString("HKEY_CLASSES_ROOT\\Svc.Page.1\\CLSID", ""), GuidToString(pageClsid));
+
+  // Registered again without the companion: no class may name a missing file.
+  std::filesystem::remove(folder / "SvcPages.so");
+  ASSERT_EQ(RegisterModule(module, folder / "Svc.so"), S_OK) << LastComponentError();
+  EXPECT_FALSE(KeyExists(pageKey));
+  EXPECT_FALSE(KeyExists("HKEY_CLASSES_ROOT\\Svc.Page"));
+
+  WriteFile(folder / "SvcPages.so", "");
+  ASSERT_EQ(RegisterModule(module, folder / "Svc.so"), S_OK);
+  ASSERT_EQ(UnregisterModule(module), S_OK);
+  EXPECT_FALSE(KeyExists(pageKey));
+  EXPECT_FALSE(KeyExists("HKEY_CLASSES_ROOT\\Svc.Page.1"));
+}
+
+TEST(PageModuleFiles, AreKnownByTheirSuffix) {
+  EXPECT_TRUE(IsPageModuleFile("BkVpFilesPages.so"));
+  EXPECT_FALSE(IsPageModuleFile("BkVpFiles.so"));
+  EXPECT_FALSE(IsPageModuleFile("Pages.so"));
 }
 
 }  // namespace
