@@ -9,6 +9,7 @@
 
 #include "cli/command.h"
 #include "clients/files/backup_list_store.h"
+#include "clients/files/entry_columns.h"
 #include "clients/files/entry_text.h"
 #include "clients/files/list_rules.h"
 #include "platform/files.h"
@@ -192,21 +193,13 @@ int Add(const std::vector<std::string>& args) {
 
 void PrintEntry(size_t index, const ListEntry& entry) {
   std::cout << index << "  ";
+  const EntryColumns columns = ColumnsOf(entry);
   if (const auto* folder = std::get_if<FolderEntry>(&entry)) {
     std::cout << "folder  " << folder->path << (folder->recursive ? "  (recursive)" : "") << "\n";
-    std::string include = folder->includeMasks;
-    if (const std::string rule = RuleText(folder->includeRule); !rule.empty())
-      include += " " + rule;
-    std::string exclude = folder->excludeMasks;
-    if (const std::string rule = RuleText(folder->excludeRule); !rule.empty())
-      exclude += (exclude.empty() ? "" : " ") + rule;
-    std::cout << "     include: " << include << "\n";
-    if (!exclude.empty()) std::cout << "     exclude: " << exclude << "\n";
+    std::cout << "     include: " << columns.include << "\n";
+    if (!columns.exclude.empty()) std::cout << "     exclude: " << columns.exclude << "\n";
   } else {
-    const auto& file = std::get<FileEntry>(entry);
-    const std::string rule = RuleText(file.rule);
-    std::cout << "file    " << file.path << "\n     " << (rule.empty() ? "Backup Allways" : rule)
-              << "\n";
+    std::cout << "file    " << EntryPath(entry) << "\n     " << columns.include << "\n";
   }
 }
 

@@ -29,16 +29,23 @@ function(bkvp_add_core name)
   target_link_libraries(${name} PUBLIC bkvp_contract ${ARG_LIBS})
 endfunction()
 
-# bkvp_add_test(NAME LABEL label SOURCES file... [LIBS lib...] [RESOURCE_LOCK lock])
+# bkvp_add_test(NAME LABEL label SOURCES file... [LIBS lib...] [RESOURCE_LOCK lock]
+#               [OWN_MAIN])
 # One GoogleTest executable; every test case runs as its own CTest test.
 # RESOURCE_LOCK keeps its cases from running at the same time as any other
 # test holding the same lock (e.g. tests that start and look for programs of
-# one name, which would otherwise find each other's).
+# one name, which would otherwise find each other's). OWN_MAIN: the sources
+# bring their own main (Qt tests create the application object first).
 function(bkvp_add_test name)
-  cmake_parse_arguments(ARG "" "LABEL;RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "OWN_MAIN" "LABEL;RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  target_link_libraries(${name} PRIVATE bkvp_testing ${ARG_LIBS} GTest::gtest_main)
+  if(ARG_OWN_MAIN)
+    set(main GTest::gtest)
+  else()
+    set(main GTest::gtest_main)
+  endif()
+  target_link_libraries(${name} PRIVATE bkvp_testing ${ARG_LIBS} ${main})
   set(lock "")
   if(ARG_RESOURCE_LOCK)
     set(lock RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
@@ -46,4 +53,17 @@ function(bkvp_add_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES LABELS ${ARG_LABEL} ${lock})
+endfunction()
+
+# bkvp_add_page_module(NAME SOURCES file... [LIBS lib...])
+# A client's companion page module, NAME ending in "Pages" (BkVpFilesPages):
+# it links Qt and the page frame. Its client's service module registers its
+# classes, so "bkvp register" leaves it alone and never loads Qt.
+function(bkvp_add_page_module name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT name MATCHES "Pages$")
+    message(FATAL_ERROR "page module ${name}: the name must end with \"Pages\"")
+  endif()
+  bkvp_add_module(${name} SOURCES ${ARG_SOURCES} LIBS bkvp_page_frame ${ARG_LIBS})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON)
 endfunction()

@@ -17,4 +17,17 @@ ModuleDefinition MakeClientModule(const StringTable& strings, const GUID& typeLi
   return module;
 }
 
+PageModule MakeClientPages(const StringTable& strings, const std::string& backupPageClass,
+                           IUnknown* (*createBackupPage)(), const std::string& restorePageClass,
+                           IUnknown* (*createRestorePage)()) {
+  const std::string moduleName = strings.ModuleName();
+  auto page = [&](int id, const std::string& className, IUnknown* (*create)()) {
+    return ClassEntry{GuidFromString(strings.Load(id)).value_or(GUID{}),
+                      moduleName + "." + className, className + " Class", create};
+  };
+  return PageModule{moduleName + kPageModuleSuffix,
+                    {page(kStrBackupPageClsid, backupPageClass, createBackupPage),
+                     page(kStrRestorePageClsid, restorePageClass, createRestorePage)}};
+}
+
 }  // namespace bkvp::clients

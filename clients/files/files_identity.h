@@ -6,6 +6,7 @@
 
 #include "clients/common/string_table.h"
 #include "contract/guid.h"
+#include "contract/module.h"
 
 namespace bkvp::files {
 
@@ -39,6 +40,10 @@ enum StringId : int {
 constexpr int kFilesIconId = 216;
 
 const clients::StringTable& FilesStrings();
+// The page module BkVpFilesPages with the pages BkVpFilesFolders and
+// RsVpFilesFolders; the service module declares it without create functions.
+PageModule FilesPages(IUnknown* (*createBackupPage)() = nullptr,
+                      IUnknown* (*createRestorePage)() = nullptr);
 // The text of a string table entry; "" for a number the table lacks.
 inline std::string LoadFilesString(int id) { return FilesStrings().Load(id); }
 

@@ -1,6 +1,6 @@
-// The BkVpFiles module: its classes, registration and entry points. The two
-// page classes join the class list once they exist; the service answers
-// their identifiers already.
+// The BkVpFiles module: its service class, registration and entry points.
+// The two page classes live in the companion module BkVpFilesPages, which
+// links Qt; registering this module registers them too.
 #include "clients/common/client_module.h"
 #include "clients/files/files_identity.h"
 #include "clients/files/files_service.h"
@@ -9,8 +9,12 @@ namespace bkvp::files {
 namespace {
 
 const ModuleDefinition& Definition() {
-  static const ModuleDefinition module = clients::MakeClientModule(
-      FilesStrings(), LIBID_BkVpFiles, "BkVpFilesSrv", &CreateObject<FilesService>);
+  static const ModuleDefinition module = [] {
+    ModuleDefinition definition = clients::MakeClientModule(
+        FilesStrings(), LIBID_BkVpFiles, "BkVpFilesSrv", &CreateObject<FilesService>);
+    definition.pages = FilesPages();
+    return definition;
+  }();
   return module;
 }
 

@@ -1,0 +1,63 @@
+#include "clients/files/pages/backup_list_view.h"
+
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
+
+namespace bkvp::files::pages {
+
+namespace {
+
+// The local paths of a drop; other URLs (web addresses, say) are passed over.
+QStringList LocalPaths(const QMimeData* data) {
+  QStringList paths;
+  if (!data || !data->hasUrls()) return paths;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile() && !url.toLocalFile().isEmpty()) paths << url.toLocalFile();
+  return paths;
+}
+
+// Offered drops that hold local paths are taken; others are refused.
+void AcceptLocalPaths(QDropEvent* event) {
+  if (LocalPaths(event->mimeData()).isEmpty())
+    event->ignore();
+  else
+    event->acceptProposedAction();
+}
+
+}  // namespace
+
+BackupListView::BackupListView(QWidget* parent) : QTreeWidget(parent) {
+  setHeaderLabels({"Path", "Include Mask", "Exclude Mask"});
+  header()->resizeSection(0, 150);
+  header()->resizeSection(1, 85);
+  header()->resizeSection(2, 85);
+  setRootIsDecorated(false);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
+  setDropIndicatorShown(false);
+  setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void BackupListView::dragEnterEvent(QDragEnterEvent* event) { AcceptLocalPaths(event); }
+
+void BackupListView::dragMoveEvent(QDragMoveEvent* event) { AcceptLocalPaths(event); }
+
+void BackupListView::dropEvent(QDropEvent* event) {
+  AcceptLocalPaths(event);
+  if (event->isAccepted()) emit pathsDropped(LocalPaths(event->mimeData()));
+}
+
+void BackupListView::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Delete) {
+    emit deletePressed();
+    return;
+  }
+  QTreeWidget::keyPressEvent(event);
+}
+
+}  // namespace bkvp::files::pages
