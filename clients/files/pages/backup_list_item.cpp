@@ -41,8 +41,13 @@ void BackupListItem::UpdateTexts() {
   setToolTip(kPathColumn, path);
   const EntryColumns columns = ColumnsOf(entry_);
   const bool freshFile = fresh_ && !IsFolder();
-  setText(kIncludeColumn, QString::fromStdString(freshFile ? kFreshFileText : columns.include));
-  setText(kExcludeColumn, QString::fromStdString(columns.exclude));
+  const QString include = QString::fromStdString(freshFile ? kFreshFileText : columns.include);
+  const QString exclude = QString::fromStdString(columns.exclude);
+  // Narrow columns cut long mask lists; the tool tip shows the whole text.
+  setText(kIncludeColumn, include);
+  setToolTip(kIncludeColumn, include);
+  setText(kExcludeColumn, exclude);
+  setToolTip(kExcludeColumn, exclude);
 }
 
 }  // namespace bkvp::files::pages

@@ -59,8 +59,8 @@ BackupListPage::BackupListPage(QWidget* parent)
   layout->addWidget(tree_, 1, 0);
   layout->addWidget(list_, 1, 1);
   layout->addLayout(buttons, 1, 2);
-  layout->setColumnStretch(0, 2);
-  layout->setColumnStretch(1, 3);
+  layout->setColumnStretch(0, 1);
+  layout->setColumnStretch(1, 2);
 
   connect(tree_, &QWidget::customContextMenuRequested, this, &BackupListPage::ShowTreeMenu);
   connect(list_, &QWidget::customContextMenuRequested, this, &BackupListPage::ShowListMenu);

@@ -27,13 +27,17 @@ void AcceptLocalPaths(QDropEvent* event) {
     event->acceptProposedAction();
 }
 
+constexpr int kFirstWidths[] = {150, 85, 85};
+
 }  // namespace
 
 BackupListView::BackupListView(QWidget* parent) : QTreeWidget(parent) {
   setHeaderLabels({"Path", "Include Mask", "Exclude Mask"});
-  header()->resizeSection(0, 150);
-  header()->resizeSection(1, 85);
-  header()->resizeSection(2, 85);
+  header()->setStretchLastSection(false);
+  for (int column = 0; column < 3; ++column) header()->resizeSection(column, kFirstWidths[column]);
+  connect(header(), &QHeaderView::sectionResized, this, [this] {
+    if (!fitting_) userSized_ = true;
+  });
   setRootIsDecorated(false);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -58,6 +62,21 @@ void BackupListView::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QTreeWidget::keyPressEvent(event);
+}
+
+void BackupListView::resizeEvent(QResizeEvent* event) {
+  QTreeWidget::resizeEvent(event);
+  if (!userSized_) FitColumns();
+}
+
+void BackupListView::FitColumns() {
+  const int total = kFirstWidths[0] + kFirstWidths[1] + kFirstWidths[2];
+  const int width = viewport()->width();
+  if (width <= total) return;
+  fitting_ = true;
+  for (int column = 0; column < 3; ++column)
+    header()->resizeSection(column, kFirstWidths[column] + (width - total) / 3);
+  fitting_ = false;
 }
 
 }  // namespace bkvp::files::pages

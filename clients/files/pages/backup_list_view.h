@@ -24,6 +24,14 @@ class BackupListView : public QTreeWidget {
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  // Until the user sizes a column, the columns share the list's width beyond
+  // their first widths equally.
+  void FitColumns();
+  bool fitting_ = false;
+  bool userSized_ = false;
 };
 
 }  // namespace bkvp::files::pages

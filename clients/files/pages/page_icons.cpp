@@ -94,16 +94,19 @@ void PaintClear(QPainter& p) {
 
 void PaintOriginal(QPainter& p) {
   Sheet(p);
-  QPainterPath arrow;
-  arrow.moveTo(10, 11.5);
-  arrow.cubicTo(10, 6, 7, 5.5, 5.5, 7.5);
-  p.setPen(QPen(kGreen, 1.6, Qt::SolidLine, Qt::RoundCap));
+  // A "go back" arrow: up from the bottom, then to the left.
+  QPainterPath shaft;
+  shaft.moveTo(10.5, 12.5);
+  shaft.lineTo(10.5, 9);
+  shaft.quadTo(10.5, 7, 8.5, 7);
+  shaft.lineTo(7, 7);
+  p.setPen(QPen(kGreen, 1.8, Qt::SolidLine, Qt::FlatCap));
   p.setBrush(Qt::NoBrush);
-  p.drawPath(arrow);
+  p.drawPath(shaft);
   QPainterPath head;
-  head.moveTo(4, 5.5);
-  head.lineTo(8, 6.5);
-  head.lineTo(4.5, 9.5);
+  head.moveTo(4.5, 7);
+  head.lineTo(7.5, 4.5);
+  head.lineTo(7.5, 9.5);
   head.closeSubpath();
   p.setPen(Qt::NoPen);
   p.setBrush(kGreen);

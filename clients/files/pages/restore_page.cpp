@@ -39,12 +39,18 @@ RestorePage::RestorePage(QWidget* parent)
   // and putting the files side by side goes here, under the tree, once the
   // restore choices can store it.
   layout->addWidget(overwrite_, 3, 1);
-  layout->setRowStretch(2, 1);
   layout->setColumnStretch(1, 1);
 
+  // The tree takes the free space while it shows; otherwise the space stays
+  // below the choices.
+  auto showTree = [this, layout](bool on) {
+    tree_->setVisible(on);
+    layout->setRowStretch(2, on ? 1 : 0);
+    layout->setRowStretch(4, on ? 0 : 1);
+  };
   original_->setChecked(true);
-  tree_->hide();
-  connect(chosenFolder_, &QRadioButton::toggled, tree_, &QWidget::setVisible);
+  showTree(false);
+  connect(chosenFolder_, &QRadioButton::toggled, this, showTree);
 }
 
 bool RestorePage::StoreSettings() {
