@@ -117,11 +117,11 @@ class UnknownObject : public Interface {
   std::atomic<ULONG> refs_{1};
 };
 
-// Implements IUnknown and IDispatch for a class with one contract interface
-// (which derives from IDispatch). Late-bound calls are not offered: the
-// IDispatch methods answer E_NOTIMPL.
+// Answers the IDispatch methods of a contract interface for objects that
+// offer no late-bound calls: they all answer E_NOTIMPL (type information
+// counts none).
 template <class Interface>
-class DispatchObject : public UnknownObject<Interface, IDispatch> {
+class WithoutLateBinding : public Interface {
  public:
   HRESULT GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
@@ -135,6 +135,14 @@ class DispatchObject : public UnknownObject<Interface, IDispatch> {
     return E_NOTIMPL;
   }
 
+ protected:
+  ~WithoutLateBinding() = default;
+};
+
+// Implements IUnknown and IDispatch for a class with one contract interface
+// (which derives from IDispatch). Late-bound calls are not offered.
+template <class Interface>
+class DispatchObject : public UnknownObject<WithoutLateBinding<Interface>, IDispatch> {
  protected:
   DispatchObject() = default;
 };

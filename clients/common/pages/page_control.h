@@ -14,7 +14,8 @@
 namespace bkvp::pages {
 
 template <class PageInterface, class Content>
-class PageControl final : public PageInterface, public IBkVpControlSite {
+class PageControl final : public WithoutLateBinding<PageInterface>,
+                          public WithoutLateBinding<IBkVpControlSite> {
  public:
   PageControl() : site_([](QWidget* parent) -> PageContent* { return new Content(parent); }) {}
 
@@ -36,19 +37,6 @@ class PageControl final : public PageInterface, public IBkVpControlSite {
     const ULONG left = --refs_;
     if (left == 0) delete this;
     return left;
-  }
-
-  // Late-bound calls are not offered.
-  HRESULT GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT GetIDsOfNames(const IID&, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT Invoke(DISPID, const IID&, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                 UINT*) override {
-    return E_NOTIMPL;
   }
 
   HRESULT PersistSettings(BOOL action) override { return site_.PersistSettings(action); }

@@ -15,12 +15,15 @@
 #include "clients/files/pages/file_properties_dialog.h"
 #include "clients/files/pages/folder_properties_dialog.h"
 #include "clients/files/pages/folder_tree.h"
+#include "clients/files/pages/page_controls.h"
 #include "clients/files/pages/page_icons.h"
 #include "clients/files/pages/user_questions.h"
 
 namespace bkvp::files::pages {
 
 namespace {
+
+constexpr int kIconSize = 24;
 
 QString Text(int id) { return QString::fromUtf8(LoadFilesString(id)); }
 
@@ -29,23 +32,14 @@ QString WithoutTrailingSeparator(QString path) {
   return path;
 }
 
-QToolButton* PageButton(QWidget* parent, const QIcon& icon, const QString& tip) {
-  auto* button = new QToolButton(parent);
-  button->setIcon(icon);
-  button->setIconSize(QSize(24, 24));
-  button->setToolTip(tip);
-  button->setAccessibleName(tip);
-  return button;
-}
-
 }  // namespace
 
 BackupListPage::BackupListPage(QWidget* parent)
     : PageContent(parent),
       tree_(new FolderTree(this)),
       list_(new BackupListView(this)),
-      properties_(PageButton(this, PropertiesIcon(), Text(IDS_MENU_PROPERTIES))),
-      remove_(PageButton(this, RemoveIcon(), Text(IDS_MENU_DELETE))) {
+      properties_(IconButton(this, PropertiesIcon(), Text(IDS_MENU_PROPERTIES), kIconSize)),
+      remove_(IconButton(this, RemoveIcon(), Text(IDS_MENU_DELETE), kIconSize)) {
   tree_->setContextMenuPolicy(Qt::CustomContextMenu);
 
   auto* buttons = new QVBoxLayout;

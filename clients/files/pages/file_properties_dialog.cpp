@@ -1,13 +1,13 @@
 #include "clients/files/pages/file_properties_dialog.h"
 
 #include <QButtonGroup>
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "clients/files/pages/page_controls.h"
 #include "clients/files/pages/path_label.h"
 #include "clients/files/pages/rule_choices.h"
 #include "clients/files/pages/user_questions.h"
@@ -31,9 +31,6 @@ FilePropertiesDialog::FilePropertiesDialog(FileEntry& entry, QWidget* parent)
   auto* indented = new QHBoxLayout;
   indented->addSpacing(20);
   indented->addWidget(choices_);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &FilePropertiesDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &FilePropertiesDialog::reject);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(name);
@@ -42,7 +39,7 @@ FilePropertiesDialog::FilePropertiesDialog(FileEntry& entry, QWidget* parent)
   layout->addWidget(ifModified_);
   layout->addLayout(indented);
   layout->addStretch();
-  layout->addWidget(buttons);
+  layout->addWidget(OkCancelButtons(this));
   setMinimumWidth(360);
 
   const bool modified = entry.rule.kind != kRuleAlways;

@@ -1,13 +1,13 @@
 #include "clients/files/pages/folder_properties_dialog.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
 #include "clients/files/pages/mask_list.h"
+#include "clients/files/pages/page_controls.h"
 #include "clients/files/pages/path_label.h"
 #include "clients/files/pages/rule_choices.h"
 #include "clients/files/pages/user_questions.h"
@@ -25,15 +25,12 @@ FolderPropertiesDialog::FolderPropertiesDialog(FolderEntry& entry, QWidget* pare
   auto* sides = new QHBoxLayout;
   sides->addWidget(SideBox("Include", include_, includeRule_));
   sides->addWidget(SideBox("Exclude", exclude_, excludeRule_));
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &FolderPropertiesDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &FolderPropertiesDialog::reject);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(PathLabel(QString::fromStdString(entry.path), this));
   layout->addWidget(recursive_);
   layout->addLayout(sides, 1);
-  layout->addWidget(buttons);
+  layout->addWidget(OkCancelButtons(this));
 
   recursive_->setChecked(entry.recursive);
   include_->ShowMasks(entry.includeMasks);

@@ -1,11 +1,11 @@
 #include "clients/files/pages/mask_input_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
 #include "clients/files/list_rules.h"
+#include "clients/files/pages/page_controls.h"
 #include "clients/files/pages/user_questions.h"
 
 namespace bkvp::files::pages {
@@ -22,14 +22,11 @@ MaskInputDialog::MaskInputDialog(QWidget* parent, bool editing, MaskSide side, c
   edit_->setMinimumWidth(260);
   auto* label = new QLabel(editing ? "Edit mask" : "Enter mask", this);
   label->setBuddy(edit_);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &MaskInputDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &MaskInputDialog::reject);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(label);
   layout->addWidget(edit_);
-  layout->addWidget(buttons);
+  layout->addWidget(OkCancelButtons(this));
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

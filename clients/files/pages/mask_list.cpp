@@ -10,6 +10,7 @@
 #include "clients/files/backup_entry.h"
 #include "clients/files/list_rules.h"
 #include "clients/files/pages/mask_types.h"
+#include "clients/files/pages/page_controls.h"
 #include "clients/files/pages/page_icons.h"
 #include "clients/files/pages/user_questions.h"
 
@@ -18,15 +19,7 @@ namespace bkvp::files::pages {
 namespace {
 
 constexpr const char* kAllFiles = "*.*";
-
-QToolButton* IconButton(QWidget* parent, const QIcon& icon, const QString& tip) {
-  auto* button = new QToolButton(parent);
-  button->setIcon(icon);
-  button->setIconSize(QSize(16, 16));
-  button->setToolTip(tip);
-  button->setAccessibleName(tip);
-  return button;
-}
+constexpr int kIconSize = 16;
 
 }  // namespace
 
@@ -35,10 +28,10 @@ MaskList::MaskList(MaskSide side, MaskTypes& types, QWidget* parent)
       side_(side),
       types_(types),
       rows_(new QTreeWidget(this)),
-      add_(IconButton(this, AddMaskIcon(), "Add")),
-      edit_(IconButton(this, EditMaskIcon(), "Edit")),
-      delete_(IconButton(this, DeleteMaskIcon(), "Delete")),
-      clear_(IconButton(this, ClearMasksIcon(), "Clear")) {
+      add_(IconButton(this, AddMaskIcon(), "Add", kIconSize)),
+      edit_(IconButton(this, EditMaskIcon(), "Edit", kIconSize)),
+      delete_(IconButton(this, DeleteMaskIcon(), "Delete", kIconSize)),
+      clear_(IconButton(this, ClearMasksIcon(), "Clear", kIconSize)) {
   rows_->setHeaderLabels({"Type", "Description"});
   rows_->setRootIsDecorated(false);
   rows_->setSelectionMode(QAbstractItemView::ExtendedSelection);

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPolygonF>
 
 namespace bkvp::files::pages {
 
@@ -33,17 +34,18 @@ QIcon Drawn(Painting paint) {
   return icon;
 }
 
+// A closed shape through the corners.
+QPainterPath Outline(std::initializer_list<QPointF> corners) {
+  QPainterPath path;
+  path.addPolygon(QPolygonF(QList<QPointF>(corners)));
+  path.closeSubpath();
+  return path;
+}
+
 void Sheet(QPainter& p) {
-  QPainterPath outline;
-  outline.moveTo(3.5, 1.5);
-  outline.lineTo(10, 1.5);
-  outline.lineTo(12.5, 4);
-  outline.lineTo(12.5, 14.5);
-  outline.lineTo(3.5, 14.5);
-  outline.closeSubpath();
   p.setPen(QPen(kInk, 1));
   p.setBrush(kPaper);
-  p.drawPath(outline);
+  p.drawPath(Outline({{3.5, 1.5}, {10, 1.5}, {12.5, 4}, {12.5, 14.5}, {3.5, 14.5}}));
 }
 
 void Stroke(QPainter& p, const QColor& color, double width, QLineF line) {
@@ -75,13 +77,8 @@ void PaintEdit(QPainter& p) {
   p.setPen(QPen(kInk, 1));
   p.setBrush(kFolder);
   p.drawRect(QRectF(-4, -1.8, 8.5, 3.6));
-  QPainterPath tip;
-  tip.moveTo(-4, -1.8);
-  tip.lineTo(-7, 0);
-  tip.lineTo(-4, 1.8);
-  tip.closeSubpath();
   p.setBrush(kPaper);
-  p.drawPath(tip);
+  p.drawPath(Outline({{-4, -1.8}, {-7, 0}, {-4, 1.8}}));
   p.restore();
 }
 
@@ -103,28 +100,15 @@ void PaintOriginal(QPainter& p) {
   p.setPen(QPen(kGreen, 1.8, Qt::SolidLine, Qt::FlatCap));
   p.setBrush(Qt::NoBrush);
   p.drawPath(shaft);
-  QPainterPath head;
-  head.moveTo(4.5, 7);
-  head.lineTo(7.5, 4.5);
-  head.lineTo(7.5, 9.5);
-  head.closeSubpath();
   p.setPen(Qt::NoPen);
   p.setBrush(kGreen);
-  p.drawPath(head);
+  p.drawPath(Outline({{4.5, 7}, {7.5, 4.5}, {7.5, 9.5}}));
 }
 
 void PaintFolder(QPainter& p) {
-  QPainterPath folder;
-  folder.moveTo(1.5, 3.5);
-  folder.lineTo(6, 3.5);
-  folder.lineTo(7.5, 5);
-  folder.lineTo(14.5, 5);
-  folder.lineTo(14.5, 13.5);
-  folder.lineTo(1.5, 13.5);
-  folder.closeSubpath();
   p.setPen(QPen(kFolder.darker(140), 1));
   p.setBrush(kFolder);
-  p.drawPath(folder);
+  p.drawPath(Outline({{1.5, 3.5}, {6, 3.5}, {7.5, 5}, {14.5, 5}, {14.5, 13.5}, {1.5, 13.5}}));
   p.setBrush(kFolder.lighter(125));
   p.drawRect(QRectF(1.5, 6.5, 13, 7));
 }
