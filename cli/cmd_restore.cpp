@@ -22,7 +22,7 @@ constexpr const char* kName = "restore";
 int RunRestoreCommand(const std::vector<std::string>& args) {
   front::Options options;
   std::vector<front::OptionDefinition> definitions = {
-      {"--client", 1, true}, {"--to", 1}, {"--overwrite"}, {"--unattended"}};
+      {"--client", 1, true}, {"--to", 1}, {"--overwrite"}, {"--only", 1, true}, {"--unattended"}};
   for (const auto& d : front::SummaryOptions()) definitions.push_back(d);
   if (!options.Parse(kName, args, definitions)) return front::kExitCannotStart;
   if (options.positional().size() != 1)
@@ -36,13 +36,25 @@ int RunRestoreCommand(const std::vector<std::string>& args) {
   if (std::string problem = OpenArchiveForRestore(path, archive); !problem.empty())
     return front::Fail(kName, problem, front::kExitCannotStart);
   const std::vector<ArchiveClient> sections = MatchClients(archive, clients);
-  if (std::string problem = SelectClientsForRestore(sections, options.Values("--client"), clients);
-      !problem.empty())
+  const std::string filesClsid = GuidToString(files::CLSID_BkVpFilesSrv);
+  // --only picks files of the files client; other clients only when named.
+  std::vector<std::string> named = options.Values("--client");
+  if (named.empty() && options.Has("--only")) named.push_back(filesClsid);
+  if (std::string problem = SelectClientsForRestore(sections, named, clients); !problem.empty())
     return front::Fail(kName, problem, front::kExitCannotStart);
+  ChosenFiles chosen{filesClsid, {}};
+  for (const std::string& pattern : options.Values("--only")) {
+    if (pattern.empty() || pattern.size() > 4096)
+      return front::Fail(kName, "--only needs a pattern of 1 to 4096 characters",
+                         front::kExitCannotStart);
+    chosen.patterns.emplace_back(pattern.front() == '/' || pattern.starts_with("**")
+                                     ? pattern
+                                     : front::AbsolutePath(pattern));
+  }
 
   // The files client takes its restore choices from where its restore page
   // leaves them.
-  const ClientEntry* files = clients.Find(GuidToString(files::CLSID_BkVpFilesSrv));
+  const ClientEntry* files = clients.Find(filesClsid);
   if (files && files->selected) {
     files::RestoreChoices choices;
     if (auto to = options.Value("--to")) {
@@ -60,7 +72,8 @@ int RunRestoreCommand(const std::vector<std::string>& args) {
   front::RunSignals signals;
   constexpr auto kind = front::TerminalFrontEnd::Kind::kRestore;
   front::TerminalFrontEnd frontEnd(options.Has("--unattended"), kind);
-  const RunOutcome outcome = RestoreNow(archive, clients, frontEnd.display(), signals.cancel());
+  const RunOutcome outcome = RestoreNow(archive, clients, frontEnd.display(), signals.cancel(),
+                                        chosen.patterns.empty() ? nullptr : &chosen);
   frontEnd.Finish(outcome.carriedOut());
   return front::FinishRun({kName, kind, front::SummaryStyleOf(options), path,
                            frontEnd.filesReplaced(), frontEnd.cancelledAtQuestion()},
@@ -70,8 +83,8 @@ int RunRestoreCommand(const std::vector<std::string>& args) {
 const CommandRegistrar registrar({
     kName,
     "restore an archive",
-    "usage: bkvp restore ARCHIVE [--client ID|NAME]... [--to DIR] [--overwrite] [--unattended]\n"
-    "                    [--quiet | --json]\n"
+    "usage: bkvp restore ARCHIVE [--client ID|NAME]... [--to DIR] [--overwrite]\n"
+    "                    [--only PATTERN]... [--unattended] [--quiet | --json]\n"
     "\n"
     "Restores the clients recorded in ARCHIVE that are installed and present here\n"
     "(or only those named with --client).\n"
@@ -80,6 +93,10 @@ const CommandRegistrar registrar({
     "  --to DIR          files and folders: restore every file into DIR instead of\n"
     "                    its original location\n"
     "  --overwrite       files and folders: replace files that already exist\n"
+    "  --only PATTERN    files and folders: restore only the files whose original\n"
+    "                    path matches; * and ? within a folder name, ** across\n"
+    "                    folders, a folder for all below it; repeatable. Other\n"
+    "                    clients are restored only when named with --client\n"
     "  --unattended      answer every question automatically, no progress bar\n"
     "  --quiet           print nothing but problems\n"
     "  --json            print the outcome as one JSON object, for scripts\n"

@@ -39,12 +39,12 @@ std::string SelectClientsForRestore(const std::vector<ArchiveClient>& sections,
 }
 
 RunOutcome RestoreNow(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
-                      const CancelRequest* cancel) {
+                      const CancelRequest* cancel, const ChosenFiles* chosen) {
   std::string why;
   auto lock = RunLock::TryAcquire(&why);
   if (!lock) return CouldNotStart(why);
   const std::time_t started = std::time(nullptr);
-  RunOutcome outcome = RunRestore(archive, clients, display, cancel);
+  RunOutcome outcome = RunRestore(archive, clients, display, cancel, chosen);
   LastRun run = LastRunFrom(outcome, started, /*scheduled=*/false);
   run.archivePath = archive.path;
   RecordLastRun(RunKind::kRestore, run);

@@ -24,6 +24,6 @@ std::string SelectClientsForRestore(const std::vector<ArchiveClient>& sections,
 // Takes the run lock (refused while another run goes on), runs the restore
 // and records its outcome as the last restore.
 RunOutcome RestoreNow(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
-                      const CancelRequest* cancel = nullptr);
+                      const CancelRequest* cancel = nullptr, const ChosenFiles* chosen = nullptr);
 
 }  // namespace bkvp::engine

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "app/engine/chosen_files_reader.h"
 #include "app/engine/error_state.h"
 #include "app/engine/progress_indicator.h"
 #include "app/engine/run_log.h"
@@ -12,7 +13,7 @@
 namespace bkvp::engine {
 
 RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
-                      const CancelRequest* cancel) {
+                      const CancelRequest* cancel, const ChosenFiles* chosen) {
   if (!archive.reader) return CouldNotStart("the archive is not open");
   RunOutcome outcome;
   const auto started = std::chrono::steady_clock::now();
@@ -42,7 +43,11 @@ RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDispla
     for (ClientEntry* client : selected) {
       log.Write(kLogSeparator);
       ++outcome.clientsRun;
-      if (Failed(client->service->Restore(archive.reader.get(), progress.get()))) {
+      ComPtr<IRestorer> reader = archive.reader;
+      if (chosen && platform::EqualsIgnoreCase(client->clsid, chosen->clsid))
+        reader = ComPtr<IRestorer>::Attach(
+            new ChosenFilesReader(archive.reader, chosen->clsid, chosen->patterns));
+      if (Failed(client->service->Restore(reader.get(), progress.get()))) {
         ++outcome.clientsFailed;
         fail();
       }

@@ -6,13 +6,21 @@
 #include "app/engine/archive_list.h"
 #include "app/engine/cancel_request.h"
 #include "app/engine/client_list.h"
+#include "app/engine/path_pattern.h"
 #include "app/engine/progress_display.h"
 #include "app/engine/run_outcome.h"
 
 namespace bkvp::engine {
 
+// Files the user picked: only the file objects of that client's section
+// whose original path matches one of the patterns are handed to it.
+struct ChosenFiles {
+  std::string clsid;
+  std::vector<PathPattern> patterns;
+};
+
 // The reader stays with the entry.
 RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
-                      const CancelRequest* cancel = nullptr);
+                      const CancelRequest* cancel = nullptr, const ChosenFiles* chosen = nullptr);
 
 }  // namespace bkvp::engine

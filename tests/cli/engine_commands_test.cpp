@@ -196,6 +196,35 @@ TEST_F(EngineCommands, SignalsEndABackupCleanly) {
 
 // Each module reports the version compiled into it; discovery leaves out a
 // client whose version is newer than the program's or that reports none.
+// The names of the files below a folder, at any depth, sorted.
+std::vector<std::string> FileNamesBelow(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(folder))
+    if (e.is_regular_file()) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(EngineCommands, OnlyRestoresTheChosenFiles) {
+  WriteFile(source / "sub/c.log", "log");
+  WriteFile(source / "sub/d.txt", "d");
+  const std::string archive = BackUp();
+  ASSERT_FALSE(archive.empty());
+  const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+      {source / "a.txt", {"a.txt"}},
+      {"**/*.txt", {"a.txt", "b.txt", "d.txt"}},
+      {source / "sub", {"c.log", "d.txt"}},
+      {source / "?.txt", {"a.txt", "b.txt"}},
+  };
+  for (const auto& [pattern, expected] : cases) {
+    TempDir target;
+    const CommandResult result = Bkvp("restore " + Quote(archive) + " --only " + Quote(pattern) +
+                                      " --to " + Quote(target.path()));
+    EXPECT_EQ(result.exitCode, 0) << pattern << "\n" << result.output;
+    EXPECT_EQ(FileNamesBelow(target.path()), expected) << pattern;
+  }
+}
+
 TEST_F(EngineCommands, EveryShippedClientIsAcceptedByDiscovery) {
   const std::string listing = Stdout("clients");
   for (const char* name : {"Files and folders", "Outlook Express", "Outlook ", "Netscape 4x",
