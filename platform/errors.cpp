@@ -32,6 +32,7 @@ constexpr MessageEntry kMessages[] = {
     {ERROR_INVALID_PARAMETER, "The parameter is incorrect."},
     {ERROR_FILE_EXISTS, "The file exists."},
     {ERROR_DISK_FULL, "There is not enough space on the disk."},
+    {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
     {ERROR_MORE_DATA, "More data is available."},
     {ERROR_NO_MORE_ITEMS, "No more data is available."},
     {ERROR_BADDB, "The configuration registry database is corrupt."},
@@ -41,6 +42,7 @@ constexpr MessageEntry kMessages[] = {
     {ERROR_CANTWRITE, "The configuration registry key could not be written."},
     {ERROR_KEY_DELETED,
      "Illegal operation attempted on a registry key that has been marked for deletion."},
+    {ERROR_CANT_RESOLVE_FILENAME, "The name of the file cannot be resolved by the system."},
 };
 
 }  // namespace
@@ -69,6 +71,10 @@ uint32_t ErrorFromErrno(int errnoValue) {
     case ENOSPC:
     case EDQUOT:
       return ERROR_DISK_FULL;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
+    case ELOOP:
+      return ERROR_CANT_RESOLVE_FILENAME;
     default:
       return ERROR_GEN_FAILURE;
   }

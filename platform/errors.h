@@ -24,6 +24,7 @@ constexpr uint32_t ERROR_HANDLE_EOF = 38;
 constexpr uint32_t ERROR_INVALID_PARAMETER = 87;
 constexpr uint32_t ERROR_FILE_EXISTS = 80;
 constexpr uint32_t ERROR_DISK_FULL = 112;
+constexpr uint32_t ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr uint32_t ERROR_MORE_DATA = 234;
 constexpr uint32_t ERROR_NO_MORE_ITEMS = 259;
 constexpr uint32_t ERROR_BADDB = 1009;
@@ -32,10 +33,11 @@ constexpr uint32_t ERROR_CANTOPEN = 1011;
 constexpr uint32_t ERROR_CANTREAD = 1012;
 constexpr uint32_t ERROR_CANTWRITE = 1013;
 constexpr uint32_t ERROR_KEY_DELETED = 1018;
+constexpr uint32_t ERROR_CANT_RESOLVE_FILENAME = 1921;
 
 // ENOENT 2, ENOTDIR 3, EACCES/EPERM 5, EROFS 19, ENOMEDIUM/ENXIO 21,
 // EBUSY/ETXTBSY 32, EAGAIN/EWOULDBLOCK (a held lock) 33, ENOSPC/EDQUOT 112,
-// 0 gives 0, anything else 31.
+// ENAMETOOLONG 206, ELOOP 1921, 0 gives 0, anything else 31.
 uint32_t ErrorFromErrno(int errnoValue);
 
 uint32_t GetLastError();

@@ -33,7 +33,8 @@ uint32_t AttributesOf(std::string_view name, uint16_t mode) {
 std::optional<FindData> StatusAt(int dirFd, const std::string& path, std::string_view name,
                                  bool followLinks) {
   struct statx sx {};
-  const int flags = AT_STATX_SYNC_AS_STAT | (followLinks ? 0 : AT_SYMLINK_NOFOLLOW);
+  const int flags = AT_STATX_SYNC_AS_STAT | (followLinks ? 0 : AT_SYMLINK_NOFOLLOW) |
+                    (path.empty() ? AT_EMPTY_PATH : 0);
   if (statx(dirFd, path.c_str(), flags, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
     SetLastErrorFromErrno(errno);
     return std::nullopt;
@@ -43,6 +44,7 @@ std::optional<FindData> StatusAt(int dirFd, const std::string& path, std::string
   status.attributes = AttributesOf(name, sx.stx_mode);
   status.isSymlink = S_ISLNK(sx.stx_mode);
   status.size = S_ISREG(sx.stx_mode) ? sx.stx_size : 0;
+  status.mode = sx.stx_mode & 07777;
   status.lastAccessTime = FileTimeOf(sx.stx_atime);
   status.lastWriteTime = FileTimeOf(sx.stx_mtime);
   // Some file systems set the birth-time bit yet report zero for files that

@@ -12,9 +12,9 @@
 namespace platform {
 
 // The entry at `path` relative to the open folder dirFd (AT_FDCWD for plain
-// paths), described as a search result named `name`; the name also decides
-// the hidden bit. followLinks chooses between a link and what it points to.
-// On failure sets the last error and gives nullopt.
+// paths; an empty path describes dirFd itself), described as a search result
+// named `name`; the name also decides the hidden bit. followLinks chooses between a link and what
+// it points to. On failure sets the last error and gives nullopt.
 std::optional<FindData> StatusAt(int dirFd, const std::string& path, std::string_view name,
                                  bool followLinks);
 

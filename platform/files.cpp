@@ -21,18 +21,26 @@ std::string_view WithoutTrailingSlashes(std::string_view path) {
   return path;
 }
 
-}  // namespace
-
-std::optional<FileInfo> GetFileInfo(const std::string& path) {
-  const auto status = StatusAt(AT_FDCWD, path, FileNameOf(path), true);
+std::optional<FileInfo> InfoOf(const std::optional<FindData>& status) {
   if (!status) return std::nullopt;
   FileInfo info;
   info.attributes = status->attributes;
+  info.mode = status->mode;
   info.creationTime = status->creationTime;
   info.lastAccessTime = status->lastAccessTime;
   info.lastWriteTime = status->lastWriteTime;
   info.size = status->size;
   return info;
+}
+
+}  // namespace
+
+std::optional<FileInfo> GetFileInfo(const std::string& path) {
+  return InfoOf(StatusAt(AT_FDCWD, path, FileNameOf(path), true));
+}
+
+std::optional<FileInfo> GetOpenFileInfo(int fd, std::string_view name) {
+  return InfoOf(StatusAt(fd, "", name, true));
 }
 
 uint32_t GetFileAttributes(const std::string& path) {
@@ -60,6 +68,12 @@ bool SetFileAttributes(const std::string& path, uint32_t attributes) {
     return false;
   }
   return true;
+}
+
+uint32_t NewFileMode() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
 }
 
 bool SetFileTimes(const std::string& path, const FILETIME* /*creation*/, const FILETIME* lastAccess,

@@ -25,6 +25,7 @@ constexpr uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 
 struct FileInfo {
   uint32_t attributes = 0;
+  uint32_t mode = 0;          // permission bits, 07777
   FILETIME creationTime = 0;  // birth time where reported, else last write
   FILETIME lastAccessTime = 0;
   FILETIME lastWriteTime = 0;
@@ -33,10 +34,15 @@ struct FileInfo {
 
 // Follows symbolic links (the attributes of what a link points to).
 std::optional<FileInfo> GetFileInfo(const std::string& path);
+// The same for an open file; `name` decides the hidden bit.
+std::optional<FileInfo> GetOpenFileInfo(int fd, std::string_view name);
 uint32_t GetFileAttributes(const std::string& path);
 // Applies READONLY to the owner's write permission; other bits are accepted
 // and have no effect here.
 bool SetFileAttributes(const std::string& path, uint32_t attributes);
+// The permission bits a file created with 0666 gets: 0666 less the umask.
+// Reads the umask by setting it, so not while other threads create files.
+uint32_t NewFileMode();
 // Creation time cannot be set here and is ignored; a null pointer leaves
 // that time unchanged.
 bool SetFileTimes(const std::string& path, const FILETIME* creation, const FILETIME* lastAccess,
@@ -49,6 +55,7 @@ struct FindData {
   FILETIME lastAccessTime = 0;
   FILETIME lastWriteTime = 0;
   uint64_t size = 0;
+  uint32_t mode = 0;       // permission bits, 07777
   bool isSymlink = false;  // the entry itself is a symbolic link
 };
 
@@ -57,8 +64,10 @@ struct FindData {
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 // Searches "folder/pattern" (the last component holds the wildcards; without
 // wildcards it finds that one name). "." and ".." are never returned.
-// Results come in name order. An unreadable or missing folder gives an empty
-// list and sets the last error.
+// Results come in name order. The last error tells a complete listing
+// (ERROR_SUCCESS, or ERROR_FILE_NOT_FOUND when nothing matched) from a
+// folder that is missing or cannot be read (empty list) or fails part way
+// (what was read).
 std::vector<FindData> FindFiles(const std::string& pathWithPattern);
 bool FileExists(const std::string& path);  // anything at the path
 bool DirectoryExists(const std::string& path);

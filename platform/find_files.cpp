@@ -159,14 +159,35 @@ std::vector<FindData> FindFiles(const std::string& pathWithPattern) {
     close(dirFd);
   } else if (DIR* dir = fdopendir(dirFd)) {  // owns dirFd from here on
     const auto tokens = CompilePattern(unicode::Decode(ToLower(pattern)));
-    while (const dirent* entry = readdir(dir)) {
+    int readError = 0;
+    uint32_t entryError = 0;
+    for (;;) {
+      errno = 0;
+      const dirent* entry = readdir(dir);
+      if (!entry) {
+        readError = errno;
+        break;
+      }
       const std::string name = entry->d_name;
       if (name == "." || name == "..") continue;
       if (!MatchTokens(tokens, unicode::Decode(ToLower(name)))) continue;
-      // An entry removed between listing and looking is simply not found.
-      if (auto data = Describe(dirFd, name)) found.push_back(std::move(*data));
+      // An entry removed between listing and looking is simply not found;
+      // one that cannot be looked at (a folder without search permission)
+      // makes the listing incomplete.
+      if (auto data = Describe(dirFd, name))
+        found.push_back(std::move(*data));
+      else if (GetLastError() != ERROR_FILE_NOT_FOUND && entryError == 0)
+        entryError = GetLastError();
     }
     closedir(dir);
+    if (readError != 0 || entryError != 0) {
+      SortByName(found);
+      if (readError != 0)
+        SetLastErrorFromErrno(readError);
+      else
+        SetLastError(entryError);
+      return found;
+    }
   } else {
     SetLastErrorFromErrno(errno);
     close(dirFd);

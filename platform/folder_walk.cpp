@@ -1,0 +1,114 @@
+#include "platform/folder_walk.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <deque>
+#include <vector>
+
+#include "platform/errors.h"
+
+namespace platform {
+
+namespace {
+
+// As many links as the kernel itself follows in one path.
+constexpr int kMaxLinks = 40;
+
+std::deque<std::string> ComponentsOf(const std::string& path) {
+  std::deque<std::string> components;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t slash = path.find('/', start);
+    if (slash == std::string::npos) slash = path.size();
+    std::string part = path.substr(start, slash - start);
+    if (!part.empty() && part != ".") components.push_back(std::move(part));
+    start = slash + 1;
+  }
+  return components;
+}
+
+bool TrustedOwner(uid_t owner) { return owner == 0 || owner == geteuid(); }
+
+std::string ReadLinkAt(int dirFd, const std::string& name) {
+  std::vector<char> buffer(256);
+  for (;;) {
+    const ssize_t n = readlinkat(dirFd, name.c_str(), buffer.data(), buffer.size());
+    if (n < 0) return {};
+    if (static_cast<size_t>(n) < buffer.size()) return std::string(buffer.data(), size_t(n));
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// Owns the descriptor of the folder the walk stands in.
+class Folder {
+ public:
+  explicit Folder(int fd) : fd_(fd) {}
+  ~Folder() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+  int fd() const { return fd_; }
+  void Replace(int fd) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = fd;
+  }
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+int OpenRoot(bool absolute) { return open(absolute ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC); }
+
+}  // namespace
+
+int OpenFolderForWriting(const std::string& path, bool createMissing) {
+  auto fail = [](int error) {
+    SetLastErrorFromErrno(error);
+    errno = error;
+    return -1;
+  };
+  if (path.empty()) return fail(ENOENT);
+  Folder current(OpenRoot(path.front() == '/'));
+  if (current.fd() < 0) return fail(errno);
+  std::deque<std::string> pending = ComponentsOf(path);
+  int links = 0;
+  while (!pending.empty()) {
+    const std::string name = std::move(pending.front());
+    pending.pop_front();
+    struct stat st {};
+    const bool found = fstatat(current.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (found && S_ISLNK(st.st_mode)) {
+      if (!TrustedOwner(st.st_uid)) return fail(EACCES);
+      if (++links > kMaxLinks) return fail(ELOOP);
+      const std::string target = ReadLinkAt(current.fd(), name);
+      if (target.empty()) return fail(errno ? errno : ENOENT);
+      std::deque<std::string> more = ComponentsOf(target);
+      pending.insert(pending.begin(), more.begin(), more.end());
+      if (target.front() == '/') {
+        current.Replace(OpenRoot(true));
+        if (current.fd() < 0) return fail(errno);
+      }
+      continue;
+    }
+    if (!found && errno == ENOENT && createMissing &&
+        mkdirat(current.fd(), name.c_str(), 0777) != 0 && errno != EEXIST)
+      return fail(errno);
+    // Never follows: whatever stands here now must be a folder itself.
+    const int next =
+        openat(current.fd(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (next < 0) return fail(errno);
+    current.Replace(next);
+  }
+  return current.Release();
+}
+
+}  // namespace platform
