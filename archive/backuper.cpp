@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <random>
 
 #include "archive/format.h"
 #include "archive/layout.h"
@@ -21,20 +20,28 @@ namespace bkvp::archive {
 
 namespace {
 
-constexpr uint32_t kErrorFilenameTooLong = 206;
 constexpr size_t kMaxErrorText = 255;
 constexpr int kTempNameAttempts = 100;
+// A file that changes while it is read is read once more before it fails.
+constexpr int kReadAttempts = 2;
 
-// ".<archive name>.<random>.tmp" beside the archive: hidden, and never
-// matching the "*.KV" names under which archives are listed.
-std::string TempNameBeside(const std::string& archivePath) {
-  static std::mt19937_64 random{std::random_device{}()};
-  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-  std::string unique;
-  for (int i = 0; i < 8; ++i) unique += kDigits[random() % 36];
+// A temporary file beside the archive: hidden, and never matching the
+// names under which archives are listed.
+std::string TempPathBeside(const std::string& archivePath) {
   const std::string folder = platform::ParentFolder(archivePath);
-  return (folder.empty() ? "" : folder + "/") + "." + platform::FileNameOf(archivePath) + "." +
-         unique + ".tmp";
+  return (folder.empty() ? "" : folder + "/") + TemporaryNameFor(platform::FileNameOf(archivePath));
+}
+
+// The archive name's extension with its dot ("" when none): the writer's
+// temporary files of any archive of that kind carry it.
+std::string ExtensionOf(const std::string& archivePath) {
+  const std::string name = platform::FileNameOf(archivePath);
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos ? "" : name.substr(dot);
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 bool FitsNameLimit(const std::string& name) { return name.size() + 1 <= kMaxNameBytes; }
@@ -105,22 +112,74 @@ HRESULT Backuper::GetLastError(INT* errCode, BSTR* text) {
 }
 
 // Under a random name in the archive's own folder, so that the final rename
-// stays on one file system.
+// stays on one file system. Its lock tells a later run that a living writer
+// holds it.
 bool Backuper::CreateArchiveTemp() {
   for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-    const std::string candidate = TempNameBeside(snapshot_.archivePath);
-    if (archive_.Create(candidate, O_RDWR | O_EXCL | O_TRUNC, 0666, snapshot_.archivePath)) {
-      archiveTempPath_ = candidate;
-      return true;
+    const std::string candidate = TempPathBeside(snapshot_.archivePath);
+    if (!archive_.Create(candidate, O_RDWR | O_EXCL | O_TRUNC, 0666, snapshot_.archivePath))
+      continue;
+    // Between creating and locking, another run may have taken the file for
+    // abandoned and removed it; the name is then no longer this file's.
+    struct stat opened {
+    }, named{};
+    if (!LockAsOwn(archive_.fd(), &opened) || ::stat(candidate.c_str(), &named) != 0 ||
+        !SameFile(opened, named)) {
+      archive_.Close();
+      continue;
     }
+    archiveTempPath_ = candidate;
+    return true;
   }
   return false;
+}
+
+// Holds a shared lock on the descriptor for as long as it is open (every
+// descriptor of the writer holds one, so closing one of two keeps the file
+// held), and remembers the file as one of the writer's own.
+bool Backuper::LockAsOwn(int fd, struct stat* st) {
+  // Where locks are not supported the file stays unheld: another run then
+  // cannot lock it either and leaves it alone.
+  layer_.Lock(fd, false, true);
+  if (::fstat(fd, st) != 0) return false;
+  ownFiles_.push_back(*st);
+  return true;
+}
+
+bool Backuper::IsOwnFile(const struct stat& st) const {
+  return std::any_of(ownFiles_.begin(), ownFiles_.end(),
+                     [&](const struct stat& own) { return SameFile(own, st); });
+}
+
+// Temporary files of writers that were killed stay behind; a file that no
+// living writer holds can go.
+void Backuper::RemoveAbandonedTemps() {
+  const std::string folder = platform::ParentFolder(snapshot_.archivePath);
+  const std::string prefix = folder.empty() ? "" : folder + "/";
+  const std::string extension = ExtensionOf(snapshot_.archivePath);
+  for (const platform::FindData& found : platform::FindFiles(prefix + "*")) {
+    if (found.isSymlink || (found.attributes & platform::FILE_ATTRIBUTE_DIRECTORY) ||
+        !IsTemporaryNameFor(found.name, extension))
+      continue;
+    const std::string path = prefix + found.name;
+    FileHandle file(layer_, layer_.Open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK, 0));
+    struct stat opened {
+    }, named{};
+    if (!file.valid() || layer_.Lock(file.fd(), true, false) != 0 ||
+        ::fstat(file.fd(), &opened) != 0 || ::lstat(path.c_str(), &named) != 0 ||
+        !SameFile(opened, named) || !S_ISREG(opened.st_mode))
+      continue;
+    if (layer_.Remove(path) == 0)
+      progress_.Message("Removed " + path + ", left behind by an interrupted backup.");
+  }
 }
 
 HRESULT Backuper::StartBackup() {
   DiscardFiles();
   snapshot_ = description_;
   buffer_.resize(kChunkSize);
+  ownFiles_.clear();
+  RemoveAbandonedTemps();
   if (!CreateArchiveTemp()) return E_FAIL;
 
   // Every client registered now is expected to keep one section; the table
@@ -129,7 +188,9 @@ HRESULT Backuper::StartBackup() {
   for (const auto& [clsid, reg] : snapshot_.clients)
     predictedBase += kClientEntrySize + reg.options.size();
   const int fd = layer_.Open(archiveTempPath_, O_RDWR, 0);
-  if (fd < 0) {
+  struct stat st {};
+  if (fd < 0 || !LockAsOwn(fd, &st)) {
+    if (fd >= 0) layer_.Close(fd);
     DiscardFiles();
     return E_FAIL;
   }
@@ -139,6 +200,7 @@ HRESULT Backuper::StartBackup() {
   sectionOpen_ = false;
   stringOpen_ = false;
   damaged_ = false;
+  awaitingName_ = false;
   PumpMessages();
   return S_OK;
 }
@@ -205,20 +267,13 @@ void Backuper::RecordSourceError(const std::string& fileName, uint32_t code) {
 bool Backuper::StoreFile(const std::string& fileName, const std::string& localName,
                          int32_t weight) {
   // The archive never contains itself.
-  if (platform::EqualsIgnoreCase(fileName, snapshot_.archivePath) ||
-      (!archiveTempPath_.empty() && fileName == archiveTempPath_))
-    return true;
+  if (platform::EqualsIgnoreCase(fileName, snapshot_.archivePath)) return true;
   if (!data_.isOpen()) {
     RecordSourceError(fileName, platform::ERROR_INVALID_HANDLE);
     return false;
   }
   if (!FitsNameLimit(fileName) || !FitsNameLimit(localName)) {
-    RecordSourceError(fileName, kErrorFilenameTooLong);
-    return false;
-  }
-  const auto info = platform::GetFileInfo(fileName);
-  if (!info) {
-    RecordSourceError(fileName, platform::GetLastError());
+    RecordSourceError(fileName, platform::ERROR_FILENAME_EXCED_RANGE);
     return false;
   }
   // Opened without blocking: a pipe or device handed over as a file must
@@ -233,11 +288,47 @@ bool Backuper::StoreFile(const std::string& fileName, const std::string& localNa
     RecordSourceError(fileName, platform::ERROR_ACCESS_DENIED);
     return false;
   }
+  // Nor its own temporary files, whatever path leads to them: a destination
+  // reached through a link inside the saved tree shows them under other names.
+  if (IsOwnFile(sourceStat)) return true;
 
   CloseOpenString();
+  StoreResult result = StoreResult::kChanged;
+  for (int attempt = 0; attempt < kReadAttempts && result == StoreResult::kChanged; ++attempt) {
+    const auto info = platform::GetOpenFileInfo(source.fd(), platform::FileNameOf(fileName));
+    if (!info) {
+      RecordSourceError(fileName, platform::GetLastError());
+      return false;
+    }
+    result = StoreRecord(fileName, localName, weight, source.fd(), *info);
+  }
+  switch (result) {
+    case StoreResult::kStored:
+      weightSum_ += static_cast<uint32_t>(weight);
+      return true;
+    case StoreResult::kSourceFailed:
+      RecordSourceError(fileName, platform::SetLastErrorFromErrno(sourceErrno_));
+      break;
+    case StoreResult::kChanged:
+      lastErrorCode_ = platform::ERROR_SHARING_VIOLATION;
+      lastErrorText_ = std::string(
+          platform::CutUtf8(fileName + ": the file changed while it was read.", kMaxErrorText));
+      break;
+    case StoreResult::kCompressionFailed:
+      break;
+  }
+  return false;
+}
+
+// One attempt at the record: exactly the bytes the file had when its size
+// was taken, and only if it still has that size and write time afterwards.
+// A record that fails is cut, so the section is as it was before.
+Backuper::StoreResult Backuper::StoreRecord(const std::string& fileName,
+                                            const std::string& localName, int32_t weight,
+                                            int source, const platform::FileInfo& info) {
   const uint64_t recordStart = data_.size();
-  FileInfoBlock block{info->attributes, info->creationTime, info->lastAccessTime,
-                      info->lastWriteTime, localName};
+  FileInfoBlock block{AttributesWithMode(info.attributes, info.mode), info.creationTime,
+                      info.lastAccessTime, info.lastWriteTime, localName};
   std::vector<uint8_t> head =
       ComposeRecordHead(0, kObjectFile, weight, fileName, true,
                         static_cast<uint32_t>(kFileInfoFixedSize + localName.size() + 1));
@@ -248,44 +339,56 @@ bool Backuper::StoreFile(const std::string& fileName, const std::string& localNa
   WriteRecord(recordStart, [&] {
     PendingRecord record(data_, std::move(head));
     const bool compress =
-        (Compress::IsCompressible(fileName) && static_cast<uint32_t>(info->size) != 0) ||
-        BeginsWithZlibMagic(source.fd());
-    result = compress ? CompressSource(source.fd(), info->size, record)
-                      : CopySource(source.fd(), info->size, record);
+        (Compress::IsCompressible(fileName) && static_cast<uint32_t>(info.size) != 0) ||
+        BeginsWithZlibMagic(source);
+    result = compress ? CompressSource(source, info.size, record)
+                      : CopySource(source, info.size, record);
+    if (result == StoreResult::kStored) result = CheckUnchanged(source, info);
     if (result == StoreResult::kStored) record.Finish();
   });
-  if (result == StoreResult::kStored) {
-    weightSum_ += static_cast<uint32_t>(weight);
-    return true;
-  }
-  if (result == StoreResult::kSourceFailed)
-    RecordSourceError(fileName, platform::SetLastErrorFromErrno(sourceErrno_));
-  // Cut the record: the section is as it was before the call.
-  data_.SetEnd(recordStart);
-  return false;
+  if (result != StoreResult::kStored) data_.SetEnd(recordStart);
+  return result;
 }
 
-// Reads the next chunk of the source; the short read at its known end
-// saves asking again just to hear "end of file".
-Backuper::StoreResult Backuper::ReadSource(int source, uint64_t offset, uint64_t knownSize,
-                                           size_t* got, bool* atEnd) {
-  const ssize_t n = layer_.ReadAt(source, buffer_.data(), buffer_.size(), offset);
+// After the read: the file must end where its size said (a file whose size
+// says less than it holds, as some system files do, would otherwise be
+// stored cut) and still have that size and write time.
+Backuper::StoreResult Backuper::CheckUnchanged(int source, const platform::FileInfo& info) {
+  uint8_t beyond;
+  const ssize_t n = layer_.ReadAt(source, &beyond, 1, info.size);
   if (n < 0) {
     sourceErrno_ = errno;
     return StoreResult::kSourceFailed;
   }
-  *got = static_cast<size_t>(n);
-  *atEnd = n == 0 || (*got < buffer_.size() && offset + *got >= knownSize);
+  const auto after = platform::GetOpenFileInfo(source, "");
+  if (n > 0 || !after || after->size != info.size || after->lastWriteTime != info.lastWriteTime)
+    return StoreResult::kChanged;
   return StoreResult::kStored;
 }
 
-Backuper::StoreResult Backuper::CopySource(int source, uint64_t knownSize, PendingRecord& record) {
+// Reads the next chunk of the source, never past `size`. A file that ends
+// before it has changed since its size was taken.
+Backuper::StoreResult Backuper::ReadSource(int source, uint64_t offset, uint64_t size,
+                                           size_t* got) {
+  const size_t want = static_cast<size_t>(std::min<uint64_t>(buffer_.size(), size - offset));
+  const ssize_t n = layer_.ReadAt(source, buffer_.data(), want, offset);
+  if (n < 0) {
+    sourceErrno_ = errno;
+    return StoreResult::kSourceFailed;
+  }
+  if (n == 0) return StoreResult::kChanged;
+  *got = static_cast<size_t>(n);
+  return StoreResult::kStored;
+}
+
+Backuper::StoreResult Backuper::CopySource(int source, uint64_t size, PendingRecord& record) {
   uint64_t offset = 0;
   bool kernelCopy = true;
-  for (;;) {
+  while (offset < size) {
     if (kernelCopy && record.flushed()) {
-      const ssize_t n = data_.CopyAppendFrom(source, offset, kKernelCopyRange);
-      if (n == 0) return StoreResult::kStored;
+      const ssize_t n = data_.CopyAppendFrom(
+          source, offset, static_cast<size_t>(std::min<uint64_t>(kKernelCopyRange, size - offset)));
+      if (n == 0) return StoreResult::kChanged;
       if (n > 0) {
         offset += static_cast<uint64_t>(n);
         continue;
@@ -293,35 +396,32 @@ Backuper::StoreResult Backuper::CopySource(int source, uint64_t knownSize, Pendi
       kernelCopy = false;
     }
     size_t got = 0;
-    bool atEnd = false;
-    if (ReadSource(source, offset, knownSize, &got, &atEnd) != StoreResult::kStored)
-      return StoreResult::kSourceFailed;
+    if (const StoreResult r = ReadSource(source, offset, size, &got); r != StoreResult::kStored)
+      return r;
     record.Append(buffer_.data(), got);
     offset += got;
-    if (atEnd) return StoreResult::kStored;
-    // More than a chunk: the rest goes file to file.
-    record.Flush();
-    PumpMessages();
+    if (offset < size) {
+      // More than a chunk: the rest goes file to file.
+      record.Flush();
+      PumpMessages();
+    }
   }
+  return StoreResult::kStored;
 }
 
 // Compresses straight into the data file: the bytes are those a separate
 // compressed copy would hold, without writing and reading them twice.
-Backuper::StoreResult Backuper::CompressSource(int source, uint64_t knownSize,
-                                               PendingRecord& record) {
+Backuper::StoreResult Backuper::CompressSource(int source, uint64_t size, PendingRecord& record) {
   try {
-    compressedSink_.Attach(
-        [&record](const uint8_t* data, size_t size) { record.Append(data, size); });
+    compressedSink_.Attach([&record](const uint8_t* data, size_t n) { record.Append(data, n); });
     Compress::DeflateStream stream(compressedSink_, deflateState_);
-    for (uint64_t offset = 0;;) {
+    for (uint64_t offset = 0; offset < size;) {
       size_t got = 0;
-      bool atEnd = false;
-      if (ReadSource(source, offset, knownSize, &got, &atEnd) != StoreResult::kStored)
-        return StoreResult::kSourceFailed;
+      if (const StoreResult r = ReadSource(source, offset, size, &got); r != StoreResult::kStored)
+        return r;
       stream.Write(buffer_.data(), got);
       offset += got;
       PumpMessages();
-      if (atEnd) break;
     }
     stream.Finish();
     compressedSink_.Close();
@@ -439,18 +539,30 @@ void Backuper::CloseOpenString() {
 // ---- Finishing -----------------------------------------------------------------
 
 HRESULT Backuper::FinishBackup(INT erase) {
-  if (erase == 1 || keptClients_.empty() || damaged_ || !archive_.isOpen() || !data_.isOpen()) {
+  if (awaitingName_ && erase != 1) {
+    // The archive is complete; only its name was taken.
+    snapshot_.archivePath = description_.archivePath;
+  } else if (erase == 1 || keptClients_.empty() || damaged_ || !archive_.isOpen() ||
+             !data_.isOpen()) {
     const bool failed = damaged_ && erase != 1;
     DiscardFiles();
     PumpMessages();
     return failed ? E_FAIL : S_OK;
   }
   try {
-    WriteArchive();
+    if (!awaitingName_) {
+      // A section that was begun and never ended belongs to no client.
+      if (sectionOpen_) data_.SetEnd(sectionStart_);
+      sectionOpen_ = false;
+      WriteArchive();
+    }
+    awaitingName_ = !PlaceArchive();
   } catch (...) {
     DiscardFiles();
     throw;
   }
+  if (awaitingName_) return E_ARCHIVE_NAME_TAKEN;
+  DiscardFiles();
   PumpMessages();
   return S_OK;
 }
@@ -506,9 +618,15 @@ void Backuper::WriteArchive() {
     if (!copied) throw ComError(E_FAIL);  // the data area cannot have shrunk
   }
 
+  // Stays open, and so held, until it has its name.
   archive_.Sync();
-  archive_.Close();
-  if (layer_.Rename(archiveTempPath_, snapshot_.archivePath) != 0) {
+}
+
+// Moves the flushed archive to its name, never over another file: false
+// when a file has that name, even one created this very moment.
+bool Backuper::PlaceArchive() {
+  if (layer_.RenameAt(AT_FDCWD, archiveTempPath_, AT_FDCWD, snapshot_.archivePath, false) != 0) {
+    if (errno == EEXIST) return false;
     const uint32_t code = platform::SetLastErrorFromErrno(errno);
     progress_.Prompt(platform::ErrorMessage(code), kStyleStopOk);
     throw ComError(E_FAIL);
@@ -516,7 +634,7 @@ void Backuper::WriteArchive() {
   if (dataPath_ == archiveTempPath_) dataPath_.clear();  // renamed with it
   archiveTempPath_.clear();
   layer_.SyncFolder(platform::ParentFolder(snapshot_.archivePath));
-  DiscardFiles();
+  return true;
 }
 
 void Backuper::DiscardFiles() {
@@ -529,6 +647,7 @@ void Backuper::DiscardFiles() {
   keptClients_.clear();
   sectionOpen_ = false;
   stringOpen_ = false;
+  awaitingName_ = false;
 }
 
 }  // namespace bkvp::archive

@@ -1,12 +1,14 @@
 // Backuper, the archive writer. The archive is built in a temporary file
-// beside it and renamed over its name only when complete and flushed; until
-// then an earlier archive of the same name stays as it was. Client sections
+// beside it, held by a lock while the writer lives, and renamed to its name
+// only when complete and flushed, never over another file. Client sections
 // go straight into that file, behind room left for the header and client
 // table as the client register taken at StartBackup predicts them. When the
 // table that FinishBackup writes has that size, it fills the room and
 // nothing is copied; otherwise the sections are copied behind the real table
 // in a fresh temporary file.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <map>
@@ -19,6 +21,7 @@
 #include "archive/progress_sink.h"
 #include "contract/interfaces.h"
 #include "contract/unknown.h"
+#include "platform/files.h"
 
 namespace bkvp::archive {
 
@@ -63,14 +66,19 @@ class Backuper : public DispatchObject<IBackuper> {
     int32_t versionMajor = 0, versionMinor = 0;
     std::map<std::string, ClientRegistration> clients;
   };
-  enum class StoreResult { kStored, kSourceFailed, kCompressionFailed };
+  // kChanged: the file ended early, or its size or write time changed
+  // while it was read.
+  enum class StoreResult { kStored, kSourceFailed, kCompressionFailed, kChanged };
 
   // Requires: StartBackup() was called.
   bool StoreFile(const std::string& fileName, const std::string& localName, int32_t weight);
+  StoreResult StoreRecord(const std::string& fileName, const std::string& localName, int32_t weight,
+                          int source, const platform::FileInfo& info);
+  StoreResult CheckUnchanged(int source, const platform::FileInfo& info);
   bool BeginsWithZlibMagic(int source);
-  StoreResult ReadSource(int source, uint64_t offset, uint64_t knownSize, size_t* got, bool* atEnd);
-  StoreResult CopySource(int source, uint64_t knownSize, PendingRecord& record);
-  StoreResult CompressSource(int source, uint64_t knownSize, PendingRecord& record);
+  StoreResult ReadSource(int source, uint64_t offset, uint64_t size, size_t* got);
+  StoreResult CopySource(int source, uint64_t size, PendingRecord& record);
+  StoreResult CompressSource(int source, uint64_t size, PendingRecord& record);
   void PatchDataSize(uint64_t recordStart, uint64_t dataSize);
   // Runs a record writer; a cancelled prompt inside it cuts the record back
   // before the cancellation travels on.
@@ -80,6 +88,10 @@ class Backuper : public DispatchObject<IBackuper> {
   void CloseOpenString();
   void RecordSourceError(const std::string& fileName, uint32_t code);
   bool CreateArchiveTemp();
+  bool LockAsOwn(int fd, struct stat* st);
+  bool IsOwnFile(const struct stat& st) const;
+  void RemoveAbandonedTemps();
+  bool PlaceArchive();
   // Header and client table at the start of the archive file; `dataBase` is
   // where the data area begins.
   void WriteTable(uint64_t dataBase);
@@ -108,6 +120,10 @@ class Backuper : public DispatchObject<IBackuper> {
   bool sectionOpen_ = false;
   uint32_t weightSum_ = 0;  // I4 in the file; wraps like one
   std::vector<std::string> keptClients_;
+  // The writer's temporary files, by device and inode.
+  std::vector<struct stat> ownFiles_;
+  // FinishBackup found the archive's name taken; the archive is complete.
+  bool awaitingName_ = false;
 
   bool stringOpen_ = false;
   uint64_t stringRecordStart_ = 0;

@@ -1,12 +1,17 @@
 #include "archive/file_layer.h"
 
 #include <fcntl.h>
+#include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <random>
 
 #include "platform/errors.h"
+#include "platform/folder_walk.h"
+#include "platform/text.h"
 
 namespace bkvp::archive {
 
@@ -70,11 +75,57 @@ std::optional<uint64_t> FileLayer::Size(int fd) {
   return static_cast<uint64_t>(st.st_size);
 }
 
-int FileLayer::Rename(const std::string& from, const std::string& to) {
-  return ::rename(from.c_str(), to.c_str());
+int FileLayer::OpenAt(int dirFd, const std::string& name, int flags, unsigned mode) {
+  int fd;
+  do {
+    fd = ::openat(dirFd, name.c_str(), flags | O_CLOEXEC, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+int FileLayer::OpenFolder(const std::string& path) {
+  return platform::OpenFolderForWriting(path, true);
+}
+
+int FileLayer::RenameAt(int fromDir, const std::string& from, int toDir, const std::string& to,
+                        bool replace) {
+  if (replace) return ::renameat(fromDir, from.c_str(), toDir, to.c_str());
+  if (::renameat2(fromDir, from.c_str(), toDir, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return -1;
+  // A file system without that flag: a new hard link never replaces either.
+  if (::linkat(fromDir, from.c_str(), toDir, to.c_str(), 0) == 0) {
+    ::unlinkat(fromDir, from.c_str(), 0);
+    return 0;
+  }
+  if (errno != EPERM && errno != ENOTSUP) return -1;
+  // Nor hard links (FAT): look first. Only a name created in the instant
+  // between the look and the rename could still be replaced.
+  struct stat st {};
+  if (::fstatat(toDir, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    errno = EEXIST;
+    return -1;
+  }
+  return ::renameat(fromDir, from.c_str(), toDir, to.c_str());
 }
 
 int FileLayer::Remove(const std::string& path) { return ::unlink(path.c_str()); }
+
+int FileLayer::RemoveAt(int dirFd, const std::string& name) {
+  return ::unlinkat(dirFd, name.c_str(), 0);
+}
+
+int FileLayer::SetModeAndTimes(int fd, unsigned mode, const struct timespec times[2]) {
+  if (::fchmod(fd, static_cast<mode_t>(mode)) != 0) return -1;
+  return ::futimens(fd, times);
+}
+
+int FileLayer::Lock(int fd, bool exclusive, bool wait) {
+  int r;
+  do {
+    r = ::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | (wait ? 0 : LOCK_NB));
+  } while (r < 0 && errno == EINTR);
+  return r;
+}
 
 int FileLayer::SyncFolder(const std::string& folder) {
   const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -89,6 +140,38 @@ int FileLayer::SyncFolder(const std::string& folder) {
 FileLayer& DefaultFileLayer() {
   static FileLayer layer;
   return layer;
+}
+
+namespace {
+
+constexpr size_t kUniqueLength = 8;
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr size_t kMaxFileNameBytes = 255;
+
+}  // namespace
+
+std::string TemporaryNameFor(const std::string& fileName) {
+  static std::mt19937_64 random{std::random_device{}()};
+  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string unique;
+  for (size_t i = 0; i < kUniqueLength; ++i) unique += kDigits[random() % 36];
+  const size_t room = kMaxFileNameBytes - 2 - kUniqueLength - kTemporarySuffix.size();
+  return "." + std::string(platform::CutUtf8(fileName, room)) + "." + unique +
+         std::string(kTemporarySuffix);
+}
+
+bool IsTemporaryNameFor(const std::string& name, const std::string& extension) {
+  const size_t fixed = 2 + kUniqueLength + kTemporarySuffix.size();
+  if (name.size() <= fixed || name.front() != '.' || !name.ends_with(kTemporarySuffix))
+    return false;
+  const std::string_view middle(name.data() + 1, name.size() - fixed);  // the file name
+  const std::string_view unique(name.data() + name.size() - kTemporarySuffix.size() - kUniqueLength,
+                                kUniqueLength);
+  if (name[name.size() - kTemporarySuffix.size() - kUniqueLength - 1] != '.') return false;
+  for (char c : unique)
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'))) return false;
+  return middle.size() > extension.size() &&
+         platform::EqualsIgnoreCase(middle.substr(middle.size() - extension.size()), extension);
 }
 
 FileHandle& FileHandle::operator=(FileHandle&& o) noexcept {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <time.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -33,8 +34,23 @@ class FileLayer {
   virtual int Truncate(int fd, uint64_t size);
   virtual int Sync(int fd);
   virtual std::optional<uint64_t> Size(int fd);
-  virtual int Rename(const std::string& from, const std::string& to);
+  // Opens `name` inside the open folder dirFd.
+  virtual int OpenAt(int dirFd, const std::string& name, int flags, unsigned mode);
+  // The folder a restored file goes into (platform::OpenFolderForWriting):
+  // missing folders are created, and no link another user planted is followed.
+  virtual int OpenFolder(const std::string& path);
+  // Renames between open folders (AT_FDCWD for plain paths). Without
+  // `replace` an existing `to` is never replaced, even when another process
+  // creates it at the same moment: the call fails with EEXIST.
+  virtual int RenameAt(int fromDir, const std::string& from, int toDir, const std::string& to,
+                       bool replace);
   virtual int Remove(const std::string& path);
+  virtual int RemoveAt(int dirFd, const std::string& name);
+  // Permission bits and last access and write times of an open file.
+  virtual int SetModeAndTimes(int fd, unsigned mode, const struct timespec times[2]);
+  // An advisory lock on the whole file (flock); without waiting a lock
+  // held elsewhere fails with EWOULDBLOCK.
+  virtual int Lock(int fd, bool exclusive, bool wait);
   // Makes a rename inside the folder durable.
   virtual int SyncFolder(const std::string& folder);
 };
@@ -70,6 +86,13 @@ bool CopyBytes(uint64_t size, std::vector<uint8_t>& buffer, KernelCopy kernelCop
 
 // The process-wide layer of the plain system calls.
 FileLayer& DefaultFileLayer();
+
+// "." + fileName + "." + 8 random characters + ".tmp": hidden, beside the
+// file it will become, and never matching that file's own name pattern.
+// A long name is cut so that the whole stays within 255 bytes.
+std::string TemporaryNameFor(const std::string& fileName);
+// True for a name TemporaryNameFor made from a name ending in `extension`.
+bool IsTemporaryNameFor(const std::string& name, const std::string& extension);
 
 // Owns a descriptor of a layer and closes it.
 class FileHandle {

@@ -56,6 +56,27 @@ constexpr size_t kInfoAttributesOffset = 0;
 constexpr size_t kInfoCreationOffset = 4;
 constexpr size_t kInfoLastAccessOffset = 12;
 constexpr size_t kInfoLastWriteOffset = 20;
+// The attribute bits use the lower half of their word. The upper half
+// carries the file's Unix mode, as ZIP archives keep it beside the DOS
+// attributes: the regular-file type 0100000 marks it present, the low
+// twelve bits are the permission bits. Archives without it have 0 there.
+constexpr uint32_t kAttributeBitsMask = 0xFFFF;
+constexpr unsigned kModeShift = 16;
+constexpr uint32_t kModeTypeMask = 0170000;
+constexpr uint32_t kModePresent = 0100000;
+constexpr uint32_t kModePermissionMask = 07777;
+
+inline uint32_t AttributesWithMode(uint32_t attributes, uint32_t mode) {
+  return (attributes & kAttributeBitsMask) |
+         ((kModePresent | (mode & kModePermissionMask)) << kModeShift);
+}
+
+// The permission bits stored with the attributes; -1 when there are none.
+inline int32_t StoredMode(uint32_t attributes) {
+  const uint32_t upper = attributes >> kModeShift;
+  if ((upper & kModeTypeMask) != kModePresent) return -1;
+  return static_cast<int32_t>(upper & kModePermissionMask);
+}
 
 // ---- Limits ---------------------------------------------------------------
 // Length-prefixed names (object names, key block names, value names) and the

@@ -27,6 +27,12 @@ struct IProgress : IDispatch {
   ~IProgress() = default;
 };
 
+// FinishBackup's answer when a file already has the archive's name: the
+// finished archive waits in its temporary file, and after SetArchiveInfo
+// names another path in the same folder FinishBackup places it there
+// (FinishBackup(1) discards it). An archive never replaces a file.
+constexpr HRESULT E_ARCHIVE_NAME_TAKEN = static_cast<HRESULT>(0x80070050);
+
 // Archive writer, implemented by Backuper.
 struct IBackuper : IDispatch {
   static constexpr IID kIid = MakeGuid("{6742D8B5-D63F-422B-B58E-482163E05964}");
@@ -77,6 +83,21 @@ struct IRestorer : IDispatch {
 
  protected:
   ~IRestorer() = default;
+};
+
+// The archive service's check of a whole archive, for verification: every
+// section's weights against its sum, every record and registry key block
+// against the file, every compressed data part inflated (its Adler-32
+// included) into a sink that keeps nothing. Implemented by ArchiveChecker.
+struct IArchiveCheck : IDispatch {
+  static constexpr IID kIid = MakeGuid("{38BD8795-6EE2-41F1-B564-D786DB2628F0}");
+  // S_OK when sound; S_FALSE with *problem naming the first damaged place;
+  // E_FAIL with *problem when the file cannot be read as an archive.
+  // *objects counts the objects found sound.
+  virtual HRESULT CheckArchive(BSTR archiveName, LONG* objects, BSTR* problem) = 0;  // 7
+
+ protected:
+  ~IArchiveCheck() = default;
 };
 
 // A client's service object. Called only through its vtable.

@@ -44,6 +44,11 @@ class FaultyFileLayer : public archive::FileLayer {
     if (fd >= 0) paths_[fd] = path;
     return fd;
   }
+  int OpenAt(int dirFd, const std::string& name, int flags, unsigned mode) override {
+    const int fd = FileLayer::OpenAt(dirFd, name, flags, mode);
+    if (fd >= 0) paths_[fd] = name;
+    return fd;
+  }
   ssize_t WriteAt(int fd, const void* data, size_t size, uint64_t offset) override {
     if (!pathPart.empty() && paths_[fd].find(pathPart) != std::string::npos && offset < below) {
       ++writes;

@@ -40,17 +40,44 @@ class ArchiveWriter : public HomeFixture {
   std::string source = dir / "source.txt";
 };
 
-TEST_F(ArchiveWriter, ArchiveAppearsOnlyWhenFinishedAndTemporaryFilesAreGone) {
+// A file that takes the archive's name at the very moment of the rename.
+class RacingLayer : public archive::FileLayer {
+ public:
+  int RenameAt(int fromDir, const std::string& from, int toDir, const std::string& to,
+               bool replace) override {
+    WriteFile(to, "made by another process");
+    return FileLayer::RenameAt(fromDir, from, toDir, to, replace);
+  }
+};
+
+TEST_F(ArchiveWriter, AnArchiveNeverReplacesAFileAndWaitsForAnotherName) {
   WriteFile(archive, "an earlier archive");
   WriterHarness w;
   ASSERT_EQ(w.Start(archive), S_OK);
   w.Begin(kClsidA);
   w.File(source);
   w.End();
+  EXPECT_EQ(w.Finish(), E_ARCHIVE_NAME_TAKEN);
   EXPECT_EQ(ReadFile(archive), "an earlier archive");
+  archive = dir / "Vopalarc000002.KV";
+  w.api->SetArchiveInfo(Bstr(archive).get(), Bstr("").get(), Bstr("").get(), Bstr("").get(), 0, 0);
   ASSERT_EQ(w.Finish(), S_OK);
   EXPECT_EQ(Parse().sections.size(), 1u);
-  EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"Vopalarc000001.KV", "source.txt"}));
+  EXPECT_EQ(Parse().label, "label");  // the header as it was when the run started
+  EXPECT_EQ(Listing(dir.path()),
+            (std::vector<std::string>{"Vopalarc000001.KV", "Vopalarc000002.KV", "source.txt"}));
+
+  // A name taken between the last look and the rename is not replaced either.
+  RacingLayer racing;
+  WriterHarness raced(racing);
+  ASSERT_EQ(raced.Start(dir / "Vopalarc000003.KV"), S_OK);
+  raced.Begin(kClsidA);
+  raced.File(source);
+  raced.End();
+  EXPECT_EQ(raced.Finish(), E_ARCHIVE_NAME_TAKEN);
+  EXPECT_EQ(ReadFile(dir / "Vopalarc000003.KV"), "made by another process");
+  EXPECT_EQ(raced.Finish(1), S_OK);
+  EXPECT_EQ(Listing(dir.path()).size(), 4u);  // and no temporary file
 }
 
 TEST_F(ArchiveWriter, ErasedOrEmptyBackupLeavesEarlierArchiveAndNoFiles) {

@@ -137,6 +137,7 @@ class NetscapeServiceTest : public bkvp::testing::HomeFixture {
                     const std::vector<std::pair<std::string, std::string>>& nameAndContent) {
     ComPtr<IBackuper> backuper;
     ASSERT_EQ(CreateInstance(CLSID_Backuper, backuper), S_OK);
+    fs::remove(archive);  // an archive never replaces a file
     StartArchive(backuper.get(), archive);
     const Bstr client("Netscape 7"), clsid(Netscape7Edition().ServiceClsidText());
     backuper->BeginClient(client.get(), clsid.get(), static_cast<INT>(nameAndContent.size()));
