@@ -1,9 +1,11 @@
 #include "archive/guarded_ops.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 
+#include "archive/format.h"
 #include "contract/errors.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -16,6 +18,7 @@ namespace {
 
 // Texts are loaded into a 512-byte buffer: at most 511 bytes come back.
 constexpr size_t kStringBufferSize = 512;
+constexpr int kTemporaryNameAttempts = 100;
 
 bool IsRecoverableDiskError(uint32_t code) {
   return code == platform::ERROR_WRITE_PROTECT || code == platform::ERROR_NOT_READY ||
@@ -254,28 +257,49 @@ bool TargetFile::AskTargetError(uint32_t error, const std::string& name) {
   }
 }
 
+void TargetFile::AskOverwrite() {
+  const std::string question = LoadString(114) + " " + path_ + " " + LoadString(115);
+  const int answer = progress_.Prompt(question, kStyleOverwriteQuestion);
+  if (answer == IDCANCEL || answer == IDNO) {
+    Close();
+    throw KVError(answer == IDCANCEL ? E_FAIL : 1);
+  }
+  replace_ = true;
+}
+
 bool TargetFile::Open(const std::string& path, bool overwrite) {
   Close();
-  if (platform::FileExists(path)) {
-    if (!overwrite) {
-      const std::string question = LoadString(114) + " " + path + " " + LoadString(115);
-      const int answer = progress_.Prompt(question, kStyleOverwriteQuestion);
-      if (answer == IDCANCEL) throw KVError(E_FAIL);
-      if (answer == IDNO) throw KVError(1);
-    }
-    // Read-only or hidden files are replaced like any other.
-    platform::SetFileAttributes(path, platform::FILE_ATTRIBUTE_NORMAL);
+  path_ = path;
+  name_ = platform::FileNameOf(path);
+  overwrite_ = overwrite;
+  replace_ = false;
+  const std::string folder = platform::ParentFolder(path);
+  while ((folder_ = layer_.OpenFolder(folder.empty() ? "." : folder)) < 0)
+    if (!AskTargetError(platform::SetLastErrorFromErrno(errno), path)) return false;
+  // Whatever is at the name, a link included, is what would be replaced.
+  struct stat st {};
+  if (::fstatat(folder_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (!overwrite) AskOverwrite();
+    replace_ = true;
   }
-  for (;;) {
-    const int fd = layer_.Open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd >= 0) {
-      fd_ = fd;
-      written_ = 0;
-      return true;
-    }
-    const uint32_t code = platform::SetLastErrorFromErrno(errno);
-    if (!AskTargetError(code, path)) return false;
+  while (!CreateTemporary())
+    if (!AskTargetError(platform::SetLastErrorFromErrno(errno), path)) return false;
+  written_ = 0;
+  return true;
+}
+
+bool TargetFile::CreateTemporary() {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    temporaryName_ = TemporaryNameFor(name_);
+    // Owner-only until complete; the file's own mode comes with Commit.
+    fd_ = layer_.OpenAt(folder_, temporaryName_, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+    if (fd_ >= 0) return true;
+    if (errno != EEXIST) break;
   }
+  const int error = errno;
+  temporaryName_.clear();
+  errno = error;
+  return false;
 }
 
 bool TargetFile::Write(const void* data, size_t size) {
@@ -289,9 +313,49 @@ bool TargetFile::Write(const void* data, size_t size) {
   return true;
 }
 
+bool TargetFile::Commit(unsigned mode, platform::FILETIME lastAccess,
+                        platform::FILETIME lastWrite) {
+  const struct timespec times[2] = {platform::TimespecFromFileTime(lastAccess),
+                                    platform::TimespecFromFileTime(lastWrite)};
+  for (;;) {
+    // A file that replaces another reaches the disk first, so that a crash
+    // cannot leave the name with neither of them.
+    if ((!replace_ || layer_.Sync(fd_) == 0) && layer_.SetModeAndTimes(fd_, mode, times) == 0 &&
+        layer_.RenameAt(folder_, temporaryName_, folder_, name_, replace_) == 0)
+      break;
+    if (errno == EEXIST) {
+      // Something took the name since Open: the same question as then.
+      if (!overwrite_) AskOverwrite();
+      replace_ = true;
+      continue;
+    }
+    if (!AskTargetError(platform::SetLastErrorFromErrno(errno), path_)) return false;
+  }
+  temporaryName_.clear();  // it is the target now
+  Close();
+  PumpMessages();
+  return true;
+}
+
 void TargetFile::Close() {
   if (fd_ >= 0) layer_.Close(fd_);
   fd_ = -1;
+  if (folder_ >= 0) {
+    if (!temporaryName_.empty()) layer_.RemoveAt(folder_, temporaryName_);
+    layer_.Close(folder_);
+  }
+  temporaryName_.clear();
+  folder_ = -1;
+}
+
+unsigned RestoredMode(uint32_t attributes) {
+  const int32_t stored = StoredMode(attributes);
+  unsigned mode = (stored >= 0 ? static_cast<unsigned>(stored) : platform::NewFileMode()) & 0777u;
+  if (attributes & platform::FILE_ATTRIBUTE_READONLY)
+    mode &= ~0222u;
+  else
+    mode |= S_IWUSR;
+  return mode;
 }
 
 }  // namespace bkvp::archive

@@ -9,6 +9,7 @@
 
 #include "archive/file_layer.h"
 #include "archive/progress_sink.h"
+#include "platform/time.h"
 
 namespace bkvp::archive {
 
@@ -92,9 +93,14 @@ class GuardedFile {
   uint64_t size_ = 0;
 };
 
-// A restore target: opened after asking about overwriting, written with the
-// target error dialog. Throws KVError (1: skip, E_FAIL: stop) or ComError
-// (abort) as the user decides; the handle is closed first.
+// A restore target. The new content goes into a temporary file beside the
+// target and takes the target's place only when complete, so a failed or
+// interrupted restore leaves an existing file as it was. The target's
+// folder is opened without following a link another user planted, and the
+// target name itself is never followed: a link there is replaced, not
+// written through. Opening asks about overwriting; failures go to the
+// target error dialog, which may throw KVError (1: skip, E_FAIL: stop) or
+// ComError (abort) as the user decides; the files are closed first.
 class TargetFile {
  public:
   TargetFile(FileLayer& layer, const ProgressSink& progress) : layer_(layer), progress_(progress) {}
@@ -110,16 +116,35 @@ class TargetFile {
   uint64_t written() const { return written_; }
   // Counts bytes that reached the file by another path (a kernel copy).
   void Advance(uint64_t bytes) { written_ += bytes; }
+  // Gives the complete file its permission bits and times and puts it in
+  // the target's place. false when the user gave up without a decision.
+  bool Commit(unsigned mode, platform::FILETIME lastAccess, platform::FILETIME lastWrite);
+  // Abandons whatever was not committed.
   void Close();
 
  private:
   // true: retry; false: give up; throws for Cancel, Abort and Ignore.
   bool AskTargetError(uint32_t error, const std::string& name);
+  // Throws for No and Cancel.
+  void AskOverwrite();
+  bool CreateTemporary();
 
   FileLayer& layer_;
   const ProgressSink& progress_;
+  std::string path_;
+  std::string name_;  // the target's name inside folder_
+  std::string temporaryName_;
+  int folder_ = -1;
   int fd_ = -1;
+  bool overwrite_ = false;
+  bool replace_ = false;  // the user agreed to replace what is at the name
   uint64_t written_ = 0;
 };
+
+// The permission bits a restored file gets: those stored with its
+// attributes, or for a file saved without them those a new file gets; never
+// set-user-ID, set-group-ID or sticky. READONLY takes every write bit away;
+// otherwise the owner may write.
+unsigned RestoredMode(uint32_t attributes);
 
 }  // namespace bkvp::archive

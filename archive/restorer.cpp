@@ -145,15 +145,11 @@ HRESULT Restorer::RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) {
   } else if (info.size() >= kFileInfoFixedSize) {
     const FileInfoBlock block = ParseFileInfo(info.data(), info.size());
     TargetFile target(layer_, progress_);
-    if (target.Open(path, option != 0) && CopyDataPart(target)) {
-      target.Close();
-      const platform::FILETIME lastAccess = block.lastAccessTime;
-      const platform::FILETIME lastWrite = block.lastWriteTime;
-      platform::SetFileTimes(path, nullptr, &lastAccess, &lastWrite);
-      // Applied last, by name, so a read-only file is written first.
-      platform::SetFileAttributes(path, block.attributes);
-      restored = true;
-    }
+    // Only a complete data part (a compressed one with its Adler-32 checked
+    // by inflating it to the end) takes the target's place.
+    restored =
+        target.Open(path, option != 0) && CopyDataPart(target) &&
+        target.Commit(RestoredMode(block.attributes), block.lastAccessTime, block.lastWriteTime);
   }
   if (writeInLog == VARIANT_TRUE) progress_.Message(path + (restored ? " OK" : " FAILED"));
   PumpMessages();

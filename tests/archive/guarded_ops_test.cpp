@@ -246,10 +246,12 @@ TEST_F(GuardedTargets, FailedTargetWriteAsksTheClientWhatToDo) {
 TEST_F(GuardedTargets, TargetThatCannotBeCreatedIsNamedInTheQuestion) {
   auto& r = Reader();
   r.progress->clientErrorAnswers = {IDCANCEL};
-  const std::string unreachable = dir / "no/such/folder/out.txt";
+  // Missing folders are made; a file where a folder should be is in the way.
+  EXPECT_EQ(r.RestoreFile(dir / "new/folders/out.txt"), S_OK);
+  const std::string unreachable = dir / "in.txt/out.txt";
   EXPECT_THROW(r.RestoreFile(unreachable), KVError);
   ASSERT_EQ(r.progress->clientErrors.size(), 1u);
-  EXPECT_EQ(r.progress->clientErrors[0].text, unreachable + "\r\n" + platform::ErrorMessage(2));
+  EXPECT_EQ(r.progress->clientErrors[0].text, unreachable + "\r\n" + platform::ErrorMessage(3));
 }
 
 TEST(WrapLines, LongLinesBreakEvery254BytesNeverInsideACharacter) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "contract/errors.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 #include "tests/archive/archive_harness.h"
 #include "tests/archive/independent_writer.h"
@@ -182,7 +183,7 @@ TEST_F(ArchiveReader, DamagedRecordsEndTheWalkWithAnError) {
   EXPECT_EQ(steps, 2);
 }
 
-TEST_F(ArchiveReader, CutOrCorruptDataLeavesTargetAsWrittenSoFar) {
+TEST_F(ArchiveReader, CutOrCorruptDataLeavesTheTargetAsItWas) {
   const std::string text(200000, 'q');
   std::string corrupt = plain::Deflate(text);
   corrupt[corrupt.size() / 2] ^= 0x5A;
@@ -191,14 +192,19 @@ TEST_F(ArchiveReader, CutOrCorruptDataLeavesTargetAsWrittenSoFar) {
   std::string bytes = ReadFile(path);
   WriteFile(path, bytes.substr(0, bytes.size() - 50000));  // cut inside /d
 
+  const std::string out = dir / "out";
+  WriteFile(out + "/d", "the file before the restore");
   ReaderHarness r;
   ASSERT_EQ(r.Open(path), S_OK);
   r.Iterate(kClsidA);
-  EXPECT_EQ(r.RestoreFile(dir / "c"), E_FAIL);
+  EXPECT_EQ(r.RestoreFile(out + "/c"), E_FAIL);
   r.api->Next();
-  EXPECT_EQ(r.RestoreFile(dir / "d"), E_FAIL);
-  EXPECT_EQ(ReadFile(dir / "d"), text.substr(0, text.size() - 50000));
-  EXPECT_EQ(r.progress->messages, (std::vector<std::string>{dir / "c FAILED", dir / "d FAILED"}));
+  EXPECT_EQ(r.RestoreFile(out + "/d"), E_FAIL);
+  // Neither a half-written file nor a temporary one is left.
+  EXPECT_EQ(ReadFile(out + "/d"), "the file before the restore");
+  EXPECT_EQ(platform::FindFiles(out + "/*").size(), 1u);
+  EXPECT_EQ(platform::FindFiles(out + "/.*").size(), 0u);
+  EXPECT_EQ(r.progress->messages, (std::vector<std::string>{out + "/c FAILED", out + "/d FAILED"}));
   EXPECT_THROW(r.api->Next(), ComError);
 }
 

@@ -1,0 +1,163 @@
+// What a restore leaves when it fails or is killed, where it refuses to
+// write, and the permission bits restored files get.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "archive/format.h"
+#include "contract/errors.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "tests/archive/archive_harness.h"
+#include "tests/archive/independent_writer.h"
+#include "tests/support/test_support.h"
+
+namespace bkvp::testing {
+namespace {
+
+unsigned ModeOf(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0xFFFF;
+}
+
+// Stops the process for good once the restore has written its first piece.
+class StallingLayer : public archive::FileLayer {
+ public:
+  int signalFd = -1;
+  ssize_t WriteAt(int fd, const void* data, size_t size, uint64_t offset) override {
+    const ssize_t n = FileLayer::WriteAt(fd, data, size, offset);
+    (void)!::write(signalFd, "w", 1);
+    for (;;) ::pause();
+    return n;
+  }
+};
+
+class RestoreSafety : public HomeFixture {
+ protected:
+  void SetUp() override {
+    HomeFixture::SetUp();
+    WriteFile(saved, std::string(300000, 'n'));
+    WriteFile(in / "private.txt", "private");
+    WriteFile(in / "tool.sh", "#!/bin/sh\n");
+    WriteFile(in / "setuid", "s");
+    ::chmod((in / "private.txt").c_str(), 0600);
+    ::chmod((in / "tool.sh").c_str(), 0755);
+    ::chmod((in / "setuid").c_str(), 04755);
+    WriterHarness w;
+    ASSERT_EQ(w.Start(archivePath), S_OK);
+    w.Begin(kClsidA);
+    for (const char* name : {"new.txt", "private.txt", "tool.sh", "setuid"})
+      ASSERT_EQ(w.File(in / name, name), S_OK);
+    w.End();
+    ASSERT_EQ(w.Finish(), S_OK);
+  }
+  // A reader standing on the index-th object.
+  std::unique_ptr<ReaderHarness> ReaderAt(int index, archive::FileLayer& layer) {
+    auto r = std::make_unique<ReaderHarness>(layer);
+    r->Open(archivePath);
+    r->Iterate(kClsidA);
+    for (int i = 0; i < index; ++i) r->api->Next();
+    return r;
+  }
+  std::unique_ptr<ReaderHarness> ReaderAt(int index) {
+    return ReaderAt(index, archive::DefaultFileLayer());
+  }
+
+  TempDir dir, in, out;
+  std::string archivePath = dir / "VOPALARC373E05.KV";
+  std::string saved = in / "new.txt";
+  std::string target = out / "target.txt";
+};
+
+TEST_F(RestoreSafety, AnExistingFileStaysAsItWasUntilTheNewOneIsComplete) {
+  WriteFile(target, "old");
+  // A write that fails half way, the user skipping the file.
+  FaultyFileLayer failing;
+  failing.pathPart = "target.txt";
+  failing.failAt = 2;
+  EXPECT_THROW(ReaderAt(0, failing)->RestoreFile(target), KVError);
+  EXPECT_EQ(ReadFile(target), "old");
+
+  // A restore killed in the middle of the file.
+  int written[2];
+  ASSERT_EQ(::pipe(written), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    StallingLayer stalling;
+    stalling.signalFd = written[1];
+    ReaderAt(0, stalling)->RestoreFile(target);
+    ::_exit(0);
+  }
+  char c = 0;
+  ASSERT_EQ(::read(written[0], &c, 1), 1);
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_EQ(ReadFile(target), "old");
+
+  EXPECT_EQ(ReaderAt(0)->RestoreFile(target), S_OK);
+  EXPECT_EQ(ReadFile(target), std::string(300000, 'n'));
+}
+
+TEST_F(RestoreSafety, LinksAtTheTargetOrPlantedOnTheWayAreNeverWrittenThrough) {
+  const std::string outside = dir / "outside.txt";
+  WriteFile(outside, "outside");
+  ASSERT_EQ(::symlink(outside.c_str(), target.c_str()), 0);
+  // Without overwriting the link counts as an existing file.
+  auto asking = ReaderAt(0);
+  asking->progress->promptAnswers = {IDNO};
+  EXPECT_THROW(asking->RestoreFile(target, 0), KVError);
+  EXPECT_EQ(ReadFile(outside), "outside");
+  // Replacing it replaces the link itself.
+  EXPECT_EQ(ReaderAt(0)->RestoreFile(target), S_OK);
+  EXPECT_EQ(ReadFile(outside), "outside");
+  EXPECT_EQ(ReadFile(target), std::string(300000, 'n'));
+
+  // A link of the user's own on the way is followed; one that somebody else
+  // owns is not.
+  ASSERT_EQ(::symlink(dir.path().c_str(), (out / "mine").c_str()), 0);
+  EXPECT_EQ(ReaderAt(0)->RestoreFile(out / "mine/through.txt"), S_OK);
+  EXPECT_TRUE(platform::FileExists(dir / "through.txt"));
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can plant a link owned by somebody else";
+  ASSERT_EQ(::symlink(dir.path().c_str(), (out / "planted").c_str()), 0);
+  ASSERT_EQ(::lchown((out / "planted").c_str(), 65534, 65534), 0);
+  auto refused = ReaderAt(0);
+  EXPECT_THROW(refused->RestoreFile(out / "planted/stolen.txt"), KVError);  // Ignore
+  EXPECT_FALSE(platform::FileExists(dir / "stolen.txt"));
+  ASSERT_EQ(refused->progress->clientErrors.size(), 1u);
+  EXPECT_EQ(refused->progress->clientErrors[0].type, platform::ERROR_ACCESS_DENIED);
+}
+
+TEST_F(RestoreSafety, PermissionBitsComeBackWithoutSetUserIdAndOldArchivesGetTheUmask) {
+  for (const auto& [index, name, mode] :
+       {std::tuple{1, "private.txt", 0600u}, std::tuple{2, "tool.sh", 0755u},
+        std::tuple{3, "setuid", 0755u}}) {
+    EXPECT_EQ(ReaderAt(index)->RestoreFile(out / name), S_OK);
+    EXPECT_EQ(ModeOf(out / name), mode) << name;
+  }
+
+  // Archives without the mode: a new file's bits, read-only taking away
+  // every write bit.
+  const std::string old = dir / "old.KV";
+  auto record = [](const char* name, uint32_t attributes) {
+    return plain::Record(0, 1, std::string(name) + '\0', plain::FileInfo(attributes, 1, 2, 3, name),
+                         "x");
+  };
+  WriteFile(old, plain::ComposeArchive(
+                     "u", "m", "l", 1, 1, 0,
+                     {{kClsidA, "A", "", {record("/a", 0x20), record("/b", 0x21)}, 2}}));
+  const mode_t previous = ::umask(027);
+  ReaderHarness r;
+  r.Open(old);
+  r.Iterate(kClsidA);
+  EXPECT_EQ(r.RestoreFile(out / "a"), S_OK);
+  r.api->Next();
+  EXPECT_EQ(r.RestoreFile(out / "b"), S_OK);
+  ::umask(previous);
+  EXPECT_EQ(ModeOf(out / "a"), 0640u);
+  EXPECT_EQ(ModeOf(out / "b"), 0440u);
+}
+
+}  // namespace
+}  // namespace bkvp::testing
