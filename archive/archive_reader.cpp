@@ -98,12 +98,14 @@ bool ArchiveReader::ReadClientTable(int32_t count, uint64_t offset) {
     offset += entry.options.size();
     clients_[entry.clsid] = std::move(entry);
   }
+  tableEnd_ = offset;
   return true;
 }
 
 void ArchiveReader::Close() {
   file_.Close();
   fileSize_ = 0;
+  tableEnd_ = 0;
   header_ = ArchiveHeader();
   clients_.clear();
 }

@@ -48,6 +48,8 @@ class ArchiveReader {
   // Ordered by byte-wise comparison of the identifiers.
   const std::map<std::string, ClientTableEntry>& clients() const { return clients_; }
   uint64_t fileSize() const { return fileSize_; }
+  // Where the client table ends and the data area begins.
+  uint64_t tableEnd() const { return tableEnd_; }
   int fd() const { return file_.fd(); }
   FileLayer& layer() const { return layer_; }
   const ReadFailure& failure() const { return failure_; }
@@ -71,6 +73,7 @@ class ArchiveReader {
   FileHandle file_;
   std::string path_;
   uint64_t fileSize_ = 0;
+  uint64_t tableEnd_ = 0;
   ArchiveHeader header_;
   std::map<std::string, ClientTableEntry> clients_;
   ReadFailure failure_;

@@ -79,6 +79,8 @@ class ZlibStream {
   // that cannot reach its end throws.
   void Finish();
   bool ended() const { return lastResult_ == Z_STREAM_END; }
+  // Bytes of the last chunk that came after the end of the stream.
+  size_t unused() const { return stream_.avail_in; }
 
  protected:
   // With a state of its own, or one lent by the caller that outlives it.

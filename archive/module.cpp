@@ -1,6 +1,7 @@
-// The BkVpSrv module: the archive writer and reader, created by class
-// identifier. It registers its two classes and is listed nowhere else.
+// The BkVpSrv module: the archive writer, reader and checker, created by
+// class identifier. It registers its classes and is listed nowhere else.
 #include "contract/module.h"
+#include "archive/archive_check.h"
 #include "archive/backuper.h"
 #include "archive/restorer.h"
 #include "contract/identifiers.h"
@@ -14,7 +15,9 @@ const bkvp::ModuleDefinition& ArchiveModule() {
       {{bkvp::CLSID_Backuper, "BkVpSrv.Backuper", "Backuper Class",
         &bkvp::CreateObject<bkvp::archive::Backuper>},
        {bkvp::CLSID_Restorer, "BkVpSrv.Restorer", "Restorer Class",
-        &bkvp::CreateObject<bkvp::archive::Restorer>}},
+        &bkvp::CreateObject<bkvp::archive::Restorer>},
+       {bkvp::CLSID_ArchiveChecker, "BkVpSrv.ArchiveChecker", "ArchiveChecker Class",
+        &bkvp::CreateObject<bkvp::archive::ArchiveChecker>}},
       std::nullopt};
   return module;
 }

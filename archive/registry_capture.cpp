@@ -99,7 +99,7 @@ uint64_t CaptureKey(const std::string& fullPath, const std::string& relative,
   return written;
 }
 
-bool RestoreKeyBlocks(const std::string& target, uint64_t size, const BlockReader& read) {
+bool WalkKeyBlocks(uint64_t size, const BlockReader& read, const KeyBlockVisitor& visitor) {
   uint64_t consumed = 0;
   // Reads a count or length field; false when the blocks end first.
   auto readI4 = [&](int32_t* value) {
@@ -126,7 +126,7 @@ bool RestoreKeyBlocks(const std::string& target, uint64_t size, const BlockReade
     std::string relative;
     int32_t valueCount;
     if (!readName(&relative)) return false;
-    platform::RegKeyHandle key = OpenKeyPath(JoinKeyPath(target, relative));
+    if (visitor.key) visitor.key(relative);
     if (!readI4(&valueCount) || valueCount < 0) return false;
     // Every entry takes at least 12 bytes, so a damaged count runs into the
     // end of the blocks instead of spinning.
@@ -141,12 +141,22 @@ bool RestoreKeyBlocks(const std::string& target, uint64_t size, const BlockReade
       data.resize(static_cast<size_t>(dataSize));
       if (dataSize > 0 && !read(data.data(), data.size())) return false;
       consumed += static_cast<uint64_t>(dataSize);
-      if (key)
-        platform::RegSetValue(key.get(), name.c_str(), static_cast<uint32_t>(type), data.data(),
-                              static_cast<uint32_t>(data.size()));
+      if (visitor.value) visitor.value(name, static_cast<uint32_t>(type), data);
     }
   }
   return true;
+}
+
+bool RestoreKeyBlocks(const std::string& target, uint64_t size, const BlockReader& read) {
+  platform::RegKeyHandle key;
+  return WalkKeyBlocks(
+      size, read,
+      {[&](const std::string& relative) { key = OpenKeyPath(JoinKeyPath(target, relative)); },
+       [&](const std::string& name, uint32_t type, const std::vector<uint8_t>& data) {
+         if (key)
+           platform::RegSetValue(key.get(), name.c_str(), type, data.data(),
+                                 static_cast<uint32_t>(data.size()));
+       }});
 }
 
 }  // namespace bkvp::archive

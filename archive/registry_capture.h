@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -29,6 +30,18 @@ uint64_t CaptureKey(const std::string& fullPath, const std::string& relative,
 
 // Supplies the stored blocks: fills exactly `size` bytes or returns false.
 using BlockReader = std::function<bool(void* buffer, size_t size)>;
+
+// What a walk over stored blocks meets, in order: each block's relative
+// name, then each of its values.
+struct KeyBlockVisitor {
+  std::function<void(const std::string& relative)> key;
+  std::function<void(const std::string& name, uint32_t type, const std::vector<uint8_t>& data)>
+      value;
+};
+
+// Walks the blocks of exactly `size` bytes. Returns false when they are
+// damaged (a negative or oversized count or length) or end early.
+bool WalkKeyBlocks(uint64_t size, const BlockReader& read, const KeyBlockVisitor& visitor);
 
 // Writes the blocks of `size` bytes back below `target`: keys are opened or
 // created, values set; registry failures are passed over (the restore

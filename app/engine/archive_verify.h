@@ -1,21 +1,24 @@
-// Reads every object of an archive back through the archive reader: file
-// contents are restored into a scratch folder (which inflates compressed
-// parts and checks their streams), strings are read to their end.
+// Verifies an archive: the layout walk first (InspectArchive), then the
+// archive service's own check of every section, record, registry key block
+// and data part, which inflates compressed parts into a sink that keeps
+// nothing, so a verification needs no scratch space.
 #pragma once
 
+#include <functional>
 #include <string>
 
-#include "app/engine/archive_list.h"
+#include "contract/interfaces.h"
 
 namespace bkvp::engine {
 
 struct VerifyResult {
   bool ok = false;
   int objectsChecked = 0;
-  std::string problem;  // names the first damaged object
+  std::string problem;  // names the first damaged place
 };
 
-// Checks the layout first (InspectArchive), then the contents.
-VerifyResult VerifyArchive(const std::string& path, const RestorerFactory& createRestorer = {});
+using CheckerFactory = std::function<HRESULT(bkvp::ComPtr<IArchiveCheck>&)>;
+
+VerifyResult VerifyArchive(const std::string& path, const CheckerFactory& createChecker = {});
 
 }  // namespace bkvp::engine
