@@ -1,5 +1,6 @@
 #include "app/engine/archive_naming.h"
 
+#include "platform/files.h"
 #include "platform/text.h"
 #include "platform/time.h"
 
@@ -56,6 +57,72 @@ ArchiveMoment DecodeArchiveName(std::string_view name) {
   m.hour = Field(name, 11, 1);
   m.minute = Field(name, 12, 2);
   return m;
+}
+
+namespace {
+
+// The last year the name's single year digit holds: 2000 + 35.
+constexpr int kLastYear = 2035;
+// A run racing others for names gives up after this many.
+constexpr int kFinishTries = 60;
+
+// The first name from `name` on that no file in the folder has.
+std::string FirstFreeFrom(const std::string& folder, std::string name) {
+  while (!name.empty() && platform::FileExists(folder + name)) name = NextMinuteName(name);
+  return name;
+}
+
+}  // namespace
+
+std::string NextMinuteName(std::string_view name) {
+  const ArchiveMoment m = DecodeArchiveName(name);
+  // Counted as UTC, where every minute exists once.
+  std::tm t{};
+  t.tm_year = m.year + 100;
+  t.tm_mon = m.month - 1;
+  t.tm_mday = m.day;
+  t.tm_hour = m.hour;
+  t.tm_min = m.minute + 1;
+  const time_t next = timegm(&t);
+  std::tm out{};
+  if (!gmtime_r(&next, &out) || out.tm_year + 1900 > kLastYear) return "";
+  return ArchiveName(out);
+}
+
+std::string FreeArchiveName(const std::string& folder, const std::tm& local) {
+  return FirstFreeFrom(folder, ArchiveName(local));
+}
+
+std::string NameTakenNote(const std::string& wanted, const std::string& path) {
+  return "The name " + platform::EscapeControls(platform::FileNameOf(wanted)) +
+         " is taken; the archive is " + platform::EscapeControls(path) + ".";
+}
+
+HRESULT FinishUnderFreeName(IBackuper* writer, const BackupJob& job, std::string& archivePath,
+                            std::string* note) {
+  HRESULT hr = writer->FinishBackup(0);
+  const std::string wanted = archivePath;
+  const std::string folder = platform::ParentFolder(archivePath) + "/";
+  for (int tries = 0; hr == E_ARCHIVE_NAME_TAKEN && tries < kFinishTries; ++tries) {
+    std::string next;
+    try {
+      next = FirstFreeFrom(folder, NextMinuteName(platform::FileNameOf(archivePath)));
+    } catch (const bad_number&) {
+    }
+    if (next.empty()) break;
+    archivePath = folder + next;
+    Bstr path(archivePath), user(job.userName), machine(job.machineName), label(job.label);
+    const DATE time = platform::DateFromTimePoint(platform::Clock::from_time_t(job.time));
+    writer->SetArchiveInfo(path.get(), user.get(), machine.get(), label.get(), time, 0);
+    hr = writer->FinishBackup(0);
+  }
+  if (hr == E_ARCHIVE_NAME_TAKEN) {
+    writer->FinishBackup(1);
+    if (note) *note = "No free name is left for the archive in " + folder + "; it was discarded.";
+  } else if (archivePath != wanted && note) {
+    *note = NameTakenNote(wanted, archivePath);
+  }
+  return hr;
 }
 
 }  // namespace bkvp::engine

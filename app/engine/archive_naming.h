@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "contract/com_types.h"
+#include "app/engine/backup_job.h"
+#include "contract/interfaces.h"
 
 namespace bkvp::engine {
 
@@ -35,5 +36,28 @@ struct ArchiveMoment {
 };
 // Reads the fields at positions 8, 9, 10, 11 and 12-13; throws bad_number.
 ArchiveMoment DecodeArchiveName(std::string_view name);
+
+// The name of the minute after the one `name` encodes (the hour, day, month
+// or year moving on with it); "" after the last minute of 2035. Throws
+// bad_number for a name that does not decode.
+std::string NextMinuteName(std::string_view name);
+
+// The archive name for the moment that no file in `folder` (ending in "/")
+// has: the moment's own, or when that is taken the next free minute's, so
+// that two archives of one minute never share a name and the later one
+// sorts after the earlier. "" when every later name is taken too.
+std::string FreeArchiveName(const std::string& folder, const std::tm& local);
+
+// The log line telling that the archive took `path` because `wanted` (a
+// path or a name) was taken.
+std::string NameTakenNote(const std::string& wanted, const std::string& path);
+
+// Finishes the writer's archive (FinishBackup(0)) at `archivePath`; when
+// another file took that name meanwhile, at the next free minute's name in
+// the same folder, which `archivePath` then holds and `note` tells. Returns
+// the last FinishBackup status; when no name is free the archive is
+// discarded and the status is E_ARCHIVE_NAME_TAKEN.
+HRESULT FinishUnderFreeName(IBackuper* writer, const BackupJob& job, std::string& archivePath,
+                            std::string* note);
 
 }  // namespace bkvp::engine

@@ -73,11 +73,16 @@ RunOutcome RunBackup(const BackupJob& job, ClientList& clients, const std::strin
   const auto started = std::chrono::steady_clock::now();
   const std::vector<ClientEntry*> selected = clients.Selected();
   const LONG count = static_cast<LONG>(selected.size());
-  const std::string archivePath = destination + ArchiveName(platform::LocalTime(job.time));
+  const std::tm moment = platform::LocalTime(job.time);
+  const std::string momentName = ArchiveName(moment);
+  const std::string freeName = FreeArchiveName(destination, moment);
+  std::string archivePath = destination + (freeName.empty() ? momentName : freeName);
 
   RunLog log;
   log.Create();
   WriteBackupHeader(log, job, archivePath);
+  if (!freeName.empty() && freeName != momentName)
+    log.Write(NameTakenNote(momentName, archivePath) + "\n");
 
   ComPtr<ProgressIndicator> indicator = ComPtr<ProgressIndicator>::Attach(new ProgressIndicator);
   indicator->Init(display, &log, count, cancel);
@@ -144,7 +149,10 @@ RunOutcome RunBackup(const BackupJob& job, ClientList& clients, const std::strin
   }
   bool finished = true;
   try {
-    finished = Succeeded(backuper->FinishBackup(stopped ? 1 : 0));
+    std::string note;
+    finished = Succeeded(stopped ? backuper->FinishBackup(1)
+                                 : FinishUnderFreeName(backuper.get(), job, archivePath, &note));
+    if (!note.empty()) log.Write(note + "\n");
   } catch (...) {
     finished = false;
   }

@@ -8,10 +8,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
+#include "app/engine/archive_naming.h"
 #include "platform/registry.h"
 #include "tests/support/test_support.h"
 
@@ -87,6 +90,50 @@ TEST_F(EngineCommands, VerifyNamesTheDamagedObject) {
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_NE(result.output.find("damaged"), std::string::npos) << result.output;
   EXPECT_NE(result.output.find("object 2"), std::string::npos) << result.output;
+}
+
+TEST_F(EngineCommands, VerifyNeedsNoScratchSpaceAndChecksTheWeightSums) {
+  const std::string archive = BackUp();
+  ASSERT_FALSE(archive.empty());
+  const CommandResult sound =
+      RunCommand("TMPDIR=/nonexistent " + BinDir() + "/bkvp verify " + Quote(archive));
+  EXPECT_EQ(sound.exitCode, 0) << sound.output;
+  EXPECT_NE(sound.output.find("OK, 2 objects"), std::string::npos) << sound.output;
+
+  // A section sum one short: a restore would stop before the last file.
+  std::string bytes = ReadFile(archive);
+  uint64_t section = 0;
+  std::memcpy(&section, bytes.data() + 394, 8);
+  bytes[section] = static_cast<char>(bytes[section] - 1);
+  WriteFile(archive, bytes);
+  const CommandResult cut = Bkvp("verify " + Quote(archive));
+  EXPECT_EQ(cut.exitCode, 1);
+  EXPECT_NE(cut.output.find("belong to no object"), std::string::npos) << cut.output;
+}
+
+TEST_F(EngineCommands, ABackupNeverReplacesAnArchiveOfTheSameMinute) {
+  // Archives of this minute and the next two exist already.
+  const std::time_t now = std::time(nullptr);
+  std::vector<std::string> occupied;
+  for (int minute = 0; minute < 3; ++minute) {
+    const std::time_t then = now + 60 * minute;
+    std::tm local{};
+    localtime_r(&then, &local);
+    occupied.push_back(dest / bkvp::engine::ArchiveName(local));
+    WriteFile(occupied.back(), "an earlier archive");
+  }
+  const std::string archive = BackUp();
+  ASSERT_FALSE(archive.empty());
+  for (const std::string& earlier : occupied) {
+    EXPECT_NE(archive, earlier);
+    EXPECT_EQ(ReadFile(earlier), "an earlier archive");
+  }
+  const std::string name = std::filesystem::path(archive).filename();
+  EXPECT_GT(
+      bkvp::engine::DecodeArchiveName(name),
+      bkvp::engine::DecodeArchiveName(std::filesystem::path(occupied[0]).filename().string()));
+  EXPECT_NE(ReadFile(home() + "/BackupVopal.log").find(" is taken; the archive is " + archive),
+            std::string::npos);
 }
 
 TEST_F(EngineCommands, ABackupWithoutDestinationCannotStart) {

@@ -4,6 +4,8 @@
 
 #include "app/engine/pruning.h"
 #include "platform/files.h"
+#include "platform/time.h"
+#include "tests/engine/engine_doubles.h"
 #include "tests/support/calendar_time.h"
 #include "tests/support/test_support.h"
 
@@ -47,6 +49,54 @@ TEST(ArchiveName, DecodedMomentsOrderByTimeNotByName) {
   // "Z" sorts after "1" as text, but month 1 of year 4 is later than
   // month 12 of year 3.
   EXPECT_LT(DecodeArchiveName("VOPALARCCV3N14.KV"), DecodeArchiveName("VOPALARC114000.KV"));
+}
+
+TEST(ArchiveName, TheNextMinuteCarriesIntoHourDayMonthAndYear) {
+  EXPECT_EQ(NextMinuteName(ArchiveName(Moment(2003, 3, 7, 14, 5))),
+            ArchiveName(Moment(2003, 3, 7, 14, 6)));
+  EXPECT_EQ(NextMinuteName(ArchiveName(Moment(2004, 2, 28, 23, 59))),
+            ArchiveName(Moment(2004, 2, 29, 0, 0)));
+  EXPECT_EQ(NextMinuteName(ArchiveName(Moment(2003, 12, 31, 23, 59))),
+            ArchiveName(Moment(2004, 1, 1, 0, 0)));
+  EXPECT_EQ(NextMinuteName(ArchiveName(Moment(2035, 12, 31, 23, 59))), "");
+}
+
+TEST(ArchiveName, ATakenNameGivesTheNextFreeMinuteWhichSortsAfterIt) {
+  TempDir dir;
+  const std::string folder = dir.path() + "/";
+  WriteFile(folder + ArchiveName(Moment(2003, 3, 7, 14, 59)), "earlier run");
+  WriteFile(folder + ArchiveName(Moment(2003, 3, 7, 15, 0)), "the run before that one");
+  const std::string free = FreeArchiveName(folder, Moment(2003, 3, 7, 14, 59));
+  EXPECT_EQ(free, ArchiveName(Moment(2003, 3, 7, 15, 1)));
+  EXPECT_LT(DecodeArchiveName(ArchiveName(Moment(2003, 3, 7, 14, 59))), DecodeArchiveName(free));
+}
+
+// A writer whose archive name another process takes at the last moment.
+class RaceLosingBackuper : public bkvp::testing::RecordingBackuper {
+ public:
+  int losses = 1;
+  HRESULT FinishBackup(INT erase) override {
+    RecordingBackuper::FinishBackup(erase);
+    return erase == 0 && losses-- > 0 ? E_ARCHIVE_NAME_TAKEN : S_OK;
+  }
+};
+
+TEST(ArchiveName, AnArchiveWhoseNameIsTakenAtTheEndGetsTheNextFreeOne) {
+  TempDir dir;
+  const std::string wanted = dir / ArchiveName(Moment(2003, 3, 7, 14, 5));
+  WriteFile(dir / ArchiveName(Moment(2003, 3, 7, 14, 6)), "another run");
+  auto writer = ComPtr<RaceLosingBackuper>::Attach(new RaceLosingBackuper);
+  std::string path = wanted, note;
+  EXPECT_EQ(FinishUnderFreeName(writer.get(), BackupJob{}, path, &note), S_OK);
+  EXPECT_EQ(path, dir / ArchiveName(Moment(2003, 3, 7, 14, 7)));
+  EXPECT_EQ(writer->archiveName, path);
+  EXPECT_EQ(note, NameTakenNote(wanted, path));
+
+  // Nobody ever lets go: the archive is discarded.
+  writer->losses = 1000;
+  writer->calls.clear();
+  EXPECT_EQ(FinishUnderFreeName(writer.get(), BackupJob{}, path, &note), E_ARCHIVE_NAME_TAKEN);
+  EXPECT_EQ(writer->calls.back(), "FinishBackup 1");
 }
 
 class Pruning : public ::testing::Test {
