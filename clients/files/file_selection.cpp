@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -29,17 +30,36 @@ bool MatchesAny(const std::vector<std::string>& masks, std::string_view name) {
                      [&](const std::string& mask) { return platform::WildcardMatch(mask, name); });
 }
 
+// A lookup or listing that failed for another reason than the thing not
+// being there.
+bool IsProblem(uint32_t error) {
+  return error != platform::ERROR_SUCCESS && error != platform::ERROR_FILE_NOT_FOUND &&
+         error != platform::ERROR_PATH_NOT_FOUND;
+}
+
+void Note(std::vector<SelectionProblem>* problems, const std::string& path, uint32_t error,
+          bool folder) {
+  if (problems) problems->push_back({path, error, folder});
+}
+
 // The day of the file's last write, following a link to what it points to;
-// nullopt when there is no such file, or it is a folder.
-std::optional<int64_t> FileDay(const std::string& path) {
+// nullopt when there is no such file, it is a folder, or it cannot be
+// looked up (a problem).
+std::optional<int64_t> FileDay(const std::string& path, std::vector<SelectionProblem>* problems) {
   const auto info = platform::GetFileInfo(path);
-  if (!info || (info->attributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+  if (!info) {
+    if (const uint32_t error = platform::GetLastError(); IsProblem(error))
+      Note(problems, path, error, false);
+    return std::nullopt;
+  }
+  if (info->attributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
   return UtcDayOf(info->lastWriteTime);
 }
 
 void AddIfDateAccepted(const std::string& path, const DateRule& include, const DateRule& exclude,
-                       const DateContext& context, std::vector<BackupItem>& items) {
-  const auto day = FileDay(path);
+                       const DateContext& context, std::vector<BackupItem>& items,
+                       std::vector<SelectionProblem>* problems) {
+  const auto day = FileDay(path, problems);
   if (day && DateAccepted(include, exclude, *day, context))
     items.push_back({path, LocalNameOf(path)});
 }
@@ -51,8 +71,11 @@ void AddIfDateAccepted(const std::string& path, const DateRule& include, const D
 //
 // Symbolic links to folders are not followed: a link could lead out of the
 // chosen tree or back into it. A link to a file is saved as that file.
+//
+// A folder that cannot be listed is a problem; so is a chosen folder that no
+// longer exists, while a subfolder removed during the walk is simply gone.
 void WalkFolder(const FolderEntry& entry, const DateContext& context,
-                std::vector<BackupItem>& items) {
+                std::vector<BackupItem>& items, std::vector<SelectionProblem>* problems) {
   const std::vector<std::string> include = SplitMasks(entry.includeMasks);
   if (include.empty()) return;
   const std::vector<std::string> exclude = SplitMasks(entry.excludeMasks);
@@ -64,7 +87,11 @@ void WalkFolder(const FolderEntry& entry, const DateContext& context,
   while (!pending.empty()) {
     const std::string folder = std::move(pending.back());
     pending.pop_back();
-    for (const platform::FindData& found : platform::FindFiles(folder + "*")) {
+    const std::vector<platform::FindData> listing = platform::FindFiles(folder + "*");
+    if (const uint32_t error = platform::GetLastError();
+        IsProblem(error) || (error == platform::ERROR_PATH_NOT_FOUND && folder == root))
+      Note(problems, folder.substr(0, folder.size() - 1), error, true);
+    for (const platform::FindData& found : listing) {
       const std::string path = folder + found.name;
       uint32_t attributes = found.attributes;
       if (found.isSymlink) {
@@ -79,7 +106,7 @@ void WalkFolder(const FolderEntry& entry, const DateContext& context,
       if ((attributes & FILE_ATTRIBUTE_TEMPORARY) || !MatchesAny(include, found.name) ||
           MatchesAny(exclude, found.name))
         continue;
-      AddIfDateAccepted(path, entry.includeRule, entry.excludeRule, context, items);
+      AddIfDateAccepted(path, entry.includeRule, entry.excludeRule, context, items, problems);
     }
   }
 }
@@ -102,15 +129,21 @@ std::string LocalNameOf(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
+std::vector<std::string> LogLinesOf(const SelectionProblem& problem) {
+  return {std::string(problem.folder ? "Folder" : "File") + " Backup " + problem.path + " FAILED",
+          problem.path + ": " + platform::ErrorMessage(problem.error)};
+}
+
 std::vector<BackupItem> SelectFiles(const std::vector<ListEntry>& entries,
-                                    const DateContext& context) {
+                                    const DateContext& context,
+                                    std::vector<SelectionProblem>* problems) {
   std::vector<BackupItem> items;
   for (const ListEntry& entry : entries) {
     if (const auto* folder = std::get_if<FolderEntry>(&entry)) {
-      WalkFolder(*folder, context, items);
+      WalkFolder(*folder, context, items, problems);
     } else {
       const auto& file = std::get<FileEntry>(entry);
-      AddIfDateAccepted(TidyPath(file.path), file.rule, DateRule{}, context, items);
+      AddIfDateAccepted(TidyPath(file.path), file.rule, DateRule{}, context, items, problems);
     }
   }
   return items;

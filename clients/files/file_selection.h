@@ -3,6 +3,7 @@
 // the result is sorted with duplicates removed.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +22,24 @@ struct BackupItem {
 // path when it has no separator.
 std::string LocalNameOf(std::string_view path);
 
-// The files the entries select, in walk order; a file reached twice is listed twice.
+// A source the selection could not read: a folder that is missing or
+// cannot be listed, a file that cannot be looked up, a path longer than the
+// system allows. A file that is simply not there (any more) is none.
+struct SelectionProblem {
+  std::string path;
+  uint32_t error = 0;  // system error code
+  bool folder = false;
+};
+
+// The two log lines of a problem: "<Folder|File> Backup <path> FAILED", then
+// the path with the system's text for the error.
+std::vector<std::string> LogLinesOf(const SelectionProblem& problem);
+
+// The files the entries select, in walk order; a file reached twice is
+// listed twice. What could not be read is added to *problems when given.
 std::vector<BackupItem> SelectFiles(const std::vector<ListEntry>& entries,
-                                    const DateContext& context);
+                                    const DateContext& context,
+                                    std::vector<SelectionProblem>* problems = nullptr);
 
 // Sorts by full path ignoring letter case and drops repeats of a file.
 void SortAndRemoveDuplicates(std::vector<BackupItem>& items);

@@ -1,7 +1,12 @@
 // Choosing the files to save over real trees: masks, recursion, links,
 // dates and duplicates.
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <functional>
 
 #include "tests/clients/files/tree_fixture.h"
 
@@ -62,6 +67,48 @@ TEST_F(FileSelection, FolderLinksAreNotFollowedAndFileLinksAreSavedAsFiles) {
   ASSERT_EQ(::symlink(P("elsewhere/secret.txt").c_str(), P("root/link.txt").c_str()), 0);
   ASSERT_EQ(::symlink(P("nowhere.txt").c_str(), P("root/dangling.txt").c_str()), 0);
   EXPECT_EQ(Select({Folder(P("root"))}), (Paths{P("root/a.txt"), P("root/link.txt")}));
+}
+
+// Runs `walk` as an ordinary user, in a process of its own when this one is
+// root (whom no permission stops), and returns what it returned.
+std::string AsOrdinaryUser(const std::function<std::string()>& walk) {
+  if (::geteuid() != 0) return walk();
+  int result[2];
+  if (::pipe(result) != 0) return "no pipe";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(1);
+    const std::string text = walk();
+    (void)!::write(result[1], text.data(), text.size());
+    ::_exit(0);
+  }
+  ::close(result[1]);
+  std::string text;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(result[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+  ::close(result[0]);
+  ::waitpid(child, nullptr, 0);
+  return text;
+}
+
+TEST_F(FileSelection, FoldersThatCannotBeListedAreProblemsNotEmptyFolders) {
+  Write({"open/a.txt", "locked/b.txt", "blind/c.txt"});
+  ASSERT_EQ(::chmod(tree.path().c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(P("locked").c_str(), 0), 0);
+  ASSERT_EQ(::chmod(P("blind").c_str(), 0644), 0);  // names listed, none looked up
+  const std::string seen = AsOrdinaryUser([&] {
+    std::vector<SelectionProblem> problems;
+    std::string text;
+    for (const BackupItem& item : SelectFiles({Folder(tree.path())}, ctx, &problems))
+      text += item.fullPath + "\n";
+    std::sort(problems.begin(), problems.end(),
+              [](const auto& a, const auto& b) { return a.path < b.path; });
+    for (const SelectionProblem& p : problems)
+      text += p.path + " " + std::to_string(p.error) + (p.folder ? " folder\n" : " file\n");
+    return text;
+  });
+  EXPECT_EQ(seen,
+            P("open/a.txt") + "\n" + P("blind") + " 5 folder\n" + P("locked") + " 5 folder\n");
 }
 
 TEST_F(FileSelection, FileReachedThroughSeveralEntriesIsSavedOnce) {

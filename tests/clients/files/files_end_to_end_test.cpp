@@ -1,5 +1,6 @@
 // BkVpFilesSrv driving the real archive writer and reader of BkVpSrv, both
 // created by class identifier from modules registered in a fresh BKVP_HOME.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include "contract/component.h"
 #include "contract/identifiers.h"
 #include "contract/interfaces.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "tests/clients/files/tree_fixture.h"
 #include "tests/support/recording_progress.h"
@@ -137,11 +139,57 @@ TEST_F(FilesEndToEnd, SelectionReachesTheArchiveOncePerFile) {
   EXPECT_EQ(LinesWith("File Backup " + src / "docs/notes.txt OK"), 1u);
 }
 
-TEST_F(FilesEndToEnd, EmptySelectionLeavesNoSection) {
-  ASSERT_EQ(WriteBackupList({Folder(src / "missing")}), 0);
+TEST_F(FilesEndToEnd, EmptySelectionLeavesNoSectionWhileAMissingFolderFails) {
+  ASSERT_TRUE(platform::CreateFolders(src / "empty"));
+  ASSERT_EQ(WriteBackupList({Folder(src / "empty")}), 0);
   EXPECT_EQ(Backup(), S_OK);
   EXPECT_EQ(progress->messages, Paths{"No files to backup."});
   EXPECT_FALSE(platform::FileExists(archive));  // no client kept, no archive
+
+  progress->messages.clear();
+  ASSERT_EQ(WriteBackupList({Folder(src / "missing")}), 0);
+  EXPECT_EQ(Backup(), E_FAIL);
+  EXPECT_EQ(progress->messages, (Paths{"Folder Backup " + src / "missing FAILED",
+                                       src / "missing: " + platform::ErrorMessage(3)}));
+}
+
+// Creates or removes a chain of nested folders named `part`, never naming a
+// path longer than the system allows.
+void NestedChain(const std::string& top, const std::string& part, int depth, bool create) {
+  std::vector<int> folders{::open(top.c_str(), O_PATH | O_DIRECTORY)};
+  for (int i = 1; i < depth; ++i) {
+    if (create) ::mkdirat(folders.back(), part.c_str(), 0755);
+    folders.push_back(::openat(folders.back(), part.c_str(), O_PATH | O_DIRECTORY));
+  }
+  if (create) ::mkdirat(folders.back(), part.c_str(), 0755);
+  for (size_t i = folders.size(); i-- > 0;) {
+    if (!create) ::unlinkat(folders[i], part.c_str(), AT_REMOVEDIR);
+    ::close(folders[i]);
+  }
+}
+
+TEST_F(FilesEndToEnd, APathLongerThanTheSystemAllowsFailsTheBackupAndTheRestIsSaved) {
+  WriteFile(src / "ok.txt", "ok");
+  const std::string part(200, 'd');
+  NestedChain(src.path(), part, 25, true);
+  ASSERT_EQ(WriteBackupList({Folder(src.path())}), 0);
+  const HRESULT hr = Backup();
+  NestedChain(src.path(), part, 25, false);
+
+  EXPECT_EQ(hr, E_FAIL);
+  EXPECT_EQ(ArchivedNames(), Paths{src / "ok.txt"});
+  EXPECT_EQ(LinesWith(" FAILED"), 1u);
+  EXPECT_EQ(LinesWith(": " + platform::ErrorMessage(206)), 1u);
+}
+
+TEST_F(FilesEndToEnd, ADestinationInsideTheSavedTreeNeverSavesTheArchiveIntoItself) {
+  WriteFile(src / "doc.txt", "doc");
+  ASSERT_TRUE(platform::CreateFolders(src / "backups"));
+  ASSERT_EQ(::symlink((src / "backups").c_str(), (out / "link").c_str()), 0);
+  archive = out / "link/Vopalarc000001.KV";
+  ASSERT_EQ(WriteBackupList({Folder(src.path())}), 0);
+  EXPECT_EQ(Backup(), S_OK);
+  EXPECT_EQ(ArchivedNames(), Paths{src / "doc.txt"});
 }
 
 TEST_F(FilesEndToEnd, TheModuleDescribesItselfToTheProgram) {
@@ -229,10 +277,12 @@ TEST_F(FilesEndToEnd, ExistingTargetsFollowTheOverwriteChoice) {
   ASSERT_EQ(WriteBackupList({Folder(src.path())}), 0);
   ASSERT_EQ(Backup(), S_OK);
 
-  // Without overwrite the reader asks: "No" skips that file, "Cancel" stops.
+  // Without overwrite the reader asks: "No" skips that file (which counts
+  // as not restored), "Cancel" stops.
   WriteFile(dest / "1.txt", "mine");
   progress->promptAnswers = {IDNO};
-  EXPECT_EQ(Restore(dest.path(), false), S_OK);
+  EXPECT_EQ(Restore(dest.path(), false), E_FAIL);
+  EXPECT_EQ(LinesWith(dest / "1.txt FAILED"), 1u);
   EXPECT_EQ(ReadFile(dest / "1.txt"), "mine");
   EXPECT_EQ(ReadFile(dest / "2.txt"), "new two");
   std::filesystem::remove(dest / "2.txt");
@@ -257,14 +307,40 @@ TEST_F(FilesEndToEnd, ChosenFolderRestoreNeverWritesOutsideIt) {
                 {payload, ".."},
                 {payload, "sub/inner.txt"},
                 {payload, "fine.txt"}});
+  // A link at a restored name is replaced, never written through.
+  WriteFile(dest / "outside.txt", "outside");
+  ASSERT_EQ(::symlink((dest / "outside.txt").c_str(), (folder + "/fine.txt").c_str()), 0);
 
-  EXPECT_EQ(Restore(folder, true), S_OK);
+  EXPECT_EQ(Restore(folder, true), E_FAIL);
   EXPECT_FALSE(platform::FileExists(dest / "escape.txt"));
+  EXPECT_EQ(ReadFile(dest / "outside.txt"), "outside");
   const auto inFolder = platform::FindFiles(folder + "/*");
   ASSERT_EQ(inFolder.size(), 1u);
   EXPECT_EQ(inFolder[0].name, "fine.txt");
+  EXPECT_FALSE(inFolder[0].isSymlink);
   EXPECT_EQ(ReadFile(folder + "/fine.txt"), "payload");
-  EXPECT_EQ(LinesWith(payload + " not restored"), 4u);
+  EXPECT_EQ(LinesWith(payload + " FAILED"), 4u);
+}
+
+TEST_F(FilesEndToEnd, EveryFileNotRestoredIsLoggedAsFailedAndFailsTheRestore) {
+  for (const char* name : {"a/same.txt", "b/same.txt", "kept.txt", "folder.txt", "fine.txt"})
+    WriteFile(src / name, name);
+  WriteSection({{src / "a/same.txt", "same.txt"},
+                {src / "b/same.txt", "same.txt"},
+                {src / "kept.txt", "kept.txt"},
+                {src / "folder.txt", "folder.txt"},
+                {src / "fine.txt", "fine.txt"}});
+  WriteFile(dest / "kept.txt", "mine");
+  ASSERT_TRUE(platform::CreateFolders(dest / "folder.txt"));
+  progress->promptAnswers = {IDNO};
+
+  EXPECT_EQ(Restore(dest.path(), false), E_FAIL);
+  EXPECT_EQ(ReadFile(dest / "same.txt"), "a/same.txt");  // the second does not replace it
+  EXPECT_EQ(ReadFile(dest / "kept.txt"), "mine");
+  EXPECT_EQ(ReadFile(dest / "fine.txt"), "fine.txt");
+  // The name clash, the declined overwrite and the folder in the way.
+  EXPECT_EQ(LinesWith(" FAILED"), 3u);
+  EXPECT_EQ(LinesWith(dest / "same.txt FAILED"), 1u);
 }
 
 TEST_F(FilesEndToEnd, OriginalLocationRefusesNamesThatAreNotAbsolute) {
@@ -276,9 +352,9 @@ TEST_F(FilesEndToEnd, OriginalLocationRefusesNamesThatAreNotAbsolute) {
   const HRESULT restored = Restore("", true);
   ASSERT_EQ(::chdir(previous.c_str()), 0);
 
-  EXPECT_EQ(restored, S_OK);
+  EXPECT_EQ(restored, E_FAIL);
   EXPECT_FALSE(platform::FileExists(dest / "relative.txt"));
-  EXPECT_EQ(LinesWith("relative.txt not restored"), 1u);
+  EXPECT_EQ(LinesWith("relative.txt FAILED"), 1u);
 }
 
 }  // namespace

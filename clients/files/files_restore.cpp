@@ -1,0 +1,80 @@
+#include "clients/files/files_restore.h"
+
+#include <optional>
+#include <set>
+
+#include "clients/common/progress_calls.h"
+#include "clients/files/files_identity.h"
+#include "clients/files/restore_target.h"
+#include "contract/errors.h"
+
+namespace bkvp::files {
+
+namespace {
+
+// A file that is not restored: the line that counts it, then why.
+void LogFailure(IProgress* progress, const std::string& name, const std::string& why) {
+  clients::SendMessage(progress, name + " FAILED");
+  if (!why.empty()) clients::SendMessage(progress, name + ": " + why + ".");
+}
+
+RestoreTarget TargetFor(IRestorer* restorer, const std::string& name,
+                        const std::string& destination) {
+  if (destination.empty()) return OriginalLocationTarget(name);
+  Variant options;
+  const bool haveOptions = Succeeded(restorer->GetObjectOptions(&options));
+  const auto bytes = haveOptions ? ByteArrayOf(options.get()) : std::nullopt;
+  return ChosenFolderTarget(destination, bytes ? LocalNameFromOptions(*bytes) : "");
+}
+
+}  // namespace
+
+HRESULT RestoreFiles(IRestorer* restorer, IProgress* progress, const RestoreChoices& choices) {
+  if (const HRESULT hr = restorer->Iterate(Bstr(LoadFilesString(IDS_SERVICE_CLSID)).get());
+      Failed(hr))
+    return hr;
+
+  int failed = 0;
+  // Two saved files that land on one target would replace each other.
+  std::set<std::string> targets;
+  for (;;) {
+    BOOL end = 0;
+    if (Failed(restorer->IsEnd(&end)) || end) break;
+    USHORT type = 0;
+    Bstr name;
+    LONG weight = 0;
+    if (const HRESULT hr = restorer->GetObjectInfo(&type, name.out(), &weight); Failed(hr))
+      return hr;
+    if (type == kObjectFile) {
+      const RestoreTarget target = TargetFor(restorer, name.str(), choices.destination);
+      if (!target.ok()) {
+        ++failed;
+        LogFailure(progress, name.str(), "not restored, " + target.refusal);
+      } else if (!targets.insert(target.path).second) {
+        ++failed;
+        LogFailure(
+            progress, target.path,
+            "not restored from " + name.str() + ", another file of this restore has the same name");
+      } else {
+        // The reader creates missing folders itself, without following
+        // links that somebody else put in their place.
+        try {
+          // A file the reader could not write has its " FAILED" line already.
+          if (Failed(restorer->RestoreFile(Bstr(target.path).get(), choices.overwrite ? 1 : 0,
+                                           VARIANT_TRUE)))
+            ++failed;
+        } catch (const KVError& error) {
+          // Raised without a line: the user declined to overwrite, chose to
+          // skip the file after an error, or cancelled.
+          ++failed;
+          LogFailure(progress, target.path, "");
+          if (error.code < 0) return E_FAIL;
+        }
+      }
+    }
+    restorer->Next();
+  }
+  return failed > 0 ? E_FAIL : S_OK;
+}
+
+}  // namespace bkvp::files
