@@ -121,8 +121,8 @@ bool Backuper::CreateArchiveTemp() {
       continue;
     // Between creating and locking, another run may have taken the file for
     // abandoned and removed it; the name is then no longer this file's.
-    struct stat opened {
-    }, named{};
+    struct stat opened {};
+    struct stat named {};
     if (!LockAsOwn(archive_.fd(), &opened) || ::stat(candidate.c_str(), &named) != 0 ||
         !SameFile(opened, named)) {
       archive_.Close();
@@ -163,8 +163,8 @@ void Backuper::RemoveAbandonedTemps() {
       continue;
     const std::string path = prefix + found.name;
     FileHandle file(layer_, layer_.Open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK, 0));
-    struct stat opened {
-    }, named{};
+    struct stat opened {};
+    struct stat named {};
     if (!file.valid() || layer_.Lock(file.fd(), true, false) != 0 ||
         ::fstat(file.fd(), &opened) != 0 || ::lstat(path.c_str(), &named) != 0 ||
         !SameFile(opened, named) || !S_ISREG(opened.st_mode))

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "platform/errors.h"
 #include "platform/file_status.h"
@@ -71,6 +72,17 @@ bool SetFileAttributes(const std::string& path, uint32_t attributes) {
 }
 
 uint32_t NewFileMode() {
+  // The kernel reports the umask without changing it; setting it to read it
+  // back would let another thread create a file without it meanwhile.
+  if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned mask = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status))
+      found = std::sscanf(line, "Umask: %o", &mask) == 1;
+    std::fclose(status);
+    if (found) return 0666 & ~mask;
+  }
   const mode_t mask = umask(0);
   umask(mask);
   return 0666 & ~mask;

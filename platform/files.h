@@ -41,7 +41,6 @@ uint32_t GetFileAttributes(const std::string& path);
 // and have no effect here.
 bool SetFileAttributes(const std::string& path, uint32_t attributes);
 // The permission bits a file created with 0666 gets: 0666 less the umask.
-// Reads the umask by setting it, so not while other threads create files.
 uint32_t NewFileMode();
 // Creation time cannot be set here and is ignored; a null pointer leaves
 // that time unchanged.

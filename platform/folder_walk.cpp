@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <deque>
+#include <filesystem>
 #include <vector>
 
 #include "platform/errors.h"
@@ -19,14 +20,8 @@ constexpr int kMaxLinks = 40;
 
 std::deque<std::string> ComponentsOf(const std::string& path) {
   std::deque<std::string> components;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t slash = path.find('/', start);
-    if (slash == std::string::npos) slash = path.size();
-    std::string part = path.substr(start, slash - start);
-    if (!part.empty() && part != ".") components.push_back(std::move(part));
-    start = slash + 1;
-  }
+  for (const std::filesystem::path& part : std::filesystem::path(path))
+    if (!part.empty() && part != "." && part != "/") components.push_back(part.string());
   return components;
 }
 

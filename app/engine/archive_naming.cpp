@@ -102,7 +102,8 @@ HRESULT FinishUnderFreeName(IBackuper* writer, const BackupJob& job, std::string
                             std::string* note) {
   HRESULT hr = writer->FinishBackup(0);
   const std::string wanted = archivePath;
-  const std::string folder = platform::ParentFolder(archivePath) + "/";
+  const std::string parent = platform::ParentFolder(archivePath);
+  const std::string folder = parent.empty() ? "" : parent + "/";
   for (int tries = 0; hr == E_ARCHIVE_NAME_TAKEN && tries < kFinishTries; ++tries) {
     std::string next;
     try {

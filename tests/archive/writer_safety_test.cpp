@@ -16,37 +16,23 @@
 namespace bkvp::testing {
 namespace {
 
-// A writer in another process that has started its archive and waits.
-class WriterProcess {
- public:
-  explicit WriterProcess(const std::string& archive) {
-    int ready[2];
-    if (::pipe(ready) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      WriterHarness w;
-      const char started = w.Start(archive) == S_OK ? 'y' : 'n';
-      (void)!::write(ready[1], &started, 1);
-      for (;;) ::pause();
-    }
-    char started = 'n';
-    started_ = ::read(ready[0], &started, 1) == 1 && started == 'y';
-    ::close(ready[0]);
-    ::close(ready[1]);
+// A writer in another process that has started its archive and waits to
+// be killed; its pid, or -1.
+pid_t StartWriterProcess(const std::string& archive) {
+  int ready[2];
+  if (::pipe(ready) != 0) return -1;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    WriterHarness w;
+    if (w.Start(archive) == S_OK) (void)!::write(ready[1], "y", 1);
+    for (;;) ::pause();
   }
-  ~WriterProcess() { Kill(); }
-  bool started() const { return started_; }
-  void Kill() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  bool started_ = false;
-};
+  char started = 0;
+  if (::read(ready[0], &started, 1) != 1) ::kill(child, SIGKILL);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  return started == 'y' ? child : -1;
+}
 
 std::vector<std::string> TemporaryFiles(const std::string& folder) {
   std::vector<std::string> found;
@@ -61,18 +47,17 @@ class WriterSafety : public HomeFixture {
 };
 
 TEST_F(WriterSafety, TemporaryFilesOfKilledWritersGoAndThoseOfLivingWritersStay) {
-  WriterProcess other(dir / "VOPALARC373E05.KV");
-  ASSERT_TRUE(other.started());
+  const pid_t other = StartWriterProcess(dir / "VOPALARC373E05.KV");
+  ASSERT_GT(other, 0);
   const std::vector<std::string> left = TemporaryFiles(dir.path());
-  ASSERT_EQ(left.size(), 1u);
-
   WriterHarness alongside;
-  ASSERT_EQ(alongside.Start(dir / "VOPALARC373E06.KV"), S_OK);
-  EXPECT_TRUE(platform::FileExists(left[0]));
+  const HRESULT started = alongside.Start(dir / "VOPALARC373E06.KV");
+  const bool stayed = left.size() == 1 && platform::FileExists(left[0]);
+  ::kill(other, SIGKILL);
+  ::waitpid(other, nullptr, 0);
+  ASSERT_EQ(started, S_OK);
+  ASSERT_TRUE(stayed);  // a living writer's file stays
   EXPECT_EQ(alongside.Finish(1), S_OK);
-
-  other.Kill();
-  ASSERT_TRUE(platform::FileExists(left[0]));
   WriterHarness next;
   ASSERT_EQ(next.Start(dir / "VOPALARC373E07.KV"), S_OK);
   EXPECT_FALSE(platform::FileExists(left[0]));

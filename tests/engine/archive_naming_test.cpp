@@ -4,7 +4,6 @@
 
 #include "app/engine/pruning.h"
 #include "platform/files.h"
-#include "platform/time.h"
 #include "tests/engine/engine_doubles.h"
 #include "tests/support/calendar_time.h"
 #include "tests/support/test_support.h"
@@ -59,16 +58,6 @@ TEST(ArchiveName, TheNextMinuteCarriesIntoHourDayMonthAndYear) {
   EXPECT_EQ(NextMinuteName(ArchiveName(Moment(2003, 12, 31, 23, 59))),
             ArchiveName(Moment(2004, 1, 1, 0, 0)));
   EXPECT_EQ(NextMinuteName(ArchiveName(Moment(2035, 12, 31, 23, 59))), "");
-}
-
-TEST(ArchiveName, ATakenNameGivesTheNextFreeMinuteWhichSortsAfterIt) {
-  TempDir dir;
-  const std::string folder = dir.path() + "/";
-  WriteFile(folder + ArchiveName(Moment(2003, 3, 7, 14, 59)), "earlier run");
-  WriteFile(folder + ArchiveName(Moment(2003, 3, 7, 15, 0)), "the run before that one");
-  const std::string free = FreeArchiveName(folder, Moment(2003, 3, 7, 14, 59));
-  EXPECT_EQ(free, ArchiveName(Moment(2003, 3, 7, 15, 1)));
-  EXPECT_LT(DecodeArchiveName(ArchiveName(Moment(2003, 3, 7, 14, 59))), DecodeArchiveName(free));
 }
 
 // A writer whose archive name another process takes at the last moment.

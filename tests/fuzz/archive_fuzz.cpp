@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/engine/archive_inspect.h"
+#include "archive/archive_check.h"
 #include "archive/format.h"
 #include "archive/restorer.h"
 #include "contract/errors.h"
@@ -123,6 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   InspectLayout(path, size);
+  // The check for verification reads the same untrusted bytes.
+  bkvp::archive::CheckArchiveFile(path);
   platform::RegDeleteTree(platform::HKEY_CURRENT_USER, "Software\\Fuzz");
   unlink((ScratchFolder() + "/restored").c_str());
   return 0;
