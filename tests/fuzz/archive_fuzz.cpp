@@ -1,10 +1,9 @@
 // Fuzz entry point for the archive reader and for the program's read-only
 // walk over an archive: opens the input as an archive, walks every section
 // and restores every object into a scratch folder, then walks its layout as
-// "bkvp show" and "bkvp verify" do. Whatever the bytes, this must end without
-// a crash, a hang or unbounded memory; a walk that takes more steps than the
-// file has records, or hands out a record that does not fit in the file, is
-// a bug.
+// "bkvp show" and "bkvp verify" do and checks it as verify does. Whatever the bytes, this must end
+// without a crash, a hang or unbounded memory; a walk that takes more steps than the file has
+// records, or hands out a record that does not fit in the file, is a bug.
 #include <stdlib.h>
 #include <unistd.h>
 
