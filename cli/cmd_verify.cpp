@@ -1,4 +1,4 @@
-// bkvp verify: reads every object of an archive and names the first damaged one.
+// bkvp verify: checks every object of an archive and names the first damaged one.
 #include <iostream>
 
 #include "app/engine/archive_verify.h"
@@ -27,10 +27,10 @@ const CommandRegistrar registrar({
     "check that every object of an archive can be read back",
     "usage: bkvp verify ARCHIVE\n"
     "\n"
-    "Checks the archive's layout, then reads every object back through the archive\n"
-    "reader: file contents are unpacked into a scratch folder (which checks every\n"
-    "compressed stream to its checksum) and strings are read to their end.\n"
-    "Exit status 1 names the first damaged object on stderr.\n",
+    "Checks the archive's layout and every object in it: each record against its\n"
+    "section, each section's sum of weights, each registry key's blocks, and every\n"
+    "file's data, unpacking compressed data to its checksum without writing it\n"
+    "anywhere. Exit status 1 names the first damaged object on stderr.\n",
     RunVerify,
 });
 

@@ -231,6 +231,20 @@ TEST_F(EngineCommands, SignalsEndABackupCleanly) {
 
 // Each module reports the version compiled into it; discovery leaves out a
 // client whose version is newer than the program's or that reports none.
+// Restoring over files that exist, without --overwrite, restores nothing of
+// them: the run says how many were not restored and fails.
+TEST_F(EngineCommands, ARestoreThatLeftFilesBehindFails) {
+  const std::string archive = BackUp();
+  ASSERT_FALSE(archive.empty());
+  WriteFile(out / "a.txt", "newer\n");
+  const CommandResult result = Bkvp("restore " + Quote(archive) + " --to " + Quote(out.path()));
+  EXPECT_EQ(result.exitCode, 1) << result.output;
+  EXPECT_NE(result.output.find("1 not restored"), std::string::npos) << result.output;
+  EXPECT_EQ(ReadFile(out / "a.txt"), "newer\n");
+  EXPECT_NE(Stdout("status").find("Error state:  on"), std::string::npos);
+  EXPECT_NE(Stdout("status").find("Last restore: completed with failures"), std::string::npos);
+}
+
 // The names of the files below a folder, at any depth, sorted.
 std::vector<std::string> FileNamesBelow(const std::string& folder) {
   std::vector<std::string> names;
