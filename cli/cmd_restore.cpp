@@ -21,13 +21,17 @@ constexpr const char* kName = "restore";
 
 int RunRestoreCommand(const std::vector<std::string>& args) {
   front::Options options;
-  std::vector<front::OptionDefinition> definitions = {
-      {"--client", 1, true}, {"--to", 1}, {"--overwrite"}, {"--only", 1, true}, {"--unattended"}};
+  std::vector<front::OptionDefinition> definitions = {{"--client", 1, true}, {"--to", 1},
+                                                      {"--overwrite"},       {"--flat"},
+                                                      {"--only", 1, true},   {"--unattended"}};
   for (const auto& d : front::SummaryOptions()) definitions.push_back(d);
   if (!options.Parse(kName, args, definitions)) return front::kExitCannotStart;
   if (options.positional().size() != 1)
     return front::Fail(kName, "give exactly one archive (see bkvp restore --help)",
                        front::kExitCannotStart);
+
+  if (options.Has("--flat") && !options.Has("--to"))
+    return front::Fail(kName, "--flat goes with --to DIR", front::kExitCannotStart);
 
   CheckForInterruptedRun();
   const std::string path = front::AbsolutePath(options.positional().front());
@@ -63,10 +67,11 @@ int RunRestoreCommand(const std::vector<std::string>& args) {
         return front::Fail(kName, problem, front::kExitCannotStart);
     }
     choices.overwrite = options.Has("--overwrite");
+    choices.keepFolders = !options.Has("--flat");
     if (files::WriteRestoreChoices(choices) != platform::ERROR_SUCCESS)
       return front::Fail(kName, "cannot store the restore choices", front::kExitCannotStart);
-  } else if (options.Has("--to") || options.Has("--overwrite")) {
-    front::Fail(kName, "--to and --overwrite apply to files and folders only; ignored", 0);
+  } else if (options.Has("--to") || options.Has("--overwrite") || options.Has("--flat")) {
+    front::Fail(kName, "--to, --overwrite and --flat apply to files and folders only; ignored", 0);
   }
 
   front::RunSignals signals;
@@ -83,15 +88,18 @@ int RunRestoreCommand(const std::vector<std::string>& args) {
 const CommandRegistrar registrar({
     kName,
     "restore an archive",
-    "usage: bkvp restore ARCHIVE [--client ID|NAME]... [--to DIR] [--overwrite]\n"
+    "usage: bkvp restore ARCHIVE [--client ID|NAME]... [--to DIR [--flat]] [--overwrite]\n"
     "                    [--only PATTERN]... [--unattended] [--quiet | --json]\n"
     "\n"
     "Restores the clients recorded in ARCHIVE that are installed and present here\n"
     "(or only those named with --client).\n"
     "\n"
     "  --client ID|NAME  a client of the archive by class identifier or name; repeatable\n"
-    "  --to DIR          files and folders: restore every file into DIR instead of\n"
-    "                    its original location\n"
+    "  --to DIR          files and folders: restore into DIR instead of the original\n"
+    "                    places, each file at its original path below DIR\n"
+    "                    (/home/ann/a.txt into /mnt/r is /mnt/r/home/ann/a.txt)\n"
+    "  --flat            with --to: put the files side by side in DIR; a name taken\n"
+    "                    by another file of the restore gets \" (2)\", \" (3)\", ...\n"
     "  --overwrite       files and folders: replace files that already exist\n"
     "  --only PATTERN    files and folders: restore only the files whose original\n"
     "                    path matches; * and ? within a folder name, ** across\n"

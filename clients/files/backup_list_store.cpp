@@ -123,6 +123,7 @@ RestoreChoices ReadRestoreChoices() {
   RestoreChoices choices;
   choices.destination = RegReadString(RestorerKeyPath(), "Destination").value_or("");
   choices.overwrite = RegReadDword(RestorerKeyPath(), "Overwrite").value_or(0) != 0;
+  choices.keepFolders = RegReadDword(RestorerKeyPath(), "KeepFolders").value_or(0) != 0;
   return choices;
 }
 
@@ -134,8 +135,14 @@ LSTATUS WriteRestoreChoices(const RestoreChoices& choices) {
       status != ERROR_SUCCESS)
     return status;
   const uint32_t overwrite = choices.overwrite ? 1 : 0;
-  return RegSetValue(key.get(), "Overwrite", REG_DWORD,
-                     reinterpret_cast<const uint8_t*>(&overwrite), sizeof overwrite);
+  if (const LSTATUS status =
+          RegSetValue(key.get(), "Overwrite", REG_DWORD,
+                      reinterpret_cast<const uint8_t*>(&overwrite), sizeof overwrite);
+      status != ERROR_SUCCESS)
+    return status;
+  const uint32_t keepFolders = choices.keepFolders ? 1 : 0;
+  return RegSetValue(key.get(), "KeepFolders", REG_DWORD,
+                     reinterpret_cast<const uint8_t*>(&keepFolders), sizeof keepFolders);
 }
 
 }  // namespace bkvp::files

@@ -23,10 +23,13 @@ platform::LSTATUS WriteBackupList(const std::vector<ListEntry>& entries);
 struct RestoreChoices {
   std::string destination;  // empty: every file goes back to its original path
   bool overwrite = false;
+  // With a destination: each file at its original full path below it,
+  // instead of all files side by side in it.
+  bool keepFolders = false;
 };
 // Missing values read as the defaults above.
 RestoreChoices ReadRestoreChoices();
-// Replaces every value of "restorer" with the two choices.
+// Replaces every value of "restorer" with the choices.
 platform::LSTATUS WriteRestoreChoices(const RestoreChoices& choices);
 
 }  // namespace bkvp::files

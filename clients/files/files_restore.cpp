@@ -7,6 +7,7 @@
 #include "clients/files/files_identity.h"
 #include "clients/files/restore_target.h"
 #include "contract/errors.h"
+#include "platform/files.h"
 
 namespace bkvp::files {
 
@@ -19,8 +20,10 @@ void LogFailure(IProgress* progress, const std::string& name, const std::string&
 }
 
 RestoreTarget TargetFor(IRestorer* restorer, const std::string& name,
-                        const std::string& destination) {
+                        const RestoreChoices& choices) {
+  const std::string& destination = choices.destination;
   if (destination.empty()) return OriginalLocationTarget(name);
+  if (choices.keepFolders) return KeptFolderTarget(destination, name);
   Variant options;
   const bool haveOptions = Succeeded(restorer->GetObjectOptions(&options));
   const auto bytes = haveOptions ? ByteArrayOf(options.get()) : std::nullopt;
@@ -37,6 +40,7 @@ HRESULT RestoreFiles(IRestorer* restorer, IProgress* progress, const RestoreChoi
   int failed = 0;
   // Two saved files that land on one target would replace each other.
   std::set<std::string> targets;
+  const bool sideBySide = !choices.destination.empty() && !choices.keepFolders;
   for (;;) {
     BOOL end = 0;
     if (Failed(restorer->IsEnd(&end)) || end) break;
@@ -46,7 +50,19 @@ HRESULT RestoreFiles(IRestorer* restorer, IProgress* progress, const RestoreChoi
     if (const HRESULT hr = restorer->GetObjectInfo(&type, name.out(), &weight); Failed(hr))
       return hr;
     if (type == kObjectFile) {
-      const RestoreTarget target = TargetFor(restorer, name.str(), choices.destination);
+      RestoreTarget target = TargetFor(restorer, name.str(), choices);
+      // Side by side, a name that a file of this restore took gets a number
+      // instead of replacing that file; a file that was there before the
+      // restore keeps its name for --overwrite, and a numbered name never
+      // replaces anything.
+      if (target.ok() && sideBySide && targets.count(target.path)) {
+        const std::string taken = target.path;
+        target.path = NumberedName(taken, [&](const std::string& candidate) {
+          return !targets.count(candidate) && !platform::FileExists(candidate);
+        });
+        clients::SendMessage(progress, name.str() + " is restored as " + target.path + ": " +
+                                           taken + " holds another file of this restore.");
+      }
       if (!target.ok()) {
         ++failed;
         LogFailure(progress, name.str(), "not restored, " + target.refusal);

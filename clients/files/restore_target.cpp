@@ -1,6 +1,7 @@
 #include "clients/files/restore_target.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace bkvp::files {
 
@@ -14,12 +15,39 @@ RestoreTarget OriginalLocationTarget(const std::string& storedName) {
   return {storedName, ""};
 }
 
+RestoreTarget KeptFolderTarget(const std::string& folder, const std::string& storedName) {
+  const RestoreTarget original = OriginalLocationTarget(storedName);
+  if (!original.ok()) return original;
+  if (folder.empty()) return {"", "no folder was chosen"};
+  for (size_t start = 1; start <= storedName.size();) {
+    const size_t end = std::min(storedName.find('/', start), storedName.size());
+    const std::string_view part(storedName.data() + start, end - start);
+    if (part == "." || part == ".." || (part.empty() && end < storedName.size()))
+      return {"", "its saved path \"" + storedName + "\" is not a plain path"};
+    start = end + 1;
+  }
+  const std::string base = folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
+  return {base + storedName, ""};
+}
+
 RestoreTarget ChosenFolderTarget(const std::string& folder, const std::string& localName) {
   if (localName.empty()) return {"", "the saved file has no file name"};
   if (localName == "." || localName == ".." || localName.find('/') != std::string::npos)
     return {"", "its file name \"" + localName + "\" would lead outside the chosen folder"};
   if (folder.empty()) return {"", "no folder was chosen"};
   return {folder.back() == '/' ? folder + localName : folder + "/" + localName, ""};
+}
+
+std::string NumberedName(const std::string& path,
+                         const std::function<bool(const std::string&)>& isFree) {
+  const size_t nameStart = path.rfind('/') + 1;  // 0 when there is no folder part
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot <= nameStart) dot = path.size();
+  for (int n = 2;; ++n) {
+    const std::string candidate =
+        path.substr(0, dot) + " (" + std::to_string(n) + ")" + path.substr(dot);
+    if (isFree(candidate)) return candidate;
+  }
 }
 
 std::string LocalNameFromOptions(const std::vector<uint8_t>& options) {

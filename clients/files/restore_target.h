@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,21 @@ struct RestoreTarget {
 // resolved against the working folder.
 RestoreTarget OriginalLocationTarget(const std::string& storedName);
 
+// The stored full path below the chosen folder: /home/ann/a/b.txt restored
+// into /mnt/r is /mnt/r/home/ann/a/b.txt. A name that is not an absolute
+// path, or that holds a "." or ".." part, is refused.
+RestoreTarget KeptFolderTarget(const std::string& folder, const std::string& storedName);
+
 // The local name directly inside the chosen folder; a local name that is
 // empty, ".", "..", or holds a "/" is refused, so nothing is written outside
 // the folder.
 RestoreTarget ChosenFolderTarget(const std::string& folder, const std::string& localName);
+
+// The first of "name (2).ext", "name (3).ext", ... that `isFree` accepts,
+// the number going before the extension (the text after the last dot of
+// the file name; a leading dot starts no extension).
+std::string NumberedName(const std::string& path,
+                         const std::function<bool(const std::string&)>& isFree);
 
 // The local name inside a file object's options: 28 bytes of attributes and
 // times, then the name up to its terminating zero.

@@ -66,8 +66,8 @@ TEST_F(EngineCommands, BackupListVerifyAndRestoreGiveTheFilesBack) {
 
   const CommandResult restored = Bkvp("restore " + Quote(archive) + " --to " + Quote(out.path()));
   ASSERT_EQ(restored.exitCode, 0) << restored.output;
-  EXPECT_EQ(ReadFile(out / "a.txt"), "alpha\n");
-  EXPECT_EQ(ReadFile(out / "b.txt"), std::string(200000, 'b'));
+  EXPECT_EQ(ReadFile(out.path() + source / "a.txt"), "alpha\n");
+  EXPECT_EQ(ReadFile(out.path() + source / "b.txt"), std::string(200000, 'b'));
   const std::string log = ReadFile(home() + "/BackupVopal.log");
   EXPECT_EQ(log.rfind("This is a Backup Vopal log file.\nRestoring\n", 0), 0u) << log;
   EXPECT_NE(Stdout("status").find("Error state:  off"), std::string::npos);
@@ -237,7 +237,8 @@ TEST_F(EngineCommands, ARestoreThatLeftFilesBehindFails) {
   const std::string archive = BackUp();
   ASSERT_FALSE(archive.empty());
   WriteFile(out / "a.txt", "newer\n");
-  const CommandResult result = Bkvp("restore " + Quote(archive) + " --to " + Quote(out.path()));
+  const CommandResult result =
+      Bkvp("restore " + Quote(archive) + " --flat --to " + Quote(out.path()));
   EXPECT_EQ(result.exitCode, 1) << result.output;
   EXPECT_NE(result.output.find("1 not restored"), std::string::npos) << result.output;
   EXPECT_EQ(ReadFile(out / "a.txt"), "newer\n");

@@ -95,13 +95,14 @@ TEST_F(Terminal, AllAndSkipAllAnswerTheRestOfTheQuestions) {
   archive = archive.substr(0, archive.find_first_of("\r\n"));
 
   for (int i = 0; i < 40; ++i) WriteFile(out / ("f" + std::to_string(i) + ".txt"), "old");
-  const PtyResult skipped = RunOnTerminal({"restore", archive, "--to", out.path()}, {"s"});
+  const PtyResult skipped =
+      RunOnTerminal({"restore", archive, "--flat", "--to", out.path()}, {"s"});
   EXPECT_EQ(skipped.output.find("already exists"), skipped.output.rfind("already exists"))
       << "asked more than once:\n"
       << skipped.output;
   EXPECT_EQ(ReadFile(out / "f7.txt"), "old");
 
-  const PtyResult all = RunOnTerminal({"restore", archive, "--to", out.path()}, {"a"});
+  const PtyResult all = RunOnTerminal({"restore", archive, "--flat", "--to", out.path()}, {"a"});
   EXPECT_EQ(all.exitCode, 0) << all.output;
   EXPECT_EQ(all.output.find("already exists"), all.output.rfind("already exists"));
   EXPECT_NE(all.output.find("Restored 40 items"), std::string::npos) << all.output;
@@ -114,7 +115,8 @@ TEST_F(Terminal, CancelAfterReplacingSaysHowManyWereReplaced) {
   std::string archive = backup.output.substr(backup.output.find(dest.path()));
   archive = archive.substr(0, archive.find_first_of("\r\n"));
   for (int i = 0; i < 40; ++i) WriteFile(out / ("f" + std::to_string(i) + ".txt"), "old");
-  const PtyResult run = RunOnTerminal({"restore", archive, "--to", out.path()}, {"y", "y", "c"});
+  const PtyResult run =
+      RunOnTerminal({"restore", archive, "--flat", "--to", out.path()}, {"y", "y", "c"});
   EXPECT_NE(run.output.find("cancelled after replacing 2 file(s)"), std::string::npos)
       << run.output;
 }

@@ -27,6 +27,7 @@ RestorePage::RestorePage(QWidget* parent)
       original_(new QRadioButton("Original location", this)),
       chosenFolder_(new QRadioButton("Disk drive or folder", this)),
       tree_(new FolderTree(this)),
+      keepFolders_(new QCheckBox("Keep the original folders below the chosen folder", this)),
       overwrite_(new QCheckBox("Overwrite existing files", this)) {
   auto* layout = new QGridLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -35,18 +36,19 @@ RestorePage::RestorePage(QWidget* parent)
   layout->addWidget(Picture(ChosenFolderIcon(), this), 1, 0);
   layout->addWidget(chosenFolder_, 1, 1);
   layout->addWidget(tree_, 2, 1);
-  // The choice between keeping the original folders below the chosen folder
-  // and putting the files side by side goes here, under the tree, once the
-  // restore choices can store it.
-  layout->addWidget(overwrite_, 3, 1);
+  // Unchecked, the files land side by side, numbered where names repeat.
+  layout->addWidget(keepFolders_, 3, 1);
+  layout->addWidget(overwrite_, 4, 1);
   layout->setColumnStretch(1, 1);
+  keepFolders_->setChecked(true);
 
   // The tree takes the free space while it shows; otherwise the space stays
   // below the choices.
   auto showTree = [this, layout](bool on) {
     tree_->setVisible(on);
+    keepFolders_->setVisible(on);
     layout->setRowStretch(2, on ? 1 : 0);
-    layout->setRowStretch(4, on ? 0 : 1);
+    layout->setRowStretch(5, on ? 0 : 1);
   };
   original_->setChecked(true);
   showTree(false);
@@ -55,7 +57,10 @@ RestorePage::RestorePage(QWidget* parent)
 
 bool RestorePage::StoreSettings() {
   RestoreChoices choices;
-  if (chosenFolder_->isChecked()) choices.destination = tree_->SelectedPath().toStdString();
+  if (chosenFolder_->isChecked()) {
+    choices.destination = tree_->SelectedPath().toStdString();
+    choices.keepFolders = keepFolders_->isChecked();
+  }
   choices.overwrite = overwrite_->isChecked();
   return WriteRestoreChoices(choices) == platform::ERROR_SUCCESS;
 }

@@ -1,8 +1,8 @@
 // RsVpFilesFolders, the files client's restore page: files go back to their
-// original locations, or all into one folder chosen in the tree, replacing
-// existing files or not. Every wizard starts at "Original location" without
-// overwriting; the choice is stored in the client key's "restorer" subkey,
-// where the service reads it when the restore runs.
+// original locations, or into one folder chosen in the tree (each below it at
+// its original path, or all side by side), replacing existing files or not. Every wizard starts at
+// "Original location" without overwriting; the choice is stored in the client key's "restorer"
+// subkey, where the service reads it when the restore runs.
 #pragma once
 
 #include "clients/common/pages/page_content.h"
@@ -31,6 +31,7 @@ class RestorePage : public bkvp::pages::PageContent {
   QRadioButton* original_;
   QRadioButton* chosenFolder_;
   FolderTree* tree_;
+  QCheckBox* keepFolders_;
   QCheckBox* overwrite_;
 };
 

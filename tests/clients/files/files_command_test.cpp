@@ -106,23 +106,33 @@ TEST_F(FilesCommand, BadArgumentsChangeNothing) {
   EXPECT_FALSE(HasBackupEntries());
 }
 
+// A tree with sub-folders and a repeated name comes back as the same tree
+// below the chosen folder, or side by side with the repeated name numbered.
 TEST_F(FilesCommand, BackupAndRestoreThroughTheTool) {
-  if (Run("backup --help").exitCode != 0 || Run("restore --help").exitCode != 0)
-    GTEST_SKIP() << "bkvp has no backup and restore commands yet";
   ASSERT_EQ(Run("register").exitCode, 0);
   WriteFile(tree / "data/a.txt", "alpha");
-  WriteFile(tree / "data/sub/b.bin", std::string(100000, 'b'));
-  TempDir out, dest;
+  WriteFile(tree / "data/sub/a.txt", "inner alpha");
+  WriteFile(tree / "data/sub/deeper/b.bin", std::string(100000, 'b'));
+  TempDir out, kept, flat;
   ASSERT_EQ(Run("files add " + tree / "data").exitCode, 0);
   const CommandResult backup = Run("backup --to " + out.path() + " --client 'Files and folders'");
   ASSERT_EQ(backup.exitCode, 0) << backup.output;
   const auto archives = platform::FindFiles(out / "*.KV");
   ASSERT_EQ(archives.size(), 1u) << backup.output;
+  const std::string archive = out / archives[0].name;
 
-  const CommandResult restore = Run("restore " + out / archives[0].name + " --to " + dest.path());
+  const CommandResult restore = Run("restore " + archive + " --to " + kept.path());
   ASSERT_EQ(restore.exitCode, 0) << restore.output;
-  EXPECT_EQ(ReadFile(dest / "a.txt"), "alpha");
-  EXPECT_EQ(ReadFile(dest / "b.bin"), std::string(100000, 'b'));
+  EXPECT_EQ(
+      bkvp::testing::RunCommand("diff -r " + tree / "data" + " " + kept.path() + tree / "data")
+          .exitCode,
+      0);
+
+  const CommandResult sideBySide = Run("restore " + archive + " --flat --to " + flat.path());
+  ASSERT_EQ(sideBySide.exitCode, 0) << sideBySide.output;
+  EXPECT_EQ(ReadFile(flat / "a.txt"), "alpha");
+  EXPECT_EQ(ReadFile(flat / "a (2).txt"), "inner alpha");
+  EXPECT_EQ(ReadFile(flat / "b.bin"), std::string(100000, 'b'));
 }
 
 }  // namespace

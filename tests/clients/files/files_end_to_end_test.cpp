@@ -315,12 +315,14 @@ TEST_F(FilesEndToEnd, EveryFileNotRestoredIsLoggedAsFailedAndFailsTheRestore) {
   progress->promptAnswers = {IDNO};
 
   EXPECT_EQ(Restore(dest.path(), false), E_FAIL);
-  EXPECT_EQ(ReadFile(dest / "same.txt"), "a/same.txt");  // the second does not replace it
+  // Side by side, the second file of one name is numbered, not lost.
+  EXPECT_EQ(ReadFile(dest / "same.txt"), "a/same.txt");
+  EXPECT_EQ(ReadFile(dest / "same (2).txt"), "b/same.txt");
+  EXPECT_EQ(LinesWith("is restored as " + dest / "same (2).txt"), 1u);
   EXPECT_EQ(ReadFile(dest / "kept.txt"), "mine");
   EXPECT_EQ(ReadFile(dest / "fine.txt"), "fine.txt");
-  // The name clash, the declined overwrite and the folder in the way.
-  EXPECT_EQ(LinesWith(" FAILED"), 3u);
-  EXPECT_EQ(LinesWith(dest / "same.txt FAILED"), 1u);
+  // The declined overwrite and the folder in the way.
+  EXPECT_EQ(LinesWith(" FAILED"), 2u);
 }
 
 TEST_F(FilesEndToEnd, OriginalLocationRefusesNamesThatAreNotAbsolute) {

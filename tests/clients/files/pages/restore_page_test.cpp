@@ -69,7 +69,7 @@ TEST_F(RestorePageTest, StartsAtTheOriginalLocationWithoutOverwriting) {
 
   ASSERT_EQ(page->PersistSettings(1), S_OK);
   ASSERT_EQ(page->PersistSettings(1), S_OK);
-  EXPECT_EQ(StoredNames(), (std::vector<std::string>{"Destination", "Overwrite"}));
+  EXPECT_EQ(StoredNames(), (std::vector<std::string>{"Destination", "Overwrite", "KeepFolders"}));
   const RestoreChoices stored = ReadRestoreChoices();
   EXPECT_EQ(stored.destination, "");
   EXPECT_FALSE(stored.overwrite);
@@ -83,9 +83,15 @@ TEST_F(RestorePageTest, ChosenFolderAndOverwriteAreStored) {
   Control<QCheckBox>("Overwrite existing files")->click();
   EXPECT_TRUE(Valid());
   ASSERT_EQ(page->PersistSettings(1), S_OK);
-  const RestoreChoices stored = ReadRestoreChoices();
+  RestoreChoices stored = ReadRestoreChoices();
   EXPECT_EQ(stored.destination, target.path());
   EXPECT_TRUE(stored.overwrite);
+  EXPECT_TRUE(stored.keepFolders);
+  // Side by side instead.
+  Control<QCheckBox>("Keep the original folders below the chosen folder")->click();
+  ASSERT_EQ(page->PersistSettings(1), S_OK);
+  stored = ReadRestoreChoices();
+  EXPECT_FALSE(stored.keepFolders);
 
   Control<QRadioButton>("Original location")->click();
   EXPECT_FALSE(Tree()->isVisible());
