@@ -80,9 +80,10 @@ int RunRestoreCommand(const std::vector<std::string>& args) {
   const RunOutcome outcome = RestoreNow(archive, clients, frontEnd.display(), signals.cancel(),
                                         chosen.patterns.empty() ? nullptr : &chosen);
   frontEnd.Finish(outcome.carriedOut());
-  return front::FinishRun({kName, kind, front::SummaryStyleOf(options), path,
-                           frontEnd.filesReplaced(), frontEnd.cancelledAtQuestion()},
-                          outcome);
+  front::RunReport report{kName, kind, front::SummaryStyleOf(options), path};
+  report.filesReplaced = frontEnd.filesReplaced();
+  report.cancelledAtQuestion = frontEnd.cancelledAtQuestion();
+  return front::FinishRun(report, outcome);
 }
 
 const CommandRegistrar registrar({

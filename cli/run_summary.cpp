@@ -68,13 +68,18 @@ std::string SummaryLine(const RunReport& report, const engine::RunOutcome& outco
       line += " into " + outcome.archivePath + " (" + ByteSize(outcome.archiveBytes) + ")";
     line += " in " + Seconds(outcome.seconds) + ".";
   } else {
-    line = "Restored " + Items(outcome.objectsDone) + " (" + ByteSize(outcome.bytesDone) + ")" +
-           (report.source.empty() ? "" : " from " + report.source) + " in " +
+    line = (report.destination.empty() ? "Restored " : "Extracted ") + Items(outcome.objectsDone) +
+           " (" + ByteSize(outcome.bytesDone) + ")" +
+           (report.source.empty() ? "" : " from " + report.source) +
+           (report.destination.empty() ? "" : " into " + report.destination) + " in " +
            Seconds(outcome.seconds) + ".";
   }
   if (outcome.objectsFailed > 0)
     line += " " + std::to_string(outcome.objectsFailed) +
-            (backup ? " not saved" : " not restored") + "; see " + engine::LogPath() + ".";
+            (backup                       ? " not saved"
+             : report.destination.empty() ? " not restored"
+                                          : " not extracted") +
+            (report.destination.empty() ? "; see " + engine::LogPath() : "") + ".";
   else if (outcome.clientsFailed > 0)
     line += " " + std::to_string(outcome.clientsFailed) + " client(s) failed; see " +
             engine::LogPath() + ".";

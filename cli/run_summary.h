@@ -20,7 +20,8 @@ struct RunReport {
   std::string command;  // "backup", "restore", "tick"
   TerminalFrontEnd::Kind kind = TerminalFrontEnd::Kind::kBackup;
   SummaryStyle style = SummaryStyle::kLine;
-  std::string source;  // a restore's archive
+  std::string source;       // a restore's or an extraction's archive
+  std::string destination;  // an extraction's folder
   int filesReplaced = 0;
   bool cancelledAtQuestion = false;
 };

@@ -32,7 +32,9 @@ void ProgressIndicator::Init(ProgressDisplay* display, RunLog* log, LONG clientC
 // Questions are texts of their own with line breaks between sentences;
 // those become spaces.
 void ProgressIndicator::Log(const std::string& line) {
-  if (log_) log_->Write(platform::EscapeControls(line) + "\n");
+  const std::string shown = platform::EscapeControls(line);
+  if (log_) log_->Write(shown + "\n");
+  if (lineListener_) lineListener_(shown);
 }
 
 void ProgressIndicator::LogQuestion(std::string text) {

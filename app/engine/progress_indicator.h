@@ -9,6 +9,7 @@
 // with E_ABORT, which ends the run the way a cancelled disk prompt does.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/engine/cancel_request.h"
@@ -27,6 +28,11 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
   // display, log and cancel may be null; they must outlive the run.
   void Init(ProgressDisplay* display, RunLog* log, LONG clientCount,
             const CancelRequest* cancel = nullptr, Direction direction = Direction::kBackup);
+  // Hears every line as it is logged (also without a log), for callers that
+  // report what went wrong themselves.
+  void SetLineListener(std::function<void(const std::string&)> listener) {
+    lineListener_ = std::move(listener);
+  }
   LONG position() const { return position_; }
   int objectsDone() const { return objectsDone_; }
   int objectsFailed() const { return objectsFailed_; }
@@ -51,6 +57,7 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
 
   ProgressDisplay* display_ = nullptr;
   RunLog* log_ = nullptr;
+  std::function<void(const std::string&)> lineListener_;
   LONG clientCount_ = 0;
   LONG totalWeight_ = 0;
   LONG position_ = 0;

@@ -1,0 +1,67 @@
+// bkvp extract: every object of an archive written below a folder, with the
+// archive reader alone.
+#include <iostream>
+
+#include "app/engine/archive_extract.h"
+#include "cli/command.h"
+#include "cli/engine_cli.h"
+#include "cli/run_summary.h"
+#include "cli/signals.h"
+
+namespace bkvp::cli {
+namespace {
+
+using namespace bkvp::engine;
+constexpr const char* kName = "extract";
+
+int RunExtract(const std::vector<std::string>& args) {
+  front::Options options;
+  std::vector<front::OptionDefinition> definitions = {{"--only", 1, true}};
+  for (const auto& d : front::SummaryOptions()) definitions.push_back(d);
+  if (!options.Parse(kName, args, definitions)) return front::kExitCannotStart;
+  if (options.positional().size() != 2)
+    return front::Fail(kName, "give an archive and a folder (see bkvp extract --help)",
+                       front::kExitCannotStart);
+  const std::string archive = front::AbsolutePath(options.positional()[0]);
+  const std::string folder = front::AbsolutePath(options.positional()[1]);
+  std::vector<PathPattern> only;
+  for (const std::string& pattern : options.Values("--only"))
+    only.emplace_back(pattern.front() == '/' || pattern.starts_with("**")
+                          ? pattern
+                          : front::AbsolutePath(pattern));
+
+  front::RunSignals signals;
+  const ExtractOutcome extracted = ExtractArchive(archive, folder, only, nullptr, signals.cancel());
+  const front::SummaryStyle style = front::SummaryStyleOf(options);
+  if (style != front::SummaryStyle::kJson)
+    for (const std::string& line : extracted.failures) std::cerr << line << "\n";
+  front::RunReport report{kName, front::TerminalFrontEnd::Kind::kRestore, style, archive};
+  report.destination = folder;
+  return front::FinishRun(report, extracted.run);
+}
+
+const CommandRegistrar registrar({
+    kName,
+    "write everything an archive holds into a folder, without the clients",
+    "usage: bkvp extract ARCHIVE DIR [--only PATTERN]... [--quiet | --json]\n"
+    "\n"
+    "Writes every object of ARCHIVE below DIR/<client name>/: files at their\n"
+    "original path (/home/ann/a.txt of \"Files and folders\" becomes\n"
+    "DIR/Files and folders/home/ann/a.txt), text objects as NAME.txt, and registry\n"
+    "keys as .reg files (bkvp reg import applies one) instead of changing this\n"
+    "machine's settings. It needs neither the programs the archive came from nor\n"
+    "their clients; existing files are left alone.\n"
+    "\n"
+    "  --only PATTERN  only the files whose original path matches (* and ? within a\n"
+    "                  folder name, ** across folders, a folder for all below it);\n"
+    "                  repeatable\n"
+    "  --quiet         print only problems\n"
+    "  --json          print the outcome as one JSON object, for scripts\n"
+    "\n"
+    "Exit status: 0 everything was extracted, 1 something was not (named on stderr),\n"
+    "2 the extraction could not start.\n",
+    RunExtract,
+});
+
+}  // namespace
+}  // namespace bkvp::cli
