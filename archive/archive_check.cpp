@@ -20,7 +20,8 @@ struct Section {
 
 class Checker {
  public:
-  explicit Checker(ArchiveReader& reader) : reader_(reader), buffer_(kChunkSize) {}
+  explicit Checker(ArchiveReader& reader, std::vector<ArchiveCheck::FileSize>& sizes)
+      : reader_(reader), sizes_(sizes), buffer_(kChunkSize) {}
 
   std::string Run(int& objects);
 
@@ -28,7 +29,8 @@ class Checker {
   // Walks the section as a restore does; `end` receives where it stopped.
   std::string CheckSection(const Section& section, uint64_t boundary, uint64_t* end, int& objects);
   std::string CheckData(const RecordLocation& record);
-  std::string CheckCompressed(const RecordLocation& record);
+  // Also counts the bytes the stream inflates to.
+  std::string CheckCompressed(const RecordLocation& record, uint64_t* unpacked);
   bool ReadThrough(uint64_t offset, uint64_t size);
   // True when [begin, end) is a run of whole sections: those of clients
   // whose later section replaced them in the table, which stay unreferenced.
@@ -36,6 +38,7 @@ class Checker {
   std::string Failure() const { return reader_.failure().text; }
 
   ArchiveReader& reader_;
+  std::vector<ArchiveCheck::FileSize>& sizes_;
   std::vector<uint8_t> buffer_;
   Compress::ZlibState inflateState_{Compress::ZlibState::Direction::kInflate};
   Compress::ChunkSink discard_{nullptr};
@@ -111,9 +114,14 @@ std::string Checker::CheckData(const RecordLocation& record) {
       uint8_t magic[2] = {};
       if (size >= sizeof magic && !reader_.ReadExact(record.dataOffset, magic, sizeof magic))
         return Failure();
+      uint64_t unpacked = size;
+      std::string problem;
       if (size >= sizeof magic && magic[0] == kZlibMagic[0] && magic[1] == kZlibMagic[1])
-        return CheckCompressed(record);
-      break;
+        problem = CheckCompressed(record, &unpacked);
+      else if (!ReadThrough(record.dataOffset, size))
+        problem = Failure();
+      if (problem.empty()) sizes_.push_back({record.position, unpacked});
+      return problem;
     }
     case kObjectRegistryKey: {
       uint64_t offset = record.dataOffset;
@@ -135,12 +143,13 @@ std::string Checker::CheckData(const RecordLocation& record) {
   return ReadThrough(record.dataOffset, size) ? "" : Failure();
 }
 
-std::string Checker::CheckCompressed(const RecordLocation& record) {
+std::string Checker::CheckCompressed(const RecordLocation& record, uint64_t* unpacked) {
   const uint64_t size = record.head.dataSize;
   uint64_t done = 0;
   size_t unused = 0;
+  *unpacked = 0;
   try {
-    discard_.Attach([](const uint8_t*, size_t) {});
+    discard_.Attach([unpacked](const uint8_t*, size_t n) { *unpacked += n; });
     Compress::InflateStream stream(discard_, inflateState_);
     while (done < size && !stream.ended()) {
       const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer_.size(), size - done));
@@ -199,7 +208,7 @@ ArchiveCheck CheckArchiveFile(const std::string& path, FileLayer& layer) {
     return check;
   }
   check.opened = true;
-  check.problem = Checker(reader).Run(check.objects);
+  check.problem = Checker(reader, check.fileSizes).Run(check.objects);
   return check;
 }
 
@@ -207,6 +216,20 @@ HRESULT ArchiveChecker::CheckArchive(BSTR archiveName, LONG* objects, BSTR* prob
   if (!objects || !problem) return E_POINTER;
   const ArchiveCheck check = CheckArchiveFile(ToAnsi(archiveName));
   *objects = check.objects;
+  *problem = AllocBstr(check.problem);
+  if (!check.opened) return E_FAIL;
+  return check.problem.empty() ? S_OK : S_FALSE;
+}
+
+HRESULT ArchiveChecker::FileSizes(BSTR archiveName, VARIANT* sizes, BSTR* problem) {
+  if (!sizes || !problem) return E_POINTER;
+  const ArchiveCheck check = CheckArchiveFile(ToAnsi(archiveName));
+  std::vector<uint8_t> bytes(check.fileSizes.size() * 16);
+  for (size_t i = 0; i < check.fileSizes.size(); ++i) {
+    PutLE<uint64_t>(bytes.data() + 16 * i, check.fileSizes[i].recordOffset);
+    PutLE<uint64_t>(bytes.data() + 16 * i + 8, check.fileSizes[i].size);
+  }
+  *sizes = MakeByteArrayVariant(bytes);
   *problem = AllocBstr(check.problem);
   if (!check.opened) return E_FAIL;
   return check.problem.empty() ? S_OK : S_FALSE;

@@ -6,7 +6,9 @@
 // checks their Adler-32 at the end of the stream).
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "archive/file_layer.h"
 #include "contract/interfaces.h"
@@ -18,6 +20,11 @@ struct ArchiveCheck {
   bool opened = false;  // the file could be read as an archive at all
   int objects = 0;      // objects found sound
   std::string problem;  // the first damaged place; empty when sound
+  struct FileSize {
+    uint64_t recordOffset = 0;
+    uint64_t size = 0;  // of the file the object restores
+  };
+  std::vector<FileSize> fileSizes;  // of the file objects found sound, in file order
 };
 
 ArchiveCheck CheckArchiveFile(const std::string& path, FileLayer& layer = DefaultFileLayer());
@@ -26,6 +33,7 @@ ArchiveCheck CheckArchiveFile(const std::string& path, FileLayer& layer = Defaul
 class ArchiveChecker : public DispatchObject<IArchiveCheck> {
  public:
   HRESULT CheckArchive(BSTR archiveName, LONG* objects, BSTR* problem) override;
+  HRESULT FileSizes(BSTR archiveName, VARIANT* sizes, BSTR* problem) override;
 
  protected:
   ~ArchiveChecker() override = default;

@@ -1,9 +1,13 @@
 // bkvp show: an archive's header, client sections and every object record.
 #include <iostream>
 
+#include <iomanip>
+
+#include "app/engine/archive_files.h"
 #include "app/engine/archive_inspect.h"
 #include "cli/command.h"
 #include "cli/engine_cli.h"
+#include "clients/files/files_identity.h"
 #include "contract/com_types.h"
 #include "platform/text.h"
 #include "platform/time.h"
@@ -27,11 +31,45 @@ const char* TypeName(uint16_t type) {
   }
 }
 
+// The files a restore of the files client would write.
+int ShowFiles(const std::string& path, const std::vector<std::string>& patternTexts, bool json) {
+  std::vector<PathPattern> patterns;
+  for (const std::string& text : patternTexts)
+    patterns.emplace_back(
+        text.front() == '/' || text.starts_with("**") ? text : front::AbsolutePath(text));
+  std::vector<ArchivedFile> files;
+  const std::string problem = ListArchivedFiles(path, files::kFilesServiceClsid, patterns, files);
+  if (json) {
+    std::cout << "[";
+    for (size_t i = 0; i < files.size(); ++i)
+      std::cout << (i ? ",\n " : "") << "{\"path\":" << front::JsonString(files[i].path)
+                << ",\"size\":" << files[i].size << ",\"modified\":"
+                << front::JsonString(platform::FormatTime(platform::LocalTime(files[i].modified),
+                                                          "%Y-%m-%dT%H:%M:%S"))
+                << "}";
+    std::cout << "]\n";
+  } else {
+    for (const ArchivedFile& f : files)
+      std::cout << front::ShortDateTime(f.modified) << "  " << std::setw(12) << f.size << "  "
+                << platform::EscapeControls(f.path) << "\n";
+  }
+  if (!problem.empty()) return front::Fail(kName, problem, 1);
+  return 0;
+}
+
 int RunShow(const std::vector<std::string>& args) {
   front::Options options;
-  if (!options.Parse(kName, args, {})) return 2;
-  if (options.positional().size() != 1) return front::Fail(kName, "give one archive", 2);
+  if (!options.Parse(kName, args, {{"--files"}, {"--json"}})) return 2;
+  if (options.positional().empty() || (options.positional().size() > 1 && !options.Has("--files")))
+    return front::Fail(kName, "give one archive", 2);
+  if (options.Has("--json") && !options.Has("--files"))
+    return front::Fail(kName, "--json goes with --files", 2);
   const std::string path = front::AbsolutePath(options.positional()[0]);
+  if (options.Has("--files"))
+    return ShowFiles(
+        path,
+        std::vector<std::string>(options.positional().begin() + 1, options.positional().end()),
+        options.Has("--json"));
 
   std::vector<std::vector<std::string>> objects;
   auto flushObjects = [&] {
@@ -70,10 +108,15 @@ const CommandRegistrar registrar({
     kName,
     "show an archive's header, clients and objects",
     "usage: bkvp show ARCHIVE\n"
+    "       bkvp show ARCHIVE --files [PATTERN]... [--json]\n"
     "\n"
     "Prints the archive header, each client section and every object in it: type,\n"
     "weight, stored size, whether the data is compressed, and name. A damaged\n"
-    "layout is named on stderr (exit status 1).\n",
+    "layout is named on stderr (exit status 1).\n"
+    "\n"
+    "With --files: the files a restore of files and folders would write, one per\n"
+    "line with their time and size, or those matching a PATTERN (as restore --only\n"
+    "takes them); --json prints them as a JSON array for scripts.\n",
     RunShow,
 });
 

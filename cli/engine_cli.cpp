@@ -1,5 +1,6 @@
 #include "cli/engine_cli.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 
@@ -81,6 +82,24 @@ void PrintTable(const std::vector<std::vector<std::string>>& rows) {
     }
     std::cout << line << "\n";
   }
+}
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
 }
 
 std::string ShortDateTime(std::time_t time) {

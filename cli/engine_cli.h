@@ -46,6 +46,9 @@ std::string AbsolutePath(const std::string& path);
 // Rows of cells printed with aligned columns; the first row is the heading.
 void PrintTable(const std::vector<std::vector<std::string>>& rows);
 
+// A JSON string literal of the text, quotes included.
+std::string JsonString(const std::string& text);
+
 // "2003-03-07 14:05:00" in local time.
 std::string ShortDateTime(std::time_t time);
 

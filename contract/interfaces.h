@@ -95,6 +95,10 @@ struct IArchiveCheck : IDispatch {
   // E_FAIL with *problem when the file cannot be read as an archive.
   // *objects counts the objects found sound.
   virtual HRESULT CheckArchive(BSTR archiveName, LONG* objects, BSTR* problem) = 0;  // 7
+  // The same check, handing out for every file object found sound its
+  // record's offset and the size of the file it restores (two little-endian
+  // 64-bit numbers each, in file order) as a byte array.
+  virtual HRESULT FileSizes(BSTR archiveName, VARIANT* sizes, BSTR* problem) = 0;  // 8
 
  protected:
   ~IArchiveCheck() = default;

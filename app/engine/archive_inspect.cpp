@@ -9,6 +9,7 @@
 
 #include "archive/format.h"
 #include "archive/layout.h"
+#include "contract/com_types.h"
 
 namespace bkvp::engine {
 
@@ -75,6 +76,13 @@ std::string WalkSection(Reader& r, const InspectedClient& client, const ArchiveV
     uint8_t magic[2] = {};
     o.compressed = o.storedSize >= sizeof magic && r.Read(data, magic, sizeof magic) &&
                    magic[0] == kZlibMagic[0] && magic[1] == kZlibMagic[1];
+    uint8_t info[kFileInfoFixedSize];
+    if (o.type == kObjectFile && size_t(infoLength) >= sizeof info &&
+        r.Read(data - uint64_t(infoLength), info, sizeof info)) {
+      const archive::FileInfoBlock block = archive::ParseFileInfo(info, sizeof info);
+      o.attributes = block.attributes;
+      o.lastWriteTime = block.lastWriteTime;
+    }
     if (v.object) v.object(client, o);
     passed += o.weight;
     pos = data + o.storedSize;

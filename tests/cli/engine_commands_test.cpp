@@ -273,6 +273,14 @@ TEST_F(EngineCommands, OnlyRestoresTheChosenFiles) {
     EXPECT_EQ(result.exitCode, 0) << pattern << "\n" << result.output;
     EXPECT_EQ(FileNamesBelow(target.path()), expected) << pattern;
   }
+  // show --files lists what such a restore would write, with the sizes
+  // the files had.
+  const std::string listed = Stdout("show " + Quote(archive) + " --files '**/*.txt'");
+  EXPECT_NE(listed.find(" 200000  " + source / "b.txt\n"), std::string::npos) << listed;
+  EXPECT_EQ(listed.find("c.log"), std::string::npos) << listed;
+  const std::string json = Stdout("show " + Quote(archive) + " --files --json " + source / "a.txt");
+  EXPECT_NE(json.find("{\"path\":\"" + source / "a.txt" + "\",\"size\":6,"), std::string::npos)
+      << json;
 }
 
 TEST_F(EngineCommands, EveryShippedClientIsAcceptedByDiscovery) {

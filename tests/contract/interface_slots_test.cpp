@@ -93,6 +93,12 @@ TEST(InterfaceSlots, Restorer) {
           SlotOf(&I::BeginRestoreString), SlotOf(&I::RestoreNextPartOfString)});
 }
 
+TEST(InterfaceSlots, ArchiveCheck) {
+  using I = IArchiveCheck;
+  ExpectUnknownAndDispatchSlots<I>();
+  ExpectSlotsFrom(7, {SlotOf(&I::CheckArchive), SlotOf(&I::FileSizes)});
+}
+
 TEST(InterfaceSlots, Service) {
   using I = IBkVpService;
   ExpectUnknownAndDispatchSlots<I>();

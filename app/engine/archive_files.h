@@ -1,0 +1,30 @@
+// The files a restore of one client's section would write, as `bkvp show
+// --files` lists them: original path, size and modification time. The sizes
+// come from the archive service, which inflates every compressed part to
+// count them (an archive stores no unpacked sizes).
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "app/engine/path_pattern.h"
+
+namespace bkvp::engine {
+
+struct ArchivedFile {
+  std::string path;  // the original full path
+  uint64_t size = 0;
+  std::time_t modified = 0;
+};
+
+// The file objects of the section of `clsid` whose path matches one of the
+// patterns (all of them when there are none), in archive order. Returns ""
+// or a sentence naming the damage or what is missing; the files found before
+// the damage are listed.
+std::string ListArchivedFiles(const std::string& archivePath, const std::string& clsid,
+                              const std::vector<PathPattern>& patterns,
+                              std::vector<ArchivedFile>& files);
+
+}  // namespace bkvp::engine
