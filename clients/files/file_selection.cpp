@@ -143,7 +143,15 @@ std::vector<BackupItem> SelectFiles(const std::vector<ListEntry>& entries,
       WalkFolder(*folder, context, items, problems);
     } else {
       const auto& file = std::get<FileEntry>(entry);
-      AddIfDateAccepted(TidyPath(file.path), file.rule, DateRule{}, context, items, problems);
+      const std::string path = TidyPath(file.path);
+      // A file the user listed by name is missed when it is gone, unlike
+      // one that a folder walk no longer finds.
+      if (!platform::GetFileInfo(path)) {
+        const uint32_t error = platform::GetLastError();
+        Note(problems, path, error ? error : platform::ERROR_FILE_NOT_FOUND, false);
+        continue;
+      }
+      AddIfDateAccepted(path, file.rule, DateRule{}, context, items, problems);
     }
   }
   return items;

@@ -145,13 +145,13 @@ TEST_F(FilesEndToEnd, EmptySelectionLeavesNoSectionWhileUnreadableSourcesFail) {
   EXPECT_EQ(progress->messages, Paths{"No files to backup."});
   EXPECT_FALSE(platform::FileExists(archive));  // no client kept, no archive
 
-  // A folder gone, a path longer than the system allows: failures, while
-  // what can be read is saved.
+  // A folder or a listed file gone, a path longer than the system allows:
+  // failures, while what can be read is saved.
   progress->messages.clear();
   WriteFile(src / "ok.txt", "ok");
   const std::string tooLong = src / std::string(5000, 'x');
-  ASSERT_EQ(WriteBackupList(
-                {Folder(src / "missing"), FileEntry{tooLong, {}}, FileEntry{src / "ok.txt", {}}}),
+  ASSERT_EQ(WriteBackupList({Folder(src / "missing"), FileEntry{tooLong, {}},
+                             FileEntry{src / "gone.txt", {}}, FileEntry{src / "ok.txt", {}}}),
             0);
   EXPECT_EQ(Backup(), E_FAIL);
   EXPECT_EQ(ArchivedNames(), Paths{src / "ok.txt"});
@@ -159,7 +159,8 @@ TEST_F(FilesEndToEnd, EmptySelectionLeavesNoSectionWhileUnreadableSourcesFail) {
       progress->messages,
       (Paths{"Folder Backup " + src / "missing FAILED",
              src / "missing: " + platform::ErrorMessage(3), "File Backup " + tooLong + " FAILED",
-             tooLong + ": " + platform::ErrorMessage(206), "File Backup " + src / "ok.txt OK"}));
+             tooLong + ": " + platform::ErrorMessage(206), "File Backup " + src / "gone.txt FAILED",
+             src / "gone.txt: " + platform::ErrorMessage(2), "File Backup " + src / "ok.txt OK"}));
 }
 
 TEST_F(FilesEndToEnd, ADestinationInsideTheSavedTreeNeverSavesTheArchiveIntoItself) {
