@@ -66,7 +66,7 @@ const CommandRegistrar registrar({
     "no stored selection, every present client that has something to save.\n"
     "\n"
     "  --to DIR          destination folder (created when missing)\n"
-    "  --client ID|NAME  a client by class identifier or name; repeatable\n"
+    "  --client ID|NAME  a client by name (as bkvp clients lists it) or identifier; repeatable\n"
     "  --label TEXT      archive label (default: the date and time)\n"
     "  --unattended      answer every question automatically, no progress bar\n"
     "  --quiet           print only the new archive's path\n"

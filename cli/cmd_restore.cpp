@@ -95,7 +95,7 @@ const CommandRegistrar registrar({
     "Restores the clients recorded in ARCHIVE that are installed and present here\n"
     "(or only those named with --client).\n"
     "\n"
-    "  --client ID|NAME  a client of the archive by class identifier or name; repeatable\n"
+    "  --client ID|NAME  a client of the archive by name or identifier; repeatable\n"
     "  --to DIR          files and folders: restore into DIR instead of the original\n"
     "                    places, each file at its original path below DIR\n"
     "                    (/home/ann/a.txt into /mnt/r is /mnt/r/home/ann/a.txt)\n"
