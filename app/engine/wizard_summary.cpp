@@ -1,0 +1,36 @@
+#include "app/engine/wizard_summary.h"
+
+namespace bkvp::engine {
+namespace {
+
+constexpr const char* kReadyToBackUp =
+    "Backup Vopal is now ready to begin backup\nItems to back up:";
+constexpr const char* kReadyToRestore =
+    "Backup Vopal is now ready to restore data from archive\n\nData to restore:";
+constexpr const char* kDestination = "Destination:";
+constexpr const char* kSchedule = "Schedule:";
+constexpr const char* kNow = "Now";
+constexpr const char* kNone = "None";
+
+std::string Items(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += "\n\t" + name;
+  return text;
+}
+
+}  // namespace
+
+std::string BackupSummary(const BackupSummaryInput& input) {
+  std::vector<std::string> when;
+  if (input.runImmediately) when.push_back(kNow);
+  if (input.schedule) when.push_back(ScheduleSentence(input.record));
+  if (when.empty()) when.push_back(kNone);
+  return kReadyToBackUp + Items(input.clientNames) + "\n\n" + kDestination +
+         Items({input.destination}) + "\n\n" + kSchedule + Items(when);
+}
+
+std::string RestoreSummary(const std::vector<std::string>& clientNames) {
+  return kReadyToRestore + Items(clientNames);
+}
+
+}  // namespace bkvp::engine

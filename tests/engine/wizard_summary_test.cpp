@@ -1,0 +1,40 @@
+#include "app/engine/wizard_summary.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/time.h"
+#include "tests/support/calendar_time.h"
+
+namespace bkvp::engine {
+namespace {
+
+TEST(WizardSummary, BackupListsItemsDestinationAndEveryChosenMoment) {
+  BackupSummaryInput input;
+  input.clientNames = {"Files and folders", "Outlook Express"};
+  input.destination = "/media/backup/";
+  input.runImmediately = true;
+  input.schedule = true;
+  input.record.kind = kMonthly;
+  input.record.monthlyMode = kOrdinalWeekday;
+  input.record.ordinal = 1;
+  input.record.weekday = 0;
+  input.record.timeOfDay =
+      uint32_t(platform::MakeLocalTime(bkvp::testing::CalendarTime(2024, 5, 3, 3, 0)));
+  EXPECT_EQ(BackupSummary(input),
+            "Backup Vopal is now ready to begin backup\nItems to back up:"
+            "\n\tFiles and folders\n\tOutlook Express\n\n"
+            "Destination:\n\t/media/backup/\n\n"
+            "Schedule:\n\tNow\n\tOn the 2nd Sunday of every month at 03:00");
+
+  input.runImmediately = input.schedule = false;
+  EXPECT_TRUE(BackupSummary(input).ends_with("Schedule:\n\tNone"));
+}
+
+TEST(WizardSummary, RestoreListsTheClients) {
+  EXPECT_EQ(RestoreSummary({"Files and folders"}),
+            "Backup Vopal is now ready to restore data from archive\n\n"
+            "Data to restore:\n\tFiles and folders");
+}
+
+}  // namespace
+}  // namespace bkvp::engine
