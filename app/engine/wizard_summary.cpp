@@ -33,4 +33,20 @@ std::string RestoreSummary(const std::vector<std::string>& clientNames) {
   return kReadyToRestore + Items(clientNames);
 }
 
+std::string RunNotice(const RunOutcome& outcome, WizardRun run) {
+  const std::string what = run == WizardRun::kBackup ? "The backup" : "The restore";
+  switch (outcome.result) {
+    case RunResult::kCouldNotStart:
+      return what + " could not start: " + outcome.problem + ".";
+    case RunResult::kStopped:
+      return what + " did not complete: " + outcome.problem +
+             (run == WizardRun::kBackup ? "; the archive was discarded." : ".") +
+             " The log tells more.";
+    case RunResult::kNothingWritten:
+      return "Nothing was saved, so no archive was written. The log tells more.";
+    default:
+      return "";
+  }
+}
+
 }  // namespace bkvp::engine

@@ -36,5 +36,20 @@ TEST(WizardSummary, RestoreListsTheClients) {
             "Data to restore:\n\tFiles and folders");
 }
 
+TEST(WizardSummary, RunNoticeSpeaksOnlyWhenTheRunDidNotDoItsWork) {
+  EXPECT_EQ(RunNotice(CouldNotStart("another run is in progress"), WizardRun::kBackup),
+            "The backup could not start: another run is in progress.");
+  RunOutcome outcome;
+  outcome.result = RunResult::kStopped;
+  outcome.problem = "the run was stopped";
+  EXPECT_EQ(RunNotice(outcome, WizardRun::kBackup),
+            "The backup did not complete: the run was stopped; the archive was discarded. The "
+            "log tells more.");
+  for (RunResult quiet : {RunResult::kSucceeded, RunResult::kFailures, RunResult::kCancelled}) {
+    outcome.result = quiet;
+    EXPECT_EQ(RunNotice(outcome, WizardRun::kRestore), "");
+  }
+}
+
 }  // namespace
 }  // namespace bkvp::engine
