@@ -20,13 +20,14 @@ std::string Items(const std::vector<std::string>& names) {
 
 }  // namespace
 
-std::string BackupSummary(const BackupSummaryInput& input) {
+std::string BackupSummary(const BackupChoices& choices,
+                          const std::vector<std::string>& clientNames) {
   std::vector<std::string> when;
-  if (input.runImmediately) when.push_back(kNow);
-  if (input.schedule) when.push_back(ScheduleSentence(input.record));
+  if (choices.runImmediately) when.push_back(kNow);
+  if (choices.schedule) when.push_back(ScheduleSentence(choices.record));
   if (when.empty()) when.push_back(kNone);
-  return kReadyToBackUp + Items(input.clientNames) + "\n\n" + kDestination +
-         Items({input.destination}) + "\n\n" + kSchedule + Items(when);
+  return kReadyToBackUp + Items(clientNames) + "\n\n" + kDestination +
+         Items({choices.destination}) + "\n\n" + kSchedule + Items(when);
 }
 
 std::string RestoreSummary(const std::vector<std::string>& clientNames) {

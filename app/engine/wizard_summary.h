@@ -5,23 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "app/engine/backup_choices.h"
 #include "app/engine/run_outcome.h"
-#include "app/engine/schedule.h"
 
 namespace bkvp::engine {
 
-struct BackupSummaryInput {
-  std::vector<std::string> clientNames;
-  std::string destination;
-  bool runImmediately = false;
-  bool schedule = false;
-  ScheduleRecord record;  // used when `schedule` is set
-};
-
-// "Backup Vopal is now ready to begin backup", the items, the destination
+// "Backup Vopal is now ready to begin backup", the clients, the destination
 // and the schedule ("Now", the schedule sentence, both, or "None"), each
 // item on its own tab-indented line.
-std::string BackupSummary(const BackupSummaryInput& input);
+std::string BackupSummary(const BackupChoices& choices,
+                          const std::vector<std::string>& clientNames);
 
 // "Backup Vopal is now ready to restore data from archive" and the clients.
 std::string RestoreSummary(const std::vector<std::string>& clientNames);

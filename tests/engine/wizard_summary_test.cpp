@@ -9,8 +9,7 @@ namespace bkvp::engine {
 namespace {
 
 TEST(WizardSummary, BackupListsItemsDestinationAndEveryChosenMoment) {
-  BackupSummaryInput input;
-  input.clientNames = {"Files and folders", "Outlook Express"};
+  BackupChoices input;
   input.destination = "/media/backup/";
   input.runImmediately = true;
   input.schedule = true;
@@ -20,14 +19,15 @@ TEST(WizardSummary, BackupListsItemsDestinationAndEveryChosenMoment) {
   input.record.weekday = 0;
   input.record.timeOfDay =
       uint32_t(platform::MakeLocalTime(bkvp::testing::CalendarTime(2024, 5, 3, 3, 0)));
-  EXPECT_EQ(BackupSummary(input),
+  const std::vector<std::string> names = {"Files and folders", "Outlook Express"};
+  EXPECT_EQ(BackupSummary(input, names),
             "Backup Vopal is now ready to begin backup\nItems to back up:"
             "\n\tFiles and folders\n\tOutlook Express\n\n"
             "Destination:\n\t/media/backup/\n\n"
             "Schedule:\n\tNow\n\tOn the 2nd Sunday of every month at 03:00");
 
   input.runImmediately = input.schedule = false;
-  EXPECT_TRUE(BackupSummary(input).ends_with("Schedule:\n\tNone"));
+  EXPECT_TRUE(BackupSummary(input, names).ends_with("Schedule:\n\tNone"));
 }
 
 TEST(WizardSummary, RestoreListsTheClients) {

@@ -96,6 +96,36 @@ QStringList Archives(const QString& folder) {
   return QDir(folder).entryList({"VOPALARC*.KV"}, QDir::Files);
 }
 
+// The wizard as the program opens it: the settings loaded, at a page.
+struct Wizard {
+  explicit Wizard(int startPage)
+      : settings(engine::ProgramSettings::Load(std::time(nullptr))), sheet(settings) {
+    sheet.setStartId(startPage);
+    sheet.show();
+  }
+  engine::ProgramSettings settings;
+  CBkRsPropSheet sheet;
+};
+
+// On the source page: the folder, its newest archive, Next.
+void ChooseArchive(CBkRsPropSheet& sheet, const QString& folder) {
+  QWizardPage* page = sheet.page(kPageRestoreSource);
+  page->findChild<PlaceChooser*>()->SelectFolder(folder);
+  auto* list = Find<QTreeWidget>(page, "archiveList");
+  list->setCurrentItem(list->topLevelItem(0));
+  sheet.next();
+}
+
+// A source folder holding one letter, backed up by the tool.
+QString BackUpALetter(const IsolatedState& state, const QStringList& backupOptions = {}) {
+  const QString source = state.path("source");
+  QDir().mkpath(source);
+  testing::WriteAll(source + "/letter.txt", "Dear Ada,\n");
+  Tool({"files", "add", source});
+  Tool(QStringList{"backup", "--to", state.path("archives")} + backupOptions);
+  return source;
+}
+
 std::string FilesClsid(CBkRsPropSheet& sheet) {
   for (const engine::ClientEntry& client : sheet.clients().entries())
     if (client.name == kFilesClient) return client.clsid;
@@ -132,9 +162,8 @@ class WizardTest : public QObject {
     testing::WriteAll(source + "/sub/notes.txt", "notes\n");
     Tool({"register"});
     RecordedMessages messages;
-    engine::ProgramSettings settings = engine::ProgramSettings::Load(std::time(nullptr));
-    CBkRsPropSheet sheet(settings);
-    sheet.show();
+    Wizard wizard(kPageStart);
+    CBkRsPropSheet& sheet = wizard.sheet;
     Find<QAbstractButton>(sheet.page(kPageStart), "backup")->click();
     QCOMPARE(sheet.currentId(), kPageBackupClients);
 
@@ -208,13 +237,10 @@ class WizardTest : public QObject {
 
   void restoreFromTheSourcePagePutsTheFilesBack() {
     const IsolatedState state;
-    const QString source = state.path("source"), archives = state.path("archives");
-    QDir().mkpath(source);
-    QDir().mkpath(state.path("elsewhere"));
-    testing::WriteAll(source + "/letter.txt", "Dear Ada,\n");
     Tool({"register"});
-    Tool({"files", "add", source});
-    Tool({"backup", "--to", archives, "--label", "Letters"});
+    const QString source = BackUpALetter(state, {"--label", "Letters"});
+    const QString archives = state.path("archives");
+    QDir().mkpath(state.path("elsewhere"));
     const QString archive = archives + "/" + Archives(archives).value(0);
     QFile::remove(source + "/letter.txt");
 
@@ -222,10 +248,8 @@ class WizardTest : public QObject {
     engine::WriteCmdLineFile(archive.toStdString());
     RecordedMessages messages;
     {
-      engine::ProgramSettings settings = engine::ProgramSettings::Load(std::time(nullptr));
-      CBkRsPropSheet sheet(settings);
-      sheet.setStartId(kPageRestoreSource);
-      sheet.show();
+      Wizard wizard(kPageRestoreSource);
+      CBkRsPropSheet& sheet = wizard.sheet;
       QWizardPage* page = sheet.page(kPageRestoreSource);
       auto* list = Find<QTreeWidget>(page, "archiveList");
       QVERIFY(list->currentItem());
@@ -237,11 +261,8 @@ class WizardTest : public QObject {
       QVERIFY(Find<QLabel>(page, "noArchives")->isVisible());
       sheet.next();
       QCOMPARE(messages.Take(), QStringList{kNoArchiveSelectedText});
-      page->findChild<PlaceChooser*>()->SelectFolder(archives);
-      QCOMPARE(list->topLevelItemCount(), 1);
+      ChooseArchive(sheet, archives);
       QVERIFY(!Find<QLabel>(page, "noArchives")->isVisible());
-      list->setCurrentItem(list->topLevelItem(0));
-      sheet.next();
 
       QListWidgetItem* files = ClientItem(sheet, kPageRestoreClients, kFilesClient);
       QCOMPARE(files->checkState(), Qt::Checked);
@@ -266,23 +287,13 @@ class WizardTest : public QObject {
 
   void invalidClientPageCannotBeLeft() {
     const IsolatedState state;
-    const QString source = state.path("source"), archives = state.path("archives");
-    QDir().mkpath(source);
-    testing::WriteAll(source + "/letter.txt", "Dear Ada,\n");
     Tool({"register"});
     Tool({"register", STALL_CLIENT_MODULE});
-    Tool({"files", "add", source});
-    Tool({"backup", "--to", archives, "--client", kFilesClient, "--client", "Stalling client"});
+    BackUpALetter(state, {"--client", kFilesClient, "--client", "Stalling client"});
     RecordedMessages messages;
-    engine::ProgramSettings settings = engine::ProgramSettings::Load(std::time(nullptr));
-    CBkRsPropSheet sheet(settings);
-    sheet.setStartId(kPageRestoreSource);
-    sheet.show();
-    QWizardPage* source_page = sheet.page(kPageRestoreSource);
-    source_page->findChild<PlaceChooser*>()->SelectFolder(archives);
-    auto* archiveList = Find<QTreeWidget>(source_page, "archiveList");
-    archiveList->setCurrentItem(archiveList->topLevelItem(0));
-    sheet.next();
+    Wizard wizard(kPageRestoreSource);
+    CBkRsPropSheet& sheet = wizard.sheet;
+    ChooseArchive(sheet, state.path("archives"));
 
     // The files client's restore page is made invalid: a folder is wanted,
     // none is chosen.
@@ -323,10 +334,8 @@ class WizardTest : public QObject {
     engine::WriteScheduleRecord(stored);
     engine::WriteScheduleEnabled(true);
     RecordedMessages messages;
-    engine::ProgramSettings settings = engine::ProgramSettings::Load(std::time(nullptr));
-    CBkRsPropSheet sheet(settings);
-    sheet.setStartId(kPageBackupSchedule);
-    sheet.show();
+    Wizard wizard(kPageBackupSchedule);
+    CBkRsPropSheet& sheet = wizard.sheet;
     QWizardPage* page = sheet.page(kPageBackupSchedule);
     const auto shown = [page](const char* name) { return Find<QWidget>(page, name)->isVisible(); };
     const auto enabled = [page](const char* name) {
@@ -373,10 +382,8 @@ class WizardTest : public QObject {
     Tool({"register", STALL_CLIENT_MODULE});
     qputenv("BKVP_TEST_STALL_MARKER", QFile::encodeName(marker));
     RecordedMessages messages;
-    engine::ProgramSettings settings = engine::ProgramSettings::Load(std::time(nullptr));
-    CBkRsPropSheet sheet(settings);
-    sheet.setStartId(kPageBackupClients);
-    sheet.show();
+    Wizard wizard(kPageBackupClients);
+    CBkRsPropSheet& sheet = wizard.sheet;
     ClientItem(sheet, kPageBackupClients, "Stalling client")->setCheckState(Qt::Checked);
     sheet.next();
     sheet.page(kPageBackupDestination)->findChild<PlaceChooser*>()->SelectFolder(archives);

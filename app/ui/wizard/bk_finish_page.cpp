@@ -54,14 +54,10 @@ int CBkFinishPage::nextId() const { return -1; }
 void CBkFinishPage::initializePage() {
   CBkRsPropSheet* sheet = CBkRsPropSheet::Current();
   const engine::BackupChoices& choices = sheet->backupChoices();
-  engine::BackupSummaryInput summary;
+  std::vector<std::string> names;
   for (const engine::ClientEntry* client : sheet->clients().Selected())
-    summary.clientNames.push_back(client->name);
-  summary.destination = choices.destination;
-  summary.runImmediately = choices.runImmediately;
-  summary.schedule = choices.schedule;
-  summary.record = choices.record;
-  summary_->Show(engine::BackupSummary(summary));
+    names.push_back(client->name);
+  summary_->Show(engine::BackupSummary(choices, names));
   progress_->setVisible(choices.runImmediately);
   progress_->Reset();
 }
