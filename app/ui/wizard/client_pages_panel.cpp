@@ -33,7 +33,7 @@ ClientPagesPanel::ClientPagesPanel(PageKind kind, QWidget* parent)
       noPage_(new QWidget) {
   list_->setObjectName("clientList");
   list_->setIconSize(QSize(24, 24));
-  list_->setFixedWidth(190);
+  list_->setFixedWidth(170);
   pages_->setObjectName("pageArea");
   pages_->addWidget(noPage_);
   auto* layout = new QHBoxLayout(this);
