@@ -47,19 +47,13 @@ std::optional<uint32_t> NumberIn(const std::string& text, uint32_t low, uint32_t
   return n;
 }
 
-// Today's date at HH:MM local time: the record keeps a moment, and only its
-// local time of day counts.
 std::optional<uint32_t> TimeOfDay(const std::string& text, std::time_t now) {
   const size_t colon = text.find(':');
   if (colon == std::string::npos) return std::nullopt;
   const auto hour = NumberIn(text.substr(0, colon), 0, 23);
   const auto minute = NumberIn(text.substr(colon + 1), 0, 59);
   if (!hour || !minute || text.size() - colon - 1 != 2) return std::nullopt;
-  std::tm day = platform::LocalTime(now);
-  day.tm_hour = int(*hour);
-  day.tm_min = int(*minute);
-  day.tm_sec = 0;
-  return static_cast<uint32_t>(platform::MakeLocalTime(day));
+  return TimeOfDayOn(now, int(*hour), int(*minute));
 }
 
 std::string Moment(std::time_t t) { return platform::FormatLongDateTime(platform::LocalTime(t)); }

@@ -82,6 +82,10 @@ std::optional<std::string> CreateTempFile(const std::string& folder, std::string
 // existing parent).
 std::string MountPointOf(const std::string& path);
 std::optional<uint64_t> FreeSpace(const std::string& path);
+// File systems that hold no user files: kernel interfaces, memory-backed
+// scratch space and read-only images of installed software. Pages and the
+// wizard leave volumes of these types out (except the root).
+bool IsSystemFileSystem(std::string_view type);
 
 // Path helpers on "/" separated native paths.
 std::string ParentFolder(const std::string& path);  // "" when none

@@ -6,9 +6,11 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -108,6 +110,17 @@ std::optional<uint64_t> FreeSpace(const std::string& path) {
     return std::nullopt;
   }
   return static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
+}
+
+bool IsSystemFileSystem(std::string_view type) {
+  static constexpr std::array<std::string_view, 24> kSystemTypes = {
+      "tmpfs",       "devtmpfs", "ramfs",   "proc",     "sysfs",      "cgroup",
+      "cgroup2",     "devpts",   "debugfs", "tracefs",  "securityfs", "pstore",
+      "bpf",         "configfs", "fusectl", "mqueue",   "hugetlbfs",  "autofs",
+      "binfmt_misc", "efivarfs", "nsfs",    "squashfs", "overlay",    "fuse.portal"};
+  for (std::string_view system : kSystemTypes)
+    if (type == system) return true;
+  return false;
 }
 
 }  // namespace platform

@@ -73,6 +73,11 @@ bool WriteScheduleEnabled(bool enabled) {
          platform::ERROR_SUCCESS;
 }
 
+bool WriteRunImmediately(bool runImmediately) {
+  return platform::RegWriteDword(ProgramKey(), "RunImmediately", runImmediately ? 1 : 0) ==
+         platform::ERROR_SUCCESS;
+}
+
 bool WriteScheduleRecord(const ScheduleRecord& record) {
   return platform::RegWriteBinary(ScheduleKey(), "Settings", record.Encode()) ==
          platform::ERROR_SUCCESS;

@@ -52,6 +52,7 @@ std::vector<std::string> ReadClientSelection(std::string_view key);
 bool WriteClientSelection(std::string_view key, const std::vector<std::string>& clsids);
 
 bool WriteScheduleEnabled(bool enabled);
+bool WriteRunImmediately(bool runImmediately);
 bool WriteScheduleRecord(const ScheduleRecord& record);
 bool WriteTaskTime(uint32_t secondsSince1970);
 uint32_t ReadTaskStatus();

@@ -101,6 +101,14 @@ bool IsRunDay(const ScheduleRecord& r, const std::tm& day) {
   return r.ordinal < kOrdinalLast && uint32_t(day.tm_mday - 1) / 7 == r.ordinal;
 }
 
+uint32_t TimeOfDayOn(std::time_t day, int hour, int minute) {
+  std::tm local = platform::LocalTime(day);
+  local.tm_hour = hour;
+  local.tm_min = minute;
+  local.tm_sec = 0;
+  return static_cast<uint32_t>(platform::MakeLocalTime(local));
+}
+
 std::optional<std::time_t> ComputeNextRun(const ScheduleRecord& r, std::time_t now) {
   const std::tm today = platform::LocalTime(now);
   const std::tm runTime = platform::LocalTime(r.timeOfDay);

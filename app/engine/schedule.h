@@ -34,6 +34,10 @@ struct ScheduleRecord {
 
 std::string ScheduleSentence(const ScheduleRecord& record);
 
+// The record's "time of day": the moment of `day`'s local date at
+// hour:minute:00. Only its local time of day counts later on.
+uint32_t TimeOfDayOn(std::time_t day, int hour, int minute);
+
 // Whether the local calendar day holding `day` (its year, month, day of month
 // and weekday fields) is a run day.
 bool IsRunDay(const ScheduleRecord& record, const std::tm& day);

@@ -17,7 +17,7 @@ QIcon RenderIcon(const QString& resource) {
   LoadIconResources();
   QSvgRenderer renderer(resource);
   QIcon icon;
-  for (int size : {16, 20, 22, 24, 32, 48, 64, 128}) {
+  for (int size : {16, 20, 22, 24, 32, 48, 64, 96, 128}) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -33,5 +33,9 @@ QIcon RenderIcon(const QString& resource) {
 QIcon ProgramIcon() { return RenderIcon(":/icons/backupvopal.svg"); }
 
 QIcon AttentionIcon() { return RenderIcon(":/icons/backupvopal-attention.svg"); }
+
+QIcon NewBackupPicture() { return RenderIcon(":/icons/start-backup.svg"); }
+
+QIcon RestorePicture() { return RenderIcon(":/icons/start-restore.svg"); }
 
 }  // namespace bkvp::ui

@@ -1,12 +1,99 @@
 #include "app/ui/wizard/bk_finish_page.h"
 
-namespace bkvp::ui {
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <ctime>
 
-CBkFinishPage::CBkFinishPage(QWidget* parent) : QWizardPage(parent) {
+#include "app/engine/autostart.h"
+#include "app/engine/backup_choices.h"
+#include "app/engine/backup_job.h"
+#include "app/engine/backup_now.h"
+#include "app/engine/wizard_summary.h"
+#include "app/ui/wizard/bk_rs_prop_sheet.h"
+#include "app/ui/wizard/page_messages.h"
+#include "app/ui/wizard/run_progress.h"
+#include "app/ui/wizard/summary_view.h"
+#include "platform/sysinfo.h"
+
+namespace bkvp::ui {
+namespace {
+
+QLineEdit* Field(const std::string& text, int maxLength, const char* name) {
+  auto* field = new QLineEdit;
+  field->setObjectName(name);
+  field->setMaxLength(maxLength);
+  field->setText(QString::fromStdString(text));
+  return field;
+}
+
+}  // namespace
+
+CBkFinishPage::CBkFinishPage(QWidget* parent)
+    : QWizardPage(parent),
+      userName_(Field(platform::UserName(), 50, "userName")),
+      computerName_(Field(platform::ComputerName(), 50, "computerName")),
+      label_(Field(engine::DefaultLabel(std::time(nullptr)), 255, "label")),
+      summary_(new SummaryView),
+      progress_(new RunProgress) {
   setObjectName("CBkFinishPage");
   setTitle("Eneter data to identify backup");
+  progress_->setObjectName("runProgress");
+  auto* fields = new QFormLayout;
+  fields->addRow("User name:", userName_);
+  fields->addRow("Computer name:", computerName_);
+  fields->addRow("Archive label:", label_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(fields);
+  layout->addWidget(summary_, 1);
+  layout->addWidget(progress_);
 }
 
 int CBkFinishPage::nextId() const { return -1; }
+
+void CBkFinishPage::initializePage() {
+  CBkRsPropSheet* sheet = CBkRsPropSheet::Current();
+  const engine::BackupChoices& choices = sheet->backupChoices();
+  std::vector<std::string> names;
+  for (const engine::ClientEntry* client : sheet->clients().Selected())
+    names.push_back(client->name);
+  summary_->Show(engine::BackupSummary(choices, names));
+  progress_->setVisible(choices.runImmediately);
+  progress_->Reset();
+}
+
+bool CBkFinishPage::validatePage() {
+  CBkRsPropSheet* sheet = CBkRsPropSheet::Current();
+  if (sheet->running()) return false;
+  engine::BackupChoices& choices = sheet->backupChoices();
+  choices.clsids.clear();
+  for (const engine::ClientEntry* client : sheet->clients().Selected())
+    choices.clsids.push_back(client->clsid);
+  const std::time_t now = std::time(nullptr);
+  const engine::SavedChoices saved =
+      engine::SaveBackupChoices(choices, now, engine::ProgramBesideThisExecutable());
+  engine::ProgramSettings& settings = sheet->settings();
+  settings.scheduleEnabled = saved.scheduleOn();
+  settings.runImmediately = choices.runImmediately;
+  settings.storePath = choices.destination;
+  settings.clients = choices.clsids;
+  if (!saved.problem.empty())
+    ShowPageError("The settings were not all kept: " + saved.problem + ".");
+  if (!saved.autostartProblem.empty())
+    ShowPageWarning(
+        "Scheduled backups run only while Backup Vopal runs, and it could not be set "
+        "to start at login: " +
+        saved.autostartProblem + ".");
+  if (!choices.runImmediately) return true;
+
+  const engine::BackupJob job =
+      engine::ImmediateJob(now, userName_->text().toStdString(),
+                           computerName_->text().toStdString(), label_->text().toStdString());
+  return progress_->Drive(
+      *sheet, engine::WizardRun::kBackup,
+      [&](engine::ProgressDisplay* display, const engine::CancelRequest* cancel) {
+        return engine::BackupNow(job, sheet->clients(), choices.destination, display, cancel);
+      });
+}
 
 }  // namespace bkvp::ui

@@ -1,8 +1,12 @@
 #include "app/ui/wizard/bk_rs_prop_sheet.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+
 #include "app/engine/discovery.h"
 #include "app/ui/about_dialog.h"
 #include "app/ui/commands.h"
+#include "app/ui/event_trace.h"
 #include "app/ui/tray_artwork.h"
 #include "app/ui/wizard/bk_dest_page.h"
 #include "app/ui/wizard/bk_finish_page.h"
@@ -26,6 +30,7 @@ CBkRsPropSheet::CBkRsPropSheet(engine::ProgramSettings& settings, QWidget* paren
   setObjectName("wizard");
   setWindowTitle("Backup Vopal");
   setWindowIcon(ProgramIcon());
+  setWizardStyle(QWizard::ModernStyle);
   setPage(kPageStart, new CStartPage);
   setPage(kPageBackupClients, new CBkServicesPage);
   setPage(kPageBackupDestination, new CBkDestPage);
@@ -39,9 +44,18 @@ CBkRsPropSheet::CBkRsPropSheet(engine::ProgramSettings& settings, QWidget* paren
   connect(this, &QWizard::customButtonClicked, this, [this](int which) {
     if (which == QWizard::CustomButton1) ShowAbout();
   });
+  resize(800, 580);
 }
 
 CBkRsPropSheet::~CBkRsPropSheet() {
+  // The pages hold the clients' hosted pages and the archives' readers: they
+  // go before the client list releases the services.
+  for (int id : pageIds()) {
+    QWizardPage* gone = page(id);
+    removePage(id);
+    delete gone;
+  }
+  selectedArchive_.reset();
   if (gCurrentSheet == this) gCurrentSheet = nullptr;
 }
 
@@ -50,6 +64,31 @@ CBkRsPropSheet* CBkRsPropSheet::Current() { return gCurrentSheet; }
 void CBkRsPropSheet::ShowAbout() {
   AboutDialog about(this);
   about.exec();
+}
+
+void CBkRsPropSheet::EnableButtons(bool enabled) {
+  for (WizardButton which : {BackButton, FinishButton, CustomButton1, CancelButton})
+    if (QAbstractButton* b = button(which)) b->setEnabled(enabled || which == CancelButton);
+}
+
+void CBkRsPropSheet::reject() {
+  if (!running_) return QWizard::reject();
+  TraceEvent("run cancelled by the user");
+  cancel_.Request(engine::CancelRequest::Reason::kUser);
+  button(CancelButton)->setEnabled(false);
+}
+
+CBkRsPropSheet::RunScope::RunScope(CBkRsPropSheet& sheet) : sheet_(sheet) {
+  sheet_.cancel_.Reset();
+  sheet_.running_ = true;
+  sheet_.EnableButtons(false);
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+}
+
+CBkRsPropSheet::RunScope::~RunScope() {
+  QApplication::restoreOverrideCursor();
+  sheet_.running_ = false;
+  sheet_.EnableButtons(true);
 }
 
 }  // namespace bkvp::ui

@@ -1,9 +1,15 @@
 // CBkRsPropSheet: the one wizard that carries both branches, backup (pages
-// 1 to 4) and restore (pages 5 to 7), entered from the start page (0).
+// 1 to 4) and restore (pages 5 to 7), entered from the start page (0). It
+// keeps what the pages choose: the clients, the backup choices and the
+// archive to restore.
 #pragma once
 
 #include <QWizard>
+#include <optional>
 
+#include "app/engine/archive_list.h"
+#include "app/engine/backup_choices.h"
+#include "app/engine/cancel_request.h"
 #include "app/engine/client_list.h"
 #include "app/engine/program_settings.h"
 
@@ -21,12 +27,39 @@ class CBkRsPropSheet : public QWizard {
 
   engine::ProgramSettings& settings() { return settings_; }
   engine::ClientList& clients() { return clients_; }
+  // Filled by the destination and schedule pages; the clients at Finish.
+  engine::BackupChoices& backupChoices() { return backupChoices_; }
+  // Chosen on the source page.
+  std::optional<engine::ArchiveEntry>& selectedArchive() { return selectedArchive_; }
+
+  // A finish page's run. While it works, Back, Finish and About are off, and
+  // Cancel (or closing the window) asks the run to stop instead of closing.
+  class RunScope {
+   public:
+    explicit RunScope(CBkRsPropSheet& sheet);
+    ~RunScope();
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+    const engine::CancelRequest* cancel() const { return &sheet_.cancel_; }
+
+   private:
+    CBkRsPropSheet& sheet_;
+  };
+  bool running() const { return running_; }
+
+ public slots:
+  void reject() override;
 
  private:
   void ShowAbout();
+  void EnableButtons(bool enabled);
 
   engine::ProgramSettings& settings_;
   engine::ClientList clients_;
+  engine::BackupChoices backupChoices_;
+  std::optional<engine::ArchiveEntry> selectedArchive_;
+  engine::CancelRequest cancel_;
+  bool running_ = false;
 };
 
 }  // namespace bkvp::ui

@@ -1,15 +1,27 @@
-// Restore page 6: the archive's kinds of data to bring back, with each client's restore page.
+// Restore page 6: the kinds of data the chosen archive holds, each with its
+// client's restore page; clients not installed or not present here are
+// shown greyed.
 #pragma once
 
 #include <QWizardPage>
+#include <string>
 
 namespace bkvp::ui {
+
+class ClientPagesPanel;
 
 class CRsServicesPage : public QWizardPage {
   Q_OBJECT
  public:
   explicit CRsServicesPage(QWidget* parent = nullptr);
   int nextId() const override;
+  // Matches the archive's clients again only when another archive was chosen.
+  void initializePage() override;
+  bool validatePage() override;
+
+ private:
+  ClientPagesPanel* panel_;
+  std::string matchedPath_;
 };
 
 }  // namespace bkvp::ui

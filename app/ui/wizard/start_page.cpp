@@ -2,24 +2,28 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWizard>
 
 #include "app/ui/commands.h"
+#include "app/ui/tray_artwork.h"
 
 namespace bkvp::ui {
 namespace {
 
-QToolButton* ChoiceButton(const QString& text, QStyle::StandardPixmap image) {
+QToolButton* PictureButton(const QString& text, const QIcon& picture) {
   auto* button = new QToolButton;
   button->setText(text);
   button->setToolTip(text);
-  button->setIcon(QApplication::style()->standardIcon(image));
-  button->setIconSize(QSize(48, 48));
+  button->setIcon(picture);
+  button->setIconSize(QSize(96, 96));
   button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  button->setMinimumSize(180, 110);
+  button->setAutoRaise(true);
+  button->setMinimumSize(220, 160);
+  QFont font = button->font();
+  font.setPointSizeF(font.pointSizeF() * 1.15);
+  button->setFont(font);
   return button;
 }
 
@@ -27,16 +31,16 @@ QToolButton* ChoiceButton(const QString& text, QStyle::StandardPixmap image) {
 
 CStartPage::CStartPage(QWidget* parent) : QWizardPage(parent) {
   setObjectName("CStartPage");
-  auto* backup = ChoiceButton("Click to make new backup", QStyle::SP_DialogSaveButton);
+  auto* backup = PictureButton("Click to make new backup", NewBackupPicture());
   backup->setObjectName("backup");
-  auto* restore = ChoiceButton("Click to restore data", QStyle::SP_DialogOpenButton);
+  auto* restore = PictureButton("Click to restore data", RestorePicture());
   restore->setObjectName("restore");
   connect(backup, &QToolButton::clicked, this, [this] { Choose(kPageBackupClients); });
   connect(restore, &QToolButton::clicked, this, [this] { Choose(kPageRestoreSource); });
   auto* row = new QHBoxLayout;
   row->addStretch(1);
   row->addWidget(backup);
-  row->addSpacing(24);
+  row->addSpacing(32);
   row->addWidget(restore);
   row->addStretch(1);
   auto* layout = new QVBoxLayout(this);

@@ -3,8 +3,9 @@
 #include <QDir>
 #include <QFileIconProvider>
 #include <QHeaderView>
-#include <QSet>
 #include <QStorageInfo>
+
+#include "platform/files.h"
 
 namespace bkvp::files::pages {
 
@@ -13,16 +14,9 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kFilledRole = Qt::UserRole + 1;
 
-// File systems that hold no user files: kernel interfaces, memory-backed
-// scratch space, and read-only images of installed software.
 bool HoldsUserFiles(const QStorageInfo& volume) {
-  static const QSet<QByteArray> kSkipped = {
-      "tmpfs",       "devtmpfs", "ramfs",   "proc",     "sysfs",      "cgroup",
-      "cgroup2",     "devpts",   "debugfs", "tracefs",  "securityfs", "pstore",
-      "bpf",         "configfs", "fusectl", "mqueue",   "hugetlbfs",  "autofs",
-      "binfmt_misc", "efivarfs", "nsfs",    "squashfs", "overlay",    "fuse.portal"};
   if (!volume.isValid() || !volume.isReady()) return false;
-  if (kSkipped.contains(volume.fileSystemType())) return volume.isRoot();
+  if (platform::IsSystemFileSystem(volume.fileSystemType().toStdString())) return volume.isRoot();
   return QFileInfo(volume.rootPath()).isDir();
 }
 

@@ -1,7 +1,8 @@
 // A client whose backup goes on until the run is cancelled, so that the
-// tests can stop a real bkvp run at a known point: it writes the file named
-// by BKVP_TEST_STALL_MARKER once its section has begun, then keeps reporting
-// progress (for at most 60 s).
+// tests can stop a real run at a known point. While BKVP_TEST_STALL_MARKER
+// names a file, it writes that file once its section has begun, then keeps
+// reporting progress and letting the program handle its events (for at most
+// 60 s). Without it, it saves an empty section at once.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -9,21 +10,29 @@
 
 #include "contract/interfaces.h"
 #include "contract/module.h"
+#include "platform/ui.h"
 
 using namespace bkvp;
 
 namespace {
 
+// Sorts after the files client's identifier, so that a run of both saves the
+// files first and then stalls with its progress bar part way.
+constexpr char kServiceClsid[] = "{F5A11C0D-0000-4000-8000-000000000001}";
+
 class StallService : public DispatchObject<IBkVpService> {
  public:
   HRESULT Backup(IBackuper* backuper, IProgress* progress) override {
-    Bstr name("Stalling client"), clsid("{5A11C0DE-0000-4000-8000-000000000001}");
-    progress->FirstStep(name.get(), 1);
-    backuper->BeginClient(name.get(), clsid.get(), 1);
-    if (const char* marker = std::getenv("BKVP_TEST_STALL_MARKER")) std::ofstream(marker) << "1";
+    Bstr name("Stalling client"), clsid(kServiceClsid);
+    progress->FirstStep(name.get(), 100);
+    backuper->BeginClient(name.get(), clsid.get(), 100);
+    const char* marker = std::getenv("BKVP_TEST_STALL_MARKER");
+    if (!marker || !*marker) return backuper->EndClient(0);
+    std::ofstream(marker) << "1";
     Bstr step("waiting");
     for (int i = 0; i < 6000; ++i) {
-      progress->NextStep(step.get(), 0);
+      progress->NextStep(step.get(), i < 40 ? 1 : 0);
+      platform::ui::PumpMessages();
       usleep(10000);
     }
     backuper->EndClient(1);
@@ -65,12 +74,11 @@ class StallService : public DispatchObject<IBkVpService> {
 };
 
 const ModuleDefinition& Definition() {
-  static const ModuleDefinition module{
-      "cli_stall_client",
-      MakeGuid("{5A11C0DE-0000-4000-8000-000000000000}"),
-      {{MakeGuid("{5A11C0DE-0000-4000-8000-000000000001}"), "CliStall.Service", "Stalling client",
-        &CreateObject<StallService>}},
-      ClientDiscovery{MakeGuid("{5A11C0DE-0000-4000-8000-000000000001}"), "Stalling client"}};
+  static const ModuleDefinition module{"bkvp_stall_client",
+                                       MakeGuid("{F5A11C0D-0000-4000-8000-000000000000}"),
+                                       {{MakeGuid(kServiceClsid), "TestStall.Service",
+                                         "Stalling client", &CreateObject<StallService>}},
+                                       ClientDiscovery{MakeGuid(kServiceClsid), "Stalling client"}};
   return module;
 }
 
