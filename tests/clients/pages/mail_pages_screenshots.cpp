@@ -39,7 +39,8 @@ void ShootBoth(bkvp::testing::Shots& shots, const QString& module) {
 }
 
 // Every program installed; the browsers with two profiles, the second one
-// current; the close switches on, so that the restart boxes can be used.
+// current; the close switches on, so that the restart boxes can be used; and
+// the item selection a Netscape 4.x archive brings.
 void InstallEverything(const std::string& root) {
   InstallOutlookExpress();
   InstallOutlook(outlook::kGeneration9);
@@ -60,6 +61,8 @@ void InstallEverything(const std::string& root) {
       clients::ClientOptionKey(outlook::Strings().ServiceClsid(), clients::kBackuperSubkey),
       clients::kOptAutoClose, 1);
   clients::WriteDword(navigator::BackuperKey(), navigator::kOptCloseIfRun, 1);
+  // What an archive's options give the Netscape 4.x restore page.
+  navigator::ReplaceItemSelection(navigator::RestorerKey(), {1, 1, 1, 1, 1, 1, 1, 1});
 }
 
 int Run(const QString& folder) {
