@@ -58,7 +58,8 @@ endfunction()
 # bkvp_add_page_module(NAME SOURCES file... [LIBS lib...])
 # A client's companion page module, NAME ending in "Pages" (BkVpFilesPages):
 # it links Qt and the page frame. Its client's service module registers its
-# classes, so "bkvp register" leaves it alone and never loads Qt.
+# classes, so "bkvp register" leaves it alone and never loads Qt. Only the
+# four entry points leave it, not the names of the libraries it links.
 function(bkvp_add_page_module name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   if(NOT name MATCHES "Pages$")
@@ -66,4 +67,14 @@ function(bkvp_add_page_module name)
   endif()
   bkvp_add_module(${name} SOURCES ${ARG_SOURCES} LIBS bkvp_page_frame ${ARG_LIBS})
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  target_link_options(${name} PRIVATE -Wl,--exclude-libs,ALL)
+endfunction()
+
+# bkvp_add_page_core(NAME SOURCES file... [LIBS lib...])
+# The pages of a client as a static Qt library, linked by its page module and
+# by the tests.
+function(bkvp_add_page_core name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  bkvp_add_core(${name} SOURCES ${ARG_SOURCES} LIBS bkvp_page_frame ${ARG_LIBS})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
 endfunction()

@@ -1,6 +1,7 @@
-// The module definition of a client, built from its string table: module
-// name, service class identifier and display name (the discovery entry's
-// "Name" unless the module registers another).
+// The module definitions of a client, built from its string table: the
+// service module (module name, service class identifier, display name, the
+// discovery entry's "Name" unless the module registers another) and its
+// companion page module.
 #pragma once
 
 #include <string>
@@ -10,21 +11,27 @@
 
 namespace bkvp::clients {
 
-// The service class is registered as "<module>.<serviceClassName>" with the
-// description "<serviceClassName> Class".
+// What a client's two modules register besides its string table: the type
+// library and the class names of the service and the two pages.
+struct ClientClasses {
+  GUID typeLibrary;
+  std::string service;      // "BkVpOutlookSrv"
+  std::string backupPage;   // "BkVpAxBkOutlook"
+  std::string restorePage;  // "BkVpAxRsOutlook"
+};
+
+// Classes are registered as "<module>.<class name>" with the description
+// "<class name> Class". The service module also declares the page classes,
+// without create functions, so that registering the client registers its
+// pages from "<module>Pages.so".
 // registeredName is the discovery entry's "Name"; empty means the display name.
-ModuleDefinition MakeClientModule(const StringTable& strings, const GUID& typeLibrary,
-                                  const std::string& serviceClassName, IUnknown* (*createService)(),
+ModuleDefinition MakeClientModule(const StringTable& strings, const ClientClasses& classes,
+                                  IUnknown* (*createService)(),
                                   const std::string& registeredName = "");
 
-// The client's companion page module "<module>Pages.so" with its two page
-// classes: the identifiers of strings 101 and 102, registered as
-// "<module>.<class name>" with the description "<class name> Class". The
-// service module declares it with null create functions, so that registering
-// the client registers its pages; the page module lists the same classes
-// with their create functions.
-PageModule MakeClientPages(const StringTable& strings, const std::string& backupPageClass,
-                           IUnknown* (*createBackupPage)(), const std::string& restorePageClass,
-                           IUnknown* (*createRestorePage)());
+// The page module "<module>Pages" with its two page classes, the identifiers
+// of strings 101 and 102.
+ModuleDefinition MakePageModule(const StringTable& strings, const ClientClasses& classes,
+                                IUnknown* (*createBackupPage)(), IUnknown* (*createRestorePage)());
 
 }  // namespace bkvp::clients

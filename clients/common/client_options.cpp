@@ -9,14 +9,15 @@ std::string ClientOptionKey(std::string_view serviceClsid, std::string_view subk
   return JoinKeyPath(JoinKeyPath(kProgramKey, serviceClsid), subkey);
 }
 
+bool IsSwitchOn(uint32_t value, SwitchRule rule) {
+  return rule == SwitchRule::NonZero ? value != 0 : value == 1;
+}
+
 CloseRestartOptions ReadCloseRestartOptions(std::string_view serviceClsid, SwitchRule rule,
                                             std::string_view autoCloseName,
                                             std::string_view autoRestartName) {
   const std::string key = ClientOptionKey(serviceClsid, kBackuperSubkey);
-  const auto on = [&](std::string_view name) {
-    const uint32_t value = ReadDword(key, name);
-    return rule == SwitchRule::NonZero ? value != 0 : value == 1;
-  };
+  const auto on = [&](std::string_view name) { return IsSwitchOn(ReadDword(key, name), rule); };
   return {on(autoCloseName), on(autoRestartName)};
 }
 

@@ -3,6 +3,7 @@
 // (settings for backup) and ...\restorer (settings for restore).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,7 @@ struct CloseRestartOptions {
   bool autoRestart = false;
 };
 enum class SwitchRule { NonZero, ExactlyOne };
+bool IsSwitchOn(uint32_t value, SwitchRule rule);
 CloseRestartOptions ReadCloseRestartOptions(std::string_view serviceClsid, SwitchRule rule,
                                             std::string_view autoCloseName = kOptAutoClose,
                                             std::string_view autoRestartName = kOptAutoRestart);

@@ -1,6 +1,5 @@
 #include "clients/files/files_identity.h"
 
-#include "clients/common/client_module.h"
 #include "contract/identifiers.h"
 
 namespace bkvp::files {
@@ -23,11 +22,6 @@ const clients::StringTable& FilesStrings() {
       },
       {.displayName = IDS_CLIENT_NAME, .serviceClsid = IDS_SERVICE_CLSID});
   return table;
-}
-
-PageModule FilesPages(IUnknown* (*createBackupPage)(), IUnknown* (*createRestorePage)()) {
-  return clients::MakeClientPages(FilesStrings(), "BkVpFilesFolders", createBackupPage,
-                                  "RsVpFilesFolders", createRestorePage);
 }
 
 std::string ClientKeyPath() { return std::string(kProgramKey) + "\\" + kFilesServiceClsid; }

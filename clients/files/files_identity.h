@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "clients/common/client_module.h"
 #include "clients/common/string_table.h"
 #include "contract/guid.h"
 #include "contract/module.h"
@@ -40,10 +41,10 @@ enum StringId : int {
 constexpr int kFilesIconId = 216;
 
 const clients::StringTable& FilesStrings();
-// The page module BkVpFilesPages with the pages BkVpFilesFolders and
-// RsVpFilesFolders; the service module declares it without create functions.
-PageModule FilesPages(IUnknown* (*createBackupPage)() = nullptr,
-                      IUnknown* (*createRestorePage)() = nullptr);
+// The service BkVpFilesSrv and, in the page module BkVpFilesPages, the pages
+// BkVpFilesFolders and RsVpFilesFolders.
+inline const clients::ClientClasses kFilesClasses{LIBID_BkVpFiles, "BkVpFilesSrv",
+                                                  "BkVpFilesFolders", "RsVpFilesFolders"};
 // The text of a string table entry; "" for a number the table lacks.
 inline std::string LoadFilesString(int id) { return FilesStrings().Load(id); }
 

@@ -9,12 +9,8 @@ namespace bkvp::files {
 namespace {
 
 const ModuleDefinition& Definition() {
-  static const ModuleDefinition module = [] {
-    ModuleDefinition definition = clients::MakeClientModule(
-        FilesStrings(), LIBID_BkVpFiles, "BkVpFilesSrv", &CreateObject<FilesService>);
-    definition.pages = FilesPages();
-    return definition;
-  }();
+  static const ModuleDefinition module =
+      clients::MakeClientModule(FilesStrings(), kFilesClasses, &CreateObject<FilesService>);
   return module;
 }
 

@@ -1,6 +1,6 @@
-// The component module Navigator4x. Its page classes (BkVpAxBkNavigator4x,
-// BkVpAxRsNetscape, see navigator_identity.h) join the service's class entry
-// here when they come.
+// The component module Navigator4x. Its two page classes live in the
+// companion module Navigator4xPages, which links Qt; registering this module
+// registers them too.
 #include "clients/common/client_module.h"
 #include "clients/navigator/navigator_identity.h"
 #include "clients/navigator/navigator_service.h"
@@ -13,7 +13,7 @@ const ModuleDefinition& Definition() {
   // Discovery lists the client under a name that differs from its
   // "ClientName" answer (string 103).
   static const ModuleDefinition module = clients::MakeClientModule(
-      Strings(), kTypeLibrary, kServiceClassName, &CreateObject<NavigatorService>, kRegisteredName);
+      Strings(), kClasses, &CreateObject<NavigatorService>, kRegisteredName);
   return module;
 }
 

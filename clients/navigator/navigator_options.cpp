@@ -31,10 +31,13 @@ ItemSelection ReadItemSelection(std::string_view fullKeyPath) {
   return selection;
 }
 
-void ReplaceItemSelection(std::string_view fullKeyPath, const std::vector<uint8_t>& bytes) {
+bool ReplaceItemSelection(std::string_view fullKeyPath, const std::vector<uint8_t>& bytes) {
   clients::DeleteAllValues(fullKeyPath);
+  bool written = true;
   for (size_t item = 0; item < kItemCount && item < bytes.size(); ++item)
-    clients::WriteDword(fullKeyPath, ItemValueName(item), bytes[item] != 0 ? 1 : 0);
+    written =
+        clients::WriteDword(fullKeyPath, ItemValueName(item), bytes[item] != 0 ? 1 : 0) && written;
+  return written;
 }
 
 }  // namespace bkvp::navigator

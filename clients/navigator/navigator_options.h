@@ -30,7 +30,7 @@ std::string RestorerKey();
 ItemSelection ReadItemSelection(std::string_view fullKeyPath);
 // Removes every value of the key, then writes one 0/1 value per given byte,
 // in item order; bytes past the eighth are ignored and items without a byte
-// stay missing (which reads as 0).
-void ReplaceItemSelection(std::string_view fullKeyPath, const std::vector<uint8_t>& bytes);
+// stay missing (which reads as 0). False when a value could not be written.
+bool ReplaceItemSelection(std::string_view fullKeyPath, const std::vector<uint8_t>& bytes);
 
 }  // namespace bkvp::navigator

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "clients/common/client_module.h"
 #include "clients/common/string_table.h"
 #include "contract/guid.h"
 
@@ -22,7 +23,9 @@ struct NetscapeEdition {
   CLSID serviceClsid;
   CLSID backupPageClsid;
   CLSID restorePageClsid;
-  GUID typeLibrary;
+  // The type library, the service BkVpNetscape<n>Srv and, in the page module
+  // BkVpNetscape<n>Pages, the pages BkVpAxBkNetscape<n> and BkVpAxRsNetscape<n>.
+  clients::ClientClasses classes;
   std::string programModule;       // the program file searched among running processes
   bool chromeStyleSheets = false;  // Netscape 7 keeps theme style sheets in chrome/
   clients::StringTable strings;

@@ -37,8 +37,7 @@ HRESULT NetscapeService::AnswerHasBackup(VARIANT* value) {
 }
 
 ModuleDefinition MakeModuleDefinition(const NetscapeEdition& edition, IUnknown* (*create)()) {
-  return clients::MakeClientModule(edition.strings, edition.typeLibrary,
-                                   edition.ModuleName() + "Srv", create);
+  return clients::MakeClientModule(edition.strings, edition.classes, create);
 }
 
 }  // namespace bkvp::netscape

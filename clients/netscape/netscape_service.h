@@ -31,7 +31,8 @@ IUnknown* CreateNetscapeService() {
   return static_cast<IBkVpService*>(new NetscapeService(Edition()));
 }
 
-// The module's registration: the service class and the discovery entry.
+// The module's registration: the service class, the discovery entry and the
+// classes of its page module.
 ModuleDefinition MakeModuleDefinition(const NetscapeEdition& edition, IUnknown* (*create)());
 
 }  // namespace bkvp::netscape

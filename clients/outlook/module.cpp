@@ -1,4 +1,6 @@
-// The component module BkVpOutlook.
+// The component module BkVpOutlook. Its two page classes live in the
+// companion module BkVpOutlookPages, which links Qt; registering this module
+// registers them too.
 #include "clients/common/client_module.h"
 #include "clients/outlook/outlook_service.h"
 #include "clients/outlook/outlook_strings.h"
@@ -8,8 +10,7 @@ namespace {
 
 const ModuleDefinition& Definition() {
   static const ModuleDefinition module =
-      clients::MakeClientModule(Strings(), MakeGuid("{A7D3E1C2-4B6F-4F08-8E25-6C9B1D0F3A72}"),
-                                "BkVpOutlookSrv", &CreateObject<OutlookService>);
+      clients::MakeClientModule(Strings(), kClasses, &CreateObject<OutlookService>);
   return module;
 }
 

@@ -1,6 +1,7 @@
 // The string table of BkVpOutlook.
 #pragma once
 
+#include "clients/common/client_module.h"
 #include "clients/common/string_table.h"
 
 namespace bkvp::outlook {
@@ -29,6 +30,12 @@ enum StringId {
 };
 
 const clients::StringTable& Strings();
+
+// The service BkVpOutlookSrv and, in the page module BkVpOutlookPages, the
+// pages BkVpAxBkOutlook and BkVpAxRsOutlook.
+inline const clients::ClientClasses kClasses{MakeGuid("{A7D3E1C2-4B6F-4F08-8E25-6C9B1D0F3A72}"),
+                                             "BkVpOutlookSrv", "BkVpAxBkOutlook",
+                                             "BkVpAxRsOutlook"};
 
 constexpr const char* kModuleName = "Outlook.exe";
 constexpr const char* kProgramName = "Outlook";  // countdown texts

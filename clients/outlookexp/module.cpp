@@ -1,4 +1,6 @@
-// The component module BkVpOutlookExp.
+// The component module BkVpOutlookExp. Its two page classes live in the
+// companion module BkVpOutlookExpPages, which links Qt; registering this
+// module registers them too.
 #include "clients/common/client_module.h"
 #include "clients/outlookexp/outlookexp_service.h"
 #include "clients/outlookexp/outlookexp_strings.h"
@@ -8,8 +10,7 @@ namespace {
 
 const ModuleDefinition& Definition() {
   static const ModuleDefinition module =
-      clients::MakeClientModule(Strings(), MakeGuid("{5C0E2B7A-8F31-4E59-9A6D-3B1F0C7D2E41}"),
-                                "BkVpOutlookXSrv", &CreateObject<OutlookExpService>);
+      clients::MakeClientModule(Strings(), kClasses, &CreateObject<OutlookExpService>);
   return module;
 }
 

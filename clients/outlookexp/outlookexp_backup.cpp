@@ -25,6 +25,8 @@ std::string IdentitiesKey() { return UserKey(kStrIdentities); }
 std::string MainKey() { return UserKey(kStrMainKey); }
 std::string Version5Key() { return UserKey(kStrVersion5Key); }
 
+bool OutlookExpressInstalled() { return clients::KeyExists(MainKey()); }
+
 std::string IdentitySettingsKey(const std::string& identity) {
   return JoinKeyPath(JoinKeyPath(IdentitiesKey(), identity), Strings().Load(kStrVersion5Key));
 }

@@ -13,6 +13,8 @@ namespace bkvp::outlookexp {
 std::string IdentitiesKey();  // HKEY_CURRENT_USER\Identities
 std::string MainKey();        // ...\SOFTWARE\Microsoft\Outlook Express
 std::string Version5Key();    // ...\Outlook Express\5.0
+// Outlook Express is installed when the current user has its main key.
+bool OutlookExpressInstalled();
 // The settings key of one identity (a direct subkey of IdentitiesKey()).
 std::string IdentitySettingsKey(const std::string& identity);
 

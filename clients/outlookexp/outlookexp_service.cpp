@@ -19,7 +19,7 @@ OutlookExpService::OutlookExpService()
     : ClientServiceBase(Strings(), clients::embedded::OutlookExpIcons()) {}
 
 HRESULT OutlookExpService::ClientPresent(BOOL* value) {
-  return clients::WriteFlag16(value, clients::KeyExists(MainKey()) ? 1 : 0);
+  return clients::WriteFlag16(value, OutlookExpressInstalled() ? 1 : 0);
 }
 
 HRESULT OutlookExpService::Backup(IBackuper* backuper, IProgress*) {

@@ -1,6 +1,7 @@
 // The string table of BkVpOutlookExp.
 #pragma once
 
+#include "clients/common/client_module.h"
 #include "clients/common/string_table.h"
 
 namespace bkvp::outlookexp {
@@ -24,6 +25,12 @@ enum StringId {
 };
 
 const clients::StringTable& Strings();
+
+// The service BkVpOutlookXSrv and, in the page module BkVpOutlookExpPages,
+// the pages BkVpAxBkOutlukX and BkVpAxRsOutlookX.
+inline const clients::ClientClasses kClasses{MakeGuid("{5C0E2B7A-8F31-4E59-9A6D-3B1F0C7D2E41}"),
+                                             "BkVpOutlookXSrv", "BkVpAxBkOutlukX",
+                                             "BkVpAxRsOutlookX"};
 
 // The program's module name and the key below WAB whose default value names
 // the address-book file.

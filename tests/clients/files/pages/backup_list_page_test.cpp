@@ -26,7 +26,7 @@
 #include "contract/component.h"
 #include "platform/registry.h"
 #include "tests/clients/common/archive_harness.h"
-#include "tests/clients/files/pages/page_test_support.h"
+#include "tests/clients/common/pages/page_test_support.h"
 #include "tests/support/test_support.h"
 
 namespace bkvp::files::pages {

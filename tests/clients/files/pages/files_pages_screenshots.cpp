@@ -2,17 +2,10 @@
 // dialogs with a few entries and saves them as PNG files, for the project's
 // screenshots. Uses the display it finds (under xvfb-run, say), else renders
 // offscreen; its registry lives in a temporary BKVP_HOME.
-#include <stdlib.h>
-
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QIcon>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QVBoxLayout>
-#include <cstdio>
-#include <filesystem>
 
 #include "clients/files/backup_list_store.h"
 #include "clients/files/pages/backup_list_page.h"
@@ -21,57 +14,12 @@
 #include "clients/files/pages/folder_tree.h"
 #include "clients/files/pages/mask_input_dialog.h"
 #include "clients/files/pages/restore_page.h"
+#include "tests/clients/common/pages/page_shots.h"
 
 namespace bkvp::files::pages {
 namespace {
 
-// Without a desktop session Qt knows no icon theme; the installed one makes
-// the pictures look as they do on a desktop.
-void UseInstalledIconTheme() {
-  if (!QIcon::themeName().isEmpty() && QIcon::themeName() != "hicolor") return;
-  QStringList paths = QIcon::themeSearchPaths();
-  paths << "/usr/share/icons";
-  QIcon::setThemeSearchPaths(paths);
-  for (const char* theme : {"Adwaita", "hicolor"}) {
-    if (QDir("/usr/share/icons/" + QString(theme)).exists()) {
-      QIcon::setThemeName(theme);
-      return;
-    }
-  }
-}
-
-class Shots {
- public:
-  explicit Shots(QString folder) : folder_(std::move(folder)) {}
-
-  // Shows the widget at its size, lets it settle and saves it.
-  void Save(QWidget& widget, const QString& name) {
-    widget.show();
-    for (int i = 0; i < 5; ++i) QApplication::processEvents();
-    const QString path = folder_ + "/" + name;
-    if (!widget.grab().save(path)) {
-      std::fprintf(stderr, "files_pages_screenshots: cannot write %s\n", qPrintable(path));
-      failed_ = true;
-    }
-    widget.hide();
-  }
-  bool failed() const { return failed_; }
-
- private:
-  QString folder_;
-  bool failed_ = false;
-};
-
-// A page as the wizard hosts it: inside a window with the wizard's margins.
-template <class Page>
-Page& InFrame(QWidget& frame, QSize size) {
-  auto* page = new Page(&frame);
-  auto* layout = new QVBoxLayout(&frame);
-  layout->setContentsMargins(12, 12, 12, 12);
-  layout->addWidget(page);
-  frame.resize(size);
-  return *page;
-}
+using bkvp::testing::InFrame;
 
 std::string Home(const char* relative) { return (QDir::homePath() + "/" + relative).toStdString(); }
 
@@ -85,7 +33,7 @@ FolderEntry Documents() {
 }
 
 int Run(const QString& folder) {
-  Shots shots(folder);
+  bkvp::testing::Shots shots("files_pages_screenshots", folder);
   WriteBackupList({Documents(), FolderEntry{Home("Pictures")},
                    FileEntry{Home("notes.txt"), {kRuleLastDays, 3}}, FileEntry{Home(".bashrc")}});
 
@@ -127,23 +75,5 @@ int Run(const QString& folder) {
 }  // namespace bkvp::files::pages
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: files_pages_screenshots OUTDIR\n");
-    return 2;
-  }
-  const bool display =
-      !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !display)
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  // The entries shown live in a registry of their own, removed afterwards.
-  char home[] = "/tmp/bkvp-shots-XXXXXX";
-  if (!mkdtemp(home)) return 1;
-  setenv("BKVP_HOME", home, 1);
-  QApplication app(argc, argv);
-  bkvp::files::pages::UseInstalledIconTheme();
-  QDir().mkpath(argv[1]);
-  const int status = bkvp::files::pages::Run(QDir(argv[1]).absolutePath());
-  std::error_code ec;
-  std::filesystem::remove_all(home, ec);
-  return status;
+  return bkvp::testing::RunScreenshotProgram(argc, argv, bkvp::files::pages::Run);
 }

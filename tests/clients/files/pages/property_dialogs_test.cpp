@@ -15,7 +15,7 @@
 #include "clients/files/pages/file_properties_dialog.h"
 #include "clients/files/pages/folder_properties_dialog.h"
 #include "clients/files/pages/mask_input_dialog.h"
-#include "tests/clients/files/pages/page_test_support.h"
+#include "tests/clients/common/pages/page_test_support.h"
 
 namespace bkvp::files::pages {
 namespace {

@@ -11,7 +11,7 @@
 #include "clients/files/pages/folder_tree.h"
 #include "clients/files/pages/restore_page.h"
 #include "platform/registry.h"
-#include "tests/clients/files/pages/page_test_support.h"
+#include "tests/clients/common/pages/page_test_support.h"
 #include "tests/support/test_support.h"
 
 namespace bkvp::files::pages {

@@ -13,7 +13,7 @@
 
 #include "platform/ui.h"
 
-namespace bkvp::files::pages::testing {
+namespace bkvp::testing {
 
 // Installs a message box that records each box and answers from `answers`
 // (then with `fallback`) for the lifetime of the object.
@@ -75,4 +75,4 @@ void WithModal(const std::function<void()>& open, const std::function<void(D&)>&
   if (!driven) throw std::runtime_error("the expected dialog did not open");
 }
 
-}  // namespace bkvp::files::pages::testing
+}  // namespace bkvp::testing
