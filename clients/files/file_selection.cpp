@@ -56,12 +56,17 @@ std::optional<int64_t> FileDay(const std::string& path, std::vector<SelectionPro
   return UtcDayOf(info->lastWriteTime);
 }
 
+void AddIfDayAccepted(const std::string& path, int64_t day, const DateRule& include,
+                      const DateRule& exclude, const DateContext& context,
+                      std::vector<BackupItem>& items) {
+  if (DateAccepted(include, exclude, day, context)) items.push_back({path, LocalNameOf(path)});
+}
+
 void AddIfDateAccepted(const std::string& path, const DateRule& include, const DateRule& exclude,
                        const DateContext& context, std::vector<BackupItem>& items,
                        std::vector<SelectionProblem>* problems) {
-  const auto day = FileDay(path, problems);
-  if (day && DateAccepted(include, exclude, *day, context))
-    items.push_back({path, LocalNameOf(path)});
+  if (const auto day = FileDay(path, problems))
+    AddIfDayAccepted(path, *day, include, exclude, context, items);
 }
 
 // A name matching an exclude mask is excluded in every folder of the tree,
@@ -93,11 +98,15 @@ void WalkFolder(const FolderEntry& entry, const DateContext& context,
       Note(problems, folder.substr(0, folder.size() - 1), error, true);
     for (const platform::FindData& found : listing) {
       const std::string path = folder + found.name;
+      // The listing looked at every entry (at what a link points to) once
+      // already; only a link is looked at again, to tell a dangling one.
       uint32_t attributes = found.attributes;
+      platform::FILETIME lastWrite = found.lastWriteTime;
       if (found.isSymlink) {
         const auto target = platform::GetFileInfo(path);
         if (!target) continue;  // dangling link
         attributes = target->attributes;
+        lastWrite = target->lastWriteTime;
       }
       if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (entry.recursive && !found.isSymlink) pending.push_back(path + "/");
@@ -106,7 +115,8 @@ void WalkFolder(const FolderEntry& entry, const DateContext& context,
       if ((attributes & FILE_ATTRIBUTE_TEMPORARY) || !MatchesAny(include, found.name) ||
           MatchesAny(exclude, found.name))
         continue;
-      AddIfDateAccepted(path, entry.includeRule, entry.excludeRule, context, items, problems);
+      AddIfDayAccepted(path, UtcDayOf(lastWrite), entry.includeRule, entry.excludeRule, context,
+                       items);
     }
   }
 }
