@@ -425,7 +425,8 @@ Backuper::StoreResult Backuper::CompressSource(int source, uint64_t size,
 // The calling thread reads blocks ahead and writes the finished ones in
 // order; the workers deflate those in between. A fixed number of blocks is
 // in flight whatever the file's size. The first block decides whether the
-// file is worth compressing; until then nothing is written.
+// file is worth compressing; until then nothing is written and no other
+// block is read.
 Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, bool mustCompress,
                                                PendingRecord& record,
                                                std::vector<uint8_t>* firstBlock) {
@@ -436,7 +437,9 @@ Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, bool m
   AdlerOfPieces adler;
   uint64_t read = 0;
   for (uint64_t written = 0; written < blocks; ++written) {
-    for (; read < blocks && inFlight.size() < maxInFlight; ++read) {
+    // Until the first block has been judged, the rest may be wasted work.
+    const size_t ahead = written == 0 && !mustCompress ? 1 : maxInFlight;
+    for (; read < blocks && inFlight.size() < ahead; ++read) {
       const uint64_t offset = read * kBlockSize;
       auto input = std::make_shared<std::vector<uint8_t>>(
           static_cast<size_t>(std::min<uint64_t>(kBlockSize, size - offset)));
