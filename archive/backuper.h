@@ -122,8 +122,10 @@ class Backuper : public DispatchObject<IBackuper> {
                         PendingRecord& record);
   StoreResult CheckUnchanged(int source, const platform::FileInfo& info);
   bool BeginsWithZlibMagic(int source);
-  // Reads up to `size` bytes at `offset`, fewer only at the end of the file.
-  StoreResult ReadUpTo(int source, uint64_t offset, uint8_t* out, size_t size, size_t* got);
+  // Reads up to `size` bytes at `offset`, fewer only at the end of the file
+  // (or, with `once`, whatever one read gives).
+  StoreResult ReadUpTo(int source, uint64_t offset, uint8_t* out, size_t size, size_t* got,
+                       bool once = false);
   StoreResult ReadSource(int source, uint64_t offset, uint64_t size, size_t* got);
   // The whole file, which must still have the size and write time of `info`.
   StoreResult ReadWhole(int source, const platform::FileInfo& info, std::vector<uint8_t>* bytes);
@@ -176,6 +178,7 @@ class Backuper : public DispatchObject<IBackuper> {
   // The client sections: the data area of the file they were written into,
   // from the predicted table end on.
   GuardedFile data_;
+  std::string archivePathLowered_;  // the snapshot's, to recognise it among the files
   std::string archiveTempPath_;
   std::string dataPath_;         // the file holding the sections
   std::vector<uint8_t> buffer_;  // the writer's one 64 KiB chunk buffer

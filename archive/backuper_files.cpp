@@ -83,7 +83,7 @@ void Backuper::RecordFailure(const std::string& fileName, StoreResult result) {
 Backuper::Acceptance Backuper::StoreFile(const FileReport& report, const std::string& localName) {
   const std::string& fileName = report.name;
   // The archive never contains itself.
-  if (platform::EqualsIgnoreCase(fileName, snapshot_.archivePath)) return Acceptance::kStored;
+  if (platform::ToLower(fileName) == archivePathLowered_) return Acceptance::kStored;
   if (!data_.isOpen()) {
     RecordSourceError(fileName, platform::ERROR_INVALID_HANDLE);
     return Acceptance::kFailed;
@@ -195,9 +195,16 @@ Backuper::StoreResult Backuper::ReadWhole(int source, const platform::FileInfo& 
                                           std::vector<uint8_t>* bytes) {
   bytes->resize(static_cast<size_t>(info.size) + 1);
   size_t got = 0;
-  if (const StoreResult r = ReadUpTo(source, 0, bytes->data(), bytes->size(), &got);
-      r != StoreResult::kStored)
-    return r;
+  // A read that stops short of the byte more has found the end already.
+  for (;;) {
+    size_t more = 0;
+    if (const StoreResult r = ReadUpTo(source, got, bytes->data() + got, bytes->size() - got,
+                                       &more, true);
+        r != StoreResult::kStored)
+      return r;
+    got += more;
+    if (more == 0 || got >= info.size) break;
+  }
   if (got != info.size) return StoreResult::kChanged;
   bytes->resize(got);
   const auto after = platform::GetOpenFileInfo(source, "");
@@ -335,9 +342,9 @@ bool Backuper::BeginsWithZlibMagic(int source) {
 }
 
 Backuper::StoreResult Backuper::ReadUpTo(int source, uint64_t offset, uint8_t* out, size_t size,
-                                         size_t* got) {
+                                         size_t* got, bool once) {
   size_t done = 0;
-  while (done < size) {
+  while (done < size && (!once || done == 0)) {
     const ssize_t n = layer_.ReadAt(source, out + done, size - done, offset + done);
     if (n < 0) {
       sourceErrno_ = errno;
