@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "platform/errors.h"
 #include "platform/text.h"
@@ -14,6 +15,9 @@ namespace {
 
 constexpr uint32_t kErrorInvalidData = 13;
 constexpr size_t kMaxErrorText = 255;
+// Twice the data chunk, so that a record head and the first chunk of its
+// data come from one read; larger reads go to the file directly.
+constexpr size_t kWindowSize = 128 * 1024;
 
 }  // namespace
 
@@ -27,6 +31,25 @@ bool ArchiveReader::Damaged(const std::string& what, uint64_t offset) {
 }
 
 ssize_t ArchiveReader::ReadSome(uint64_t offset, void* buffer, size_t size) {
+  const auto inWindow = [&] {
+    return offset >= windowStart_ && offset - windowStart_ + size <= windowSize_;
+  };
+  if (!inWindow() && size <= kWindowSize / 2) {
+    window_.resize(kWindowSize);
+    windowStart_ = offset;
+    const ssize_t n = ReadFromFile(offset, window_.data(), window_.size());
+    windowSize_ = n > 0 ? static_cast<size_t>(n) : 0;
+    // Cut short by the end of the file: what it holds is all there is.
+    if (n >= 0 && !inWindow()) size = windowSize_;
+  }
+  if (inWindow()) {
+    if (size > 0) std::memcpy(buffer, window_.data() + (offset - windowStart_), size);
+    return static_cast<ssize_t>(size);
+  }
+  return ReadFromFile(offset, buffer, size);
+}
+
+ssize_t ArchiveReader::ReadFromFile(uint64_t offset, void* buffer, size_t size) {
   auto* bytes = static_cast<uint8_t*>(buffer);
   size_t done = 0;
   while (done < size) {
@@ -104,6 +127,7 @@ bool ArchiveReader::ReadClientTable(int32_t count, uint64_t offset) {
 
 void ArchiveReader::Close() {
   file_.Close();
+  ForgetWindow();
   fileSize_ = 0;
   tableEnd_ = 0;
   header_ = ArchiveHeader();

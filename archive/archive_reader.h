@@ -60,7 +60,9 @@ class ArchiveReader {
   bool ReadInfo(const RecordLocation& record, std::vector<uint8_t>* info);
   // Exactly `size` bytes or false (system error, or the end of the file).
   bool ReadExact(uint64_t offset, void* buffer, size_t size);
-  // Up to `size` bytes; -1 on a system error.
+  // Up to `size` bytes; -1 on a system error. Small reads are served from
+  // one window of the file read ahead, so walking records costs one read
+  // for many of them.
   ssize_t ReadSome(uint64_t offset, void* buffer, size_t size);
 
   // Records a damaged archive as the failure; always returns false.
@@ -68,6 +70,8 @@ class ArchiveReader {
 
  private:
   bool ReadClientTable(int32_t count, uint64_t offset);
+  ssize_t ReadFromFile(uint64_t offset, void* buffer, size_t size);
+  void ForgetWindow() { windowSize_ = 0; }
 
   FileLayer& layer_;
   FileHandle file_;
@@ -77,6 +81,9 @@ class ArchiveReader {
   ArchiveHeader header_;
   std::map<std::string, ClientTableEntry> clients_;
   ReadFailure failure_;
+  std::vector<uint8_t> window_;  // the bytes from windowStart_ on
+  uint64_t windowStart_ = 0;
+  size_t windowSize_ = 0;
 };
 
 }  // namespace bkvp::archive

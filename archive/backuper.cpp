@@ -8,8 +8,8 @@
 
 #include "archive/format.h"
 #include "archive/layout.h"
-#include "archive/pending_record.h"
 #include "archive/registry_capture.h"
+#include "archive/thread_setting.h"
 #include "contract/errors.h"
 #include "contract/variant.h"
 #include "platform/errors.h"
@@ -20,10 +20,7 @@ namespace bkvp::archive {
 
 namespace {
 
-constexpr size_t kMaxErrorText = 255;
 constexpr int kTempNameAttempts = 100;
-// A file that changes while it is read is read once more before it fails.
-constexpr int kReadAttempts = 2;
 
 // A temporary file beside the archive: hidden, and never matching the
 // names under which archives are listed.
@@ -44,23 +41,13 @@ bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-bool FitsNameLimit(const std::string& name) { return name.size() + 1 <= kMaxNameBytes; }
-
 }  // namespace
 
-// Readers take every data part that begins with 78 DA for a zlib stream, so
-// such bytes are never stored as they are: they go through the compressor,
-// and the stream that readers find is then a real one.
-bool Backuper::BeginsWithZlibMagic(int source) {
-  uint8_t first[2];
-  return layer_.ReadAt(source, first, sizeof first, 0) == 2 && first[0] == kZlibMagic[0] &&
-         first[1] == kZlibMagic[1];
-}
-
-Backuper::Backuper(FileLayer& layer)
+Backuper::Backuper(FileLayer& layer, int threads)
     : layer_(layer),
       archive_(layer, progress_, DiskFile::kArchive),
-      data_(layer, progress_, DiskFile::kDataFile) {}
+      data_(layer, progress_, DiskFile::kDataFile),
+      threadsWanted_(threads) {}
 
 Backuper::~Backuper() { DiscardFiles(); }
 
@@ -146,9 +133,11 @@ bool Backuper::LockAsOwn(int fd, struct stat* st) {
   return true;
 }
 
-bool Backuper::IsOwnFile(const struct stat& st) const {
-  return std::any_of(ownFiles_.begin(), ownFiles_.end(),
-                     [&](const struct stat& own) { return SameFile(own, st); });
+bool Backuper::IsOwnFile(uint64_t device, uint64_t inode) const {
+  return std::any_of(ownFiles_.begin(), ownFiles_.end(), [&](const struct stat& own) {
+    return static_cast<uint64_t>(own.st_dev) == device &&
+           static_cast<uint64_t>(own.st_ino) == inode;
+  });
 }
 
 // Temporary files of writers that were killed stay behind; a file that no
@@ -177,10 +166,14 @@ void Backuper::RemoveAbandonedTemps() {
 HRESULT Backuper::StartBackup() {
   DiscardFiles();
   snapshot_ = description_;
+  archivePathLowered_ = platform::ToLower(snapshot_.archivePath);
   buffer_.resize(kChunkSize);
   ownFiles_.clear();
   RemoveAbandonedTemps();
   if (!CreateArchiveTemp()) return E_FAIL;
+  const int threads = threadsWanted_ > 0 ? std::min(threadsWanted_, kMaxCompressionThreads)
+                                         : ConfiguredCompressionThreads();
+  if (threads > 1) pool_ = std::make_unique<CompressionPool>(threads);
 
   // Every client registered now is expected to keep one section; the table
   // then takes exactly this much room in front of the data area.
@@ -211,6 +204,7 @@ HRESULT Backuper::BeginClient(BSTR clientName, BSTR clsid, INT totalWeight) {
   progress_.FirstStep(clientName_, totalWeight);
   lastProgressName_.clear();
   if (!data_.isOpen()) return E_FAIL;
+  FlushQueue();
   CloseOpenString();
   weightSum_ = 0;
   sectionStart_ = data_.size();
@@ -223,6 +217,7 @@ HRESULT Backuper::BeginClient(BSTR clientName, BSTR clsid, INT totalWeight) {
 
 HRESULT Backuper::EndClient(INT deleteClient) {
   if (!data_.isOpen()) return E_FAIL;
+  FlushQueue();
   if (deleteClient != 0) {
     stringOpen_ = false;
     if (sectionOpen_) data_.SetEnd(sectionStart_);
@@ -244,207 +239,10 @@ HRESULT Backuper::EndClient(INT deleteClient) {
   return S_OK;
 }
 
-// ---- Files -----------------------------------------------------------------
-
-HRESULT Backuper::BackupFile(BSTR fileName, BSTR localName, BSTR actionName, INT weight,
-                             BOOL writeInLog) {
-  const std::string name = ToAnsi(fileName);
-  const bool stored = StoreFile(name, ToAnsi(localName), weight);
-  if (name != lastProgressName_) progress_.NextStep(name, weight);
-  if (writeInLog == VARIANT_TRUE)
-    progress_.Message(ToAnsi(actionName) + " " + name + (stored ? " OK" : " FAILED"));
-  lastProgressName_ = name;
-  PumpMessages();
-  return stored ? S_OK : E_FAIL;
-}
-
-void Backuper::RecordSourceError(const std::string& fileName, uint32_t code) {
-  lastErrorCode_ = code;
-  lastErrorText_ =
-      std::string(platform::CutUtf8(fileName + ": " + platform::ErrorMessage(code), kMaxErrorText));
-}
-
-bool Backuper::StoreFile(const std::string& fileName, const std::string& localName,
-                         int32_t weight) {
-  // The archive never contains itself.
-  if (platform::EqualsIgnoreCase(fileName, snapshot_.archivePath)) return true;
-  if (!data_.isOpen()) {
-    RecordSourceError(fileName, platform::ERROR_INVALID_HANDLE);
-    return false;
-  }
-  if (!FitsNameLimit(fileName) || !FitsNameLimit(localName)) {
-    RecordSourceError(fileName, platform::ERROR_FILENAME_EXCED_RANGE);
-    return false;
-  }
-  // Opened without blocking: a pipe or device handed over as a file must
-  // fail here instead of waiting for a writer for ever.
-  FileHandle source(layer_, layer_.Open(fileName, O_RDONLY | O_NONBLOCK, 0));
-  if (!source.valid()) {
-    RecordSourceError(fileName, platform::SetLastErrorFromErrno(errno));
-    return false;
-  }
-  struct stat sourceStat {};
-  if (fstat(source.fd(), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode)) {
-    RecordSourceError(fileName, platform::ERROR_ACCESS_DENIED);
-    return false;
-  }
-  // Nor its own temporary files, whatever path leads to them: a destination
-  // reached through a link inside the saved tree shows them under other names.
-  if (IsOwnFile(sourceStat)) return true;
-
-  CloseOpenString();
-  StoreResult result = StoreResult::kChanged;
-  for (int attempt = 0; attempt < kReadAttempts && result == StoreResult::kChanged; ++attempt) {
-    const auto info = platform::GetOpenFileInfo(source.fd(), platform::FileNameOf(fileName));
-    if (!info) {
-      RecordSourceError(fileName, platform::GetLastError());
-      return false;
-    }
-    result = StoreRecord(fileName, localName, weight, source.fd(), *info);
-  }
-  switch (result) {
-    case StoreResult::kStored:
-      weightSum_ += static_cast<uint32_t>(weight);
-      return true;
-    case StoreResult::kSourceFailed:
-      RecordSourceError(fileName, platform::SetLastErrorFromErrno(sourceErrno_));
-      break;
-    case StoreResult::kChanged:
-      lastErrorCode_ = platform::ERROR_SHARING_VIOLATION;
-      lastErrorText_ = std::string(
-          platform::CutUtf8(fileName + ": the file changed while it was read.", kMaxErrorText));
-      break;
-    case StoreResult::kCompressionFailed:
-      break;
-  }
-  return false;
-}
-
-// One attempt at the record: exactly the bytes the file had when its size
-// was taken, and only if it still has that size and write time afterwards.
-// A record that fails is cut, so the section is as it was before.
-Backuper::StoreResult Backuper::StoreRecord(const std::string& fileName,
-                                            const std::string& localName, int32_t weight,
-                                            int source, const platform::FileInfo& info) {
-  const uint64_t recordStart = data_.size();
-  FileInfoBlock block{AttributesWithMode(info.attributes, info.mode), info.creationTime,
-                      info.lastAccessTime, info.lastWriteTime, localName};
-  std::vector<uint8_t> head =
-      ComposeRecordHead(0, kObjectFile, weight, fileName, true,
-                        static_cast<uint32_t>(kFileInfoFixedSize + localName.size() + 1));
-  const std::vector<uint8_t> infoBytes = ComposeFileInfo(block);
-  head.insert(head.end(), infoBytes.begin(), infoBytes.end());
-
-  StoreResult result = StoreResult::kStored;
-  WriteRecord(recordStart, [&] {
-    PendingRecord record(data_, std::move(head));
-    const bool compress =
-        (Compress::IsCompressible(fileName) && static_cast<uint32_t>(info.size) != 0) ||
-        BeginsWithZlibMagic(source);
-    result = compress ? CompressSource(source, info.size, record)
-                      : CopySource(source, info.size, record);
-    if (result == StoreResult::kStored) result = CheckUnchanged(source, info);
-    if (result == StoreResult::kStored) record.Finish();
-  });
-  if (result != StoreResult::kStored) data_.SetEnd(recordStart);
-  return result;
-}
-
-// After the read: the file must end where its size said (a file whose size
-// says less than it holds, as some system files do, would otherwise be
-// stored cut) and still have that size and write time.
-Backuper::StoreResult Backuper::CheckUnchanged(int source, const platform::FileInfo& info) {
-  uint8_t beyond;
-  const ssize_t n = layer_.ReadAt(source, &beyond, 1, info.size);
-  if (n < 0) {
-    sourceErrno_ = errno;
-    return StoreResult::kSourceFailed;
-  }
-  const auto after = platform::GetOpenFileInfo(source, "");
-  if (n > 0 || !after || after->size != info.size || after->lastWriteTime != info.lastWriteTime)
-    return StoreResult::kChanged;
-  return StoreResult::kStored;
-}
-
-// Reads the next chunk of the source, never past `size`. A file that ends
-// before it has changed since its size was taken.
-Backuper::StoreResult Backuper::ReadSource(int source, uint64_t offset, uint64_t size,
-                                           size_t* got) {
-  const size_t want = static_cast<size_t>(std::min<uint64_t>(buffer_.size(), size - offset));
-  const ssize_t n = layer_.ReadAt(source, buffer_.data(), want, offset);
-  if (n < 0) {
-    sourceErrno_ = errno;
-    return StoreResult::kSourceFailed;
-  }
-  if (n == 0) return StoreResult::kChanged;
-  *got = static_cast<size_t>(n);
-  return StoreResult::kStored;
-}
-
-Backuper::StoreResult Backuper::CopySource(int source, uint64_t size, PendingRecord& record) {
-  uint64_t offset = 0;
-  bool kernelCopy = true;
-  while (offset < size) {
-    if (kernelCopy && record.flushed()) {
-      const ssize_t n = data_.CopyAppendFrom(
-          source, offset, static_cast<size_t>(std::min<uint64_t>(kKernelCopyRange, size - offset)));
-      if (n == 0) return StoreResult::kChanged;
-      if (n > 0) {
-        offset += static_cast<uint64_t>(n);
-        continue;
-      }
-      kernelCopy = false;
-    }
-    size_t got = 0;
-    if (const StoreResult r = ReadSource(source, offset, size, &got); r != StoreResult::kStored)
-      return r;
-    record.Append(buffer_.data(), got);
-    offset += got;
-    if (offset < size) {
-      // More than a chunk: the rest goes file to file.
-      record.Flush();
-      PumpMessages();
-    }
-  }
-  return StoreResult::kStored;
-}
-
-// Compresses straight into the data file: the bytes are those a separate
-// compressed copy would hold, without writing and reading them twice.
-Backuper::StoreResult Backuper::CompressSource(int source, uint64_t size, PendingRecord& record) {
-  try {
-    compressedSink_.Attach([&record](const uint8_t* data, size_t n) { record.Append(data, n); });
-    Compress::DeflateStream stream(compressedSink_, deflateState_);
-    for (uint64_t offset = 0; offset < size;) {
-      size_t got = 0;
-      if (const StoreResult r = ReadSource(source, offset, size, &got); r != StoreResult::kStored)
-        return r;
-      stream.Write(buffer_.data(), got);
-      offset += got;
-      PumpMessages();
-    }
-    stream.Finish();
-    compressedSink_.Close();
-  } catch (const Compress::CCompressException&) {
-    return StoreResult::kCompressionFailed;
-  }
-  return StoreResult::kStored;
-}
-
 void Backuper::PatchDataSize(uint64_t recordStart, uint64_t dataSize) {
   uint8_t bytes[8];
   PutLE<uint64_t>(bytes, dataSize);
   data_.WriteAt(recordStart + kRecordDataSizeOffset, bytes, sizeof bytes);
-}
-
-template <class Body>
-void Backuper::WriteRecord(uint64_t recordStart, Body&& body) {
-  try {
-    body();
-  } catch (const ComError&) {
-    CutAfterCancel(recordStart);
-    throw;
-  }
 }
 
 void Backuper::CutAfterCancel(uint64_t position) {
@@ -461,6 +259,7 @@ HRESULT Backuper::BackupRegistryKey(BSTR keyName, BSTR actionName, INT weight) {
     progress_.Message(action + " " + key + " FAILED");
     return E_FAIL;
   }
+  FlushQueue();
   CloseOpenString();
   const uint64_t recordStart = data_.size();
   WriteRecord(recordStart, [&] {
@@ -483,6 +282,7 @@ HRESULT Backuper::BackupRegistryKey(BSTR keyName, BSTR actionName, INT weight) {
 HRESULT Backuper::BeginBackupString(BSTR stringName, BSTR logText, BSTR firstText, INT weight,
                                     BOOL writeInLog) {
   if (!data_.isOpen()) return E_FAIL;
+  FlushQueue();
   CloseOpenString();
   // A string's name has no zero in the archive; it is cut to the name limit.
   const std::string name(platform::CutUtf8(ToAnsi(stringName), kMaxNameBytes));
@@ -522,6 +322,7 @@ HRESULT Backuper::BackupNextPartOfString(BSTR text) {
 }
 
 HRESULT Backuper::EndBackupString() {
+  FlushQueue();
   CloseOpenString();
   progress_.NextStep("", stringWeight_);
   stringWeight_ = 0;
@@ -539,6 +340,10 @@ void Backuper::CloseOpenString() {
 // ---- Finishing -----------------------------------------------------------------
 
 HRESULT Backuper::FinishBackup(INT erase) {
+  if (erase == 1)
+    DropQueue();
+  else
+    FlushQueue();
   if (awaitingName_ && erase != 1) {
     // The archive is complete; only its name was taken.
     snapshot_.archivePath = description_.archivePath;
@@ -638,6 +443,8 @@ bool Backuper::PlaceArchive() {
 }
 
 void Backuper::DiscardFiles() {
+  DropQueue();
+  pool_.reset();
   archive_.Close();
   data_.Close();
   if (!archiveTempPath_.empty()) layer_.Remove(archiveTempPath_);

@@ -6,19 +6,34 @@
 // table that FinishBackup writes has that size, it fills the room and
 // nothing is copied; otherwise the sections are copied behind the real table
 // in a fresh temporary file.
+//
+// With more than one compression thread (thread_setting.h), workers deflate
+// while the calling thread reads and writes. A small file is read whole
+// during its BackupFile call, which then returns; its record, progress step
+// and log line follow in call order during a later call, so the archive and
+// the log are those of a run on one thread. A large file is cut into blocks
+// that the workers deflate side by side (block_deflate.h). Everything that
+// touches a file, the progress object or the log stays on the calling
+// thread.
 #pragma once
 
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <deque>
 #include <map>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "archive/compress_stream.h"
+#include "archive/compression_pool.h"
 #include "archive/file_layer.h"
+#include "archive/format.h"
 #include "archive/guarded_ops.h"
 #include "archive/progress_sink.h"
+#include "contract/errors.h"
 #include "contract/interfaces.h"
 #include "contract/unknown.h"
 #include "platform/files.h"
@@ -26,10 +41,12 @@
 namespace bkvp::archive {
 
 class PendingRecord;
+class WholeFileJob;
 
 class Backuper : public DispatchObject<IBackuper> {
  public:
-  explicit Backuper(FileLayer& layer = DefaultFileLayer());
+  // `threads` 0 takes the configured number (thread_setting.h).
+  explicit Backuper(FileLayer& layer = DefaultFileLayer(), int threads = 0);
 
   HRESULT SetProgress(IProgress* progress) override;
   HRESULT SetVersionInfo(LONG major, LONG minor) override;
@@ -66,30 +83,85 @@ class Backuper : public DispatchObject<IBackuper> {
     int32_t versionMajor = 0, versionMinor = 0;
     std::map<std::string, ClientRegistration> clients;
   };
+  static constexpr size_t kMaxErrorText = 255;
+  // A file that changes while it is read is read once more before it fails.
+  static constexpr int kReadAttempts = 2;
+  static bool FitsNameLimit(const std::string& name) { return name.size() + 1 <= kMaxNameBytes; }
+
   // kChanged: the file ended early, or its size or write time changed
-  // while it was read.
-  enum class StoreResult { kStored, kSourceFailed, kCompressionFailed, kChanged };
+  // while it was read. kStoreAsIs: it does not shrink enough to be stored
+  // compressed (nothing of it was written yet).
+  enum class StoreResult { kStored, kSourceFailed, kCompressionFailed, kChanged, kStoreAsIs };
+  // What became of a BackupFile call: stored (or passed over, as the
+  // archive itself is), failed, or read and waiting for its record.
+  enum class Acceptance { kStored, kFailed, kQueued };
+  // What the progress object and the log hear about one file.
+  struct FileReport {
+    std::string name;
+    std::string action;
+    int32_t weight = 0;
+    bool log = false;
+  };
+  // A small file read whole, waiting for its record to be written.
+  struct QueuedFile {
+    FileReport report;
+    std::vector<uint8_t> head;  // record head and info block, D still 0
+    std::shared_ptr<WholeFileJob> job;
+    bool compressing = false;  // the job was handed out and must be waited for
+  };
 
   // Requires: StartBackup() was called.
-  bool StoreFile(const std::string& fileName, const std::string& localName, int32_t weight);
-  StoreResult StoreRecord(const std::string& fileName, const std::string& localName, int32_t weight,
-                          int source, const platform::FileInfo& info);
+  Acceptance StoreFile(const FileReport& report, const std::string& localName);
+  Acceptance QueueSmallFile(const FileReport& report, const std::string& localName, int source,
+                            platform::FileInfo info);
+  StoreResult StoreRecord(const FileReport& report, const std::string& localName, int source,
+                          const platform::FileInfo& info);
+  std::vector<uint8_t> RecordHead(const std::string& fileName, const std::string& localName,
+                                  int32_t weight, const platform::FileInfo& info);
+  StoreResult StoreData(int source, uint64_t size, const std::string& fileName,
+                        PendingRecord& record);
   StoreResult CheckUnchanged(int source, const platform::FileInfo& info);
   bool BeginsWithZlibMagic(int source);
+  // Reads up to `size` bytes at `offset`, fewer only at the end of the file
+  // (or, with `once`, whatever one read gives).
+  StoreResult ReadUpTo(int source, uint64_t offset, uint8_t* out, size_t size, size_t* got,
+                       bool once = false);
   StoreResult ReadSource(int source, uint64_t offset, uint64_t size, size_t* got);
-  StoreResult CopySource(int source, uint64_t size, PendingRecord& record);
-  StoreResult CompressSource(int source, uint64_t size, PendingRecord& record);
+  // The whole file, which must still have the size and write time of `info`.
+  StoreResult ReadWhole(int source, const platform::FileInfo& info, std::vector<uint8_t>* bytes);
+  // Both store the file from its start; `alreadyRead` holds its first bytes.
+  StoreResult CopySource(int source, uint64_t size, std::span<const uint8_t> alreadyRead,
+                         PendingRecord& record);
+  StoreResult CompressSource(int source, uint64_t size, std::span<const uint8_t> alreadyRead,
+                             PendingRecord& record);
+  // kStoreAsIs leaves the first block, read already, in *firstBlock.
+  StoreResult CompressBlocks(int source, uint64_t size, bool mustCompress, PendingRecord& record,
+                             std::vector<uint8_t>* firstBlock);
+  // Whether a large file is worth compressing, judged by its first block.
+  bool WorthCompressing(const std::vector<uint8_t>& firstBlock);
+  void RecordFailure(const std::string& fileName, StoreResult result);
+  void Report(const FileReport& report, bool stored);
+  // The records of queued files, in order: all of them, or those whose
+  // compression is done (then as many more as keep the queue within bounds).
+  void FlushQueue();
+  void WriteFinishedFiles();
+  void WriteFrontOfQueue();
+  void DropQueue();
   void PatchDataSize(uint64_t recordStart, uint64_t dataSize);
   // Runs a record writer; a cancelled prompt inside it cuts the record back
   // before the cancellation travels on.
   template <class Body>
   void WriteRecord(uint64_t recordStart, Body&& body);
+  // The same for a file's record; the log then names the file whose record
+  // could not be written.
+  template <class Body>
+  void WriteFileRecord(uint64_t recordStart, const FileReport& report, Body&& body);
   void CutAfterCancel(uint64_t position);
   void CloseOpenString();
   void RecordSourceError(const std::string& fileName, uint32_t code);
   bool CreateArchiveTemp();
   bool LockAsOwn(int fd, struct stat* st);
-  bool IsOwnFile(const struct stat& st) const;
+  bool IsOwnFile(uint64_t device, uint64_t inode) const;
   void RemoveAbandonedTemps();
   bool PlaceArchive();
   // Header and client table at the start of the archive file; `dataBase` is
@@ -106,6 +178,7 @@ class Backuper : public DispatchObject<IBackuper> {
   // The client sections: the data area of the file they were written into,
   // from the predicted table end on.
   GuardedFile data_;
+  std::string archivePathLowered_;  // the snapshot's, to recognise it among the files
   std::string archiveTempPath_;
   std::string dataPath_;         // the file holding the sections
   std::vector<uint8_t> buffer_;  // the writer's one 64 KiB chunk buffer
@@ -114,6 +187,13 @@ class Backuper : public DispatchObject<IBackuper> {
   // its own destination to the sink before the first byte.
   Compress::ZlibState deflateState_{Compress::ZlibState::Direction::kDeflate};
   Compress::ChunkSink compressedSink_{nullptr};
+  // For the calling thread's own whole-file and first-block compression.
+  WorkerStates ownStates_;
+
+  int threadsWanted_;                      // 0: as configured
+  std::unique_ptr<CompressionPool> pool_;  // none with one thread
+  std::deque<QueuedFile> queue_;
+  uint64_t queuedBytes_ = 0;
 
   std::string clientName_, clientClsid_;
   uint64_t sectionStart_ = 0;
@@ -137,5 +217,15 @@ class Backuper : public DispatchObject<IBackuper> {
   // A cancelled write could not be cut back: the data file is not trusted.
   bool damaged_ = false;
 };
+
+template <class Body>
+void Backuper::WriteRecord(uint64_t recordStart, Body&& body) {
+  try {
+    body();
+  } catch (const ComError&) {
+    CutAfterCancel(recordStart);
+    throw;
+  }
+}
 
 }  // namespace bkvp::archive

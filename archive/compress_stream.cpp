@@ -77,14 +77,16 @@ uint8_t* ChunkSink::ProvideBuffer() {
 size_t ChunkSink::BufferSize() const { return bkvp::archive::kChunkSize; }
 
 z_stream& ZlibState::Begin() {
-  const bool deflating = direction_ == Direction::kDeflate;
+  const bool deflating = direction_ != Direction::kInflate;
   if (initialised_) {
     if ((deflating ? deflateReset(&stream_) : inflateReset(&stream_)) == Z_OK) return stream_;
     Release();  // a state zlib no longer accepts is set up afresh
   }
   stream_ = z_stream{};
-  const int result = deflating ? deflateInit2(&stream_, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY)
-                               : inflateInit(&stream_);
+  const int windowBits = direction_ == Direction::kRawDeflate ? -15 : 15;
+  const int result = deflating
+                         ? deflateInit2(&stream_, 9, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY)
+                         : inflateInit(&stream_);
   if (result != Z_OK) throw CCompressException();
   initialised_ = true;
   return stream_;
@@ -93,7 +95,7 @@ z_stream& ZlibState::Begin() {
 void ZlibState::Release() {
   if (!initialised_) return;
   initialised_ = false;
-  if (direction_ == Direction::kDeflate)
+  if (direction_ != Direction::kInflate)
     deflateEnd(&stream_);
   else
     inflateEnd(&stream_);

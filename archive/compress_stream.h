@@ -50,7 +50,9 @@ class ChunkSink {
 // abandoned half way leaves nothing behind: the next Begin resets it.
 class ZlibState {
  public:
-  enum class Direction { kDeflate, kInflate };
+  // kRawDeflate: level 9 deflate without zlib header or trailer, for the
+  // blocks that workers compress separately (block_deflate.h).
+  enum class Direction { kDeflate, kRawDeflate, kInflate };
   explicit ZlibState(Direction direction) : direction_(direction) {}
   ZlibState(const ZlibState&) = delete;
   ZlibState& operator=(const ZlibState&) = delete;

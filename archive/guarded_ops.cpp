@@ -274,7 +274,8 @@ bool TargetFile::Open(const std::string& path, bool overwrite) {
   overwrite_ = overwrite;
   replace_ = false;
   const std::string folder = platform::ParentFolder(path);
-  while ((folder_ = layer_.OpenFolder(folder.empty() ? "." : folder)) < 0)
+  const std::string folderPath = folder.empty() ? "." : folder;
+  while ((folder_ = folders_ ? folders_->Open(folderPath) : layer_.OpenFolder(folderPath)) < 0)
     if (!AskTargetError(platform::SetLastErrorFromErrno(errno), path)) return false;
   // Whatever is at the name, a link included, is what would be replaced.
   struct stat st {};
@@ -342,7 +343,7 @@ void TargetFile::Close() {
   fd_ = -1;
   if (folder_ >= 0) {
     if (!temporaryName_.empty()) layer_.RemoveAt(folder_, temporaryName_);
-    layer_.Close(folder_);
+    if (!folders_) layer_.Close(folder_);
   }
   temporaryName_.clear();
   folder_ = -1;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "archive/file_layer.h"
+#include "archive/folder_cache.h"
 #include "archive/progress_sink.h"
 #include "platform/time.h"
 
@@ -103,7 +104,10 @@ class GuardedFile {
 // ComError (abort) as the user decides; the files are closed first.
 class TargetFile {
  public:
-  TargetFile(FileLayer& layer, const ProgressSink& progress) : layer_(layer), progress_(progress) {}
+  // With `folders` the target's folder is taken from (and left in) that
+  // cache instead of being opened and closed for this file alone.
+  TargetFile(FileLayer& layer, const ProgressSink& progress, FolderCache* folders = nullptr)
+      : layer_(layer), progress_(progress), folders_(folders) {}
   TargetFile(const TargetFile&) = delete;
   TargetFile& operator=(const TargetFile&) = delete;
   ~TargetFile() { Close(); }
@@ -131,6 +135,7 @@ class TargetFile {
 
   FileLayer& layer_;
   const ProgressSink& progress_;
+  FolderCache* folders_;
   std::string path_;
   std::string name_;  // the target's name inside folder_
   std::string temporaryName_;

@@ -18,7 +18,7 @@ struct TargetAbandoned {};
 
 }  // namespace
 
-Restorer::Restorer(FileLayer& layer) : layer_(layer), reader_(layer) {}
+Restorer::Restorer(FileLayer& layer) : layer_(layer), reader_(layer), folders_(layer) {}
 
 HRESULT Restorer::SetProgress(IProgress* progress) {
   progress_.Set(progress);
@@ -144,7 +144,7 @@ HRESULT Restorer::RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) {
     if (reader_.failure().systemError) ThrowWithoutPrompt();
   } else if (info.size() >= kFileInfoFixedSize) {
     const FileInfoBlock block = ParseFileInfo(info.data(), info.size());
-    TargetFile target(layer_, progress_);
+    TargetFile target(layer_, progress_, &folders_);
     // Only a complete data part (a compressed one with its Adler-32 checked
     // by inflating it to the end) takes the target's place.
     restored =

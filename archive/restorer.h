@@ -12,6 +12,7 @@
 #include "archive/archive_reader.h"
 #include "archive/compress_stream.h"
 #include "archive/file_layer.h"
+#include "archive/folder_cache.h"
 #include "archive/progress_sink.h"
 #include "contract/interfaces.h"
 #include "contract/unknown.h"
@@ -58,6 +59,7 @@ class Restorer : public DispatchObject<IRestorer> {
   FileLayer& layer_;
   ProgressSink progress_;
   ArchiveReader reader_;
+  FolderCache folders_;
   std::vector<uint8_t> buffer_;  // one 64 KiB chunk
   // Kept from file to file: the inflate state is reset, not set up again,
   // and the 64 KiB output buffer is allocated once. Each file attaches

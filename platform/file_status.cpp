@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <cerrno>
 
@@ -43,6 +44,9 @@ std::optional<FindData> StatusAt(int dirFd, const std::string& path, std::string
   status.name = name;
   status.attributes = AttributesOf(name, sx.stx_mode);
   status.isSymlink = S_ISLNK(sx.stx_mode);
+  status.isRegular = S_ISREG(sx.stx_mode);
+  status.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+  status.inode = sx.stx_ino;
   status.size = S_ISREG(sx.stx_mode) ? sx.stx_size : 0;
   status.mode = sx.stx_mode & 07777;
   status.lastAccessTime = FileTimeOf(sx.stx_atime);

@@ -31,6 +31,9 @@ std::optional<FileInfo> InfoOf(const std::optional<FindData>& status) {
   info.lastAccessTime = status->lastAccessTime;
   info.lastWriteTime = status->lastWriteTime;
   info.size = status->size;
+  info.isRegular = status->isRegular;
+  info.device = status->device;
+  info.inode = status->inode;
   return info;
 }
 

@@ -30,6 +30,9 @@ struct FileInfo {
   FILETIME lastAccessTime = 0;
   FILETIME lastWriteTime = 0;
   uint64_t size = 0;
+  bool isRegular = false;  // a plain file, not a folder, device or pipe
+  uint64_t device = 0;     // with inode: which file it is
+  uint64_t inode = 0;
 };
 
 // Follows symbolic links (the attributes of what a link points to).
@@ -56,6 +59,9 @@ struct FindData {
   uint64_t size = 0;
   uint32_t mode = 0;       // permission bits, 07777
   bool isSymlink = false;  // the entry itself is a symbolic link
+  bool isRegular = false;  // a plain file (what a link points to, for a link)
+  uint64_t device = 0;
+  uint64_t inode = 0;
 };
 
 // FindFirstFile-style wildcard match of one name: "*" any run, "?" one

@@ -84,6 +84,8 @@ HRESULT ProgressIndicator::Clean() { return S_OK; }
 HRESULT ProgressIndicator::FirstStep(BSTR clientName, LONG totalWeight) {
   totalWeight_ = totalWeight;
   if (display_) display_->SetText(ToAnsi(clientName));
+  // A client's section begins: what the log holds so far reaches the file.
+  if (log_) log_->Flush();
   return Message(clientName);
 }
 
@@ -111,6 +113,8 @@ HRESULT ProgressIndicator::Message(BSTR msg) {
 HRESULT ProgressIndicator::Prompt(BSTR text, UINT type, INT* button) {
   const std::string question = ToAnsi(text);
   lastQuestion_ = question;
+  // The log is complete on disk while the question waits for an answer.
+  if (log_) log_->Flush();
   const int answer =
       display_ ? display_->AskPrompt(question, kProgramCaption, type) : AutomaticPromptAnswer(type);
   if (button) *button = answer;
@@ -121,6 +125,7 @@ HRESULT ProgressIndicator::Prompt(BSTR text, UINT type, INT* button) {
 HRESULT ProgressIndicator::ClientError(HRESULT, BSTR errMsg, INT defaultButton, INT* button) {
   const std::string message = ToAnsi(errMsg);
   lastQuestion_ = message;
+  if (log_) log_->Flush();
   const int answer = display_ ? display_->AskClientError(message, kProgramCaption, defaultButton)
                               : AutomaticClientErrorAnswer(defaultButton);
   if (button) *button = answer;

@@ -11,11 +11,22 @@ namespace bkvp::engine {
 std::string LogPath() { return platform::ProgramFolder() + "BackupVopal.log"; }
 std::string EarlierLogPath() { return platform::ProgramFolder() + "BackupVopal.failed.log"; }
 
+namespace {
+
+// Lines wait at most this long for the file; a run logs thousands a second.
+constexpr auto kFlushInterval = std::chrono::seconds(1);
+constexpr size_t kBufferSize = 64 * 1024;
+
+}  // namespace
+
 bool RunLog::Open(const char* mode) {
   Close();
   platform::CreateFolders(platform::ProgramFolder());
   file_ = std::fopen(LogPath().c_str(), mode);
-  return file_ != nullptr;
+  if (!file_) return false;
+  std::setvbuf(file_, nullptr, _IOFBF, kBufferSize);
+  lastFlush_ = std::chrono::steady_clock::now();
+  return true;
 }
 
 bool RunLog::Create() {
@@ -35,7 +46,13 @@ bool RunLog::OpenForAppend() { return Open("a"); }
 void RunLog::Write(std::string_view text) {
   if (!file_) return;
   std::fwrite(text.data(), 1, text.size(), file_);
+  if (std::chrono::steady_clock::now() - lastFlush_ >= kFlushInterval) Flush();
+}
+
+void RunLog::Flush() {
+  if (!file_) return;
   std::fflush(file_);
+  lastFlush_ = std::chrono::steady_clock::now();
 }
 
 void RunLog::Close() {

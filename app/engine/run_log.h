@@ -2,6 +2,7 @@
 // folder, whichever front end runs.
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -28,8 +29,12 @@ class RunLog {
   void NoteEarlierLog();
   // Opens the existing log (or a new one) to add at its end.
   bool OpenForAppend();
-  // One write call, flushed; a write error is swallowed so the run goes on.
+  // Buffered: the file gets what was written at the latest a second later,
+  // at Flush() or at Close(), so a crash loses at most the last lines. The
+  // progress object flushes at every client's first line and before every
+  // question. A write error is swallowed so the run goes on.
   void Write(std::string_view text);
+  void Flush();
   bool IsOpen() const { return file_ != nullptr; }
   void Close();
 
@@ -37,6 +42,7 @@ class RunLog {
   bool Open(const char* mode);
   std::FILE* file_ = nullptr;
   bool keptEarlier_ = false;
+  std::chrono::steady_clock::time_point lastFlush_;
 };
 
 // Removes a kept earlier log: once a run succeeded, or the user has looked.

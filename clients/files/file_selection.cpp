@@ -25,9 +25,12 @@ std::string TidyPath(const std::string& path) {
   return tidy;
 }
 
+// "*" and "*.*" match every name; they are the usual include masks, and
+// matching costs more than everything else the walk does per file.
 bool MatchesAny(const std::vector<std::string>& masks, std::string_view name) {
-  return std::any_of(masks.begin(), masks.end(),
-                     [&](const std::string& mask) { return platform::WildcardMatch(mask, name); });
+  return std::any_of(masks.begin(), masks.end(), [&](const std::string& mask) {
+    return mask == "*" || mask == "*.*" || platform::WildcardMatch(mask, name);
+  });
 }
 
 // A lookup or listing that failed for another reason than the thing not
@@ -56,12 +59,17 @@ std::optional<int64_t> FileDay(const std::string& path, std::vector<SelectionPro
   return UtcDayOf(info->lastWriteTime);
 }
 
+void AddIfDayAccepted(const std::string& path, int64_t day, const DateRule& include,
+                      const DateRule& exclude, const DateContext& context,
+                      std::vector<BackupItem>& items) {
+  if (DateAccepted(include, exclude, day, context)) items.push_back({path, LocalNameOf(path)});
+}
+
 void AddIfDateAccepted(const std::string& path, const DateRule& include, const DateRule& exclude,
                        const DateContext& context, std::vector<BackupItem>& items,
                        std::vector<SelectionProblem>* problems) {
-  const auto day = FileDay(path, problems);
-  if (day && DateAccepted(include, exclude, *day, context))
-    items.push_back({path, LocalNameOf(path)});
+  if (const auto day = FileDay(path, problems))
+    AddIfDayAccepted(path, *day, include, exclude, context, items);
 }
 
 // A name matching an exclude mask is excluded in every folder of the tree,
@@ -93,11 +101,15 @@ void WalkFolder(const FolderEntry& entry, const DateContext& context,
       Note(problems, folder.substr(0, folder.size() - 1), error, true);
     for (const platform::FindData& found : listing) {
       const std::string path = folder + found.name;
+      // The listing looked at every entry (at what a link points to) once
+      // already; only a link is looked at again, to tell a dangling one.
       uint32_t attributes = found.attributes;
+      platform::FILETIME lastWrite = found.lastWriteTime;
       if (found.isSymlink) {
         const auto target = platform::GetFileInfo(path);
         if (!target) continue;  // dangling link
         attributes = target->attributes;
+        lastWrite = target->lastWriteTime;
       }
       if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (entry.recursive && !found.isSymlink) pending.push_back(path + "/");
@@ -106,7 +118,8 @@ void WalkFolder(const FolderEntry& entry, const DateContext& context,
       if ((attributes & FILE_ATTRIBUTE_TEMPORARY) || !MatchesAny(include, found.name) ||
           MatchesAny(exclude, found.name))
         continue;
-      AddIfDateAccepted(path, entry.includeRule, entry.excludeRule, context, items, problems);
+      AddIfDayAccepted(path, UtcDayOf(lastWrite), entry.includeRule, entry.excludeRule, context,
+                       items);
     }
   }
 }
@@ -158,26 +171,30 @@ std::vector<BackupItem> SelectFiles(const std::vector<ListEntry>& entries,
 }
 
 void SortAndRemoveDuplicates(std::vector<BackupItem>& items) {
+  // Each name lowered once, not once per comparison.
+  struct Keyed {
+    std::string lower;
+    BackupItem item;
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(items.size());
+  for (BackupItem& item : items) keyed.push_back({platform::ToLower(item.fullPath), std::move(item)});
   // Ties broken byte-wise so that equal names always end up side by side.
-  std::sort(items.begin(), items.end(), [](const BackupItem& a, const BackupItem& b) {
-    const int order = platform::CompareIgnoreCase(a.fullPath, b.fullPath);
-    return order != 0 ? order < 0 : a.fullPath < b.fullPath;
+  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    const int order = a.lower.compare(b.lower);
+    return order != 0 ? order < 0 : a.item.fullPath < b.item.fullPath;
   });
-  std::vector<BackupItem> kept;
-  kept.reserve(items.size());
-  for (BackupItem& item : items) {
+  items.clear();
+  size_t runStart = 0;  // the first kept item whose name equals the current one ignoring case
+  for (size_t i = 0; i < keyed.size(); ++i) {
+    if (i == 0 || keyed[i].lower != keyed[i - 1].lower) runStart = items.size();
     // Names equal ignoring case sit together after the sort; compare with
     // each kept one of that run.
     bool repeat = false;
-    for (auto it = kept.rbegin();
-         it != kept.rend() && platform::EqualsIgnoreCase(it->fullPath, item.fullPath); ++it)
-      if (SameFile(it->fullPath, item.fullPath)) {
-        repeat = true;
-        break;
-      }
-    if (!repeat) kept.push_back(std::move(item));
+    for (size_t k = runStart; k < items.size() && !repeat; ++k)
+      repeat = SameFile(items[k].fullPath, keyed[i].item.fullPath);
+    if (!repeat) items.push_back(std::move(keyed[i].item));
   }
-  items = std::move(kept);
 }
 
 }  // namespace bkvp::files

@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "archive/format.h"
 #include "contract/errors.h"
 #include "platform/errors.h"
@@ -140,6 +142,27 @@ TEST_F(RestoreSafety, PermissionBitsComeBackWithoutSetUserIdAndOldArchivesGetThe
   ::umask(previous);
   EXPECT_EQ(ModeOf(out / "a"), 0640u);
   EXPECT_EQ(ModeOf(out / "b"), 0440u);
+}
+
+// Files of one folder follow each other; the reader keeps that folder open
+// from one to the next, but only while its path still leads to it.
+TEST_F(RestoreSafety, AFolderMovedOrReplacedBetweenTwoFilesIsNotWrittenInto) {
+  archive::FileLayer layer;
+  auto r = ReaderAt(0, layer);
+  const std::string folder = out / "target";
+  ASSERT_EQ(r->RestoreFile(folder + "/new.txt"), S_OK);
+  // Moved away and a new folder made in its place.
+  ASSERT_EQ(::rename(folder.c_str(), (out / "moved").c_str()), 0);
+  ASSERT_TRUE(platform::CreateFolders(folder));
+  r->api->Next();
+  ASSERT_EQ(r->RestoreFile(folder + "/private.txt"), S_OK);
+  EXPECT_TRUE(platform::FileExists(folder + "/private.txt"));
+  EXPECT_FALSE(platform::FileExists(out / "moved/private.txt"));
+  // Removed: made again.
+  std::filesystem::remove_all(folder);
+  r->api->Next();
+  ASSERT_EQ(r->RestoreFile(folder + "/tool.sh"), S_OK);
+  EXPECT_EQ(ReadFile(folder + "/tool.sh"), std::string(300000, 'n'));
 }
 
 }  // namespace

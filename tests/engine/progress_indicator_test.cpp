@@ -94,6 +94,42 @@ TEST_F(ProgressIndicatorTest, WithADisplayTheUserIsAskedUnderTheProgramCaption) 
             (std::vector<std::string>{"Insert a disk. -\"RETRY\"", "Disk full.   \"ABORT\""}));
 }
 
+// The log is buffered; what it holds must be in the file whenever a client
+// begins and whenever a question waits, as the run may end there.
+TEST_F(ProgressIndicatorTest, TheLogFileHoldsEveryLineAtAClientsStartAndWhileAQuestionWaits) {
+  class LogReadingDisplay : public RecordingDisplay {
+   public:
+    int AskPrompt(const std::string&, const std::string&, unsigned) override {
+      seen.push_back(ReadFile(LogPath()));
+      return IDOK;
+    }
+    int AskClientError(const std::string&, const std::string&, int) override {
+      seen.push_back(ReadFile(LogPath()));
+      return IDRETRY;
+    }
+    std::vector<std::string> seen;
+  };
+  LogReadingDisplay display;
+  auto p = Make(&display, 2);
+  log.Write("header\n");
+  p->FirstStep(Bstr("Files").get(), 3);
+  const std::string atFirstClient = ReadFile(LogPath());
+  p->Message(Bstr("File Backup /a OK").get());
+  INT button = 0;
+  p->Prompt(Bstr("The disk is full.").get(), 0x111, &button);
+  p->Message(Bstr("File Backup /b OK").get());
+  p->ClientError(E_FAIL, Bstr("Cannot write /c.").get(), 0, &button);
+  p->FirstStep(Bstr("Mail").get(), 1);
+  const std::string atSecondClient = ReadFile(LogPath());
+
+  EXPECT_EQ(atFirstClient, "header\n");
+  ASSERT_EQ(display.seen.size(), 2u);
+  EXPECT_EQ(display.seen[0], "header\nFiles\nFile Backup /a OK\n");
+  EXPECT_EQ(display.seen[1],
+            "header\nFiles\nFile Backup /a OK\nThe disk is full. -\"OK\"\nFile Backup /b OK\n");
+  EXPECT_EQ(atSecondClient, display.seen[1] + "Cannot write /c.   \"RETRY\"\n");
+}
+
 TEST_F(ProgressIndicatorTest, StepsAdvanceByTruncatedSharesOfTheWholeRun) {
   RecordingDisplay display;
   auto p = Make(&display, 3);

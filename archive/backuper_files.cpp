@@ -1,0 +1,499 @@
+// Backuper: storing files. A file is read only up to the size it had when
+// opened and stored only if it still has that size and write time after
+// the read; one that changed is read once more. Small files are read whole
+// and queued for their record (see backuper.h); large ones are written
+// during their own call.
+#include <fcntl.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "archive/backuper.h"
+#include "archive/block_deflate.h"
+#include "archive/deflate_jobs.h"
+#include "archive/layout.h"
+#include "archive/pending_record.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace bkvp::archive {
+
+namespace {
+
+// How much waits in the queue: enough to keep every worker busy while the
+// calling thread reads the next files, little enough to stay small.
+constexpr size_t kQueuedFilesPerWorker = 8;
+constexpr uint64_t kMaxQueuedBytes = 8u << 20;
+// Blocks of one large file read ahead of the one being written.
+constexpr size_t kBlocksInFlightPerWorker = 2;
+
+bool BeginsWithMagic(const std::vector<uint8_t>& bytes) {
+  return bytes.size() >= 2 && bytes[0] == kZlibMagic[0] && bytes[1] == kZlibMagic[1];
+}
+
+}  // namespace
+
+HRESULT Backuper::BackupFile(BSTR fileName, BSTR localName, BSTR actionName, INT weight,
+                             BOOL writeInLog) {
+  const FileReport report{ToAnsi(fileName), ToAnsi(actionName), weight, writeInLog == VARIANT_TRUE};
+  const Acceptance accepted = StoreFile(report, ToAnsi(localName));
+  if (accepted == Acceptance::kQueued) {
+    // On one thread the record follows at once, as the queue holds one file.
+    if (pool_)
+      WriteFinishedFiles();
+    else
+      FlushQueue();
+  } else {
+    FlushQueue();
+    Report(report, accepted == Acceptance::kStored);
+  }
+  PumpMessages();
+  return accepted == Acceptance::kFailed ? E_FAIL : S_OK;
+}
+
+void Backuper::Report(const FileReport& report, bool stored) {
+  if (report.name != lastProgressName_) progress_.NextStep(report.name, report.weight);
+  if (report.log)
+    progress_.Message(report.action + " " + report.name + (stored ? " OK" : " FAILED"));
+  lastProgressName_ = report.name;
+}
+
+void Backuper::RecordSourceError(const std::string& fileName, uint32_t code) {
+  lastErrorCode_ = code;
+  lastErrorText_ =
+      std::string(platform::CutUtf8(fileName + ": " + platform::ErrorMessage(code), kMaxErrorText));
+}
+
+void Backuper::RecordFailure(const std::string& fileName, StoreResult result) {
+  switch (result) {
+    case StoreResult::kSourceFailed:
+      RecordSourceError(fileName, platform::SetLastErrorFromErrno(sourceErrno_));
+      break;
+    case StoreResult::kChanged:
+      lastErrorCode_ = platform::ERROR_SHARING_VIOLATION;
+      lastErrorText_ = std::string(
+          platform::CutUtf8(fileName + ": the file changed while it was read.", kMaxErrorText));
+      break;
+    default:
+      break;
+  }
+}
+
+Backuper::Acceptance Backuper::StoreFile(const FileReport& report, const std::string& localName) {
+  const std::string& fileName = report.name;
+  // The archive never contains itself.
+  if (platform::ToLower(fileName) == archivePathLowered_) return Acceptance::kStored;
+  if (!data_.isOpen()) {
+    RecordSourceError(fileName, platform::ERROR_INVALID_HANDLE);
+    return Acceptance::kFailed;
+  }
+  if (!FitsNameLimit(fileName) || !FitsNameLimit(localName)) {
+    RecordSourceError(fileName, platform::ERROR_FILENAME_EXCED_RANGE);
+    return Acceptance::kFailed;
+  }
+  // Opened without blocking: a pipe or device handed over as a file must
+  // fail here instead of waiting for a writer for ever.
+  FileHandle source(layer_, layer_.Open(fileName, O_RDONLY | O_NONBLOCK, 0));
+  if (!source.valid()) {
+    RecordSourceError(fileName, platform::SetLastErrorFromErrno(errno));
+    return Acceptance::kFailed;
+  }
+  // One look at the open file serves for its kind, its identity, its
+  // attributes and times, and its size.
+  auto info = platform::GetOpenFileInfo(source.fd(), platform::FileNameOf(fileName));
+  if (!info) {
+    RecordSourceError(fileName, platform::GetLastError());
+    return Acceptance::kFailed;
+  }
+  if (!info->isRegular) {
+    RecordSourceError(fileName, platform::ERROR_ACCESS_DENIED);
+    return Acceptance::kFailed;
+  }
+  // Nor its own temporary files, whatever path leads to them: a destination
+  // reached through a link inside the saved tree shows them under other names.
+  if (IsOwnFile(info->device, info->inode)) return Acceptance::kStored;
+
+  CloseOpenString();
+  if (info->size <= kBlockSize) return QueueSmallFile(report, localName, source.fd(), *info);
+
+  // The records of the files before it come first.
+  FlushQueue();
+  StoreResult result = StoreRecord(report, localName, source.fd(), *info);
+  for (int attempt = 1; attempt < kReadAttempts && result == StoreResult::kChanged; ++attempt) {
+    info = platform::GetOpenFileInfo(source.fd(), platform::FileNameOf(fileName));
+    if (!info) {
+      RecordSourceError(fileName, platform::GetLastError());
+      return Acceptance::kFailed;
+    }
+    result = StoreRecord(report, localName, source.fd(), *info);
+  }
+  if (result == StoreResult::kStored) {
+    weightSum_ += static_cast<uint32_t>(report.weight);
+    return Acceptance::kStored;
+  }
+  RecordFailure(fileName, result);
+  return Acceptance::kFailed;
+}
+
+// ---- Small files ------------------------------------------------------------
+
+Backuper::Acceptance Backuper::QueueSmallFile(const FileReport& report,
+                                              const std::string& localName, int source,
+                                              platform::FileInfo info) {
+  std::vector<uint8_t> bytes;
+  StoreResult result = ReadWhole(source, info, &bytes);
+  for (int attempt = 1; attempt < kReadAttempts && result == StoreResult::kChanged; ++attempt) {
+    const auto again = platform::GetOpenFileInfo(source, platform::FileNameOf(report.name));
+    if (!again) {
+      RecordSourceError(report.name, platform::GetLastError());
+      return Acceptance::kFailed;
+    }
+    info = *again;
+    // Grown past the small size, it is stored the large way next time.
+    if (info.size > kBlockSize) {
+      FlushQueue();
+      result = StoreRecord(report, localName, source, info);
+      if (result == StoreResult::kStored) {
+        weightSum_ += static_cast<uint32_t>(report.weight);
+        return Acceptance::kStored;
+      }
+      break;
+    }
+    result = ReadWhole(source, info, &bytes);
+  }
+  if (result != StoreResult::kStored) {
+    RecordFailure(report.name, result);
+    return Acceptance::kFailed;
+  }
+
+  // Readers take every data part that begins with 78 DA for a zlib stream, so
+  // such bytes are never stored as they are: they go through the compressor,
+  // and the stream that readers find is then a real one.
+  const bool mustCompress = BeginsWithMagic(bytes);
+  const bool compress = mustCompress || (Compress::IsCompressible(report.name) &&
+                                         static_cast<uint32_t>(info.size) != 0);
+  QueuedFile queued{report, RecordHead(report.name, localName, report.weight, info),
+                    std::make_shared<WholeFileJob>(std::move(bytes), mustCompress, compress),
+                    false};
+  if (compress) {
+    if (pool_) {
+      pool_->Submit(queued.job);
+      queued.compressing = true;
+    } else {
+      queued.job->Run(ownStates_);
+    }
+  }
+  queuedBytes_ += queued.job->size();
+  queue_.push_back(std::move(queued));
+  return Acceptance::kQueued;
+}
+
+// One read of the size and a byte more: a file that holds more or less than
+// its size said has changed since, as has one whose write time moved.
+Backuper::StoreResult Backuper::ReadWhole(int source, const platform::FileInfo& info,
+                                          std::vector<uint8_t>* bytes) {
+  bytes->resize(static_cast<size_t>(info.size) + 1);
+  size_t got = 0;
+  // A read that stops short of the byte more has found the end already.
+  for (;;) {
+    size_t more = 0;
+    if (const StoreResult r = ReadUpTo(source, got, bytes->data() + got, bytes->size() - got,
+                                       &more, true);
+        r != StoreResult::kStored)
+      return r;
+    got += more;
+    if (more == 0 || got >= info.size) break;
+  }
+  if (got != info.size) return StoreResult::kChanged;
+  bytes->resize(got);
+  const auto after = platform::GetOpenFileInfo(source, "");
+  if (!after || after->size != info.size || after->lastWriteTime != info.lastWriteTime)
+    return StoreResult::kChanged;
+  return StoreResult::kStored;
+}
+
+void Backuper::FlushQueue() {
+  while (!queue_.empty()) WriteFrontOfQueue();
+}
+
+void Backuper::WriteFinishedFiles() {
+  while (!queue_.empty() && (!queue_.front().compressing || pool_->IsDone(*queue_.front().job)))
+    WriteFrontOfQueue();
+  const size_t maxFiles = kQueuedFilesPerWorker * static_cast<size_t>(pool_->workers());
+  while (queue_.size() > maxFiles || queuedBytes_ > kMaxQueuedBytes) WriteFrontOfQueue();
+}
+
+void Backuper::WriteFrontOfQueue() {
+  QueuedFile file = std::move(queue_.front());
+  queue_.pop_front();
+  queuedBytes_ -= file.job->size();
+  try {
+    if (file.compressing) pool_->Wait(*file.job);
+    const bool stored = !file.job->failed();
+    if (stored) {
+      const uint64_t recordStart = data_.size();
+      WriteFileRecord(recordStart, file.report, [&] {
+        PendingRecord record(data_, std::move(file.head));
+        const std::vector<uint8_t>& data = file.job->dataPart();
+        record.Append(data.data(), data.size());
+        record.Finish();
+      });
+      weightSum_ += static_cast<uint32_t>(file.report.weight);
+    }
+    Report(file.report, stored);
+  } catch (...) {
+    // The run ends here: the files behind it are never written.
+    DropQueue();
+    throw;
+  }
+}
+
+void Backuper::DropQueue() {
+  queue_.clear();
+  queuedBytes_ = 0;
+}
+
+// ---- Large files ------------------------------------------------------------
+
+std::vector<uint8_t> Backuper::RecordHead(const std::string& fileName, const std::string& localName,
+                                          int32_t weight, const platform::FileInfo& info) {
+  FileInfoBlock block{AttributesWithMode(info.attributes, info.mode), info.creationTime,
+                      info.lastAccessTime, info.lastWriteTime, localName};
+  std::vector<uint8_t> head =
+      ComposeRecordHead(0, kObjectFile, weight, fileName, true,
+                        static_cast<uint32_t>(kFileInfoFixedSize + localName.size() + 1));
+  const std::vector<uint8_t> infoBytes = ComposeFileInfo(block);
+  head.insert(head.end(), infoBytes.begin(), infoBytes.end());
+  return head;
+}
+
+// One attempt at the record: exactly the bytes the file had when its size
+// was taken, and only if it still has that size and write time afterwards.
+// A record that fails is cut, so the section is as it was before.
+Backuper::StoreResult Backuper::StoreRecord(const FileReport& report, const std::string& localName,
+                                            int source, const platform::FileInfo& info) {
+  const uint64_t recordStart = data_.size();
+  StoreResult result = StoreResult::kStored;
+  WriteFileRecord(recordStart, report, [&] {
+    PendingRecord record(data_, RecordHead(report.name, localName, report.weight, info));
+    result = StoreData(source, info.size, report.name, record);
+    if (result == StoreResult::kStored) result = CheckUnchanged(source, info);
+    if (result == StoreResult::kStored) record.Finish();
+  });
+  if (result != StoreResult::kStored) data_.SetEnd(recordStart);
+  return result;
+}
+
+// The extension rule first (stored-as-is types and empty files are copied),
+// then the content: a file whose first block does not shrink enough is
+// copied too. Data beginning 78 DA is always compressed. The first block is
+// read once, whichever way the file goes.
+Backuper::StoreResult Backuper::StoreData(int source, uint64_t size, const std::string& fileName,
+                                          PendingRecord& record) {
+  const bool byName = Compress::IsCompressible(fileName) && static_cast<uint32_t>(size) != 0;
+  const bool mustCompress = !byName && BeginsWithZlibMagic(source);
+  if (!byName && !mustCompress) return CopySource(source, size, {}, record);
+  std::vector<uint8_t> first;
+  if (pool_) {
+    const StoreResult result = CompressBlocks(source, size, mustCompress, record, &first);
+    return result == StoreResult::kStoreAsIs ? CopySource(source, size, first, record) : result;
+  }
+  first.resize(static_cast<size_t>(std::min<uint64_t>(kBlockSize, size)));
+  size_t got = 0;
+  if (const StoreResult r = ReadUpTo(source, 0, first.data(), first.size(), &got);
+      r != StoreResult::kStored)
+    return r;
+  if (got != first.size()) return StoreResult::kChanged;
+  return mustCompress || WorthCompressing(first) ? CompressSource(source, size, first, record)
+                                                 : CopySource(source, size, first, record);
+}
+
+bool Backuper::WorthCompressing(const std::vector<uint8_t>& firstBlock) {
+  try {
+    return BeginsWithMagic(firstBlock) ||
+           ShrinksEnough(DeflateBlock(ownStates_.block, {}, firstBlock, true).size(),
+                         firstBlock.size());
+  } catch (const Compress::CCompressException&) {
+    return true;  // the compressor then says what failed
+  }
+}
+
+// After the read: the file must end where its size said (a file whose size
+// says less than it holds, as some system files do, would otherwise be
+// stored cut) and still have that size and write time.
+Backuper::StoreResult Backuper::CheckUnchanged(int source, const platform::FileInfo& info) {
+  uint8_t beyond;
+  const ssize_t n = layer_.ReadAt(source, &beyond, 1, info.size);
+  if (n < 0) {
+    sourceErrno_ = errno;
+    return StoreResult::kSourceFailed;
+  }
+  const auto after = platform::GetOpenFileInfo(source, "");
+  if (n > 0 || !after || after->size != info.size || after->lastWriteTime != info.lastWriteTime)
+    return StoreResult::kChanged;
+  return StoreResult::kStored;
+}
+
+bool Backuper::BeginsWithZlibMagic(int source) {
+  uint8_t first[2];
+  return layer_.ReadAt(source, first, sizeof first, 0) == 2 && first[0] == kZlibMagic[0] &&
+         first[1] == kZlibMagic[1];
+}
+
+Backuper::StoreResult Backuper::ReadUpTo(int source, uint64_t offset, uint8_t* out, size_t size,
+                                         size_t* got, bool once) {
+  size_t done = 0;
+  while (done < size && (!once || done == 0)) {
+    const ssize_t n = layer_.ReadAt(source, out + done, size - done, offset + done);
+    if (n < 0) {
+      sourceErrno_ = errno;
+      return StoreResult::kSourceFailed;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  *got = done;
+  return StoreResult::kStored;
+}
+
+// Reads the next chunk of the source, never past `size`. A file that ends
+// before it has changed since its size was taken.
+Backuper::StoreResult Backuper::ReadSource(int source, uint64_t offset, uint64_t size,
+                                           size_t* got) {
+  const size_t want = static_cast<size_t>(std::min<uint64_t>(buffer_.size(), size - offset));
+  const ssize_t n = layer_.ReadAt(source, buffer_.data(), want, offset);
+  if (n < 0) {
+    sourceErrno_ = errno;
+    return StoreResult::kSourceFailed;
+  }
+  if (n == 0) return StoreResult::kChanged;
+  *got = static_cast<size_t>(n);
+  return StoreResult::kStored;
+}
+
+Backuper::StoreResult Backuper::CopySource(int source, uint64_t size,
+                                           std::span<const uint8_t> alreadyRead,
+                                           PendingRecord& record) {
+  record.Append(alreadyRead.data(), alreadyRead.size());
+  uint64_t offset = alreadyRead.size();
+  if (offset < size) record.Flush();
+  bool kernelCopy = true;
+  while (offset < size) {
+    if (kernelCopy && record.flushed()) {
+      const ssize_t n = data_.CopyAppendFrom(
+          source, offset, static_cast<size_t>(std::min<uint64_t>(kKernelCopyRange, size - offset)));
+      if (n == 0) return StoreResult::kChanged;
+      if (n > 0) {
+        offset += static_cast<uint64_t>(n);
+        continue;
+      }
+      kernelCopy = false;
+    }
+    size_t got = 0;
+    if (const StoreResult r = ReadSource(source, offset, size, &got); r != StoreResult::kStored)
+      return r;
+    record.Append(buffer_.data(), got);
+    offset += got;
+    if (offset < size) {
+      // More than a chunk: the rest goes file to file.
+      record.Flush();
+      PumpMessages();
+    }
+  }
+  return StoreResult::kStored;
+}
+
+// Compresses straight into the data file: the bytes are those a separate
+// compressed copy would hold, without writing and reading them twice.
+Backuper::StoreResult Backuper::CompressSource(int source, uint64_t size,
+                                               std::span<const uint8_t> alreadyRead,
+                                               PendingRecord& record) {
+  try {
+    compressedSink_.Attach([&record](const uint8_t* data, size_t n) { record.Append(data, n); });
+    Compress::DeflateStream stream(compressedSink_, deflateState_);
+    stream.Write(alreadyRead.data(), alreadyRead.size());
+    for (uint64_t offset = alreadyRead.size(); offset < size;) {
+      size_t got = 0;
+      if (const StoreResult r = ReadSource(source, offset, size, &got); r != StoreResult::kStored)
+        return r;
+      stream.Write(buffer_.data(), got);
+      offset += got;
+      PumpMessages();
+    }
+    stream.Finish();
+    compressedSink_.Close();
+  } catch (const Compress::CCompressException&) {
+    return StoreResult::kCompressionFailed;
+  }
+  return StoreResult::kStored;
+}
+
+// The calling thread reads blocks ahead and writes the finished ones in
+// order; the workers deflate those in between. A fixed number of blocks is
+// in flight whatever the file's size. The first block decides whether the
+// file is worth compressing; until then nothing is written and no other
+// block is read.
+Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, bool mustCompress,
+                                               PendingRecord& record,
+                                               std::vector<uint8_t>* firstBlock) {
+  const uint64_t blocks = (size + kBlockSize - 1) / kBlockSize;
+  const size_t maxInFlight = kBlocksInFlightPerWorker * static_cast<size_t>(pool_->workers());
+  std::deque<std::shared_ptr<BlockJob>> inFlight;
+  std::shared_ptr<const std::vector<uint8_t>> previous;
+  AdlerOfPieces adler;
+  uint64_t read = 0;
+  for (uint64_t written = 0; written < blocks; ++written) {
+    // Until the first block has been judged, the rest may be wasted work.
+    const size_t ahead = written == 0 && !mustCompress ? 1 : maxInFlight;
+    for (; read < blocks && inFlight.size() < ahead; ++read) {
+      const uint64_t offset = read * kBlockSize;
+      auto input = std::make_shared<std::vector<uint8_t>>(
+          static_cast<size_t>(std::min<uint64_t>(kBlockSize, size - offset)));
+      size_t got = 0;
+      if (const StoreResult r = ReadUpTo(source, offset, input->data(), input->size(), &got);
+          r != StoreResult::kStored)
+        return r;
+      if (got != input->size()) return StoreResult::kChanged;
+      inFlight.push_back(std::make_shared<BlockJob>(previous, input, read + 1 == blocks));
+      pool_->Submit(inFlight.back());
+      previous = std::move(input);
+    }
+    const std::shared_ptr<BlockJob> job = std::move(inFlight.front());
+    inFlight.pop_front();
+    pool_->Wait(*job);
+    if (job->failed()) return StoreResult::kCompressionFailed;
+    if (written == 0) {
+      if (!mustCompress && !BeginsWithMagic(*job->input()) &&
+          !ShrinksEnough(job->output().size(), job->input()->size())) {
+        *firstBlock = *job->input();
+        return StoreResult::kStoreAsIs;
+      }
+      record.Append(kZlibHeader, sizeof kZlibHeader);
+    }
+    record.Append(job->output().data(), job->output().size());
+    adler.Add(job->adler(), job->input()->size());
+    PumpMessages();
+  }
+  const std::vector<uint8_t> trailer = adler.Trailer();
+  record.Append(trailer.data(), trailer.size());
+  return StoreResult::kStored;
+}
+
+template <class Body>
+void Backuper::WriteFileRecord(uint64_t recordStart, const FileReport& report, Body&& body) {
+  try {
+    WriteRecord(recordStart, std::forward<Body>(body));
+  } catch (const ComError&) {
+    // A disk prompt was cancelled while this record was written; the run
+    // ends, and the log says which file was not stored. The cancellation
+    // travels on whatever the progress object makes of the line.
+    try {
+      if (report.log) progress_.Message(report.action + " " + report.name + " FAILED");
+    } catch (...) {
+    }
+    throw;
+  }
+}
+
+}  // namespace bkvp::archive

@@ -1,0 +1,59 @@
+#include "archive/compression_pool.h"
+
+namespace bkvp::archive {
+
+CompressionPool::CompressionPool(int workers) {
+  threads_.reserve(static_cast<size_t>(workers));
+  for (int i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
+}
+
+CompressionPool::~CompressionPool() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+    queue_.clear();
+  }
+  queued_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+void CompressionPool::Submit(std::shared_ptr<CompressionJob> job) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(std::move(job));
+  }
+  queued_.notify_one();
+}
+
+bool CompressionPool::IsDone(const CompressionJob& job) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return job.done_;
+}
+
+void CompressionPool::Wait(const CompressionJob& job) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  finished_.wait(lock, [&] { return job.done_; });
+}
+
+void CompressionPool::Work() {
+  WorkerStates states;
+  for (;;) {
+    std::shared_ptr<CompressionJob> job;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      queued_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+      if (stopping_) return;
+      job = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    // A job records its own failure; nothing may leave the thread.
+    job->Run(states);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      job->done_ = true;
+    }
+    finished_.notify_all();
+  }
+}
+
+}  // namespace bkvp::archive

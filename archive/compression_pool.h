@@ -1,0 +1,62 @@
+// Worker threads that deflate for the writer. They only turn bytes in
+// memory into bytes in memory: the archive file, the source files, the
+// progress object and the log stay with the thread that calls the writer,
+// which hands jobs out and takes their results back in its own order.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "archive/compress_stream.h"
+
+namespace bkvp::archive {
+
+// The zlib states of one worker, kept from job to job.
+struct WorkerStates {
+  Compress::ZlibState whole{Compress::ZlibState::Direction::kDeflate};
+  Compress::ZlibState block{Compress::ZlibState::Direction::kRawDeflate};
+};
+
+// A piece of work and its result. Shared between the pool and the caller,
+// so a caller that gives up on a job (its file failed, the run ends) may
+// simply drop it.
+class CompressionJob {
+ public:
+  virtual ~CompressionJob() = default;
+  // Runs on a worker, or on the caller's thread when there is no pool.
+  virtual void Run(WorkerStates& states) = 0;
+
+ private:
+  friend class CompressionPool;
+  bool done_ = false;  // guarded by the pool's mutex
+};
+
+class CompressionPool {
+ public:
+  explicit CompressionPool(int workers);
+  CompressionPool(const CompressionPool&) = delete;
+  CompressionPool& operator=(const CompressionPool&) = delete;
+  // Jobs not yet started are dropped; running ones finish first.
+  ~CompressionPool();
+
+  int workers() const { return static_cast<int>(threads_.size()); }
+  void Submit(std::shared_ptr<CompressionJob> job);
+  bool IsDone(const CompressionJob& job);
+  void Wait(const CompressionJob& job);
+
+ private:
+  void Work();
+
+  std::mutex mutex_;
+  std::condition_variable queued_;
+  std::condition_variable finished_;
+  std::deque<std::shared_ptr<CompressionJob>> queue_;
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace bkvp::archive

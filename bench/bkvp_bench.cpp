@@ -1,0 +1,252 @@
+// Backups and restores through bkvp, the path users take, side by side with
+// peers timed in the same run: a plain single-thread zlib loop, tar | pigz -9,
+// zip -9 -r, unzip, and cp -r followed by sync.
+//
+//   bkvp_bench run WORKDIR [RUNS]      generate the corpora, time everything
+//   bkvp_bench zlib9 OUTPUT FOLDER     (internal) the plain zlib loop
+//
+// bkvp and its modules are taken from the folder of this program. Every bkvp
+// run has its own BKVP_HOME below WORKDIR, registered and given its backup
+// list before the timing starts.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench/bench_support.h"
+
+using namespace bench;
+
+namespace {
+
+struct Setup {
+  fs::path bkvp;
+  fs::path work;
+};
+
+// Runs a command to prepare the bench; stops the bench when it fails.
+void Prepare(const std::vector<std::string>& argv, const fs::path& home) {
+  std::string line = "BKVP_HOME='" + home.string() + "'";
+  for (const std::string& a : argv) line += " '" + a + "'";
+  line += " >/dev/null";
+  if (std::system(line.c_str()) != 0) {
+    std::fprintf(stderr, "bench: %s failed\n", line.c_str());
+    std::exit(1);
+  }
+}
+
+// A state folder whose backup list is exactly `folder`.
+fs::path HomeFor(const Setup& setup, const std::string& name, const fs::path& folder) {
+  const fs::path home = setup.work / ("home-" + name);
+  if (!fs::exists(home / "ready")) {
+    fs::remove_all(home);
+    fs::create_directories(home);
+    Prepare({setup.bkvp.string(), "register"}, home);
+    Prepare({setup.bkvp.string(), "files", "add", folder.string()}, home);
+    std::ofstream(home / "ready") << "ok";
+  }
+  return home;
+}
+
+// Data that is compressed already, as most of a home folder's bytes are:
+// the system's own packages (.deb, whose members are xz or zstd streams),
+// and whatever photos (.jpg) and .xz files the system holds.
+fs::path MakeCompressedCorpus(const fs::path& work) {
+  const fs::path folder = work / "corpus/compressed";
+  if (fs::exists(folder / ".done")) return folder;
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  constexpr uint64_t kPackageBytes = 150u << 20;
+  uint64_t packages = 0;
+  std::vector<std::string> debs;
+  for (const auto& e : fs::directory_iterator("/var/cache/apt/archives"))
+    if (e.path().extension() == ".deb") debs.push_back(e.path().string());
+  std::sort(debs.begin(), debs.end());
+  for (const std::string& deb : debs) {
+    if (packages >= kPackageBytes) break;
+    packages += fs::file_size(deb);
+    fs::copy_file(deb, folder / fs::path(deb).filename());
+  }
+  int found = 0;
+  for (const char* root : {"/usr/share", "/usr/lib", "/root", "/var/log"}) {
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(
+             root, fs::directory_options::skip_permission_denied, error);
+         it != fs::recursive_directory_iterator(); it.increment(error)) {
+      if (error || !it->is_regular_file(error)) continue;
+      std::string ext = it->path().extension().string();
+      std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
+      if ((ext == ".jpg" || ext == ".jpeg" || ext == ".xz") && it->file_size(error) > 16384)
+        fs::copy_file(it->path(),
+                      folder / (std::to_string(found++) + "-" + it->path().filename().string()));
+    }
+  }
+  std::ofstream(folder / ".done") << "ok";
+  return folder;
+}
+
+// The archive a backup step left in `folder`.
+fs::path ArchiveIn(const fs::path& folder) {
+  for (const auto& e : fs::directory_iterator(folder))
+    if (e.path().extension() == ".KV") return e.path();
+  return {};
+}
+
+std::string LoadAverage() {
+  std::ifstream in("/proc/loadavg");
+  std::string one, five, fifteen;
+  in >> one >> five >> fifteen;
+  return one + " " + five + " " + fifteen;
+}
+
+struct CorpusFigures {
+  Sample backup, restore;
+  uint64_t archiveBytes = 0, serialBytes = 0;
+};
+
+Step BkvpBackup(const Setup& setup, const fs::path& home, const fs::path& inputs,
+                const fs::path& out, const std::string& threads = "") {
+  Step step{{setup.bkvp.string(), "backup", "--to", out.string(), "--client", "Files and folders",
+             "--unattended", "--quiet"},
+            setup.work,
+            inputs,
+            {out},
+            {{"BKVP_HOME", home.string()}}};
+  if (!threads.empty()) step.environment.push_back({"BKVP_THREADS", threads});
+  return step;
+}
+
+Step BkvpRestore(const Setup& setup, const fs::path& home, const fs::path& archive,
+                 const fs::path& restored) {
+  return {{setup.bkvp.string(), "restore", archive.string(), "--to", restored.string(),
+           "--unattended", "--quiet"},
+          setup.work,
+          archive.parent_path(),
+          {restored},
+          {{"BKVP_HOME", home.string()}}};
+}
+
+// Keeps the archive the last backup run left, under a name of its own.
+fs::path KeepArchive(const fs::path& out, const fs::path& as) {
+  fs::remove(as);
+  fs::rename(ArchiveIn(out), as);
+  return as;
+}
+
+int Run(const fs::path& work, int runs, const fs::path& self) {
+  const Setup setup{self.parent_path() / "bkvp", work};
+  const Corpora corpora = MakeCorpora(work);
+  const fs::path compressed = MakeCompressedCorpus(work);
+  const fs::path out = work / "out", kept = work / "kept", restored = work / "restored";
+  fs::create_directories(kept);
+  const fs::path textHome = HomeFor(setup, "text", corpora.text);
+  const fs::path smallHome = HomeFor(setup, "small", corpora.small);
+  const fs::path compressedHome = HomeFor(setup, "compressed", compressed);
+  const double textMB = FolderBytes(corpora.text) / 1e6, smallMB = FolderBytes(corpora.small) / 1e6,
+               compressedMB = FolderBytes(compressed) / 1e6;
+  const double compressedFiles = static_cast<double>(FilesBelow(compressed).size());
+  std::printf("load average at the start: %s\n\n", LoadAverage().c_str());
+
+  const fs::path tgz = work / "peer.tar.gz", zip = work / "peer.zip", z = work / "peer.z",
+                 copy = work / "copy";
+  std::printf("| step | time (median of %d) | MB/s | files/s | output bytes | peak memory |\n",
+              runs);
+  std::printf("|---|---|---|---|---|---|\n");
+
+  // Text: backup against the zlib loop, tar | pigz -9 and zip -9 -r.
+  const auto text = Compare(
+      runs,
+      {BkvpBackup(setup, textHome, corpora.text, out),
+       {{self.string(), "zlib9", z.string(), corpora.text.string()}, work, corpora.text, {z}},
+       {{"sh", "-c", "tar cf - text | pigz -9 > " + tgz.string()},
+        work / "corpus",
+        corpora.text,
+        {tgz}},
+       {{"zip", "-9", "-r", "-q", zip.string(), "text"}, work / "corpus", corpora.text, {zip}}});
+  const fs::path textArchive = KeepArchive(out, kept / "text.KV");
+  Row("text: bkvp backup", text[0], textMB, 4, FileBytes(textArchive));
+  Row("text: plain zlib level-9 loop", text[1], textMB, 4, FileBytes(z));
+  Row("text: tar | pigz -9", text[2], textMB, 4, FileBytes(tgz));
+  Row("text: zip -9 -r", text[3], textMB, 4, FileBytes(zip));
+  const auto textSerial = Compare(1, {BkvpBackup(setup, textHome, corpora.text, out, "1")});
+  const uint64_t textSerialBytes = FileBytes(ArchiveIn(out));
+  Row("text: bkvp backup, one thread", textSerial[0], textMB, 4, textSerialBytes);
+  const auto textRestore = Compare(
+      runs,
+      {BkvpRestore(setup, textHome, textArchive, restored),
+       {{"unzip", "-q", "-o", zip.string(), "-d", restored.string()}, work, work, {restored}}});
+  Row("text: bkvp restore", textRestore[0], textMB, 4, 0);
+  Row("text: unzip", textRestore[1], textMB, 4, 0);
+
+  // 20,000 small files: backup against zip -9 -r, restore against unzip.
+  const auto small = Compare(
+      runs,
+      {BkvpBackup(setup, smallHome, corpora.small, out),
+       {{"zip", "-9", "-r", "-q", zip.string(), "small"}, work / "corpus", corpora.small, {zip}}});
+  const fs::path smallArchive = KeepArchive(out, kept / "small.KV");
+  Row("20,000 small files: bkvp backup", small[0], smallMB, 20000, FileBytes(smallArchive));
+  Row("20,000 small files: zip -9 -r", small[1], smallMB, 20000, FileBytes(zip));
+  const auto smallSerial = Compare(1, {BkvpBackup(setup, smallHome, corpora.small, out, "1")});
+  const uint64_t smallSerialBytes = FileBytes(ArchiveIn(out));
+  Row("20,000 small files: bkvp backup, one thread", smallSerial[0], smallMB, 20000,
+      smallSerialBytes);
+  const auto smallRestore = Compare(
+      runs,
+      {BkvpRestore(setup, smallHome, smallArchive, restored),
+       {{"unzip", "-q", "-o", zip.string(), "-d", restored.string()}, work, work, {restored}}});
+  Row("20,000 small files: bkvp restore", smallRestore[0], smallMB, 20000, 0);
+  Row("20,000 small files: unzip", smallRestore[1], smallMB, 20000, 0);
+
+  // Compressed already: backup against cp -r and sync.
+  const auto packed =
+      Compare(runs, {BkvpBackup(setup, compressedHome, compressed, out),
+                     {{"sh", "-c", "cp -r compressed " + copy.string() + " && sync"},
+                      work / "corpus",
+                      compressed,
+                      {copy}}});
+  const fs::path packedArchive = KeepArchive(out, kept / "compressed.KV");
+  Row("compressed already: bkvp backup", packed[0], compressedMB, compressedFiles,
+      FileBytes(packedArchive));
+  Row("compressed already: cp -r, sync", packed[1], compressedMB, compressedFiles, 0);
+
+  std::printf("\n| goal | ratio | target | |\n|---|---|---|---|\n");
+  Goal("zlib loop time / bkvp backup time (text)", text[1].seconds / text[0].seconds, ">=", 1.7);
+  Goal("tar | pigz -9 time / bkvp backup time (text)", text[2].seconds / text[0].seconds,
+       ">=", 1.0);
+  Goal("zip -9 -r time / bkvp backup time (20,000 files)", small[1].seconds / small[0].seconds,
+       ">=", 1.6);
+  Goal("unzip time / bkvp restore time (text)", textRestore[1].seconds / textRestore[0].seconds,
+       ">=", 1.5);
+  Goal("unzip time / bkvp restore time (20,000 files)",
+       smallRestore[1].seconds / smallRestore[0].seconds, ">=", 1.5);
+  Goal("archive size / one thread's, text, percent",
+       100.0 * FileBytes(textArchive) / textSerialBytes, "<=", 100.5);
+  Goal("archive size / one thread's, 20,000 files, percent",
+       100.0 * FileBytes(smallArchive) / smallSerialBytes, "<=", 100.5);
+  Goal("bkvp backup time / cp -r + sync time (compressed already)",
+       packed[0].seconds / packed[1].seconds, "<=", 1.5);
+  const long peak = std::max({text[0].peakKiB, textRestore[0].peakKiB, small[0].peakKiB,
+                              smallRestore[0].peakKiB, packed[0].peakKiB});
+  Goal("peak memory of bkvp, MiB", peak / 1024.0, "<", 32);
+  std::printf("\nload average at the end: %s\n", LoadAverage().c_str());
+  fs::remove_all(out);
+  fs::remove_all(restored);
+  fs::remove_all(copy);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "zlib9" && argc == 4) return ZlibLoop(argv[2], argv[3]);
+  if (mode == "run" && argc >= 3)
+    return Run(fs::absolute(argv[2]), argc > 3 ? std::atoi(argv[3]) : 5,
+               fs::canonical("/proc/self/exe"));
+  std::fprintf(stderr, "usage: bkvp_bench run WORKDIR [RUNS]\n");
+  return 2;
+}
