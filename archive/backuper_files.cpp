@@ -198,8 +198,8 @@ Backuper::StoreResult Backuper::ReadWhole(int source, const platform::FileInfo& 
   // A read that stops short of the byte more has found the end already.
   for (;;) {
     size_t more = 0;
-    if (const StoreResult r = ReadUpTo(source, got, bytes->data() + got, bytes->size() - got,
-                                       &more, true);
+    if (const StoreResult r =
+            ReadUpTo(source, got, bytes->data() + got, bytes->size() - got, &more, true);
         r != StoreResult::kStored)
       return r;
     got += more;

@@ -132,11 +132,10 @@ RunOutcome RunBackup(const BackupJob& job, ClientList& clients, const std::strin
     fail();
   } catch (const ComError& e) {
     stopped = true;
-    const EarlyEnd end = EndedEarly(e.Error(), cancel, "run", "the archive was discarded");
+    const EarlyEnd end = EndedEarly(e.Error(), cancel, "run", "the archive was discarded",
+                                    indicator->lastQuestion());
     outcome.result = end.result;
     outcome.problem = end.problem;
-    if (end.result == RunResult::kStopped && !indicator->lastQuestion().empty())
-      outcome.problem += " after \"" + indicator->lastQuestion() + "\"";
     log.Write(end.logLine);
     if (end.isFailure) fail();
   } catch (...) {

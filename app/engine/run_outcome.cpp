@@ -13,7 +13,7 @@ RunOutcome CouldNotStart(std::string why) {
 }
 
 EarlyEnd EndedEarly(int32_t hr, const CancelRequest* cancel, const std::string& what,
-                    const std::string& leftBehind) {
+                    const std::string& leftBehind, const std::string& lastQuestion) {
   EarlyEnd end;
   if (hr == E_ABORT && cancel && cancel->requested()) {
     // A person who cancelled knows; a run ended by the system is reported
@@ -27,6 +27,7 @@ EarlyEnd EndedEarly(int32_t hr, const CancelRequest* cancel, const std::string& 
   } else {
     end.result = RunResult::kStopped;
     end.problem = "the " + what + " was stopped";
+    if (!lastQuestion.empty()) end.problem += " after \"" + lastQuestion + "\"";
     end.isFailure = Failed(hr);
   }
   return end;

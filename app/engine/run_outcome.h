@@ -44,7 +44,8 @@ class CancelRequest;
 
 // How an error exception that ended a run early is reported. `hr` is the
 // exception's status; `what` names the run ("run", "restore") and
-// `leftBehind` what became of its work ("the archive was discarded").
+// `leftBehind` what became of its work ("the archive was discarded");
+// `lastQuestion`, when not empty, is the question whose answer stopped it.
 struct EarlyEnd {
   RunResult result = RunResult::kStopped;
   std::string problem;
@@ -52,6 +53,6 @@ struct EarlyEnd {
   bool isFailure = false;  // turns the error state on
 };
 EarlyEnd EndedEarly(int32_t hr, const CancelRequest* cancel, const std::string& what,
-                    const std::string& leftBehind);
+                    const std::string& leftBehind, const std::string& lastQuestion = "");
 
 }  // namespace bkvp::engine

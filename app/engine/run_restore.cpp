@@ -54,11 +54,10 @@ RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDispla
     }
   } catch (const ComError& e) {
     stopped = true;
-    const EarlyEnd end = EndedEarly(e.Error(), cancel, "restore", "what was restored so far stays");
+    const EarlyEnd end = EndedEarly(e.Error(), cancel, "restore", "what was restored so far stays",
+                                    indicator->lastQuestion());
     outcome.result = end.result;
     outcome.problem = end.problem;
-    if (end.result == RunResult::kStopped && !indicator->lastQuestion().empty())
-      outcome.problem += " after \"" + indicator->lastQuestion() + "\"";
     log.Write(end.logLine);
     if (end.isFailure) fail();
   } catch (...) {

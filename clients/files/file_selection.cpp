@@ -178,7 +178,8 @@ void SortAndRemoveDuplicates(std::vector<BackupItem>& items) {
   };
   std::vector<Keyed> keyed;
   keyed.reserve(items.size());
-  for (BackupItem& item : items) keyed.push_back({platform::ToLower(item.fullPath), std::move(item)});
+  for (BackupItem& item : items)
+    keyed.push_back({platform::ToLower(item.fullPath), std::move(item)});
   // Ties broken byte-wise so that equal names always end up side by side.
   std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
     const int order = a.lower.compare(b.lower);
