@@ -80,6 +80,13 @@ std::vector<ClientEntry*> ClientList::Selected() {
   return result;
 }
 
+std::vector<std::string> ClientList::SelectedNames() const {
+  std::vector<std::string> names;
+  for (const auto& e : entries_)
+    if (e.selected) names.push_back(e.name);
+  return names;
+}
+
 std::optional<std::string> ClientInfoText(IBkVpService* service, std::string_view property) {
   bkvp::Variant value;
   if (!QueryInfo(service, property, value)) return std::nullopt;

@@ -29,6 +29,8 @@ class ClientList {
   // Marks the clients with these identifiers selected; unknown ones are skipped.
   void Select(const std::vector<std::string>& clsids);
   std::vector<ClientEntry*> Selected();
+  // The display names of the selected clients, in list order.
+  std::vector<std::string> SelectedNames() const;
 
  private:
   std::vector<ClientEntry> entries_;

@@ -50,7 +50,6 @@ HiddenWindow::HiddenWindow(Timing timing, engine::NowFunction now, QObject* pare
     : QObject(parent),
       now_(now),
       scheduler_(now),
-      settings_(engine::ProgramSettings::Load(now())),
       normalIcon_(ProgramIcon()),
       attentionIcon_(AttentionIcon()) {
   schedulerTimer_.setInterval(timing.schedulerMs);
@@ -69,7 +68,7 @@ HiddenWindow::~HiddenWindow() {
 
 void HiddenWindow::Create() {
   RefreshTooltip();
-  tray_.Create(normalIcon_, tooltip_, [this](int command) { return IsCommandEnabled(command); });
+  tray_.Create(normalIcon_, [this](int command) { return IsCommandEnabled(command); });
   engine::SetErrorStateListener([this](bool on) { ApplyErrorState(on); });
   if (engine::CheckForInterruptedRun()) TraceEvent("cut-off run found");
   ApplyErrorState(engine::ErrorStateOn());
@@ -79,9 +78,8 @@ void HiddenWindow::Create() {
 
 void HiddenWindow::RefreshTooltip() {
   const engine::ProgramSettings settings = engine::ProgramSettings::Load(now_());
-  tooltip_ = QStringLiteral("Backup Vopal\n") +
-             QString::fromStdString(engine::ScheduleStatusLine(settings));
-  tray_.SetIcon(QIcon(), tooltip_);
+  tray_.SetToolTip(QStringLiteral("Backup Vopal\n") +
+                   QString::fromStdString(engine::ScheduleStatusLine(settings)));
 }
 
 void HiddenWindow::PostCommand(int command) {
@@ -142,8 +140,8 @@ void HiddenWindow::HandleCommand(int command) {
 
 void HiddenWindow::OpenWizard(int page) {
   if (wizard_) return BringWizardToFront();
-  settings_ = engine::ProgramSettings::Load(now_());
-  CBkRsPropSheet sheet(settings_);
+  const engine::ProgramSettings settings = engine::ProgramSettings::Load(now_());
+  CBkRsPropSheet sheet(settings);
   sheet.setStartId(page);
   wizard_ = &sheet;
   scheduler_.SetWizardOpen(true);
@@ -210,7 +208,7 @@ void HiddenWindow::OnBlinkTimer() {
 }
 
 void HiddenWindow::ShowIcon(bool attention) {
-  tray_.SetIcon(attention ? attentionIcon_ : normalIcon_, tooltip_);
+  tray_.SetIcon(attention ? attentionIcon_ : normalIcon_);
   emit iconShown(attention);
 }
 

@@ -47,7 +47,7 @@ class HiddenWindow : public QObject {
   bool runPumping() const { return runPumping_; }
   CTrayIcon& tray() { return tray_; }
   // "Backup Vopal" and a line on the last and the next backup.
-  QString tooltip() const { return tooltip_; }
+  QString tooltip() const { return tray_.tooltip(); }
 
   // The scheduler timer's handler, callable directly.
   engine::TickReport OnSchedulerTimer();
@@ -69,13 +69,11 @@ class HiddenWindow : public QObject {
 
   engine::NowFunction now_;
   engine::Scheduler scheduler_;
-  engine::ProgramSettings settings_;
   QTimer schedulerTimer_;
   QTimer blinkTimer_;
   QIcon normalIcon_;
   QIcon attentionIcon_;
   CTrayIcon tray_;
-  QString tooltip_;
   CBkRsPropSheet* wizard_ = nullptr;
   bool runPumping_ = false;
   bool errorShown_ = false;

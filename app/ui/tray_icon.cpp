@@ -34,18 +34,17 @@ CTrayIcon::CTrayIcon(QObject* parent) : QObject(parent), defaultCommand_(kComman
 
 CTrayIcon::~CTrayIcon() { Remove(); }
 
-void CTrayIcon::Create(const QIcon& icon, const QString& tooltip, EnabledRule enabled) {
+void CTrayIcon::Create(const QIcon& icon, EnabledRule enabled) {
   enabled_ = std::move(enabled);
   tray_.setContextMenu(&menu_);
-  SetIcon(icon, tooltip);
+  SetIcon(icon);
   UpdateMenu();
   tray_.show();
 }
 
-void CTrayIcon::SetIcon(const QIcon& icon, const QString& tooltip) {
-  tray_.setToolTip(tooltip);
-  if (!icon.isNull()) tray_.setIcon(icon);
-}
+void CTrayIcon::SetIcon(const QIcon& icon) { tray_.setIcon(icon); }
+
+void CTrayIcon::SetToolTip(const QString& tooltip) { tray_.setToolTip(tooltip); }
 
 void CTrayIcon::SetDefaultCommand(int command) {
   defaultCommand_ = command;

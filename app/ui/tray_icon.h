@@ -23,8 +23,9 @@ class CTrayIcon : public QObject {
 
   // Adds the icon. Without a notification area it stays hidden; the
   // desktop's tray may still appear later and then shows it.
-  void Create(const QIcon& icon, const QString& tooltip, EnabledRule enabled);
-  void SetIcon(const QIcon& icon, const QString& tooltip);
+  void Create(const QIcon& icon, EnabledRule enabled);
+  void SetIcon(const QIcon& icon);
+  void SetToolTip(const QString& tooltip);
   void SetDefaultCommand(int command);
   void Remove();
 

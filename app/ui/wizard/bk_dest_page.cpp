@@ -37,7 +37,7 @@ void CBkDestPage::initializePage() {
   std::vector<std::string> roots;
   for (const QString& root : chooser_->volumes()->Roots()) roots.push_back(root.toStdString());
   const engine::Preselection preselection =
-      engine::PreselectDestination(CBkRsPropSheet::Current()->settings().storePath, roots);
+      engine::PreselectDestination(CBkRsPropSheet::Of(wizard())->settings().storePath, roots);
   const QString path = QString::fromStdString(preselection.path);
   if (preselection.kind == engine::Preselection::Kind::kVolume) chooser_->SelectVolume(path);
   if (preselection.kind == engine::Preselection::Kind::kFolder) chooser_->SelectFolder(path);
@@ -54,7 +54,7 @@ bool CBkDestPage::validatePage() {
     ShowPageWarning(kNoDestinationText);
     return false;
   }
-  CBkRsPropSheet::Current()->backupChoices().destination =
+  CBkRsPropSheet::Of(wizard())->backupChoices().destination =
       engine::WithTrailingSlash(place.toStdString());
   return true;
 }

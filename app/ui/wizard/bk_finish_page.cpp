@@ -52,18 +52,15 @@ CBkFinishPage::CBkFinishPage(QWidget* parent)
 int CBkFinishPage::nextId() const { return -1; }
 
 void CBkFinishPage::initializePage() {
-  CBkRsPropSheet* sheet = CBkRsPropSheet::Current();
+  CBkRsPropSheet* sheet = CBkRsPropSheet::Of(wizard());
   const engine::BackupChoices& choices = sheet->backupChoices();
-  std::vector<std::string> names;
-  for (const engine::ClientEntry* client : sheet->clients().Selected())
-    names.push_back(client->name);
-  summary_->Show(engine::BackupSummary(choices, names));
+  summary_->Show(engine::BackupSummary(choices, sheet->clients().SelectedNames()));
   progress_->setVisible(choices.runImmediately);
   progress_->Reset();
 }
 
 bool CBkFinishPage::validatePage() {
-  CBkRsPropSheet* sheet = CBkRsPropSheet::Current();
+  CBkRsPropSheet* sheet = CBkRsPropSheet::Of(wizard());
   if (sheet->running()) return false;
   engine::BackupChoices& choices = sheet->backupChoices();
   choices.clsids.clear();
@@ -72,11 +69,6 @@ bool CBkFinishPage::validatePage() {
   const std::time_t now = std::time(nullptr);
   const engine::SavedChoices saved =
       engine::SaveBackupChoices(choices, now, engine::ProgramBesideThisExecutable());
-  engine::ProgramSettings& settings = sheet->settings();
-  settings.scheduleEnabled = saved.scheduleOn();
-  settings.runImmediately = choices.runImmediately;
-  settings.storePath = choices.destination;
-  settings.clients = choices.clsids;
   if (!saved.problem.empty())
     ShowPageError("The settings were not all kept: " + saved.problem + ".");
   if (!saved.autostartProblem.empty())

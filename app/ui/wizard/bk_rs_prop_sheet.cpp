@@ -18,15 +18,8 @@
 #include "app/ui/wizard/start_page.h"
 
 namespace bkvp::ui {
-namespace {
-
-CBkRsPropSheet* gCurrentSheet = nullptr;
-
-}  // namespace
-
-CBkRsPropSheet::CBkRsPropSheet(engine::ProgramSettings& settings, QWidget* parent)
+CBkRsPropSheet::CBkRsPropSheet(const engine::ProgramSettings& settings, QWidget* parent)
     : QWizard(parent), settings_(settings), clients_(engine::DiscoverClients()) {
-  gCurrentSheet = this;
   setObjectName("wizard");
   setWindowTitle("Backup Vopal");
   setWindowIcon(ProgramIcon());
@@ -56,10 +49,7 @@ CBkRsPropSheet::~CBkRsPropSheet() {
     delete gone;
   }
   selectedArchive_.reset();
-  if (gCurrentSheet == this) gCurrentSheet = nullptr;
 }
-
-CBkRsPropSheet* CBkRsPropSheet::Current() { return gCurrentSheet; }
 
 void CBkRsPropSheet::ShowAbout() {
   AboutDialog about(this);

@@ -19,13 +19,13 @@ class CBkRsPropSheet : public QWizard {
   Q_OBJECT
  public:
   // Discovers the installed clients; `settings` must outlive the sheet.
-  explicit CBkRsPropSheet(engine::ProgramSettings& settings, QWidget* parent = nullptr);
+  explicit CBkRsPropSheet(const engine::ProgramSettings& settings, QWidget* parent = nullptr);
   ~CBkRsPropSheet() override;
 
-  // The open sheet, for its pages; null when none is open.
-  static CBkRsPropSheet* Current();
+  // The sheet of a page, from the page's wizard().
+  static CBkRsPropSheet* Of(QWizard* wizard) { return static_cast<CBkRsPropSheet*>(wizard); }
 
-  engine::ProgramSettings& settings() { return settings_; }
+  const engine::ProgramSettings& settings() const { return settings_; }
   engine::ClientList& clients() { return clients_; }
   // Filled by the destination and schedule pages; the clients at Finish.
   engine::BackupChoices& backupChoices() { return backupChoices_; }
@@ -54,7 +54,7 @@ class CBkRsPropSheet : public QWizard {
   void ShowAbout();
   void EnableButtons(bool enabled);
 
-  engine::ProgramSettings& settings_;
+  const engine::ProgramSettings& settings_;
   engine::ClientList clients_;
   engine::BackupChoices backupChoices_;
   std::optional<engine::ArchiveEntry> selectedArchive_;

@@ -133,7 +133,7 @@ int CBkSchedulerPage::nextId() const { return kPageBackupFinish; }
 void CBkSchedulerPage::initializePage() {
   if (loaded_) return;
   loaded_ = true;
-  const engine::ProgramSettings& settings = CBkRsPropSheet::Current()->settings();
+  const engine::ProgramSettings& settings = CBkRsPropSheet::Of(wizard())->settings();
   runImmediately_->setChecked(settings.runImmediately);
   scheduleLater_->setChecked(settings.scheduleEnabled);
   Load(settings.schedule);
@@ -198,7 +198,7 @@ bool CBkSchedulerPage::validatePage() {
     ShowPageWarning("Check at least one day of the week for a weekly schedule.");
     return false;
   }
-  engine::BackupChoices& choices = CBkRsPropSheet::Current()->backupChoices();
+  engine::BackupChoices& choices = CBkRsPropSheet::Of(wizard())->backupChoices();
   choices.runImmediately = runImmediately_->isChecked();
   choices.schedule = scheduleLater_->isChecked();
   choices.record = record;

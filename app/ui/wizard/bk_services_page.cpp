@@ -23,7 +23,7 @@ int CBkServicesPage::nextId() const { return kPageBackupDestination; }
 void CBkServicesPage::initializePage() {
   if (filled_) return;
   filled_ = true;
-  CBkRsPropSheet* sheet = CBkRsPropSheet::Current();
+  CBkRsPropSheet* sheet = CBkRsPropSheet::Of(wizard());
   engine::ClientList& clients = sheet->clients();
   clients.ClearSelection();
   clients.Select(sheet->settings().clients);
@@ -34,8 +34,9 @@ void CBkServicesPage::initializePage() {
 }
 
 bool CBkServicesPage::validatePage() {
-  const auto commit =
-      panel_->CommitChecked(CBkRsPropSheet::Current()->clients(), [](engine::ClientEntry& client) {
+  return panel_->CommitChecked(
+      CBkRsPropSheet::Of(wizard())->clients(), kNoClientToBackUpText,
+      [](engine::ClientEntry& client) {
         // A client that has nothing to save now says why.
         const std::string why =
             engine::ClientInfoText(client.service.get(), "HasBackup").value_or("");
@@ -43,8 +44,6 @@ bool CBkServicesPage::validatePage() {
         ShowPageWarning(why);
         return false;
       });
-  if (commit == ClientPagesPanel::Commit::kNothingChecked) ShowPageWarning(kNoClientToBackUpText);
-  return commit == ClientPagesPanel::Commit::kDone;
 }
 
 }  // namespace bkvp::ui

@@ -101,11 +101,6 @@ void ClientPagesPanel::MakeCurrent(int row) {
   if (host) host->ShowPage();
 }
 
-void ClientPagesPanel::CopyChecksToClients() {
-  for (int i = 0; i < count(); ++i)
-    if (items_[i].client) items_[i].client->selected = IsChecked(i);
-}
-
 void ClientPagesPanel::OnCurrentRowChanged(int row) {
   if (row == currentRow_) return;
   const bool leavingInvalidPage = currentRow_ >= 0 && IsChecked(currentRow_) &&
@@ -116,11 +111,11 @@ void ClientPagesPanel::OnCurrentRowChanged(int row) {
     return;
   }
   MakeCurrent(row);
-  CopyChecksToClients();
 }
 
-ClientPagesPanel::Commit ClientPagesPanel::CommitChecked(
-    engine::ClientList& clients, const std::function<bool(engine::ClientEntry&)>& accept) {
+bool ClientPagesPanel::CommitChecked(engine::ClientList& clients,
+                                     const std::string& nothingCheckedText,
+                                     const std::function<bool(engine::ClientEntry&)>& accept) {
   clients.ClearSelection();
   bool any = false;
   for (int i = 0; i < count(); ++i) {
@@ -138,10 +133,11 @@ ClientPagesPanel::Commit ClientPagesPanel::CommitChecked(
     }
     if (!kept || (accept && !accept(client))) {
       MakeCurrent(i);
-      return Commit::kRefused;
+      return false;
     }
   }
-  return any ? Commit::kDone : Commit::kNothingChecked;
+  if (!any) ShowPageWarning(nothingCheckedText);
+  return any;
 }
 
 }  // namespace bkvp::ui

@@ -36,13 +36,13 @@ class ClientPagesPanel : public QWidget {
   void ShowFirstChecked();
   int count() const;
 
-  enum class Commit { kDone, kNothingChecked, kRefused };
   // Leaving the page: every client's selected flag becomes its check mark;
   // each checked client's page is validated and stored, in list order, then
   // handed to `accept`. Stops at the first page that refuses or that
-  // `accept` refuses; that client becomes current.
-  Commit CommitChecked(engine::ClientList& clients,
-                       const std::function<bool(engine::ClientEntry&)>& accept = {});
+  // `accept` refuses; that client becomes current. With nothing checked,
+  // warns with `nothingCheckedText`. True when the page may be left.
+  bool CommitChecked(engine::ClientList& clients, const std::string& nothingCheckedText,
+                     const std::function<bool(engine::ClientEntry&)>& accept = {});
 
   QListWidget* list() const { return list_; }
 
@@ -53,7 +53,6 @@ class ClientPagesPanel : public QWidget {
   };
   void OnCurrentRowChanged(int row);
   void MakeCurrent(int row);
-  void CopyChecksToClients();
   bool IsChecked(int row) const;
 
   PageKind kind_;

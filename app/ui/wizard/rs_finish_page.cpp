@@ -23,15 +23,12 @@ CRsFinishPage::CRsFinishPage(QWidget* parent)
 int CRsFinishPage::nextId() const { return -1; }
 
 void CRsFinishPage::initializePage() {
-  std::vector<std::string> names;
-  for (const engine::ClientEntry* client : CBkRsPropSheet::Current()->clients().Selected())
-    names.push_back(client->name);
-  summary_->Show(engine::RestoreSummary(names));
+  summary_->Show(engine::RestoreSummary(CBkRsPropSheet::Of(wizard())->clients().SelectedNames()));
   progress_->Reset();
 }
 
 bool CRsFinishPage::validatePage() {
-  CBkRsPropSheet* sheet = CBkRsPropSheet::Current();
+  CBkRsPropSheet* sheet = CBkRsPropSheet::Of(wizard());
   if (sheet->running() || !sheet->selectedArchive()) return false;
   return progress_->Drive(
       *sheet, engine::WizardRun::kRestore,

@@ -21,7 +21,7 @@ CRsServicesPage::CRsServicesPage(QWidget* parent)
 int CRsServicesPage::nextId() const { return kPageRestoreFinish; }
 
 void CRsServicesPage::initializePage() {
-  CBkRsPropSheet* sheet = CBkRsPropSheet::Current();
+  CBkRsPropSheet* sheet = CBkRsPropSheet::Of(wizard());
   auto& archive = sheet->selectedArchive();
   if (!archive || archive->path == matchedPath_) return;
   matchedPath_ = archive->path;
@@ -32,9 +32,7 @@ void CRsServicesPage::initializePage() {
 }
 
 bool CRsServicesPage::validatePage() {
-  const auto commit = panel_->CommitChecked(CBkRsPropSheet::Current()->clients());
-  if (commit == ClientPagesPanel::Commit::kNothingChecked) ShowPageWarning(kNoClientToRestoreText);
-  return commit == ClientPagesPanel::Commit::kDone;
+  return panel_->CommitChecked(CBkRsPropSheet::Of(wizard())->clients(), kNoClientToRestoreText);
 }
 
 }  // namespace bkvp::ui

@@ -51,7 +51,7 @@ int CRsSrcPage::nextId() const { return kPageRestoreClients; }
 void CRsSrcPage::initializePage() {
   if (opened_) return;
   opened_ = true;
-  OpenCommandLineFile(CBkRsPropSheet::Current()->settings().cmdLineFile);
+  OpenCommandLineFile(CBkRsPropSheet::Of(wizard())->settings().cmdLineFile);
 }
 
 // The file's folder is searched and the file selected; a file not named as
@@ -101,7 +101,7 @@ bool CRsSrcPage::validatePage() {
     ShowPageWarning(kNoArchiveSelectedText);
     return false;
   }
-  CBkRsPropSheet::Current()->selectedArchive() = entries_[size_t(row)];
+  CBkRsPropSheet::Of(wizard())->selectedArchive() = entries_[size_t(row)];
   return true;
 }
 
