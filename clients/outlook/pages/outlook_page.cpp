@@ -23,8 +23,11 @@ const QString& GenerationPicture(Generation generation) {
 }  // namespace
 
 OutlookPage::OutlookPage(QWidget* parent, const QString& title)
-    : OptionsPage(parent, title, "Outlook", DetectGeneration() != kGenerationUnknown),
-      generation_(DetectGeneration()),
+    : OutlookPage(parent, title, DetectGeneration()) {}
+
+OutlookPage::OutlookPage(QWidget* parent, const QString& title, Generation generation)
+    : OptionsPage(parent, title, "Outlook", generation != kGenerationUnknown),
+      generation_(generation),
       generalOptions_(new QCheckBox("General options", this)),
       mailbox_(new QCheckBox("Mailbox", this)) {
   auto* content = new QGridLayout;

@@ -22,6 +22,8 @@ class OutlookPage : public bkvp::pages::OptionsPage {
   QCheckBox* mailbox() const { return mailbox_; }
 
  private:
+  OutlookPage(QWidget* parent, const QString& title, Generation generation);
+
   Generation generation_;
   QCheckBox* generalOptions_;
   QCheckBox* mailbox_;
