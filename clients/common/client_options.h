@@ -32,6 +32,10 @@ struct CloseRestartOptions {
 };
 enum class SwitchRule { NonZero, ExactlyOne };
 bool IsSwitchOn(uint32_t value, SwitchRule rule);
+// The two switches as stored under `key`, a full key path.
+CloseRestartOptions ReadCloseRestartSwitches(std::string_view key, SwitchRule rule,
+                                             std::string_view autoCloseName,
+                                             std::string_view autoRestartName);
 CloseRestartOptions ReadCloseRestartOptions(std::string_view serviceClsid, SwitchRule rule,
                                             std::string_view autoCloseName = kOptAutoClose,
                                             std::string_view autoRestartName = kOptAutoRestart);

@@ -42,13 +42,12 @@ bool CloseRestartChoices::Store(std::string_view fullKeyPath) const {
 }
 
 void CloseRestartChoices::Load(std::string_view fullKeyPath) {
-  const auto on = [&](const std::string& name) {
-    return clients::IsSwitchOn(clients::ReadDword(fullKeyPath, name), values_.rule);
-  };
-  const bool close = on(values_.closeName);
+  const clients::CloseRestartOptions stored = clients::ReadCloseRestartSwitches(
+      fullKeyPath, values_.rule, values_.closeName, values_.restartName);
+  const bool close = stored.autoClose;
   // Set the restart box after the close box, whose toggle may clear it.
   close_->setChecked(close);
-  restart_->setChecked(on(values_.restartName) && (close || !values_.closeClearsRestart));
+  restart_->setChecked(stored.autoRestart && (close || !values_.closeClearsRestart));
   restart_->setEnabled(close);
 }
 
