@@ -92,6 +92,9 @@ std::optional<uint64_t> FreeSpace(const std::string& path);
 // scratch space and read-only images of installed software. Pages and the
 // wizard leave volumes of these types out (except the root).
 bool IsSystemFileSystem(std::string_view type);
+// A mounted volume worth offering for user files: ready, and a folder; of a
+// system file system type only the root.
+bool HoldsUserFiles(const std::string& rootPath, std::string_view fileSystemType, bool ready);
 
 // Path helpers on "/" separated native paths.
 std::string ParentFolder(const std::string& path);  // "" when none

@@ -123,4 +123,10 @@ bool IsSystemFileSystem(std::string_view type) {
   return false;
 }
 
+bool HoldsUserFiles(const std::string& rootPath, std::string_view fileSystemType, bool ready) {
+  if (!ready) return false;
+  if (IsSystemFileSystem(fileSystemType) && rootPath != "/") return false;
+  return DirectoryExists(rootPath);
+}
+
 }  // namespace platform

@@ -15,9 +15,7 @@ std::string WithoutTrailingSlash(std::string path) {
 }  // namespace
 
 bool OfferAsRestoreSource(const VolumeFacts& volume) {
-  if (!volume.ready) return false;
-  if (platform::IsSystemFileSystem(volume.fileSystemType) && volume.rootPath != "/") return false;
-  return platform::DirectoryExists(volume.rootPath);
+  return platform::HoldsUserFiles(volume.rootPath, volume.fileSystemType, volume.ready);
 }
 
 bool OfferAsBackupDestination(const VolumeFacts& volume) {

@@ -15,9 +15,9 @@ constexpr int kPathRole = Qt::UserRole;
 constexpr int kFilledRole = Qt::UserRole + 1;
 
 bool HoldsUserFiles(const QStorageInfo& volume) {
-  if (!volume.isValid() || !volume.isReady()) return false;
-  if (platform::IsSystemFileSystem(volume.fileSystemType().toStdString())) return volume.isRoot();
-  return QFileInfo(volume.rootPath()).isDir();
+  return platform::HoldsUserFiles(volume.rootPath().toStdString(),
+                                  volume.fileSystemType().toStdString(),
+                                  volume.isValid() && volume.isReady());
 }
 
 bool IsInside(const QString& path, const QString& folder) {
