@@ -24,14 +24,14 @@ int RunExtract(const std::vector<std::string>& args) {
                        front::kExitCannotStart);
   const std::string archive = front::AbsolutePath(options.positional()[0]);
   const std::string folder = front::AbsolutePath(options.positional()[1]);
-  std::vector<PathPattern> only;
-  for (const std::string& pattern : options.Values("--only"))
-    only.emplace_back(pattern.front() == '/' || pattern.starts_with("**")
-                          ? pattern
-                          : front::AbsolutePath(pattern));
+  const auto only = front::PathPatternsOf(options.Values("--only"));
+  if (!only)
+    return front::Fail(kName, "--only needs a pattern of 1 to 4096 characters",
+                       front::kExitCannotStart);
 
   front::RunSignals signals;
-  const ExtractOutcome extracted = ExtractArchive(archive, folder, only, nullptr, signals.cancel());
+  const ExtractOutcome extracted =
+      ExtractArchive(archive, folder, *only, nullptr, signals.cancel());
   const front::SummaryStyle style = front::SummaryStyleOf(options);
   if (style != front::SummaryStyle::kJson)
     for (const std::string& line : extracted.failures) std::cerr << line << "\n";

@@ -40,21 +40,17 @@ int RunRestoreCommand(const std::vector<std::string>& args) {
   if (std::string problem = OpenArchiveForRestore(path, archive); !problem.empty())
     return front::Fail(kName, problem, front::kExitCannotStart);
   const std::vector<ArchiveClient> sections = MatchClients(archive, clients);
-  const std::string filesClsid = GuidToString(files::CLSID_BkVpFilesSrv);
+  const std::string filesClsid = files::kFilesServiceClsid;
   // --only picks files of the files client; other clients only when named.
   std::vector<std::string> named = options.Values("--client");
   if (named.empty() && options.Has("--only")) named.push_back(filesClsid);
   if (std::string problem = SelectClientsForRestore(sections, named, clients); !problem.empty())
     return front::Fail(kName, problem, front::kExitCannotStart);
-  ChosenFiles chosen{filesClsid, {}};
-  for (const std::string& pattern : options.Values("--only")) {
-    if (pattern.empty() || pattern.size() > 4096)
-      return front::Fail(kName, "--only needs a pattern of 1 to 4096 characters",
-                         front::kExitCannotStart);
-    chosen.patterns.emplace_back(pattern.front() == '/' || pattern.starts_with("**")
-                                     ? pattern
-                                     : front::AbsolutePath(pattern));
-  }
+  const auto only = front::PathPatternsOf(options.Values("--only"));
+  if (!only)
+    return front::Fail(kName, "--only needs a pattern of 1 to 4096 characters",
+                       front::kExitCannotStart);
+  ChosenFiles chosen{filesClsid, *only};
 
   // The files client takes its restore choices from where its restore page
   // leaves them.

@@ -33,12 +33,10 @@ const char* TypeName(uint16_t type) {
 
 // The files a restore of the files client would write.
 int ShowFiles(const std::string& path, const std::vector<std::string>& patternTexts, bool json) {
-  std::vector<PathPattern> patterns;
-  for (const std::string& text : patternTexts)
-    patterns.emplace_back(
-        text.front() == '/' || text.starts_with("**") ? text : front::AbsolutePath(text));
+  const auto patterns = front::PathPatternsOf(patternTexts);
+  if (!patterns) return front::Fail(kName, "a pattern needs 1 to 4096 characters", 2);
   std::vector<ArchivedFile> files;
-  const std::string problem = ListArchivedFiles(path, files::kFilesServiceClsid, patterns, files);
+  const std::string problem = ListArchivedFiles(path, files::kFilesServiceClsid, *patterns, files);
   if (json) {
     std::cout << "[";
     for (size_t i = 0; i < files.size(); ++i)

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <iostream>
 
-#include "platform/text.h"
 #include "platform/time.h"
 
 namespace bkvp::cli::front {
@@ -65,6 +64,17 @@ std::string AbsolutePath(const std::string& path) {
   std::error_code ec;
   const auto absolute = std::filesystem::absolute(path, ec);
   return ec ? path : absolute.lexically_normal().string();
+}
+
+std::optional<std::vector<engine::PathPattern>> PathPatternsOf(
+    const std::vector<std::string>& texts) {
+  std::vector<engine::PathPattern> patterns;
+  for (const std::string& text : texts) {
+    if (text.empty() || text.size() > 4096) return std::nullopt;
+    patterns.emplace_back(text.front() == '/' || text.starts_with("**") ? text
+                                                                        : AbsolutePath(text));
+  }
+  return patterns;
 }
 
 void PrintTable(const std::vector<std::vector<std::string>>& rows) {

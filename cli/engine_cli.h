@@ -10,6 +10,8 @@
 
 #include <ctime>
 
+#include "app/engine/path_pattern.h"
+
 namespace bkvp::cli::front {
 
 struct OptionDefinition {
@@ -42,6 +44,12 @@ int Fail(const std::string& command, const std::string& text, int status);
 
 // An absolute form of a path given on the command line.
 std::string AbsolutePath(const std::string& path);
+
+// The path patterns of the command line: one that begins with "/" or "**"
+// as it is, any other made absolute. Nothing when a pattern is empty or
+// longer than 4096 characters.
+std::optional<std::vector<engine::PathPattern>> PathPatternsOf(
+    const std::vector<std::string>& texts);
 
 // Rows of cells printed with aligned columns; the first row is the heading.
 void PrintTable(const std::vector<std::vector<std::string>>& rows);

@@ -129,6 +129,9 @@ TEST_F(Extract, EveryClientsObjectsComeOutWithoutTheClients) {
   for (const auto& e : std::filesystem::recursive_directory_iterator(chosen.path()))
     files += e.is_regular_file();
   EXPECT_EQ(files, 1u);
+  // An empty pattern is a usage mistake, for extract and for show alike.
+  EXPECT_EQ(Bkvp("extract " + archive + " " + chosen.path() + " --only=").exitCode, 2);
+  EXPECT_EQ(Bkvp("show " + archive + " --files ''").exitCode, 2);
   EXPECT_EQ(Bkvp("extract " + archive + " " + out.path()).exitCode, 1);
   EXPECT_EQ(ReadFile(out / "Outlook/profile.txt"), "profile of client 2");
 }
