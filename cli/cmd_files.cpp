@@ -158,13 +158,8 @@ int Add(const std::vector<std::string>& args) {
   }
   if (!path) throw UsageError{"add needs a PATH"};
   const std::string full = FullPath(*path);
-  const auto joined = [](const std::vector<std::string>& parts) {
-    std::string text;
-    for (const std::string& part : parts) text += (text.empty() ? "" : " | ") + part;
-    return text;
-  };
-  if (!includes.empty()) folder.includeMasks = ParseMasks(joined(includes), false);
-  if (!excludes.empty()) folder.excludeMasks = ParseMasks(joined(excludes), true);
+  if (!includes.empty()) folder.includeMasks = ParseMasks(JoinMasks(includes), false);
+  if (!excludes.empty()) folder.excludeMasks = ParseMasks(JoinMasks(excludes), true);
 
   ListEntry entry;
   if (platform::DirectoryExists(full)) {
