@@ -75,14 +75,12 @@ std::string WalkSection(Reader& r, const InspectedClient& client, const ArchiveV
       return where + " (" + o.name + "): the data part runs past the end of the archive" + At(pos);
     uint8_t magic[2] = {};
     o.compressed = o.storedSize >= sizeof magic && r.Read(data, magic, sizeof magic) &&
-                   magic[0] == kZlibMagic[0] && magic[1] == kZlibMagic[1];
+                   BeginsWithZlibMagic(magic, o.storedSize);
     uint8_t info[kFileInfoFixedSize];
-    if (o.type == kObjectFile && size_t(infoLength) >= sizeof info &&
-        r.Read(data - uint64_t(infoLength), info, sizeof info)) {
-      const archive::FileInfoBlock block = archive::ParseFileInfo(info, sizeof info);
-      o.attributes = block.attributes;
-      o.lastWriteTime = block.lastWriteTime;
-    }
+    // Only a visitor looks at the time; a bare walk (verify's) skips the read.
+    if (v.object && o.type == kObjectFile && size_t(infoLength) >= sizeof info &&
+        r.Read(data - uint64_t(infoLength), info, sizeof info))
+      o.lastWriteTime = archive::ParseFileInfo(info, sizeof info).lastWriteTime;
     if (v.object) v.object(client, o);
     passed += o.weight;
     pos = data + o.storedSize;

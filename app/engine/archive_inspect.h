@@ -32,9 +32,7 @@ struct InspectedObject {
   uint64_t storedSize = 0;  // the data part
   bool compressed = false;  // a data part of 2+ bytes starting 0x78 0xDA
   std::string name;
-  // Files: from the file info block.
-  uint32_t attributes = 0;
-  uint64_t lastWriteTime = 0;  // FILETIME
+  uint64_t lastWriteTime = 0;  // files: from the file info block (FILETIME)
 };
 
 struct ArchiveVisitor {

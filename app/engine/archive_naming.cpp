@@ -47,8 +47,6 @@ std::string ArchiveName(const std::tm& local) {
   return platform::ToUpper(name);
 }
 
-std::string ArchiveNameForDate(DATE time) { return ArchiveName(platform::TmFromDate(time)); }
-
 ArchiveMoment DecodeArchiveName(std::string_view name) {
   ArchiveMoment m;
   m.month = Field(name, 8, 1);

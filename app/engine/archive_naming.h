@@ -23,7 +23,6 @@ class bad_number : public std::runtime_error {
 };
 
 std::string ArchiveName(const std::tm& local);
-std::string ArchiveNameForDate(DATE time);
 
 // The moment a name encodes (year without 2000 added); compares in time order.
 struct ArchiveMoment {
