@@ -54,17 +54,11 @@ std::vector<Button> ButtonsOf(unsigned style) {
   }
 }
 
-// Texts of the system's questions separate sentences with line breaks.
-std::string OneLine(std::string text) {
-  for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
-  return text;
-}
-
 // Asks until one of the buttons is chosen; an empty line takes the default,
 // the end of input gives the default too.
 int AskOnTerminal(const std::string& text, const std::string& caption,
                   const std::vector<Button>& buttons, int defaultAnswer) {
-  std::cout << "\r\x1b[K" << caption << ": " << OneLine(text) << "\n";
+  std::cout << "\r\x1b[K" << caption << ": " << platform::OneLine(text) << "\n";
   for (;;) {
     for (const Button& b : buttons)
       std::cout << b.label << (b.answer == defaultAnswer ? "*" : "") << " ";

@@ -93,6 +93,17 @@ std::string Utf16ToUtf8(std::u16string_view text) {
   return out;
 }
 
+std::string OneLine(std::string_view text) {
+  std::string line;
+  line.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const bool lineBreak = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+    line += lineBreak ? ' ' : text[i];
+    if (lineBreak) ++i;
+  }
+  return line;
+}
+
 std::string EscapeControls(std::string_view text) {
   const auto isControl = [](char c) {
     const auto byte = static_cast<unsigned char>(c);

@@ -24,6 +24,9 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // visible escape ("\n", "\t", "\x1b"), so that a file name can neither break
 // a log line nor forge one. Backslashes stay: registry key paths use them.
 std::string EscapeControls(std::string_view text);
+// A question's text on one line: the system's texts separate sentences with
+// CR LF, which becomes a space.
+std::string OneLine(std::string_view text);
 
 }  // namespace platform
 

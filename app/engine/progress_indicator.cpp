@@ -37,10 +37,7 @@ void ProgressIndicator::Log(const std::string& line) {
   if (lineListener_) lineListener_(shown);
 }
 
-void ProgressIndicator::LogQuestion(std::string text) {
-  for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
-  Log(text);
-}
+void ProgressIndicator::LogQuestion(std::string text) { Log(platform::OneLine(text)); }
 
 namespace {
 
