@@ -2,7 +2,6 @@
 
 #include "clients/common/progress_calls.h"
 #include "contract/errors.h"
-#include "platform/files.h"
 
 namespace bkvp::clients {
 
@@ -28,8 +27,8 @@ RestoreLoopResult RestoreObjectLoop(IRestorer* restorer, IProgress* progress,
       const std::string text = name.str();
       HRESULT status = S_OK;
       if (type == kObjectFile) {
-        // Failures show when RestoreFile cannot create the file.
-        platform::CreateFolders(platform::ParentFolder(text));
+        // The reader creates missing folders itself, without following
+        // links; failures show when it cannot create the file.
         status = restorer->RestoreFile(name.get(), 1, VARIANT_TRUE);
       } else if (type == kObjectRegistryKey) {
         if (before && before(text) == KeyStep::Abandon) {

@@ -29,7 +29,7 @@ struct RestoreLoopResult {
 
 // Iterate(serviceClsid); while IsEnd says not at end (a failing IsEnd ends the
 // loop too): GetObjectInfo, then
-//   file: create its missing parent folders, RestoreFile(name, 1, -1);
+//   file: RestoreFile(name, 1, -1) (the reader creates missing folders);
 //   registry key: before(name) when given, RestoreRegistryKey(name);
 //   other: Message(name + ": " + unknownTypeText);
 // then Next(). Statuses of RestoreFile / RestoreRegistryKey are passed over,

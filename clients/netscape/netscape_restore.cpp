@@ -130,10 +130,8 @@ class StagedRestore {
     if (!oldFolder_) return LoopEnd::BadObject;
     const std::optional<std::string> relative = RelativePathBelow(name, *oldFolder_);
     if (!relative) return LoopEnd::BadObject;
-    const std::string target = platform::JoinPath(staging_, *relative);
-    if (relative->find('/') != std::string::npos)
-      platform::CreateFolders(platform::ParentFolder(target));
-    const HRESULT hr = Restore(target);
+    // The reader creates the missing folders, without following links.
+    const HRESULT hr = Restore(platform::JoinPath(staging_, *relative));
     if (hr < 0) {
       failedStatus_ = hr;
       return LoopEnd::RestoreFailed;
