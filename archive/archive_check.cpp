@@ -116,7 +116,7 @@ std::string Checker::CheckData(const RecordLocation& record) {
         return Failure();
       uint64_t unpacked = size;
       std::string problem;
-      if (size >= sizeof magic && magic[0] == kZlibMagic[0] && magic[1] == kZlibMagic[1])
+      if (BeginsWithZlibMagic(magic, size))
         problem = CheckCompressed(record, &unpacked);
       else if (!ReadThrough(record.dataOffset, size))
         problem = Failure();

@@ -29,7 +29,7 @@ constexpr uint64_t kMaxQueuedBytes = 8u << 20;
 constexpr size_t kBlocksInFlightPerWorker = 2;
 
 bool BeginsWithMagic(const std::vector<uint8_t>& bytes) {
-  return bytes.size() >= 2 && bytes[0] == kZlibMagic[0] && bytes[1] == kZlibMagic[1];
+  return BeginsWithZlibMagic(bytes.data(), bytes.size());
 }
 
 }  // namespace
@@ -337,8 +337,8 @@ Backuper::StoreResult Backuper::CheckUnchanged(int source, const platform::FileI
 
 bool Backuper::BeginsWithZlibMagic(int source) {
   uint8_t first[2];
-  return layer_.ReadAt(source, first, sizeof first, 0) == 2 && first[0] == kZlibMagic[0] &&
-         first[1] == kZlibMagic[1];
+  return layer_.ReadAt(source, first, sizeof first, 0) == 2 &&
+         archive::BeginsWithZlibMagic(first, 2);
 }
 
 Backuper::StoreResult Backuper::ReadUpTo(int source, uint64_t offset, uint8_t* out, size_t size,
@@ -469,7 +469,7 @@ Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, bool m
         *firstBlock = *job->input();
         return StoreResult::kStoreAsIs;
       }
-      record.Append(kZlibHeader, sizeof kZlibHeader);
+      record.Append(kZlibMagic, sizeof kZlibMagic);
     }
     record.Append(job->output().data(), job->output().size());
     adler.Add(job->adler(), job->input()->size());

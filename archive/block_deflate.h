@@ -23,9 +23,6 @@ constexpr size_t kBlockSize = 128 * 1024;
 // What a block may lean on: the whole deflate window.
 constexpr size_t kDictionarySize = 32 * 1024;
 
-// The zlib header of a level-9 stream with a 32 KiB window: 78 DA.
-constexpr uint8_t kZlibHeader[2] = {0x78, 0xDA};
-
 // One complete zlib stream of `input`, as the writer's streaming compressor
 // gives it. `state` is a deflate state (zlib header and trailer).
 std::vector<uint8_t> DeflateWhole(Compress::ZlibState& state, std::span<const uint8_t> input);

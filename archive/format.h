@@ -90,6 +90,9 @@ constexpr size_t kMaxOptionBytes = 16u << 20;
 // ---- Data parts --------------------------------------------------------------
 // A data part of two or more bytes beginning with these is a zlib stream.
 constexpr uint8_t kZlibMagic[2] = {0x78, 0xDA};
+inline bool BeginsWithZlibMagic(const uint8_t* data, uint64_t size) {
+  return size >= 2 && data[0] == kZlibMagic[0] && data[1] == kZlibMagic[1];
+}
 // File data moves in chunks of this size; no object is ever held whole.
 constexpr size_t kChunkSize = 65536;
 

@@ -163,7 +163,7 @@ bool Restorer::CopyDataPart(TargetFile& target) {
   const ssize_t got = reader_.ReadSome(record_.dataOffset, buffer_.data(), firstSize);
   if (got < 0) ThrowWithoutPrompt();
   if (static_cast<size_t>(got) != firstSize) return false;
-  if (firstSize >= 2 && buffer_[0] == kZlibMagic[0] && buffer_[1] == kZlibMagic[1])
+  if (BeginsWithZlibMagic(buffer_.data(), firstSize))
     return InflateDataPart(target, buffer_.data(), firstSize) && record_.dataInFile;
 
   if (!target.Write(buffer_.data(), firstSize)) return false;
