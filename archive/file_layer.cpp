@@ -90,22 +90,7 @@ int FileLayer::OpenFolder(const std::string& path) {
 int FileLayer::RenameAt(int fromDir, const std::string& from, int toDir, const std::string& to,
                         bool replace) {
   if (replace) return ::renameat(fromDir, from.c_str(), toDir, to.c_str());
-  if (::renameat2(fromDir, from.c_str(), toDir, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return -1;
-  // A file system without that flag: a new hard link never replaces either.
-  if (::linkat(fromDir, from.c_str(), toDir, to.c_str(), 0) == 0) {
-    ::unlinkat(fromDir, from.c_str(), 0);
-    return 0;
-  }
-  if (errno != EPERM && errno != ENOTSUP) return -1;
-  // Nor hard links (FAT): look first. Only a name created in the instant
-  // between the look and the rename could still be replaced.
-  struct stat st {};
-  if (::fstatat(toDir, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-    errno = EEXIST;
-    return -1;
-  }
-  return ::renameat(fromDir, from.c_str(), toDir, to.c_str());
+  return platform::RenameNoReplaceAt(fromDir, from, toDir, to);
 }
 
 int FileLayer::Remove(const std::string& path) { return ::unlink(path.c_str()); }

@@ -1,6 +1,7 @@
 #include "platform/folder_walk.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -104,6 +105,37 @@ int OpenFolderForWriting(const std::string& path, bool createMissing) {
     current.Replace(next);
   }
   return current.Release();
+}
+
+int RenameNoReplaceAt(int fromDir, const std::string& from, int toDir, const std::string& to) {
+  if (::renameat2(fromDir, from.c_str(), toDir, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return -1;
+  // A file system without that flag: a new hard link never replaces either.
+  if (::linkat(fromDir, from.c_str(), toDir, to.c_str(), 0) == 0) {
+    ::unlinkat(fromDir, from.c_str(), 0);
+    return 0;
+  }
+  if (errno != EPERM && errno != ENOTSUP) return -1;
+  struct stat st {};
+  if (::fstatat(toDir, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    errno = EEXIST;
+    return -1;
+  }
+  return ::renameat(fromDir, from.c_str(), toDir, to.c_str());
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
 }
 
 }  // namespace platform

@@ -1,8 +1,10 @@
-// Opening the folder a restored file goes into without being led elsewhere
-// by a symbolic link that somebody else put on the way.
+// Writing a new file where it belongs and nowhere else: opening the folder it
+// goes into without being led elsewhere by a symbolic link that somebody else
+// put on the way, writing it whole, and naming it without replacing anything.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #pragma GCC visibility push(default)
 
@@ -17,6 +19,17 @@ namespace platform {
 // is set, and entered without following anything: a link put in the place
 // of a folder just created is refused too.
 int OpenFolderForWriting(const std::string& path, bool createMissing);
+
+// Renames `from` in `fromDir` to `to` in `toDir` without ever replacing a
+// file of that name (-1 with errno EEXIST then). On file systems without
+// RENAME_NOREPLACE a hard link serves; without hard links either (FAT) the
+// name is looked at first, and only a file created in the instant between
+// the look and the rename could still be replaced.
+int RenameNoReplaceAt(int fromDir, const std::string& from, int toDir, const std::string& to);
+
+// Writes all of `bytes`, going on after interruptions; false (errno set) on
+// a failing or empty write.
+bool WriteAll(int fd, std::string_view bytes);
 
 }  // namespace platform
 

@@ -53,15 +53,10 @@ std::string WriteNewFile(const std::string& path, const std::string& bytes) {
   if (fd < 0) {
     problem = std::string("cannot create it: ") + std::strerror(errno);
   } else {
-    for (size_t done = 0; done < bytes.size() && problem.empty();) {
-      const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-      if (n < 0 && errno != EINTR)
-        problem = std::string("cannot write it: ") + std::strerror(errno);
-      if (n > 0) done += static_cast<size_t>(n);
-    }
+    if (!platform::WriteAll(fd, bytes))
+      problem = std::string("cannot write it: ") + std::strerror(errno);
     close(fd);
-    if (problem.empty() &&
-        renameat2(dir, temporary.c_str(), dir, name.c_str(), RENAME_NOREPLACE) != 0)
+    if (problem.empty() && platform::RenameNoReplaceAt(dir, temporary, dir, name) != 0)
       problem = errno == EEXIST ? "a file of that name is there already"
                                 : std::string("cannot name it: ") + std::strerror(errno);
     if (!problem.empty()) unlinkat(dir, temporary.c_str(), 0);

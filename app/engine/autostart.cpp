@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/files.h"
+#include "platform/folder_walk.h"
 #include "platform/paths.h"
 
 namespace bkvp::engine {
@@ -43,17 +44,6 @@ std::string ExecArgument(const std::string& argument) {
   return value;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += size_t(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string AutostartEntryPath() {
@@ -86,7 +76,7 @@ AutostartResult WriteAutostartEntry(const std::string& programPath) {
   const std::string temporary = path + ".new";
   const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return Failure("cannot write the autostart entry", temporary);
-  const bool written = WriteAll(fd, AutostartEntryText(programPath)) && fsync(fd) == 0;
+  const bool written = platform::WriteAll(fd, AutostartEntryText(programPath)) && fsync(fd) == 0;
   const int savedErrno = errno;
   close(fd);
   if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
