@@ -3,6 +3,7 @@
 #include <map>
 
 #include "app/engine/archive_inspect.h"
+#include "archive/format.h"
 #include "contract/component.h"
 #include "contract/identifiers.h"
 #include "contract/interfaces.h"
@@ -21,14 +22,9 @@ std::string UnpackedSizes(const std::string& archivePath, std::map<uint64_t, uin
   Bstr problem;
   checker->FileSizes(Bstr(archivePath).get(), &bytes, problem.out());
   if (const auto data = ByteArrayOf(bytes.get()))
-    for (size_t at = 0; at + 16 <= data->size(); at += 16) {
-      uint64_t offset = 0, size = 0;
-      for (int i = 7; i >= 0; --i) {
-        offset = offset << 8 | (*data)[at + size_t(i)];
-        size = size << 8 | (*data)[at + 8 + size_t(i)];
-      }
-      sizes[offset] = size;
-    }
+    for (size_t at = 0; at + 16 <= data->size(); at += 16)
+      sizes[archive::GetLE<uint64_t>(data->data() + at)] =
+          archive::GetLE<uint64_t>(data->data() + at + 8);
   return problem.str();
 }
 
