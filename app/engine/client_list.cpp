@@ -50,12 +50,8 @@ bool SameClientName(std::string_view a, std::string_view b) {
   return !NameKey(a).empty() && NameKey(a) == NameKey(b);
 }
 
-ClientEntry* FindClientByIdOrName(ClientList& clients, std::string_view idOrName) {
-  for (ClientEntry& entry : clients.entries())
-    if (platform::EqualsIgnoreCase(entry.clsid, idOrName)) return &entry;
-  for (ClientEntry& entry : clients.entries())
-    if (SameClientName(entry.name, idOrName)) return &entry;
-  return nullptr;
+bool SameClientId(std::string_view a, std::string_view b) {
+  return platform::EqualsIgnoreCase(a, b);
 }
 
 ClientEntry* ClientList::Find(std::string_view clsid) {

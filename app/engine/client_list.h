@@ -36,11 +36,24 @@ class ClientList {
   std::vector<ClientEntry> entries_;
 };
 
-// Finds a client as a user names it: by class identifier (letter case
-// ignored) or by name, compared without letter case and without anything
-// but letters and digits, so "netscape 4x" finds "Netscape 4.x".
-ClientEntry* FindClientByIdOrName(ClientList& clients, std::string_view idOrName);
 bool SameClientName(std::string_view a, std::string_view b);
+bool SameClientId(std::string_view a, std::string_view b);
+
+// Finds a client (or an archive's section of one) as a user names it: by
+// class identifier (letter case ignored), else by name, compared without
+// letter case and without anything but letters and digits, so "netscape 4x"
+// finds "Netscape 4.x".
+template <class Items>
+auto FindByIdOrName(Items& items, std::string_view idOrName) -> decltype(&*items.begin()) {
+  for (auto& item : items)
+    if (SameClientId(item.clsid, idOrName)) return &item;
+  for (auto& item : items)
+    if (SameClientName(item.name, idOrName)) return &item;
+  return nullptr;
+}
+inline ClientEntry* FindClientByIdOrName(ClientList& clients, std::string_view idOrName) {
+  return FindByIdOrName(clients.entries(), idOrName);
+}
 
 // Answers of a client's GetClientInfo. Texts accept a string variant or a
 // number; integers accept the integer variant types and the bare value field.

@@ -8,7 +8,6 @@
 #include "app/engine/last_run.h"
 #include "app/engine/run_lock.h"
 #include "platform/files.h"
-#include "platform/text.h"
 
 namespace bkvp::engine {
 
@@ -24,10 +23,7 @@ std::string SelectClientsForRestore(const std::vector<ArchiveClient>& sections,
                                     const std::vector<std::string>& named, ClientList& clients) {
   clients.ClearSelection();
   for (const std::string& wanted : named) {
-    const ArchiveClient* found = nullptr;
-    for (const ArchiveClient& section : sections)
-      if (platform::EqualsIgnoreCase(section.clsid, wanted) || SameClientName(section.name, wanted))
-        found = found ? found : &section;
+    const ArchiveClient* found = FindByIdOrName(sections, wanted);
     if (!found) return "the archive holds no client " + wanted;
     if (!found->restorable()) return found->name + " is not installed or not present here";
     found->installed->selected = true;
