@@ -72,15 +72,35 @@ std::string FirstFreeFrom(const std::string& folder, std::string name) {
 
 }  // namespace
 
+std::tm TmOf(const ArchiveMoment& moment) {
+  std::tm local{};
+  local.tm_year = moment.year + 100;  // names count years from 2000
+  local.tm_mon = moment.month - 1;
+  local.tm_mday = moment.day;
+  local.tm_hour = moment.hour;
+  local.tm_min = moment.minute;
+  local.tm_isdst = -1;
+  return local;
+}
+
+std::vector<FoundArchive> ArchivesIn(const std::string& folder,
+                                     std::vector<std::string>* undecodable) {
+  std::vector<FoundArchive> archives;
+  for (const auto& found : platform::FindFiles(folder + kArchivePattern)) {
+    if (found.attributes & platform::FILE_ATTRIBUTE_DIRECTORY) continue;
+    try {
+      archives.push_back({DecodeArchiveName(found.name), found.name});
+    } catch (const bad_number&) {
+      if (undecodable) undecodable->push_back(found.name);
+    }
+  }
+  return archives;
+}
+
 std::string NextMinuteName(std::string_view name) {
-  const ArchiveMoment m = DecodeArchiveName(name);
   // Counted as UTC, where every minute exists once.
-  std::tm t{};
-  t.tm_year = m.year + 100;
-  t.tm_mon = m.month - 1;
-  t.tm_mday = m.day;
-  t.tm_hour = m.hour;
-  t.tm_min = m.minute + 1;
+  std::tm t = TmOf(DecodeArchiveName(name));
+  ++t.tm_min;
   const time_t next = timegm(&t);
   std::tm out{};
   if (!gmtime_r(&next, &out) || out.tm_year + 1900 > kLastYear) return "";

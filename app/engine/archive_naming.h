@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/engine/backup_job.h"
 #include "contract/interfaces.h"
@@ -35,6 +36,18 @@ struct ArchiveMoment {
 };
 // Reads the fields at positions 8, 9, 10, 11 and 12-13; throws bad_number.
 ArchiveMoment DecodeArchiveName(std::string_view name);
+// The moment as a calendar time, daylight saving left for mktime to find.
+std::tm TmOf(const ArchiveMoment& moment);
+
+// The files of `folder` (ending in "/") named like archives, with the
+// moments their names encode; names that look like ours but do not decode
+// go to `undecodable` when given.
+struct FoundArchive {
+  ArchiveMoment moment;
+  std::string name;
+};
+std::vector<FoundArchive> ArchivesIn(const std::string& folder,
+                                     std::vector<std::string>* undecodable = nullptr);
 
 // The name of the minute after the one `name` encodes (the hour, day, month
 // or year moving on with it); "" after the last minute of 2035. Throws

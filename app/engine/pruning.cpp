@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "app/engine/archive_naming.h"
-#include "platform/files.h"
 
 namespace bkvp::engine {
 
@@ -16,14 +15,8 @@ PruneResult PruneArchives(const std::string& folder, uint32_t keep,
     std::string path;
   };
   std::vector<Archive> archives;
-  for (const auto& found : platform::FindFiles(folder + kArchivePattern)) {
-    if (found.attributes & platform::FILE_ATTRIBUTE_DIRECTORY) continue;
-    try {
-      archives.push_back({DecodeArchiveName(found.name), folder + found.name});
-    } catch (const bad_number&) {
-      result.undecodable.push_back(found.name);
-    }
-  }
+  for (const FoundArchive& found : ArchivesIn(folder, &result.undecodable))
+    archives.push_back({found.moment, folder + found.name});
   if (archives.size() <= keep) return result;
   size_t excess = archives.size() - keep;
   std::sort(archives.begin(), archives.end(), [](const Archive& a, const Archive& b) {

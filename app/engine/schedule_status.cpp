@@ -2,7 +2,6 @@
 
 #include "app/engine/archive_naming.h"
 #include "app/engine/run_backup.h"
-#include "platform/files.h"
 #include "platform/time.h"
 
 namespace bkvp::engine {
@@ -13,25 +12,12 @@ constexpr const char* kMomentFormat = "%Y-%m-%d %H:%M";
 }  // namespace
 
 std::optional<std::tm> NewestArchiveMoment(const std::string& folder) {
+  // Names that do not decode tell nothing about the last backup.
   std::optional<ArchiveMoment> newest;
-  for (const auto& found : platform::FindFiles(folder + kArchivePattern)) {
-    if (found.attributes & platform::FILE_ATTRIBUTE_DIRECTORY) continue;
-    try {
-      const ArchiveMoment moment = DecodeArchiveName(found.name);
-      if (!newest || *newest < moment) newest = moment;
-    } catch (const bad_number&) {
-      // Not one of ours after all; it tells nothing about the last backup.
-    }
-  }
+  for (const FoundArchive& found : ArchivesIn(folder))
+    if (!newest || *newest < found.moment) newest = found.moment;
   if (!newest) return std::nullopt;
-  std::tm local{};
-  local.tm_year = newest->year + 100;  // names count years from 2000
-  local.tm_mon = newest->month - 1;
-  local.tm_mday = newest->day;
-  local.tm_hour = newest->hour;
-  local.tm_min = newest->minute;
-  local.tm_isdst = -1;
-  return local;
+  return TmOf(*newest);
 }
 
 std::string ScheduleStatusLine(const ProgramSettings& settings) {
