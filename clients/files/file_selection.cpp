@@ -45,31 +45,10 @@ void Note(std::vector<SelectionProblem>* problems, const std::string& path, uint
   if (problems) problems->push_back({path, error, folder});
 }
 
-// The day of the file's last write, following a link to what it points to;
-// nullopt when there is no such file, it is a folder, or it cannot be
-// looked up (a problem).
-std::optional<int64_t> FileDay(const std::string& path, std::vector<SelectionProblem>* problems) {
-  const auto info = platform::GetFileInfo(path);
-  if (!info) {
-    if (const uint32_t error = platform::GetLastError(); IsProblem(error))
-      Note(problems, path, error, false);
-    return std::nullopt;
-  }
-  if (info->attributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
-  return UtcDayOf(info->lastWriteTime);
-}
-
 void AddIfDayAccepted(const std::string& path, int64_t day, const DateRule& include,
                       const DateRule& exclude, const DateContext& context,
                       std::vector<BackupItem>& items) {
   if (DateAccepted(include, exclude, day, context)) items.push_back({path, LocalNameOf(path)});
-}
-
-void AddIfDateAccepted(const std::string& path, const DateRule& include, const DateRule& exclude,
-                       const DateContext& context, std::vector<BackupItem>& items,
-                       std::vector<SelectionProblem>* problems) {
-  if (const auto day = FileDay(path, problems))
-    AddIfDayAccepted(path, *day, include, exclude, context, items);
 }
 
 // A name matching an exclude mask is excluded in every folder of the tree,
@@ -158,13 +137,16 @@ std::vector<BackupItem> SelectFiles(const std::vector<ListEntry>& entries,
       const auto& file = std::get<FileEntry>(entry);
       const std::string path = TidyPath(file.path);
       // A file the user listed by name is missed when it is gone, unlike
-      // one that a folder walk no longer finds.
-      if (!platform::GetFileInfo(path)) {
+      // one that a folder walk no longer finds. Links are followed.
+      const auto info = platform::GetFileInfo(path);
+      if (!info) {
         const uint32_t error = platform::GetLastError();
         Note(problems, path, error ? error : platform::ERROR_FILE_NOT_FOUND, false);
         continue;
       }
-      AddIfDateAccepted(path, file.rule, DateRule{}, context, items, problems);
+      if (!(info->attributes & FILE_ATTRIBUTE_DIRECTORY))
+        AddIfDayAccepted(path, UtcDayOf(info->lastWriteTime), file.rule, DateRule{}, context,
+                         items);
     }
   }
   return items;
