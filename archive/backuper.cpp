@@ -25,8 +25,8 @@ constexpr int kTempNameAttempts = 100;
 // A temporary file beside the archive: hidden, and never matching the
 // names under which archives are listed.
 std::string TempPathBeside(const std::string& archivePath) {
-  const std::string folder = platform::ParentFolder(archivePath);
-  return (folder.empty() ? "" : folder + "/") + TemporaryNameFor(platform::FileNameOf(archivePath));
+  return platform::JoinPath(platform::ParentFolder(archivePath),
+                            TemporaryNameFor(platform::FileNameOf(archivePath)));
 }
 
 // The archive name's extension with its dot ("" when none): the writer's
@@ -144,13 +144,12 @@ bool Backuper::IsOwnFile(uint64_t device, uint64_t inode) const {
 // living writer holds can go.
 void Backuper::RemoveAbandonedTemps() {
   const std::string folder = platform::ParentFolder(snapshot_.archivePath);
-  const std::string prefix = folder.empty() ? "" : folder + "/";
   const std::string extension = ExtensionOf(snapshot_.archivePath);
-  for (const platform::FindData& found : platform::FindFiles(prefix + "*")) {
+  for (const platform::FindData& found : platform::FindFiles(platform::JoinPath(folder, "*"))) {
     if (found.isSymlink || (found.attributes & platform::FILE_ATTRIBUTE_DIRECTORY) ||
         !IsTemporaryNameFor(found.name, extension))
       continue;
-    const std::string path = prefix + found.name;
+    const std::string path = platform::JoinPath(folder, found.name);
     FileHandle file(layer_, layer_.Open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK, 0));
     struct stat opened {};
     struct stat named {};

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "platform/files.h"
+
 namespace bkvp::files {
 
 namespace {
@@ -35,7 +37,7 @@ RestoreTarget ChosenFolderTarget(const std::string& folder, const std::string& l
   if (localName == "." || localName == ".." || localName.find('/') != std::string::npos)
     return {"", "its file name \"" + localName + "\" would lead outside the chosen folder"};
   if (folder.empty()) return {"", "no folder was chosen"};
-  return {folder.back() == '/' ? folder + localName : folder + "/" + localName, ""};
+  return {platform::JoinPath(folder, localName), ""};
 }
 
 std::string NumberedName(const std::string& path,
