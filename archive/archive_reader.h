@@ -53,6 +53,8 @@ class ArchiveReader {
   int fd() const { return file_.fd(); }
   FileLayer& layer() const { return layer_; }
   const ReadFailure& failure() const { return failure_; }
+  // Puts an earlier failure back: reads made ahead of time leave no trace.
+  void RestoreFailure(ReadFailure failure) { failure_ = std::move(failure); }
 
   bool ReadSectionTotal(uint64_t sectionOffset, int32_t* total);
   bool ReadRecord(uint64_t position, RecordLocation* record);

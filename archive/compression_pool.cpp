@@ -1,5 +1,7 @@
 #include "archive/compression_pool.h"
 
+#include <algorithm>
+
 namespace bkvp::archive {
 
 CompressionPool::CompressionPool(int workers) {
@@ -33,6 +35,13 @@ bool CompressionPool::IsDone(const CompressionJob& job) {
 void CompressionPool::Wait(const CompressionJob& job) {
   std::unique_lock<std::mutex> lock(mutex_);
   finished_.wait(lock, [&] { return job.done_; });
+}
+
+void CompressionPool::Withdraw(const CompressionJob& job) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto it = std::find_if(queue_.begin(), queue_.end(),
+                               [&](const auto& queued) { return queued.get() == &job; });
+  if (it != queue_.end()) queue_.erase(it);
 }
 
 void CompressionPool::Work() {

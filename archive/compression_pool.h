@@ -19,6 +19,7 @@ namespace bkvp::archive {
 struct WorkerStates {
   Compress::ZlibState whole{Compress::ZlibState::Direction::kDeflate};
   Compress::ZlibState block{Compress::ZlibState::Direction::kRawDeflate};
+  Compress::ZlibState inflate{Compress::ZlibState::Direction::kInflate};
 };
 
 // A piece of work and its result. Shared between the pool and the caller,
@@ -47,6 +48,8 @@ class CompressionPool {
   void Submit(std::shared_ptr<CompressionJob> job);
   bool IsDone(const CompressionJob& job);
   void Wait(const CompressionJob& job);
+  // Takes a job nobody waits for out of the queue, if no worker has it yet.
+  void Withdraw(const CompressionJob& job);
 
  private:
   void Work();

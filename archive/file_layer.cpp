@@ -99,8 +99,9 @@ int FileLayer::RemoveAt(int dirFd, const std::string& name) {
   return ::unlinkat(dirFd, name.c_str(), 0);
 }
 
-int FileLayer::SetModeAndTimes(int fd, unsigned mode, const struct timespec times[2]) {
-  if (::fchmod(fd, static_cast<mode_t>(mode)) != 0) return -1;
+int FileLayer::SetModeAndTimes(int fd, std::optional<unsigned> mode,
+                               const struct timespec times[2]) {
+  if (mode && ::fchmod(fd, static_cast<mode_t>(*mode)) != 0) return -1;
   return ::futimens(fd, times);
 }
 

@@ -47,7 +47,7 @@ class FileLayer {
   virtual int Remove(const std::string& path);
   virtual int RemoveAt(int dirFd, const std::string& name);
   // Permission bits and last access and write times of an open file.
-  virtual int SetModeAndTimes(int fd, unsigned mode, const struct timespec times[2]);
+  virtual int SetModeAndTimes(int fd, std::optional<unsigned> mode, const struct timespec times[2]);
   // An advisory lock on the whole file (flock); without waiting a lock
   // held elsewhere fails with EWOULDBLOCK.
   virtual int Lock(int fd, bool exclusive, bool wait);

@@ -267,16 +267,30 @@ void TargetFile::AskOverwrite() {
   replace_ = true;
 }
 
-bool TargetFile::Open(const std::string& path, bool overwrite) {
+bool TargetFile::Open(const std::string& path, bool overwrite, const ContentInHand* content) {
   Close();
   path_ = path;
   name_ = platform::FileNameOf(path);
   overwrite_ = overwrite;
   replace_ = false;
+  direct_ = false;
+  modeSet_ = false;
+  written_ = 0;
   const std::string folder = platform::ParentFolder(path);
   const std::string folderPath = folder.empty() ? "." : folder;
   while ((folder_ = folders_ ? folders_->Open(folderPath) : layer_.OpenFolder(folderPath)) < 0)
     if (!AskTargetError(platform::SetLastErrorFromErrno(errno), path)) return false;
+  // Only where nothing is, a link included; anything else takes the way
+  // below, with its question and its temporary file.
+  if (content) {
+    fd_ = layer_.OpenAt(folder_, name_, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, content->mode);
+    if (fd_ >= 0) {
+      direct_ = true;
+      modeSet_ = content->modeAtCreation;
+      temporaryName_ = name_;  // removed by Close unless committed
+      return true;
+    }
+  }
   // Whatever is at the name, a link included, is what would be replaced.
   struct stat st {};
   if (::fstatat(folder_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -285,7 +299,6 @@ bool TargetFile::Open(const std::string& path, bool overwrite) {
   }
   while (!CreateTemporary())
     if (!AskTargetError(platform::SetLastErrorFromErrno(errno), path)) return false;
-  written_ = 0;
   return true;
 }
 
@@ -321,8 +334,9 @@ bool TargetFile::Commit(unsigned mode, platform::FILETIME lastAccess,
   for (;;) {
     // A file that replaces another reaches the disk first, so that a crash
     // cannot leave the name with neither of them.
-    if ((!replace_ || layer_.Sync(fd_) == 0) && layer_.SetModeAndTimes(fd_, mode, times) == 0 &&
-        layer_.RenameAt(folder_, temporaryName_, folder_, name_, replace_) == 0)
+    if ((!replace_ || layer_.Sync(fd_) == 0) &&
+        layer_.SetModeAndTimes(fd_, modeSet_ ? std::nullopt : std::optional(mode), times) == 0 &&
+        (direct_ || layer_.RenameAt(folder_, temporaryName_, folder_, name_, replace_) == 0))
       break;
     if (errno == EEXIST) {
       // Something took the name since Open: the same question as then.

@@ -96,7 +96,9 @@ class GuardedFile {
 
 // A restore target. The new content goes into a temporary file beside the
 // target and takes the target's place only when complete, so a failed or
-// interrupted restore leaves an existing file as it was. The target's
+// interrupted restore leaves an existing file as it was (a new file whose
+// whole content is already in memory is written under its name at once,
+// see ContentInHand). The target's
 // folder is opened without following a link another user planted, and the
 // target name itself is never followed: a link there is replaced, not
 // written through. Opening asks about overwriting; failures go to the
@@ -112,8 +114,16 @@ class TargetFile {
   TargetFile& operator=(const TargetFile&) = delete;
   ~TargetFile() { Close(); }
 
+  // The whole content is in memory and checked, so writing it takes a
+  // moment: a new file is then created under its own name at once, with
+  // the mode it is going to have, instead of through a temporary file.
+  // Whatever goes wrong before Commit removes it again.
+  struct ContentInHand {
+    unsigned mode;
+    bool modeAtCreation;  // the umask takes nothing from `mode`
+  };
   // false when the user's answer ends the retries without a decision.
-  bool Open(const std::string& path, bool overwrite);
+  bool Open(const std::string& path, bool overwrite, const ContentInHand* content = nullptr);
   // false when the write failed and the user gave up without a decision.
   bool Write(const void* data, size_t size);
   int fd() const { return fd_; }
@@ -143,6 +153,8 @@ class TargetFile {
   int fd_ = -1;
   bool overwrite_ = false;
   bool replace_ = false;  // the user agreed to replace what is at the name
+  bool direct_ = false;   // created under the target's own name
+  bool modeSet_ = false;  // and with its mode
   uint64_t written_ = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include "archive/guarded_ops.h"
 #include "archive/registry_capture.h"
+#include "archive/thread_setting.h"
 #include "contract/errors.h"
 #include "contract/variant.h"
 #include "platform/files.h"
@@ -18,7 +19,8 @@ struct TargetAbandoned {};
 
 }  // namespace
 
-Restorer::Restorer(FileLayer& layer) : layer_(layer), reader_(layer), folders_(layer) {}
+Restorer::Restorer(FileLayer& layer, int threads)
+    : layer_(layer), threadsWanted_(threads), reader_(layer), folders_(layer) {}
 
 HRESULT Restorer::SetProgress(IProgress* progress) {
   progress_.Set(progress);
@@ -29,6 +31,7 @@ HRESULT Restorer::GetArchiveInfo(BSTR archiveName, BSTR* userName, BSTR* machine
                                  DATE* time, LONG* clients) {
   iterating_ = false;
   recordValid_ = false;
+  if (prefetch_) prefetch_->Clear();
   const bool opened = reader_.Open(ToAnsi(archiveName));
   PumpMessages();
   if (!opened) return E_FAIL;
@@ -77,8 +80,36 @@ void Restorer::ThrowWithoutPrompt() { throw ComError(E_FAIL); }
 bool Restorer::LocateCurrent() {
   if (!iterating_) return reader_.Damaged("no section is being read", 0);
   if (recordValid_ && record_.position == current_) return true;
+  if (const PrefetchedRecord* ahead = prefetch_ ? prefetch_->Find(current_) : nullptr) {
+    record_ = ahead->location;
+    recordValid_ = true;
+    return true;
+  }
   recordValid_ = reader_.ReadRecord(current_, &record_);
   return recordValid_;
+}
+
+bool Restorer::CurrentInfo(std::vector<uint8_t>* info) {
+  if (!LocateCurrent()) return false;
+  if (const PrefetchedRecord* ahead = prefetch_ ? prefetch_->Find(current_) : nullptr;
+      ahead && ahead->haveInfo) {
+    *info = ahead->info;
+    return true;
+  }
+  return reader_.ReadInfo(record_, info);
+}
+
+void Restorer::StartReadAhead() {
+  if (!prefetch_) {
+    const int threads = threadsWanted_ > 0 ? std::min(threadsWanted_, kMaxCompressionThreads)
+                                           : ConfiguredCompressionThreads();
+    if (threads <= 1) return;
+    pool_ = std::make_unique<CompressionPool>(threads);
+    prefetch_ = std::make_unique<RestorePrefetch>(reader_, *pool_);
+  }
+  creationMask_ = platform::FileCreationMask();
+  prefetch_->Clear();
+  prefetch_->MoveTo(current_, weightPassed_, sectionTotal_);
 }
 
 HRESULT Restorer::Iterate(BSTR clsid) {
@@ -91,6 +122,7 @@ HRESULT Restorer::Iterate(BSTR clsid) {
   weightPassed_ = 0;
   iterating_ = true;
   recordValid_ = false;
+  StartReadAhead();
   progress_.FirstStep(it->second.name, total);
   PumpMessages();
   return S_OK;
@@ -121,6 +153,7 @@ HRESULT Restorer::Next() {
   }
   weightPassed_ += static_cast<uint32_t>(record_.head.weight);
   current_ = record_.next;
+  if (prefetch_) prefetch_->MoveTo(current_, weightPassed_, sectionTotal_);
   PumpMessages();
   return S_OK;
 }
@@ -128,7 +161,7 @@ HRESULT Restorer::Next() {
 HRESULT Restorer::GetObjectOptions(VARIANT* options) {
   if (!options) return E_POINTER;
   std::vector<uint8_t> info;
-  if (!LocateCurrent() || !reader_.ReadInfo(record_, &info)) PromptAndThrow();
+  if (!CurrentInfo(&info)) PromptAndThrow();
   *options = MakeByteArrayVariant(info);
   PumpMessages();
   return S_OK;
@@ -140,20 +173,34 @@ HRESULT Restorer::RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) {
   const std::string path = ToAnsi(fileName);
   bool restored = false;
   std::vector<uint8_t> info;
-  if (!LocateCurrent() || !reader_.ReadInfo(record_, &info)) {
+  if (!CurrentInfo(&info)) {
     if (reader_.failure().systemError) ThrowWithoutPrompt();
   } else if (info.size() >= kFileInfoFixedSize) {
     const FileInfoBlock block = ParseFileInfo(info.data(), info.size());
-    TargetFile target(layer_, progress_, &folders_);
-    // Only a complete data part (a compressed one with its Adler-32 checked
-    // by inflating it to the end) takes the target's place.
-    restored =
-        target.Open(path, option != 0) && CopyDataPart(target) &&
-        target.Commit(RestoredMode(block.attributes), block.lastAccessTime, block.lastWriteTime);
+    PrefetchedRecord* ahead = prefetch_ ? prefetch_->Find(current_) : nullptr;
+    if (const std::vector<uint8_t>* content = ahead ? prefetch_->ContentOf(*ahead) : nullptr) {
+      restored = WriteContent(path, option != 0, *content, block);
+    } else {
+      TargetFile target(layer_, progress_, &folders_);
+      // Only a complete data part (a compressed one with its Adler-32
+      // checked by inflating it to the end) takes the target's place.
+      restored =
+          target.Open(path, option != 0) && CopyDataPart(target) &&
+          target.Commit(RestoredMode(block.attributes), block.lastAccessTime, block.lastWriteTime);
+    }
   }
   if (writeInLog == VARIANT_TRUE) progress_.Message(path + (restored ? " OK" : " FAILED"));
   PumpMessages();
   return restored ? S_OK : E_FAIL;
+}
+
+bool Restorer::WriteContent(const std::string& path, bool overwrite,
+                            const std::vector<uint8_t>& content, const FileInfoBlock& block) {
+  const unsigned mode = RestoredMode(block.attributes);
+  const TargetFile::ContentInHand inHand{mode, (mode & ~creationMask_) == mode};
+  TargetFile target(layer_, progress_, &folders_);
+  return target.Open(path, overwrite, &inHand) && target.Write(content.data(), content.size()) &&
+         target.Commit(mode, block.lastAccessTime, block.lastWriteTime);
 }
 
 bool Restorer::CopyDataPart(TargetFile& target) {

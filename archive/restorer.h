@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "archive/file_layer.h"
 #include "archive/folder_cache.h"
 #include "archive/progress_sink.h"
+#include "archive/restore_prefetch.h"
 #include "contract/interfaces.h"
 #include "contract/unknown.h"
 
@@ -23,7 +25,8 @@ class TargetFile;
 
 class Restorer : public DispatchObject<IRestorer> {
  public:
-  explicit Restorer(FileLayer& layer = DefaultFileLayer());
+  // `threads`: 0 as configured (thread_setting.h), 1 reads no data ahead.
+  explicit Restorer(FileLayer& layer = DefaultFileLayer(), int threads = 0);
 
   HRESULT SetProgress(IProgress* progress) override;
   HRESULT GetVersionInfo(LONG* major, LONG* minor) override;
@@ -54,9 +57,17 @@ class Restorer : public DispatchObject<IRestorer> {
   // Writes the data part to the target; false when it could not be done
   // completely. Throws ComError when the archive cannot be read.
   bool CopyDataPart(TargetFile& target);
+  // Restores the file from its content in memory, read ahead.
+  bool WriteContent(const std::string& path, bool overwrite, const std::vector<uint8_t>& content,
+                    const FileInfoBlock& block);
+  // The info block of the current record, read ahead or now.
+  bool CurrentInfo(std::vector<uint8_t>* info);
+  // Workers read ahead once a section is walked with more than one thread.
+  void StartReadAhead();
   bool InflateDataPart(TargetFile& target, const uint8_t* first, size_t firstSize);
 
   FileLayer& layer_;
+  int threadsWanted_;
   ProgressSink progress_;
   ArchiveReader reader_;
   FolderCache folders_;
@@ -73,6 +84,10 @@ class Restorer : public DispatchObject<IRestorer> {
   uint32_t weightPassed_ = 0;  // compared as I4
   RecordLocation record_;
   bool recordValid_ = false;
+
+  std::unique_ptr<CompressionPool> pool_;
+  std::unique_ptr<RestorePrefetch> prefetch_;  // declared after the pool it uses
+  unsigned creationMask_ = 0777;               // the umask, taken per section
 
   uint64_t stringPosition_ = 0;
   uint64_t stringRemaining_ = 0;

@@ -1,4 +1,5 @@
-// How many threads the writer compresses with: the "Threads" value
+// How many threads the writer compresses with, and the reader inflates
+// ahead with: the "Threads" value
 // (REG_DWORD) under the program key HKEY_CURRENT_USER\SOFTWARE\Tarvik
 // Systems\Backup Vopal, or BKVP_THREADS in the environment, which wins (the
 // tests run both ways). Unset or 0: the number of cores. At most 8; 1 keeps

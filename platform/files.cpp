@@ -74,7 +74,9 @@ bool SetFileAttributes(const std::string& path, uint32_t attributes) {
   return true;
 }
 
-uint32_t NewFileMode() {
+uint32_t NewFileMode() { return 0666 & ~FileCreationMask(); }
+
+uint32_t FileCreationMask() {
   // The kernel reports the umask without changing it; setting it to read it
   // back would let another thread create a file without it meanwhile.
   if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
@@ -84,11 +86,11 @@ uint32_t NewFileMode() {
     while (!found && std::fgets(line, sizeof line, status))
       found = std::sscanf(line, "Umask: %o", &mask) == 1;
     std::fclose(status);
-    if (found) return 0666 & ~mask;
+    if (found) return mask & 0777;
   }
   const mode_t mask = umask(0);
   umask(mask);
-  return 0666 & ~mask;
+  return mask & 0777;
 }
 
 bool SetFileTimes(const std::string& path, const FILETIME* /*creation*/, const FILETIME* lastAccess,

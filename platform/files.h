@@ -45,6 +45,8 @@ uint32_t GetFileAttributes(const std::string& path);
 bool SetFileAttributes(const std::string& path, uint32_t attributes);
 // The permission bits a file created with 0666 gets: 0666 less the umask.
 uint32_t NewFileMode();
+// The umask.
+uint32_t FileCreationMask();
 // Creation time cannot be set here and is ignored; a null pointer leaves
 // that time unchanged.
 bool SetFileTimes(const std::string& path, const FILETIME* creation, const FILETIME* lastAccess,

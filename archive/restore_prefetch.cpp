@@ -1,0 +1,159 @@
+#include "archive/restore_prefetch.h"
+
+#include <algorithm>
+
+#include "archive/compress_stream.h"
+#include "archive/layout.h"
+#include "contract/com_types.h"
+
+namespace bkvp::archive {
+
+namespace {
+
+// What the read-ahead may hold at once, whatever the archive claims: memory
+// stays bounded by these, and a small file's turn comes long before the
+// limits bite.
+constexpr size_t kMaxRecordsAhead = 64;
+constexpr uint64_t kMaxInputAhead = 4u << 20;
+constexpr uint64_t kMaxOutputAhead = 16u << 20;
+// A larger data part is restored as it is read.
+constexpr uint64_t kMaxDataPartAhead = 2u << 20;
+// A stream's content may be this many times its size (text shrinks to a
+// fifth, logs further), within these bounds.
+constexpr uint64_t kContentPerDataByte = 32;
+constexpr uint64_t kMinContentLimit = 256u << 10;
+constexpr uint64_t kMaxContentLimit = 8u << 20;
+
+// Thrown inside the inflater's sink when the content outgrows its limit.
+struct TooLarge {};
+
+}  // namespace
+
+InflateJob::InflateJob(std::vector<uint8_t> dataPart, bool stream, size_t outputLimit)
+    : limit_(outputLimit) {
+  if (stream) {
+    input_ = std::move(dataPart);
+  } else {
+    output_ = std::move(dataPart);
+    complete_ = true;
+  }
+}
+
+// The same stream rules as the restore that reads as it goes: bytes after
+// the end of the stream are ignored, and a stream must reach its end.
+void InflateJob::Run(WorkerStates& states) {
+  try {
+    Compress::ChunkSink sink([this](const uint8_t* data, size_t size) {
+      if (size > limit_ - output_.size()) throw TooLarge();
+      if (output_.size() + size > output_.capacity())
+        output_.reserve(std::min(limit_, std::max(output_.size() + size, 2 * output_.capacity())));
+      output_.insert(output_.end(), data, data + size);
+    });
+    Compress::InflateStream stream(sink, states.inflate);
+    stream.Write(input_.data(), input_.size());
+    stream.Finish();
+    complete_ = true;
+  } catch (const Compress::CCompressException&) {
+  } catch (const TooLarge&) {
+  }
+  if (!complete_) output_ = std::vector<uint8_t>();
+  input_ = std::vector<uint8_t>();
+}
+
+void RestorePrefetch::MoveTo(uint64_t position, uint32_t passed, int32_t total) {
+  while (!ahead_.empty() && ahead_.front().location.position != position) {
+    // A file passed without its content: the caller picks files.
+    if (ahead_.front().job && !ahead_.front().used) skipping_ = true;
+    Drop(ahead_.front());
+    ahead_.pop_front();
+  }
+  if (ahead_.empty()) {
+    nextPosition_ = position;
+    passed_ = passed;
+    walkEnded_ = false;
+  }
+  total_ = total;
+  // Topped up in batches, not record by record: the workers then take many
+  // jobs per wake-up instead of sleeping and waking for each small file.
+  if (ahead_.size() <= kMaxRecordsAhead / 2 && inputBytes_ <= kMaxInputAhead / 2 &&
+      outputLimits_ <= kMaxOutputAhead / 2)
+    TopUp();
+}
+
+void RestorePrefetch::Clear() {
+  for (PrefetchedRecord& record : ahead_) Drop(record);
+  ahead_.clear();
+  walkEnded_ = true;
+  skipping_ = false;
+}
+
+PrefetchedRecord* RestorePrefetch::Find(uint64_t position) {
+  for (PrefetchedRecord& record : ahead_)
+    if (record.location.position == position) return &record;
+  return nullptr;
+}
+
+const std::vector<uint8_t>* RestorePrefetch::ContentOf(PrefetchedRecord& record) {
+  record.used = true;
+  if (skipping_) {
+    // The caller restores every file again: read ahead again.
+    skipping_ = false;
+    TopUp();
+  }
+  if (!record.job) return nullptr;
+  if (record.submitted) pool_.Wait(*record.job);
+  return record.job->content();
+}
+
+void RestorePrefetch::TopUp() {
+  // Reads made ahead of time leave no failure behind: the caller meets a
+  // damaged record when it gets there, as it would have.
+  const ReadFailure before = reader_.failure();
+  while (!walkEnded_ && ahead_.size() < kMaxRecordsAhead && inputBytes_ < kMaxInputAhead &&
+         outputLimits_ < kMaxOutputAhead) {
+    if (static_cast<int32_t>(passed_) >= total_) {
+      walkEnded_ = true;
+      break;
+    }
+    PrefetchedRecord record;
+    if (!reader_.ReadRecord(nextPosition_, &record.location) || !record.location.dataInFile) {
+      walkEnded_ = true;
+      break;
+    }
+    record.haveInfo = reader_.ReadInfo(record.location, &record.info);
+    if (record.location.head.type == kObjectFile && !skipping_) ReadDataPart(record);
+    passed_ += static_cast<uint32_t>(record.location.head.weight);
+    nextPosition_ = record.location.next;
+    ahead_.push_back(std::move(record));
+  }
+  reader_.RestoreFailure(before);
+}
+
+void RestorePrefetch::ReadDataPart(PrefetchedRecord& record) {
+  const uint64_t size = record.location.dataAvailable;
+  if (size > kMaxDataPartAhead) return;
+  std::vector<uint8_t> data(static_cast<size_t>(size));
+  if (!reader_.ReadExact(record.location.dataOffset, data.data(), data.size())) return;
+  const bool stream = BeginsWithZlibMagic(data.data(), data.size());
+  record.inputBytes = size;
+  record.outputLimit =
+      stream ? std::clamp(size * kContentPerDataByte, kMinContentLimit, kMaxContentLimit) : 0;
+  inputBytes_ += record.inputBytes;
+  outputLimits_ += record.outputLimit;
+  record.job = std::make_shared<InflateJob>(std::move(data), stream,
+                                            static_cast<size_t>(record.outputLimit));
+  if (stream) {
+    pool_.Submit(record.job);
+    record.submitted = true;
+  }
+}
+
+void RestorePrefetch::Drop(PrefetchedRecord& record) {
+  // A job nobody will wait for leaves the queue with its bytes.
+  if (record.submitted) pool_.Withdraw(*record.job);
+  inputBytes_ -= record.inputBytes;
+  outputLimits_ -= record.outputLimit;
+  record.job.reset();
+}
+
+}  // namespace bkvp::archive

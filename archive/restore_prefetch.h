@@ -1,0 +1,89 @@
+// Reading ahead of a restore. While the calling thread writes one file, the
+// next records of the section are located, their info blocks and data parts
+// read, and workers inflate those data parts into memory; the caller then
+// only writes them out. What the read-ahead finds is a shortcut, never a
+// decision: a record it cannot read, a data part too large to hold or one
+// that does not inflate is simply not prefetched, and the caller reads it
+// itself as it would without a read-ahead (failures, prompts and all). The
+// workers never touch a file; the archive is read on the caller's thread.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "archive/archive_reader.h"
+#include "archive/compression_pool.h"
+
+namespace bkvp::archive {
+
+// One data part turned into the file's bytes: inflated when it is a zlib
+// stream (its Adler-32 checked), taken as it is otherwise.
+class InflateJob : public CompressionJob {
+ public:
+  // A stream is inflated by Run; more than `outputLimit` bytes of content
+  // give up the prefetch. Other bytes are the content as they are.
+  InflateJob(std::vector<uint8_t> dataPart, bool stream, size_t outputLimit);
+  void Run(WorkerStates& states) override;
+
+  // For a stream only after Run: the complete content, or null.
+  const std::vector<uint8_t>* content() const { return complete_ ? &output_ : nullptr; }
+
+ private:
+  std::vector<uint8_t> input_;
+  std::vector<uint8_t> output_;
+  size_t limit_;
+  bool complete_ = false;
+};
+
+// A record located ahead of the caller, with what could be read of it.
+struct PrefetchedRecord {
+  RecordLocation location;
+  std::vector<uint8_t> info;
+  bool haveInfo = false;
+  std::shared_ptr<InflateJob> job;  // null: the data part was not prefetched
+  bool submitted = false;           // the job went to a worker
+  uint64_t inputBytes = 0;
+  uint64_t outputLimit = 0;
+  bool used = false;  // the caller took its content
+};
+
+class RestorePrefetch {
+ public:
+  RestorePrefetch(ArchiveReader& reader, CompressionPool& pool) : reader_(reader), pool_(pool) {}
+
+  ~RestorePrefetch() { Clear(); }
+
+  // The caller stands on the record at `position` of a section of weight
+  // `total`, of which `passed` lies behind it. What lies before is dropped
+  // and the read-ahead is topped up.
+  void MoveTo(uint64_t position, uint32_t passed, int32_t total);
+  // Drops everything read ahead (another section or archive follows).
+  void Clear();
+  // The record at `position`, when it was read ahead.
+  PrefetchedRecord* Find(uint64_t position);
+  // The content of that record's data part, once its worker is done; null
+  // when there is none. Data parts are read ahead only while the caller
+  // takes the content of every file it passes: a caller that picks a few
+  // files from an archive must not make the whole archive be read.
+  const std::vector<uint8_t>* ContentOf(PrefetchedRecord& record);
+
+ private:
+  void TopUp();
+  void ReadDataPart(PrefetchedRecord& record);
+  void Drop(PrefetchedRecord& record);
+
+  ArchiveReader& reader_;
+  CompressionPool& pool_;
+  std::deque<PrefetchedRecord> ahead_;
+  uint64_t nextPosition_ = 0;  // of the first record not read ahead yet
+  uint32_t passed_ = 0;        // the weight before nextPosition_
+  int32_t total_ = 0;
+  bool walkEnded_ = true;
+  bool skipping_ = false;      // the caller passed a file without its content
+  uint64_t inputBytes_ = 0;    // of the data parts held
+  uint64_t outputLimits_ = 0;  // the sum of their jobs' limits
+};
+
+}  // namespace bkvp::archive

@@ -1,0 +1,162 @@
+// The reader with workers reading ahead against the reader on one thread:
+// the same results, log lines, prompts and restored files, also where the
+// read-ahead has to give up (a damaged data part, a file too large for it,
+// content far larger than its data part) or is not wanted (a caller that
+// picks files, a target that exists).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "archive/restorer.h"
+#include "contract/errors.h"
+#include "platform/files.h"
+#include "tests/archive/archive_harness.h"
+#include "tests/archive/independent_reader.h"
+#include "tests/support/test_support.h"
+
+namespace bkvp::testing {
+namespace {
+
+std::string Text(size_t size, int seed) {
+  std::string text;
+  for (int i = seed; text.size() < size; ++i)
+    text += "entry " + std::to_string(i * 7919 % 10007) + " of the restored folder\n";
+  return text.substr(0, size);
+}
+
+std::string Noise(size_t size, uint32_t seed) {
+  std::string noise(size, '\0');
+  for (char& c : noise) c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 16);
+  return noise;
+}
+
+struct RestoreRecord {
+  std::vector<std::string> calls;
+  std::vector<std::string> messages;
+  std::vector<std::string> prompts;
+  std::map<std::string, std::string> files;  // name below the target, content
+
+  bool operator==(const RestoreRecord&) const = default;
+};
+
+void PrintTo(const RestoreRecord& r, std::ostream* os) {
+  *os << "calls:";
+  for (const auto& c : r.calls) *os << " [" << c << "]";
+  *os << "\nmessages:";
+  for (const auto& m : r.messages) *os << " [" << m << "]";
+  *os << "\nprompts:";
+  for (const auto& p : r.prompts) *os << " [" << p << "]";
+  *os << "\nfiles: " << r.files.size();
+}
+
+class ReadAhead : public HomeFixture {
+ protected:
+  std::string Make(const std::string& name, const std::string& content) {
+    const std::string path = dir / ("saved/" + name);
+    WriteFile(path, content);
+    return path;
+  }
+
+  // Restores every file of the archive below `target`, except those the
+  // caller passes by, and says what happened.
+  RestoreRecord Restore(int threads, const std::string& archivePath, const std::string& target,
+                        const std::function<bool(size_t)>& passBy) {
+    archive::FileLayer layer;
+    ReaderHarness r(ComPtr<IRestorer>::Attach(new archive::Restorer(layer, threads)));
+    r.progress->defaultPromptAnswer = IDNO;  // an existing file stays
+    RestoreRecord record;
+    EXPECT_EQ(r.Open(archivePath), S_OK);
+    EXPECT_EQ(r.Iterate(kClsidA), S_OK);
+    for (size_t i = 0; !r.AtEnd(); ++i) {
+      const std::string name = platform::FileNameOf(r.Current().name);
+      if (!passBy(i)) {
+        try {
+          record.calls.push_back(name + " " +
+                                 std::to_string(r.RestoreFile(target + "/" + name, 0)));
+        } catch (const KVError& e) {
+          record.calls.push_back(name + " declined " + std::to_string(e.code));
+        }
+      }
+      r.api->Next();
+    }
+    for (const auto& line : r.progress->messages)
+      record.messages.push_back(line.substr(line.find_last_of('/') + 1));
+    for (const auto& p : r.progress->prompts)
+      record.prompts.push_back(p.text.substr(0, p.text.find(target)) +
+                               p.text.substr(p.text.find(target) + target.size()));
+    for (const auto& entry : std::filesystem::directory_iterator(target))
+      record.files[entry.path().filename()] = ReadFile(entry.path());
+    return record;
+  }
+
+  TempDir dir;
+};
+
+TEST_F(ReadAhead, WorkersRestoreWhatOneThreadRestoresWhereverTheReadAheadGivesUp) {
+  std::vector<std::string> files = {
+      Make("empty.txt", ""),
+      Make("one.txt", "x"),
+      Make("text.txt", Text(3u << 20, 1)),           // read ahead whole
+      Make("zeros.txt", std::string(12u << 20, 0)),  // far more than its data part
+      Make("noise.bin", Noise(3u << 20, 2)),         // stored, too large to read ahead
+      Make("damaged.txt", Text(9000, 3)),
+      Make("exists.txt", "saved content"),
+  };
+  for (int i = 0; i < 150; ++i)
+    files.push_back(Make("small" + std::to_string(i) + ".txt", Text(50 + 211 * i, i)));
+
+  const std::string archivePath = dir / "files.KV";
+  {
+    WriterHarness w;
+    w.Options(kClsidA, "Files", {});
+    ASSERT_EQ(w.Start(archivePath), S_OK);
+    ASSERT_EQ(w.Begin(kClsidA, "Files", int(files.size())), S_OK);
+    for (const auto& f : files) ASSERT_EQ(w.File(f), S_OK);
+    ASSERT_EQ(w.End(), S_OK);
+    ASSERT_EQ(w.Finish(0), S_OK);
+  }
+  // One byte of a compressed data part changed: its check fails.
+  std::string bytes = ReadFile(archivePath);
+  std::string error;
+  const auto parsed = plain::ParseArchive(bytes, &error);
+  ASSERT_TRUE(parsed) << error;
+  for (const auto& rec : parsed->sections.at(0).records)
+    if (platform::FileNameOf(rec.name) == "damaged.txt") {
+      ASSERT_TRUE(rec.compressed);
+      const size_t at = bytes.find(rec.data);
+      ASSERT_NE(at, std::string::npos);
+      bytes[at + rec.data.size() / 2] ^= 0x55;
+    }
+  WriteFile(archivePath, bytes);
+
+  // Files 40 to 59 are passed by, and every seventh after them.
+  const auto passBy = [](size_t i) { return (i >= 40 && i < 60) || (i > 60 && i % 7 == 0); };
+  RestoreRecord records[2];
+  const int threads[2] = {1, 3};
+  for (int k = 0; k < 2; ++k) {
+    const std::string target = dir / ("out" + std::to_string(threads[k]));
+    WriteFile(target + "/exists.txt", "already there");
+    records[k] = Restore(threads[k], archivePath, target, passBy);
+  }
+  EXPECT_EQ(records[0], records[1]);
+
+  const RestoreRecord& restored = records[1];
+  EXPECT_EQ(restored.files.at("exists.txt"), "already there");
+  EXPECT_FALSE(restored.files.count("damaged.txt"));
+  EXPECT_EQ(std::count(restored.messages.begin(), restored.messages.end(), "damaged.txt FAILED"),
+            1);
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::string name = platform::FileNameOf(files[i]);
+    if (name == "damaged.txt" || name == "exists.txt") continue;
+    if (passBy(i)) {
+      EXPECT_FALSE(restored.files.count(name)) << name;
+    } else {
+      ASSERT_TRUE(restored.files.count(name)) << name;
+      EXPECT_EQ(restored.files.at(name), ReadFile(files[i])) << name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace bkvp::testing
