@@ -83,6 +83,7 @@ class GuardedFile {
  private:
   // Asks about errno's error; returns to retry, throws ComError otherwise.
   void AskOrThrow(int errnoValue, DiskFile which);
+  void StartWriteBack();
 
   FileLayer& layer_;
   const ProgressSink& progress_;
@@ -92,6 +93,7 @@ class GuardedFile {
   std::string drivePath_;
   uint64_t base_ = 0;
   uint64_t size_ = 0;
+  uint64_t writtenBack_ = 0;  // handed to the disk up to here
 };
 
 // A restore target. The new content goes into a temporary file beside the
