@@ -3,7 +3,6 @@
 // safely costs two calls per component of its path.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "archive/file_layer.h"
@@ -19,8 +18,9 @@ class FolderCache {
 
   // A descriptor of the folder at `path` (FileLayer::OpenFolder), owned by
   // the cache and valid until the next call; -1 with errno set on failure.
-  // The kept one serves only while the path still leads to that very
-  // folder: one removed, renamed or replaced since is opened afresh.
+  // The kept one serves while it exists: one removed since is opened
+  // afresh. One renamed meanwhile keeps receiving the files of its path
+  // (it is still a folder that was opened without following links).
   int Open(const std::string& path);
   void Forget();
 
@@ -28,8 +28,6 @@ class FolderCache {
   FileLayer& layer_;
   std::string path_;
   int fd_ = -1;
-  uint64_t device_ = 0;
-  uint64_t inode_ = 0;
 };
 
 }  // namespace bkvp::archive

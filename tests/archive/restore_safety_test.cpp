@@ -145,21 +145,24 @@ TEST_F(RestoreSafety, PermissionBitsComeBackWithoutSetUserIdAndOldArchivesGetThe
 }
 
 // Files of one folder follow each other; the reader keeps that folder open
-// from one to the next, but only while its path still leads to it.
-TEST_F(RestoreSafety, AFolderMovedOrReplacedBetweenTwoFilesIsNotWrittenInto) {
+// from one to the next. A folder replaced by a link meanwhile is never
+// written through, and one removed is made again.
+TEST_F(RestoreSafety, AFolderReplacedOrRemovedBetweenTwoFilesIsNotWrittenThrough) {
   archive::FileLayer layer;
   auto r = ReaderAt(0, layer);
   const std::string folder = out / "target";
+  const std::string elsewhere = out / "elsewhere";
+  ASSERT_TRUE(platform::CreateFolders(elsewhere));
   ASSERT_EQ(r->RestoreFile(folder + "/new.txt"), S_OK);
-  // Moved away and a new folder made in its place.
+  // Moved away and a link to another folder put in its place.
   ASSERT_EQ(::rename(folder.c_str(), (out / "moved").c_str()), 0);
-  ASSERT_TRUE(platform::CreateFolders(folder));
+  ASSERT_EQ(::symlink(elsewhere.c_str(), folder.c_str()), 0);
   r->api->Next();
-  ASSERT_EQ(r->RestoreFile(folder + "/private.txt"), S_OK);
-  EXPECT_TRUE(platform::FileExists(folder + "/private.txt"));
-  EXPECT_FALSE(platform::FileExists(out / "moved/private.txt"));
+  r->RestoreFile(folder + "/private.txt");
+  EXPECT_FALSE(platform::FileExists(elsewhere + "/private.txt"));
   // Removed: made again.
-  std::filesystem::remove_all(folder);
+  std::filesystem::remove_all(out / "moved");
+  ASSERT_EQ(::unlink(folder.c_str()), 0);
   r->api->Next();
   ASSERT_EQ(r->RestoreFile(folder + "/tool.sh"), S_OK);
   EXPECT_EQ(ReadFile(folder + "/tool.sh"), std::string(300000, 'n'));
