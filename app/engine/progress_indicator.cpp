@@ -1,7 +1,5 @@
 #include "app/engine/progress_indicator.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <utility>
 
@@ -62,9 +60,7 @@ void ProgressIndicator::CountObject(const std::string& line) {
   uint64_t bytes = 0;
   if (ok) {
     ++objectsDone_;
-    struct stat info {};
-    if (!name.empty() && lstat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-      bytes = static_cast<uint64_t>(info.st_size);
+    if (!name.empty()) bytes = sizes_.SizeOf(name);
     bytesDone_ += bytes;
   } else {
     ++objectsFailed_;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/engine/cancel_request.h"
+#include "app/engine/file_size_lookup.h"
 #include "app/engine/progress_display.h"
 #include "app/engine/run_log.h"
 #include "contract/interfaces.h"
@@ -67,6 +68,7 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
   uint64_t bytesDone_ = 0;
   Direction direction_ = Direction::kBackup;
   std::string lastStepName_;  // the object a backup's next log line is about
+  FileSizeLookup sizes_;
   std::string lastQuestion_;
 };
 
