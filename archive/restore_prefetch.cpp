@@ -15,14 +15,15 @@ namespace {
 // limits bite.
 constexpr size_t kMaxRecordsAhead = 64;
 constexpr uint64_t kMaxInputAhead = 4u << 20;
-constexpr uint64_t kMaxOutputAhead = 16u << 20;
-// A larger data part is restored as it is read.
-constexpr uint64_t kMaxDataPartAhead = 2u << 20;
+constexpr uint64_t kMaxOutputAhead = 8u << 20;
+// Larger data parts are restored as they are read: content of megabytes
+// held in fresh memory costs more in page faults than the workers save.
+constexpr uint64_t kMaxDataPartAhead = 256u << 10;
 // A stream's content may be this many times its size (text shrinks to a
 // fifth, logs further), within these bounds.
-constexpr uint64_t kContentPerDataByte = 32;
-constexpr uint64_t kMinContentLimit = 256u << 10;
-constexpr uint64_t kMaxContentLimit = 8u << 20;
+constexpr uint64_t kContentPerDataByte = 16;
+constexpr uint64_t kMinContentLimit = 128u << 10;
+constexpr uint64_t kMaxContentLimit = 2u << 20;
 
 // Thrown inside the inflater's sink when the content outgrows its limit.
 struct TooLarge {};

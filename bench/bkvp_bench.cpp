@@ -42,10 +42,14 @@ void Prepare(const std::vector<std::string>& argv, const fs::path& home) {
 // A state folder whose backup list is exactly `folder`.
 fs::path HomeFor(const Setup& setup, const std::string& name, const fs::path& folder) {
   const fs::path home = setup.work / ("home-" + name);
-  if (!fs::exists(home / "ready")) {
+  const bool fresh = !fs::exists(home / "ready");
+  if (fresh) {
     fs::remove_all(home);
     fs::create_directories(home);
-    Prepare({setup.bkvp.string(), "register"}, home);
+  }
+  // The modules beside the bkvp under test, whichever build made the home.
+  Prepare({setup.bkvp.string(), "register"}, home);
+  if (fresh) {
     Prepare({setup.bkvp.string(), "files", "add", folder.string()}, home);
     std::ofstream(home / "ready") << "ok";
   }
