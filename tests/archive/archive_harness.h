@@ -77,6 +77,21 @@ class FaultyFileLayer : public archive::FileLayer {
   std::map<int, std::string> paths_;
 };
 
+// `size` bytes of numbered lines that compress as text does.
+inline std::string Text(size_t size, int seed) {
+  std::string text;
+  for (int i = seed; text.size() < size; ++i)
+    text += "line " + std::to_string(i * 7919 % 10007) + " of the saved folder\n";
+  return text.substr(0, size);
+}
+
+// `size` bytes that do not compress.
+inline std::string Noise(size_t size, uint32_t seed) {
+  std::string noise(size, '\0');
+  for (char& c : noise) c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 16);
+  return noise;
+}
+
 inline ComPtr<RecordingProgress> NewProgress() {
   return ComPtr<RecordingProgress>::Attach(new RecordingProgress());
 }

@@ -20,19 +20,6 @@ using archive::kBlockSize;
 
 constexpr int kWorkers = 4;
 
-std::string Text(size_t size, int seed) {
-  std::string text;
-  for (int i = seed; text.size() < size; ++i)
-    text += "line " + std::to_string(i * 7919 % 10007) + " of the saved folder\n";
-  return text.substr(0, size);
-}
-
-std::string Noise(size_t size, uint32_t seed) {
-  std::string noise(size, '\0');
-  for (char& c : noise) c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 16);
-  return noise;
-}
-
 // Everything a run shows from outside: what each call returned or threw,
 // the progress steps, the log lines, the questions, and what the archive
 // holds (or that there is none).

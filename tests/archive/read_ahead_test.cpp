@@ -18,19 +18,6 @@
 namespace bkvp::testing {
 namespace {
 
-std::string Text(size_t size, int seed) {
-  std::string text;
-  for (int i = seed; text.size() < size; ++i)
-    text += "entry " + std::to_string(i * 7919 % 10007) + " of the restored folder\n";
-  return text.substr(0, size);
-}
-
-std::string Noise(size_t size, uint32_t seed) {
-  std::string noise(size, '\0');
-  for (char& c : noise) c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 16);
-  return noise;
-}
-
 struct RestoreRecord {
   std::vector<std::string> calls;
   std::vector<std::string> messages;
