@@ -20,6 +20,7 @@ struct WorkerStates {
   Compress::ZlibState whole{Compress::ZlibState::Direction::kDeflate};
   Compress::ZlibState block{Compress::ZlibState::Direction::kRawDeflate};
   Compress::ZlibState inflate{Compress::ZlibState::Direction::kInflate};
+  Compress::ChunkSink inflated{nullptr};  // its buffer serves job after job
 };
 
 // A piece of work and its result. Shared between the pool and the caller,

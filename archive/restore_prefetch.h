@@ -1,11 +1,11 @@
 // Reading ahead of a restore. While the calling thread writes one file, the
 // next records of the section are located, their info blocks and data parts
 // read, and workers inflate those data parts into memory; the caller then
-// only writes them out. What the read-ahead finds is a shortcut, never a
-// decision: a record it cannot read, a data part too large to hold or one
-// that does not inflate is simply not prefetched, and the caller reads it
-// itself as it would without a read-ahead (failures, prompts and all). The
-// workers never touch a file; the archive is read on the caller's thread.
+// only writes them out. What the read-ahead finds is a shortcut,
+// never a decision: a record it cannot read, a data part too large to hold or one that does not
+// inflate is simply not prefetched, and the caller reads it itself as it would without a read-ahead
+// (failures, prompts and all). The workers never touch a file; the archive is read on the caller's
+// thread.
 #pragma once
 
 #include <cstdint>
@@ -15,27 +15,9 @@
 
 #include "archive/archive_reader.h"
 #include "archive/compression_pool.h"
+#include "archive/inflate_jobs.h"
 
 namespace bkvp::archive {
-
-// One data part turned into the file's bytes: inflated when it is a zlib
-// stream (its Adler-32 checked), taken as it is otherwise.
-class InflateJob : public CompressionJob {
- public:
-  // A stream is inflated by Run; more than `outputLimit` bytes of content
-  // give up the prefetch. Other bytes are the content as they are.
-  InflateJob(std::vector<uint8_t> dataPart, bool stream, size_t outputLimit);
-  void Run(WorkerStates& states) override;
-
-  // For a stream only after Run: the complete content, or null.
-  const std::vector<uint8_t>* content() const { return complete_ ? &output_ : nullptr; }
-
- private:
-  std::vector<uint8_t> input_;
-  std::vector<uint8_t> output_;
-  size_t limit_;
-  bool complete_ = false;
-};
 
 // A record located ahead of the caller, with what could be read of it.
 struct PrefetchedRecord {

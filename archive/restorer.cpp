@@ -89,14 +89,12 @@ bool Restorer::LocateCurrent() {
   return recordValid_;
 }
 
-bool Restorer::CurrentInfo(std::vector<uint8_t>* info) {
-  if (!LocateCurrent()) return false;
+const std::vector<uint8_t>* Restorer::CurrentInfo(std::vector<uint8_t>& scratch) {
+  if (!LocateCurrent()) return nullptr;
   if (const PrefetchedRecord* ahead = prefetch_ ? prefetch_->Find(current_) : nullptr;
-      ahead && ahead->haveInfo) {
-    *info = ahead->info;
-    return true;
-  }
-  return reader_.ReadInfo(record_, info);
+      ahead && ahead->haveInfo)
+    return &ahead->info;
+  return reader_.ReadInfo(record_, &scratch) ? &scratch : nullptr;
 }
 
 void Restorer::StartReadAhead() {
@@ -160,9 +158,10 @@ HRESULT Restorer::Next() {
 
 HRESULT Restorer::GetObjectOptions(VARIANT* options) {
   if (!options) return E_POINTER;
-  std::vector<uint8_t> info;
-  if (!CurrentInfo(&info)) PromptAndThrow();
-  *options = MakeByteArrayVariant(info);
+  std::vector<uint8_t> scratch;
+  const std::vector<uint8_t>* info = CurrentInfo(scratch);
+  if (!info) PromptAndThrow();
+  *options = MakeByteArrayVariant(*info);
   PumpMessages();
   return S_OK;
 }
@@ -172,11 +171,12 @@ HRESULT Restorer::GetObjectOptions(VARIANT* options) {
 HRESULT Restorer::RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) {
   const std::string path = ToAnsi(fileName);
   bool restored = false;
-  std::vector<uint8_t> info;
-  if (!CurrentInfo(&info)) {
+  std::vector<uint8_t> scratch;
+  const std::vector<uint8_t>* info = CurrentInfo(scratch);
+  if (!info) {
     if (reader_.failure().systemError) ThrowWithoutPrompt();
-  } else if (info.size() >= kFileInfoFixedSize) {
-    const FileInfoBlock block = ParseFileInfo(info.data(), info.size());
+  } else if (info->size() >= kFileInfoFixedSize) {
+    const FileInfoBlock block = ParseFileInfo(info->data(), info->size());
     PrefetchedRecord* ahead = prefetch_ ? prefetch_->Find(current_) : nullptr;
     if (const std::vector<uint8_t>* content = ahead ? prefetch_->ContentOf(*ahead) : nullptr) {
       restored = WriteContent(path, option != 0, *content, block);

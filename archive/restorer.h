@@ -60,8 +60,9 @@ class Restorer : public DispatchObject<IRestorer> {
   // Restores the file from its content in memory, read ahead.
   bool WriteContent(const std::string& path, bool overwrite, const std::vector<uint8_t>& content,
                     const FileInfoBlock& block);
-  // The info block of the current record, read ahead or now.
-  bool CurrentInfo(std::vector<uint8_t>* info);
+  // The info block of the current record, read ahead or read now into
+  // `scratch`; null when it cannot be read.
+  const std::vector<uint8_t>* CurrentInfo(std::vector<uint8_t>& scratch);
   // Workers read ahead once a section is walked with more than one thread.
   void StartReadAhead();
   bool InflateDataPart(TargetFile& target, const uint8_t* first, size_t firstSize);
