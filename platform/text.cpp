@@ -63,6 +63,11 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
   for (size_t pos = 0; pos < text.size();) {
+    // Most names are ASCII, which needs no decoding.
+    if (static_cast<unsigned char>(text[pos]) < 0x80) {
+      out.push_back(static_cast<char16_t>(text[pos++]));
+      continue;
+    }
     char32_t c = unicode::DecodeNext(text, pos);
     if (unicode::IsRawByte(c)) c = unicode::kReplacement;
     if (c >= 0x10000) {
@@ -81,6 +86,10 @@ std::string Utf16ToUtf8(std::u16string_view text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
