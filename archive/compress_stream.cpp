@@ -70,11 +70,11 @@ bool IsCompressible(std::string_view path) {
 }
 
 uint8_t* ChunkSink::ProvideBuffer() {
-  if (buffer_.empty()) buffer_.resize(bkvp::archive::kChunkSize);
+  if (buffer_.empty()) buffer_.resize(bufferSize_);
   return buffer_.data();
 }
 
-size_t ChunkSink::BufferSize() const { return bkvp::archive::kChunkSize; }
+size_t ChunkSink::BufferSize() const { return bufferSize_; }
 
 z_stream& ZlibState::Begin() {
   const bool deflating = direction_ != Direction::kInflate;

@@ -27,7 +27,9 @@ bool IsCompressible(std::string_view path);
 class ChunkSink {
  public:
   using Destination = std::function<void(const uint8_t* data, size_t size)>;
-  explicit ChunkSink(Destination destination) : destination_(std::move(destination)) {}
+  // `bufferSize`: how much zlib fills before the destination gets it.
+  explicit ChunkSink(Destination destination, size_t bufferSize = 64 * 1024)
+      : destination_(std::move(destination)), bufferSize_(bufferSize) {}
   uint8_t* ProvideBuffer();
   size_t BufferSize() const;
   void ReleaseBuffer() {}
@@ -40,6 +42,7 @@ class ChunkSink {
 
  private:
   Destination destination_;
+  size_t bufferSize_;
   std::vector<uint8_t> buffer_;
 };
 

@@ -17,6 +17,10 @@ namespace {
 // write; ends the file without a decision of its own.
 struct TargetAbandoned {};
 
+// A data part is read in pieces of this size, straight from the file (the
+// reader's window serves small reads only).
+constexpr size_t kReadSize = 256 * 1024;
+
 }  // namespace
 
 Restorer::Restorer(FileLayer& layer, int threads)
@@ -204,9 +208,9 @@ bool Restorer::WriteContent(const std::string& path, bool overwrite,
 }
 
 bool Restorer::CopyDataPart(TargetFile& target) {
-  buffer_.resize(kChunkSize);
+  buffer_.resize(kReadSize);
   const uint64_t available = record_.dataAvailable;
-  const size_t firstSize = static_cast<size_t>(std::min<uint64_t>(kChunkSize, available));
+  const size_t firstSize = static_cast<size_t>(std::min<uint64_t>(kReadSize, available));
   const ssize_t got = reader_.ReadSome(record_.dataOffset, buffer_.data(), firstSize);
   if (got < 0) ThrowWithoutPrompt();
   if (static_cast<size_t>(got) != firstSize) return false;
@@ -246,7 +250,7 @@ bool Restorer::InflateDataPart(TargetFile& target, const uint8_t* first, size_t 
     stream.Write(first, firstSize);
     for (uint64_t done = firstSize; done < record_.dataAvailable && !stream.ended();) {
       const size_t want =
-          static_cast<size_t>(std::min<uint64_t>(kChunkSize, record_.dataAvailable - done));
+          static_cast<size_t>(std::min<uint64_t>(kReadSize, record_.dataAvailable - done));
       const ssize_t n = reader_.ReadSome(record_.dataOffset + done, buffer_.data(), want);
       if (n < 0) ThrowWithoutPrompt();
       if (n == 0) return false;

@@ -72,12 +72,13 @@ class Restorer : public DispatchObject<IRestorer> {
   ProgressSink progress_;
   ArchiveReader reader_;
   FolderCache folders_;
-  std::vector<uint8_t> buffer_;  // one 64 KiB chunk
+  std::vector<uint8_t> buffer_;  // one piece of a data part
   // Kept from file to file: the inflate state is reset, not set up again,
   // and the 64 KiB output buffer is allocated once. Each file attaches
   // its own destination to the sink before the first byte.
   Compress::ZlibState inflateState_{Compress::ZlibState::Direction::kInflate};
-  Compress::ChunkSink inflatedSink_{nullptr};
+  // A restored file is written in pieces of 256 KiB: fewer, larger writes.
+  Compress::ChunkSink inflatedSink_{nullptr, 256 * 1024};
 
   bool iterating_ = false;
   uint64_t current_ = 0;
