@@ -4,6 +4,7 @@
 // content far larger than its data part) or is not wanted (a caller that
 // picks files, a target that exists).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
@@ -72,8 +73,12 @@ class ReadAhead : public HomeFixture {
     for (const auto& p : r.progress->prompts)
       record.prompts.push_back(p.text.substr(0, p.text.find(target)) +
                                p.text.substr(p.text.find(target) + target.size()));
-    for (const auto& entry : std::filesystem::directory_iterator(target))
-      record.files[entry.path().filename()] = ReadFile(entry.path());
+    for (const auto& entry : std::filesystem::directory_iterator(target)) {
+      struct stat st {};
+      ::lstat(entry.path().c_str(), &st);
+      record.files[entry.path().filename()] =
+          ReadFile(entry.path()) + " mode " + std::to_string(st.st_mode & 07777);
+    }
     return record;
   }
 
@@ -90,8 +95,10 @@ TEST_F(ReadAhead, WorkersRestoreWhatOneThreadRestoresWhereverTheReadAheadGivesUp
       Make("damaged.txt", Text(9000, 3)),
       Make("exists.txt", "saved content"),
   };
-  for (int i = 0; i < 150; ++i)
+  for (int i = 0; i < 150; ++i) {
     files.push_back(Make("small" + std::to_string(i) + ".txt", Text(50 + 211 * i, i)));
+    ::chmod(files.back().c_str(), i % 3 == 0 ? 0755 : i % 3 == 1 ? 0600 : 0644);
+  }
 
   const std::string archivePath = dir / "files.KV";
   {
@@ -121,15 +128,18 @@ TEST_F(ReadAhead, WorkersRestoreWhatOneThreadRestoresWhereverTheReadAheadGivesUp
   const auto passBy = [](size_t i) { return (i >= 40 && i < 60) || (i > 60 && i % 7 == 0); };
   RestoreRecord records[2];
   const int threads[2] = {1, 3};
+  // A umask that would take bits away from new files: they still get theirs.
+  const mode_t usual = ::umask(0277);
   for (int k = 0; k < 2; ++k) {
     const std::string target = dir / ("out" + std::to_string(threads[k]));
     WriteFile(target + "/exists.txt", "already there");
     records[k] = Restore(threads[k], archivePath, target, passBy);
   }
+  ::umask(usual);
   EXPECT_EQ(records[0], records[1]);
 
   const RestoreRecord& restored = records[1];
-  EXPECT_EQ(restored.files.at("exists.txt"), "already there");
+  EXPECT_TRUE(restored.files.at("exists.txt").starts_with("already there mode"));
   EXPECT_FALSE(restored.files.count("damaged.txt"));
   EXPECT_EQ(std::count(restored.messages.begin(), restored.messages.end(), "damaged.txt FAILED"),
             1);
@@ -140,7 +150,11 @@ TEST_F(ReadAhead, WorkersRestoreWhatOneThreadRestoresWhereverTheReadAheadGivesUp
       EXPECT_FALSE(restored.files.count(name)) << name;
     } else {
       ASSERT_TRUE(restored.files.count(name)) << name;
-      EXPECT_EQ(restored.files.at(name), ReadFile(files[i])) << name;
+      struct stat st {};
+      ::lstat(files[i].c_str(), &st);
+      EXPECT_EQ(restored.files.at(name),
+                ReadFile(files[i]) + " mode " + std::to_string(st.st_mode & 07777))
+          << name;
     }
   }
 }
