@@ -15,8 +15,8 @@ namespace {
 
 constexpr uint32_t kErrorInvalidData = 13;
 constexpr size_t kMaxErrorText = 255;
-// Twice the data chunk, so that a record head and the first chunk of its
-// data come from one read; larger reads go to the file directly.
+// Record heads, info blocks and small data parts come from one read of
+// this much; reads over half of it go to the file directly.
 constexpr size_t kWindowSize = 128 * 1024;
 
 }  // namespace

@@ -170,8 +170,7 @@ HRESULT Backuper::StartBackup() {
   ownFiles_.clear();
   RemoveAbandonedTemps();
   if (!CreateArchiveTemp()) return E_FAIL;
-  const int threads = threadsWanted_ > 0 ? std::min(threadsWanted_, kMaxCompressionThreads)
-                                         : ConfiguredCompressionThreads();
+  const int threads = CompressionThreads(threadsWanted_);
   if (threads > 1) pool_ = std::make_unique<CompressionPool>(threads);
 
   // Every client registered now is expected to keep one section; the table

@@ -103,8 +103,7 @@ const std::vector<uint8_t>* Restorer::CurrentInfo(std::vector<uint8_t>& scratch)
 
 void Restorer::StartReadAhead() {
   if (!prefetch_) {
-    const int threads = threadsWanted_ > 0 ? std::min(threadsWanted_, kMaxCompressionThreads)
-                                           : ConfiguredCompressionThreads();
+    const int threads = CompressionThreads(threadsWanted_);
     if (threads <= 1) return;
     pool_ = std::make_unique<CompressionPool>(threads);
     prefetch_ = std::make_unique<RestorePrefetch>(reader_, *pool_);

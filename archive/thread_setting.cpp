@@ -59,4 +59,8 @@ int ConfiguredCompressionThreads() {
   return static_cast<int>(std::clamp<long>(threads, 1, kMaxCompressionThreads));
 }
 
+int CompressionThreads(int wanted) {
+  return wanted > 0 ? std::min(wanted, kMaxCompressionThreads) : ConfiguredCompressionThreads();
+}
+
 }  // namespace bkvp::archive

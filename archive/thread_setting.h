@@ -11,5 +11,7 @@ namespace bkvp::archive {
 constexpr int kMaxCompressionThreads = 8;
 
 int ConfiguredCompressionThreads();
+// `wanted` threads (at most kMaxCompressionThreads), or as configured when 0.
+int CompressionThreads(int wanted);
 
 }  // namespace bkvp::archive
