@@ -107,11 +107,6 @@ std::string LoadAverage() {
   return one + " " + five + " " + fifteen;
 }
 
-struct CorpusFigures {
-  Sample backup, restore;
-  uint64_t archiveBytes = 0, serialBytes = 0;
-};
-
 Step BkvpBackup(const Setup& setup, const fs::path& home, const fs::path& inputs,
                 const fs::path& out, const std::string& threads = "") {
   Step step{{setup.bkvp.string(), "backup", "--to", out.string(), "--client", "Files and folders",
@@ -139,6 +134,32 @@ fs::path KeepArchive(const fs::path& out, const fs::path& as) {
   fs::remove(as);
   fs::rename(ArchiveIn(out), as);
   return as;
+}
+
+// The corpus backed up once more on one thread: the size of that archive is
+// what the workers' archive is held against.
+uint64_t OneThreadArchiveBytes(const Setup& setup, const std::string& corpus, const fs::path& home,
+                               const fs::path& inputs, const fs::path& out, double mb,
+                               double files) {
+  const auto serial = Compare(1, {BkvpBackup(setup, home, inputs, out, "1")});
+  const uint64_t bytes = FileBytes(ArchiveIn(out));
+  Row((corpus + ": bkvp backup, one thread").c_str(), serial[0], mb, files, bytes);
+  return bytes;
+}
+
+// The kept archive restored, against unzip of the peer's zip of the corpus.
+std::vector<Sample> RestoreAgainstUnzip(const Setup& setup, int runs, const std::string& corpus,
+                                        const fs::path& home, const fs::path& archive,
+                                        const fs::path& zip, const fs::path& restored, double mb,
+                                        double files) {
+  const auto samples = Compare(runs, {BkvpRestore(setup, home, archive, restored),
+                                      {{"unzip", "-q", "-o", zip.string(), "-d", restored.string()},
+                                       setup.work,
+                                       setup.work,
+                                       {restored}}});
+  Row((corpus + ": bkvp restore").c_str(), samples[0], mb, files, 0);
+  Row((corpus + ": unzip").c_str(), samples[1], mb, files, 0);
+  return samples;
 }
 
 int Run(const fs::path& work, int runs, const fs::path& self) {
@@ -176,15 +197,10 @@ int Run(const fs::path& work, int runs, const fs::path& self) {
   Row("text: plain zlib level-9 loop", text[1], textMB, 4, FileBytes(z));
   Row("text: tar | pigz -9", text[2], textMB, 4, FileBytes(tgz));
   Row("text: zip -9 -r", text[3], textMB, 4, FileBytes(zip));
-  const auto textSerial = Compare(1, {BkvpBackup(setup, textHome, corpora.text, out, "1")});
-  const uint64_t textSerialBytes = FileBytes(ArchiveIn(out));
-  Row("text: bkvp backup, one thread", textSerial[0], textMB, 4, textSerialBytes);
-  const auto textRestore = Compare(
-      runs,
-      {BkvpRestore(setup, textHome, textArchive, restored),
-       {{"unzip", "-q", "-o", zip.string(), "-d", restored.string()}, work, work, {restored}}});
-  Row("text: bkvp restore", textRestore[0], textMB, 4, 0);
-  Row("text: unzip", textRestore[1], textMB, 4, 0);
+  const uint64_t textSerialBytes =
+      OneThreadArchiveBytes(setup, "text", textHome, corpora.text, out, textMB, 4);
+  const auto textRestore =
+      RestoreAgainstUnzip(setup, runs, "text", textHome, textArchive, zip, restored, textMB, 4);
 
   // 20,000 small files: backup against zip -9 -r, restore against unzip.
   const auto small = Compare(
@@ -194,16 +210,10 @@ int Run(const fs::path& work, int runs, const fs::path& self) {
   const fs::path smallArchive = KeepArchive(out, kept / "small.KV");
   Row("20,000 small files: bkvp backup", small[0], smallMB, 20000, FileBytes(smallArchive));
   Row("20,000 small files: zip -9 -r", small[1], smallMB, 20000, FileBytes(zip));
-  const auto smallSerial = Compare(1, {BkvpBackup(setup, smallHome, corpora.small, out, "1")});
-  const uint64_t smallSerialBytes = FileBytes(ArchiveIn(out));
-  Row("20,000 small files: bkvp backup, one thread", smallSerial[0], smallMB, 20000,
-      smallSerialBytes);
-  const auto smallRestore = Compare(
-      runs,
-      {BkvpRestore(setup, smallHome, smallArchive, restored),
-       {{"unzip", "-q", "-o", zip.string(), "-d", restored.string()}, work, work, {restored}}});
-  Row("20,000 small files: bkvp restore", smallRestore[0], smallMB, 20000, 0);
-  Row("20,000 small files: unzip", smallRestore[1], smallMB, 20000, 0);
+  const uint64_t smallSerialBytes = OneThreadArchiveBytes(setup, "20,000 small files", smallHome,
+                                                          corpora.small, out, smallMB, 20000);
+  const auto smallRestore = RestoreAgainstUnzip(setup, runs, "20,000 small files", smallHome,
+                                                smallArchive, zip, restored, smallMB, 20000);
 
   // Compressed already: backup against cp -r and sync.
   const auto packed =
