@@ -17,7 +17,7 @@ uint64_t FileSizeLookup::SizeOf(const std::string& path) {
   if (slash == std::string::npos || slash == 0 || slash + 1 == path.size()) {
     looked = ::lstat(path.c_str(), &info);
   } else {
-    if (path.compare(0, slash, folder_) != 0 || folder_.size() != slash) {
+    if (path.compare(0, slash, folder_) != 0) {
       if (folderFd_ >= 0) ::close(folderFd_);
       folder_ = path.substr(0, slash);
       folderFd_ = ::open(folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
