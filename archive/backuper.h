@@ -194,6 +194,10 @@ class Backuper : public DispatchObject<IBackuper> {
   std::unique_ptr<CompressionPool> pool_;  // none with one thread
   std::deque<QueuedFile> queue_;
   uint64_t queuedBytes_ = 0;
+  // Whether the last large file judged by its first block was compressed.
+  // Files of a folder tend to be alike, so while the next one is judged its
+  // second block is deflated too when the last one was worth it.
+  bool lastJudgedCompressed_ = true;
 
   std::string clientName_, clientClsid_;
   uint64_t sectionStart_ = 0;

@@ -432,8 +432,8 @@ Backuper::StoreResult Backuper::CompressSource(int source, uint64_t size,
 // The calling thread reads blocks ahead and writes the finished ones in
 // order; the workers deflate those in between. A fixed number of blocks is
 // in flight whatever the file's size. The first block decides whether the
-// file is worth compressing; until then nothing is written and no other
-// block is read.
+// file is worth compressing; until then nothing is written, and other
+// blocks are read only on the guess that this file is like the last one.
 Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, bool mustCompress,
                                                PendingRecord& record,
                                                std::vector<uint8_t>* firstBlock) {
@@ -443,9 +443,12 @@ Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, bool m
   std::shared_ptr<const std::vector<uint8_t>> previous;
   AdlerOfPieces adler;
   uint64_t read = 0;
+  // Until the first block has been judged, the rest may be wasted work.
+  const size_t whileJudged =
+      mustCompress ? maxInFlight
+                   : (lastJudgedCompressed_ ? static_cast<size_t>(pool_->workers()) : 1);
   for (uint64_t written = 0; written < blocks; ++written) {
-    // Until the first block has been judged, the rest may be wasted work.
-    const size_t ahead = written == 0 && !mustCompress ? 1 : maxInFlight;
+    const size_t ahead = written == 0 ? whileJudged : maxInFlight;
     for (; read < blocks && inFlight.size() < ahead; ++read) {
       const uint64_t offset = read * kBlockSize;
       auto input = std::make_shared<std::vector<uint8_t>>(
@@ -463,14 +466,16 @@ Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, bool m
     inFlight.pop_front();
     pool_->Wait(*job);
     if (job->failed()) return StoreResult::kCompressionFailed;
-    if (written == 0) {
-      if (!mustCompress && !BeginsWithMagic(*job->input()) &&
-          !ShrinksEnough(job->output().size(), job->input()->size())) {
+    if (written == 0 && !mustCompress) {
+      lastJudgedCompressed_ = BeginsWithMagic(*job->input()) ||
+                              ShrinksEnough(job->output().size(), job->input()->size());
+      if (!lastJudgedCompressed_) {
+        for (const auto& guessed : inFlight) pool_->Withdraw(*guessed);
         *firstBlock = *job->input();
         return StoreResult::kStoreAsIs;
       }
-      record.Append(kZlibMagic, sizeof kZlibMagic);
     }
+    if (written == 0) record.Append(kZlibMagic, sizeof kZlibMagic);
     record.Append(job->output().data(), job->output().size());
     adler.Add(job->adler(), job->input()->size());
     PumpMessages();
