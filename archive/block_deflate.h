@@ -37,6 +37,7 @@ std::vector<uint8_t> DeflateBlock(Compress::ZlibState& state, std::span<const ui
 class AdlerOfPieces {
  public:
   void Add(uint32_t pieceAdler, size_t pieceSize);
+  uint32_t value() const { return adler_; }
   // The stream's trailer: the Adler-32, most significant byte first.
   std::vector<uint8_t> Trailer() const;
 

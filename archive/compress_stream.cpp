@@ -17,9 +17,9 @@ int ConsumeChunk(z_stream& stream, ChunkSink& sink, const uint8_t* data, size_t 
                  int lastResult) {
   stream.next_in = const_cast<Bytef*>(data);
   stream.avail_in = static_cast<uInt>(size);
-  uint8_t* buffer = sink.ProvideBuffer();
   const uInt bufferSize = static_cast<uInt>(sink.BufferSize());
   while (stream.avail_in > 0 && lastResult != Z_STREAM_END) {
+    uint8_t* buffer = sink.ProvideBuffer();
     stream.next_out = buffer;
     stream.avail_out = bufferSize;
     while (stream.avail_out > 0 && stream.avail_in > 0) {
@@ -39,9 +39,9 @@ template <class Step>
 int DrainStream(z_stream& stream, ChunkSink& sink, Step step, int lastResult) {
   stream.next_in = nullptr;
   stream.avail_in = 0;
-  uint8_t* buffer = sink.ProvideBuffer();
   const uInt bufferSize = static_cast<uInt>(sink.BufferSize());
   while (lastResult != Z_STREAM_END) {
+    uint8_t* buffer = sink.ProvideBuffer();
     stream.next_out = buffer;
     stream.avail_out = bufferSize;
     while (lastResult != Z_STREAM_END && stream.avail_out > 0) {
@@ -70,8 +70,10 @@ bool IsCompressible(std::string_view path) {
 }
 
 uint8_t* ChunkSink::ProvideBuffer() {
-  if (buffer_.empty()) buffer_.resize(bufferSize_);
-  return buffer_.data();
+  std::vector<uint8_t>& buffer = buffers_[next_];
+  next_ = (next_ + 1) % buffers_.size();
+  if (buffer.empty()) buffer.resize(bufferSize_);
+  return buffer.data();
 }
 
 size_t ChunkSink::BufferSize() const { return bufferSize_; }
@@ -134,7 +136,10 @@ void ZlibStream::Finish() {
 DeflateStream::DeflateStream(ChunkSink& sink, ZlibState& state)
     : ZlibStream(sink, ZlibState::Direction::kDeflate, &state) {}
 
-InflateStream::InflateStream(ChunkSink& sink, ZlibState& state)
-    : ZlibStream(sink, ZlibState::Direction::kInflate, &state) {}
+InflateStream::InflateStream(ChunkSink& sink, ZlibState& state, bool checkAdler)
+    : ZlibStream(sink, ZlibState::Direction::kInflate, &state) {
+  // Set for every stream: a reset state keeps the last stream's choice.
+  if (inflateValidate(&stream(), checkAdler ? 1 : 0) != Z_OK) throw CCompressException();
+}
 
 }  // namespace Compress

@@ -28,8 +28,12 @@ class ChunkSink {
  public:
   using Destination = std::function<void(const uint8_t* data, size_t size)>;
   // `bufferSize`: how much zlib fills before the destination gets it.
-  explicit ChunkSink(Destination destination, size_t bufferSize = 64 * 1024)
-      : destination_(std::move(destination)), bufferSize_(bufferSize) {}
+  // With `buffers` above 1 they are filled in turn, so the destination may
+  // leave a stretch it was given to other threads until its buffer comes
+  // round again.
+  explicit ChunkSink(Destination destination, size_t bufferSize = 64 * 1024, size_t buffers = 1)
+      : destination_(std::move(destination)), bufferSize_(bufferSize), buffers_(buffers) {}
+  // The buffer zlib fills next.
   uint8_t* ProvideBuffer();
   size_t BufferSize() const;
   void ReleaseBuffer() {}
@@ -43,7 +47,8 @@ class ChunkSink {
  private:
   Destination destination_;
   size_t bufferSize_;
-  std::vector<uint8_t> buffer_;
+  std::vector<std::vector<uint8_t>> buffers_;
+  size_t next_ = 0;
 };
 
 // One zlib state for many streams in turn. Setting one up costs about
@@ -86,11 +91,14 @@ class ZlibStream {
   bool ended() const { return lastResult_ == Z_STREAM_END; }
   // Bytes of the last chunk that came after the end of the stream.
   size_t unused() const { return stream_.avail_in; }
+  // Bytes of input taken into the stream so far, its trailer included.
+  uint64_t consumed() const { return stream_.total_in; }
 
  protected:
   // With a state of its own, or one lent by the caller that outlives it.
   ZlibStream(ChunkSink& sink, ZlibState::Direction direction, ZlibState* lent);
   ~ZlibStream() = default;
+  z_stream& stream() { return stream_; }
 
  private:
   ChunkSink& sink_;
@@ -115,7 +123,9 @@ class InflateStream : public ZlibStream {
   explicit InflateStream(ChunkSink& sink)
       : ZlibStream(sink, ZlibState::Direction::kInflate, nullptr) {}
   // Starts a new stream in `state` (an inflate state), which it borrows.
-  InflateStream(ChunkSink& sink, ZlibState& state);
+  // Without `checkAdler` the stream's Adler-32 is neither summed nor
+  // compared: the caller then sums the bytes and compares the trailer.
+  InflateStream(ChunkSink& sink, ZlibState& state, bool checkAdler = true);
 };
 
 }  // namespace Compress

@@ -46,4 +46,37 @@ void InflateJob::Run(WorkerStates& states) {
   input_ = std::vector<uint8_t>();
 }
 
+class SideAdler::PieceJob : public CompressionJob {
+ public:
+  PieceJob(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  void Run(WorkerStates&) override { adler_ = AdlerOf({data_, size_}); }
+  uint32_t adler() const { return adler_; }
+  size_t size() const { return size_; }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  uint32_t adler_ = 1;
+};
+
+SideAdler::~SideAdler() { WaitAllBut(0); }
+
+void SideAdler::Add(const uint8_t* data, size_t size) {
+  pieces_.push_back(std::make_shared<PieceJob>(data, size));
+  pool_.Submit(pieces_.back());
+}
+
+void SideAdler::WaitAllBut(size_t pending) {
+  while (pieces_.size() > pending) {
+    pool_.Wait(*pieces_.front());
+    sum_.Add(pieces_.front()->adler(), pieces_.front()->size());
+    pieces_.pop_front();
+  }
+}
+
+uint32_t SideAdler::Value() {
+  WaitAllBut(0);
+  return sum_.value();
+}
+
 }  // namespace bkvp::archive

@@ -1,6 +1,7 @@
 #include "archive/restorer.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "archive/guarded_ops.h"
 #include "archive/registry_capture.h"
@@ -239,11 +240,17 @@ bool Restorer::CopyDataPart(TargetFile& target) {
 // Inflates straight from the archive into the target: the restored bytes
 // are those a decompressed temporary copy would give.
 bool Restorer::InflateDataPart(TargetFile& target, const uint8_t* first, size_t firstSize) {
+  // A data part of more than one piece has its sum made by the workers.
+  std::optional<SideAdler> sideAdler;
+  if (pool_ && record_.dataAvailable > firstSize) sideAdler.emplace(*pool_);
   try {
-    inflatedSink_.Attach([&target](const uint8_t* data, size_t size) {
+    inflatedSink_.Attach([&target, &sideAdler](const uint8_t* data, size_t size) {
+      if (sideAdler) sideAdler->Add(data, size);
       if (!target.Write(data, size)) throw TargetAbandoned();
+      // The sink's other buffer is filled next.
+      if (sideAdler) sideAdler->WaitAllBut(1);
     });
-    Compress::InflateStream stream(inflatedSink_, inflateState_);
+    Compress::InflateStream stream(inflatedSink_, inflateState_, !sideAdler);
     // The first chunk sits in buffer_, which is also the read buffer: feed
     // it before reading on.
     stream.Write(first, firstSize);
@@ -259,12 +266,24 @@ bool Restorer::InflateDataPart(TargetFile& target, const uint8_t* first, size_t 
     }
     stream.Finish();
     inflatedSink_.Close();
+    if (sideAdler && sideAdler->Value() != TrailerAt(record_.dataOffset + stream.consumed()))
+      return false;
   } catch (const Compress::CCompressException&) {
     return false;
   } catch (const TargetAbandoned&) {
     return false;
   }
   return true;
+}
+
+// The Adler-32 of a stream ending at `end`: its last four bytes.
+std::optional<uint32_t> Restorer::TrailerAt(uint64_t end) {
+  uint8_t trailer[4];
+  const ssize_t got = reader_.ReadSome(end - sizeof trailer, trailer, sizeof trailer);
+  if (got < 0) ThrowWithoutPrompt();
+  if (got != sizeof trailer) return std::nullopt;
+  return uint32_t{trailer[0]} << 24 | uint32_t{trailer[1]} << 16 | uint32_t{trailer[2]} << 8 |
+         trailer[3];
 }
 
 // ---- Registry keys ---------------------------------------------------------------

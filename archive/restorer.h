@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,7 @@ class Restorer : public DispatchObject<IRestorer> {
   // Workers read ahead once a section is walked with more than one thread.
   void StartReadAhead();
   bool InflateDataPart(TargetFile& target, const uint8_t* first, size_t firstSize);
+  std::optional<uint32_t> TrailerAt(uint64_t end);
 
   FileLayer& layer_;
   int threadsWanted_;
@@ -78,7 +80,8 @@ class Restorer : public DispatchObject<IRestorer> {
   // its own destination to the sink before the first byte.
   Compress::ZlibState inflateState_{Compress::ZlibState::Direction::kInflate};
   // A restored file is written in pieces of 256 KiB: fewer, larger writes.
-  Compress::ChunkSink inflatedSink_{nullptr, 256 * 1024};
+  // Two buffers in turn leave one piece to the workers' sum (SideAdler).
+  Compress::ChunkSink inflatedSink_{nullptr, 256 * 1024, 2};
 
   bool iterating_ = false;
   uint64_t current_ = 0;

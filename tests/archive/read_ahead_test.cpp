@@ -38,6 +38,13 @@ void PrintTo(const RestoreRecord& r, std::ostream* os) {
   *os << "\nfiles: " << r.files.size();
 }
 
+// Compresses to about half: a data part of several reads.
+std::string HalfNoise(size_t size) {
+  std::string content;
+  for (uint32_t i = 0; content.size() < size; ++i) content += Text(2048, i) + Noise(2048, i);
+  return content;
+}
+
 class ReadAhead : public HomeFixture {
  protected:
   std::string Make(const std::string& name, const std::string& content) {
@@ -89,10 +96,11 @@ TEST_F(ReadAhead, WorkersRestoreWhatOneThreadRestoresWhereverTheReadAheadGivesUp
   std::vector<std::string> files = {
       Make("empty.txt", ""),
       Make("one.txt", "x"),
-      Make("text.txt", Text(3u << 20, 1)),           // read ahead whole
+      Make("text.txt", Text(3u << 20, 1)),           // summed by the workers
       Make("zeros.txt", std::string(12u << 20, 0)),  // far more than its data part
       Make("noise.bin", Noise(3u << 20, 2)),         // stored, too large to read ahead
       Make("damaged.txt", Text(9000, 3)),
+      Make("bad-sum.txt", HalfNoise(1u << 20)),  // only its Adler-32 is wrong
       Make("exists.txt", "saved content"),
   };
   for (int i = 0; i < 150; ++i) {
@@ -110,18 +118,20 @@ TEST_F(ReadAhead, WorkersRestoreWhatOneThreadRestoresWhereverTheReadAheadGivesUp
     ASSERT_EQ(w.End(), S_OK);
     ASSERT_EQ(w.Finish(0), S_OK);
   }
-  // One byte of a compressed data part changed: its check fails.
+  // One byte of a compressed data part changed: its check fails. In a
+  // large one, the last byte of its Adler-32.
   std::string bytes = ReadFile(archivePath);
   std::string error;
   const auto parsed = plain::ParseArchive(bytes, &error);
   ASSERT_TRUE(parsed) << error;
-  for (const auto& rec : parsed->sections.at(0).records)
-    if (platform::FileNameOf(rec.name) == "damaged.txt") {
-      ASSERT_TRUE(rec.compressed);
-      const size_t at = bytes.find(rec.data);
-      ASSERT_NE(at, std::string::npos);
-      bytes[at + rec.data.size() / 2] ^= 0x55;
-    }
+  for (const auto& rec : parsed->sections.at(0).records) {
+    const std::string name = platform::FileNameOf(rec.name);
+    if (name != "damaged.txt" && name != "bad-sum.txt") continue;
+    ASSERT_TRUE(rec.compressed);
+    const size_t at = bytes.find(rec.data);
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + (name == "damaged.txt" ? rec.data.size() / 2 : rec.data.size() - 1)] ^= 0x55;
+  }
   WriteFile(archivePath, bytes);
 
   // Files 40 to 59 are passed by, and every seventh after them.
@@ -140,12 +150,14 @@ TEST_F(ReadAhead, WorkersRestoreWhatOneThreadRestoresWhereverTheReadAheadGivesUp
 
   const RestoreRecord& restored = records[1];
   EXPECT_TRUE(restored.files.at("exists.txt").starts_with("already there mode"));
-  EXPECT_FALSE(restored.files.count("damaged.txt"));
-  EXPECT_EQ(std::count(restored.messages.begin(), restored.messages.end(), "damaged.txt FAILED"),
-            1);
+  for (const std::string damaged : {"damaged.txt", "bad-sum.txt"}) {
+    EXPECT_FALSE(restored.files.count(damaged));
+    EXPECT_EQ(std::count(restored.messages.begin(), restored.messages.end(), damaged + " FAILED"),
+              1);
+  }
   for (size_t i = 0; i < files.size(); ++i) {
     const std::string name = platform::FileNameOf(files[i]);
-    if (name == "damaged.txt" || name == "exists.txt") continue;
+    if (name == "damaged.txt" || name == "bad-sum.txt" || name == "exists.txt") continue;
     if (passBy(i)) {
       EXPECT_FALSE(restored.files.count(name)) << name;
     } else {
