@@ -94,6 +94,11 @@ z_stream& ZlibState::Begin() {
   return stream_;
 }
 
+z_stream& ZlibState::Resume() {
+  if (!initialised_) throw CCompressException();
+  return stream_;
+}
+
 void ZlibState::Release() {
   if (!initialised_) return;
   initialised_ = false;
@@ -117,9 +122,10 @@ ZlibState& StateFor(std::optional<ZlibState>& owned, ZlibState::Direction direct
 
 }  // namespace
 
-ZlibStream::ZlibStream(ChunkSink& sink, ZlibState::Direction direction, ZlibState* lent)
+ZlibStream::ZlibStream(ChunkSink& sink, ZlibState::Direction direction, ZlibState* lent,
+                       bool resume)
     : sink_(sink),
-      stream_(StateFor(owned_, direction, lent).Begin()),
+      stream_(resume && lent ? lent->Resume() : StateFor(owned_, direction, lent).Begin()),
       deflating_(direction == ZlibState::Direction::kDeflate) {}
 
 void ZlibStream::Write(const uint8_t* data, size_t size) {
@@ -135,6 +141,9 @@ void ZlibStream::Finish() {
 
 DeflateStream::DeflateStream(ChunkSink& sink, ZlibState& state)
     : ZlibStream(sink, ZlibState::Direction::kDeflate, &state) {}
+
+InflateStream::InflateStream(ChunkSink& sink, ZlibState& state, Resumed)
+    : ZlibStream(sink, ZlibState::Direction::kInflate, &state, true) {}
 
 InflateStream::InflateStream(ChunkSink& sink, ZlibState& state, bool checkAdler)
     : ZlibStream(sink, ZlibState::Direction::kInflate, &state) {

@@ -67,6 +67,9 @@ class ZlibState {
   ~ZlibState() { Release(); }
   // Ready for a new stream: initialised the first time, reset after that.
   z_stream& Begin();
+  // The stream begun last, where it stands: another thread may go on with
+  // it once the one that began it is done.
+  z_stream& Resume();
   Direction direction() const { return direction_; }
 
  private:
@@ -95,8 +98,9 @@ class ZlibStream {
   uint64_t consumed() const { return stream_.total_in; }
 
  protected:
-  // With a state of its own, or one lent by the caller that outlives it.
-  ZlibStream(ChunkSink& sink, ZlibState::Direction direction, ZlibState* lent);
+  // With a state of its own, or one lent by the caller that outlives it;
+  // `resume`: the lent state's stream goes on where it stands.
+  ZlibStream(ChunkSink& sink, ZlibState::Direction direction, ZlibState* lent, bool resume = false);
   ~ZlibStream() = default;
   z_stream& stream() { return stream_; }
 
@@ -126,6 +130,9 @@ class InflateStream : public ZlibStream {
   // Without `checkAdler` the stream's Adler-32 is neither summed nor
   // compared: the caller then sums the bytes and compares the trailer.
   InflateStream(ChunkSink& sink, ZlibState& state, bool checkAdler = true);
+  // Goes on with the stream `state` stands in (see ZlibState::Resume).
+  struct Resumed {};
+  InflateStream(ChunkSink& sink, ZlibState& state, Resumed);
 };
 
 }  // namespace Compress

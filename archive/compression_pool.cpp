@@ -37,11 +37,13 @@ void CompressionPool::Wait(const CompressionJob& job) {
   finished_.wait(lock, [&] { return job.done_; });
 }
 
-void CompressionPool::Withdraw(const CompressionJob& job) {
+bool CompressionPool::Withdraw(const CompressionJob& job) {
   std::lock_guard<std::mutex> lock(mutex_);
   const auto it = std::find_if(queue_.begin(), queue_.end(),
                                [&](const auto& queued) { return queued.get() == &job; });
-  if (it != queue_.end()) queue_.erase(it);
+  if (it == queue_.end()) return false;
+  queue_.erase(it);
+  return true;
 }
 
 void CompressionPool::Work() {

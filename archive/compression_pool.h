@@ -49,8 +49,9 @@ class CompressionPool {
   void Submit(std::shared_ptr<CompressionJob> job);
   bool IsDone(const CompressionJob& job);
   void Wait(const CompressionJob& job);
-  // Takes a job nobody waits for out of the queue, if no worker has it yet.
-  void Withdraw(const CompressionJob& job);
+  // Takes a job nobody waits for out of the queue, if no worker has it yet;
+  // false when one has it or had it.
+  bool Withdraw(const CompressionJob& job);
 
  private:
   void Work();

@@ -46,6 +46,31 @@ void InflateJob::Run(WorkerStates& states) {
   input_ = std::vector<uint8_t>();
 }
 
+HeadStartJob::HeadStartJob(std::unique_ptr<HeadStartBuffers> buffers)
+    : buffers_(std::move(buffers)) {}
+
+// One call of zlib over what was read: it stops at the end of the stream,
+// of the input or of the room, whichever comes first.
+void HeadStartJob::Run(WorkerStates&) {
+  try {
+    z_stream& stream = state_.Begin();
+    const size_t room = buffers_->outputRoom();
+    stream.next_in = buffers_->input();
+    stream.avail_in = static_cast<uInt>(buffers_->inputSize);
+    stream.next_out = buffers_->output();
+    stream.avail_out = static_cast<uInt>(room);
+    const int result = inflate(&stream, Z_NO_FLUSH);
+    produced_ = room - stream.avail_out;
+    consumed_ = stream.total_in;
+    if (result == Z_STREAM_END)
+      outcome_ = Outcome::kWhole;
+    else if ((result == Z_OK || result == Z_BUF_ERROR) &&
+             (stream.avail_out == 0 || stream.avail_in == 0))
+      outcome_ = Outcome::kHead;
+  } catch (const Compress::CCompressException&) {
+  }
+}
+
 class SideAdler::PieceJob : public CompressionJob {
  public:
   PieceJob(const uint8_t* data, size_t size) : data_(data), size_(size) {}

@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "archive/block_deflate.h"
 #include "archive/compression_pool.h"
+#include "platform/large_buffer.h"
 
 namespace bkvp::archive {
 
@@ -30,6 +32,51 @@ class InflateJob : public CompressionJob {
   std::vector<uint8_t> output_;
   size_t limit_;
   bool complete_ = false;
+};
+
+// Memory a head start fills, kept from job to job: touching fresh pages
+// costs about as much as inflating into them. The first `inputRoom` bytes
+// take the data part's first bytes, the rest the content.
+struct HeadStartBuffers {
+  HeadStartBuffers(size_t inputRoom, size_t outputRoom)
+      : memory(inputRoom + outputRoom), inputRoom(inputRoom) {}
+  uint8_t* input() const { return memory.data(); }
+  uint8_t* output() const { return memory.data() + inputRoom; }
+  size_t outputRoom() const { return memory.size() - inputRoom; }
+
+  platform::LargeBuffer memory;
+  size_t inputRoom;
+  size_t inputSize = 0;  // read into it
+};
+
+// The first stretch of a large data part's stream inflated ahead, for the
+// caller to write out and then go on with the stream itself, reading the
+// rest of the data part where the head stopped (see consumed()).
+class HeadStartJob : public CompressionJob {
+ public:
+  enum class Outcome { kFailed, kWhole, kHead };
+
+  // `buffers->input()` holds the data part's first bytes, a stream; at
+  // most `buffers->outputRoom()` bytes of content are inflated.
+  explicit HeadStartJob(std::unique_ptr<HeadStartBuffers> buffers);
+  void Run(WorkerStates& states) override;
+
+  // After Run. kWhole: the stream ended, content() is all of it (its
+  // Adler-32 checked); kHead: content() is its beginning and state() goes on.
+  Outcome outcome() const { return outcome_; }
+  std::span<const uint8_t> content() const { return {buffers_->output(), produced_}; }
+  // Bytes of the data part the head took.
+  uint64_t consumed() const { return consumed_; }
+  Compress::ZlibState& state() { return state_; }
+  // The memory goes back for the next head start; content() is gone.
+  std::unique_ptr<HeadStartBuffers> TakeBuffers() { return std::move(buffers_); }
+
+ private:
+  std::unique_ptr<HeadStartBuffers> buffers_;
+  Compress::ZlibState state_{Compress::ZlibState::Direction::kInflate};
+  Outcome outcome_ = Outcome::kFailed;
+  size_t produced_ = 0;
+  uint64_t consumed_ = 0;
 };
 
 // The Adler-32 of a large file's bytes, summed by the workers while the

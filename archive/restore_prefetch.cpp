@@ -1,6 +1,7 @@
 #include "archive/restore_prefetch.h"
 
 #include <algorithm>
+#include <new>
 
 #include "archive/layout.h"
 #include "contract/com_types.h"
@@ -23,13 +24,19 @@ constexpr uint64_t kMaxDataPartAhead = 256u << 10;
 constexpr uint64_t kContentPerDataByte = 16;
 constexpr uint64_t kMinContentLimit = 128u << 10;
 constexpr uint64_t kMaxContentLimit = 2u << 20;
+// Larger streams get a head start: two at a time, each the content that
+// the first MiB of the data part gives, up to 3 MiB. The caller then
+// writes that out and inflates the rest itself.
+constexpr int kMaxHeads = 2;
+constexpr size_t kHeadInput = 1u << 20;
+constexpr size_t kHeadOutput = 3u << 20;
 
 }  // namespace
 
 void RestorePrefetch::MoveTo(uint64_t position, uint32_t passed, int32_t total) {
   while (!ahead_.empty() && ahead_.front().location.position != position) {
     // A file passed without its content: the caller picks files.
-    if (ahead_.front().job && !ahead_.front().used) skipping_ = true;
+    if ((ahead_.front().job || ahead_.front().head) && !ahead_.front().used) skipping_ = true;
     Drop(ahead_.front());
     ahead_.pop_front();
   }
@@ -44,6 +51,7 @@ void RestorePrefetch::MoveTo(uint64_t position, uint32_t passed, int32_t total) 
   if (ahead_.size() <= kMaxRecordsAhead / 2 && inputBytes_ <= kMaxInputAhead / 2 &&
       outputLimits_ <= kMaxOutputAhead / 2)
     TopUp();
+  StartHeads();
 }
 
 void RestorePrefetch::Clear() {
@@ -69,6 +77,63 @@ const std::vector<uint8_t>* RestorePrefetch::ContentOf(PrefetchedRecord& record)
   if (!record.job) return nullptr;
   if (record.submitted) pool_.Wait(*record.job);
   return record.job->content();
+}
+
+HeadStartJob* RestorePrefetch::HeadOf(PrefetchedRecord& record) {
+  record.used = true;
+  if (!record.head) return nullptr;
+  pool_.Wait(*record.head);
+  if (record.head->outcome() != HeadStartJob::Outcome::kFailed) return record.head.get();
+  GiveBack(record);
+  return nullptr;
+}
+
+void RestorePrefetch::GiveBack(PrefetchedRecord& record) {
+  if (!record.head) return;
+  pool_.Wait(*record.head);
+  Reclaim(*record.head);
+  StartHeads();
+}
+
+void RestorePrefetch::Reclaim(HeadStartJob& head) {
+  if (auto buffers = head.TakeBuffers()) {
+    spareHeads_.push_back(std::move(buffers));
+    --headsOut_;
+  }
+}
+
+void RestorePrefetch::StartHeads() {
+  // Not for the record the caller stands on: it would only wait for it.
+  for (size_t i = 1; i < ahead_.size() && headsOut_ < kMaxHeads && !skipping_; ++i)
+    if (ahead_[i].large && !ahead_[i].head && !StartHead(ahead_[i])) ahead_[i].large = false;
+}
+
+bool RestorePrefetch::StartHead(PrefetchedRecord& record) {
+  std::unique_ptr<HeadStartBuffers> buffers;
+  if (spareHeads_.empty()) {
+    try {
+      buffers = std::make_unique<HeadStartBuffers>(kHeadInput, kHeadOutput);
+    } catch (const std::bad_alloc&) {
+      return false;  // the caller inflates it all itself
+    }
+  } else {
+    buffers = std::move(spareHeads_.back());
+    spareHeads_.pop_back();
+  }
+  buffers->inputSize =
+      static_cast<size_t>(std::min<uint64_t>(kHeadInput, record.location.dataAvailable));
+  const ReadFailure before = reader_.failure();
+  const bool read =
+      reader_.ReadExact(record.location.dataOffset, buffers->input(), buffers->inputSize);
+  reader_.RestoreFailure(before);
+  if (!read || !BeginsWithZlibMagic(buffers->input(), buffers->inputSize)) {
+    spareHeads_.push_back(std::move(buffers));
+    return false;
+  }
+  record.head = std::make_shared<HeadStartJob>(std::move(buffers));
+  pool_.Submit(record.head);
+  ++headsOut_;
+  return true;
 }
 
 void RestorePrefetch::TopUp() {
@@ -97,7 +162,10 @@ void RestorePrefetch::TopUp() {
 
 void RestorePrefetch::ReadDataPart(PrefetchedRecord& record) {
   const uint64_t size = record.location.dataAvailable;
-  if (size > kMaxDataPartAhead) return;
+  if (size > kMaxDataPartAhead) {
+    record.large = true;
+    return;
+  }
   std::vector<uint8_t> data(static_cast<size_t>(size));
   if (!reader_.ReadExact(record.location.dataOffset, data.data(), data.size())) return;
   const bool stream = BeginsWithZlibMagic(data.data(), data.size());
@@ -120,6 +188,12 @@ void RestorePrefetch::Drop(PrefetchedRecord& record) {
   inputBytes_ -= record.inputBytes;
   outputLimits_ -= record.outputLimit;
   record.job.reset();
+  if (record.head) {
+    // A job no worker took is simply not run.
+    if (!pool_.Withdraw(*record.head)) pool_.Wait(*record.head);
+    Reclaim(*record.head);
+    record.head.reset();
+  }
 }
 
 }  // namespace bkvp::archive

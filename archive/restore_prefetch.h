@@ -26,6 +26,10 @@ struct PrefetchedRecord {
   bool haveInfo = false;
   std::shared_ptr<InflateJob> job;  // null: the data part was not prefetched
   bool submitted = false;           // the job went to a worker
+  // A data part too large to hold whole: the head of its stream may be
+  // inflated ahead instead.
+  bool large = false;
+  std::shared_ptr<HeadStartJob> head;
   uint64_t inputBytes = 0;
   uint64_t outputLimit = 0;
   bool used = false;  // the caller took its content
@@ -50,10 +54,19 @@ class RestorePrefetch {
   // takes the content of every file it passes: a caller that picks a few
   // files from an archive must not make the whole archive be read.
   const std::vector<uint8_t>* ContentOf(PrefetchedRecord& record);
+  // The head start of that record's stream, once its worker is done; null
+  // when there is none or it failed.
+  HeadStartJob* HeadOf(PrefetchedRecord& record);
+  // The caller has written the head out: its memory serves the next one.
+  void GiveBack(PrefetchedRecord& record);
 
  private:
   void TopUp();
   void ReadDataPart(PrefetchedRecord& record);
+  // Starts heads for the large data parts ahead of the caller's record.
+  void StartHeads();
+  bool StartHead(PrefetchedRecord& record);
+  void Reclaim(HeadStartJob& head);
   void Drop(PrefetchedRecord& record);
 
   ArchiveReader& reader_;
@@ -66,6 +79,8 @@ class RestorePrefetch {
   bool skipping_ = false;      // the caller passed a file without its content
   uint64_t inputBytes_ = 0;    // of the data parts held
   uint64_t outputLimits_ = 0;  // the sum of their jobs' limits
+  int headsOut_ = 0;           // head starts holding buffers
+  std::vector<std::unique_ptr<HeadStartBuffers>> spareHeads_;
 };
 
 }  // namespace bkvp::archive

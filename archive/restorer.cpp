@@ -182,16 +182,22 @@ HRESULT Restorer::RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) {
   } else if (info->size() >= kFileInfoFixedSize) {
     const FileInfoBlock block = ParseFileInfo(info->data(), info->size());
     PrefetchedRecord* ahead = prefetch_ ? prefetch_->Find(current_) : nullptr;
-    if (const std::vector<uint8_t>* content = ahead ? prefetch_->ContentOf(*ahead) : nullptr) {
+    const std::vector<uint8_t>* content = ahead ? prefetch_->ContentOf(*ahead) : nullptr;
+    HeadStartJob* head = ahead && !content ? prefetch_->HeadOf(*ahead) : nullptr;
+    if (content) {
       restored = WriteContent(path, option != 0, *content, block);
+    } else if (head && head->outcome() == HeadStartJob::Outcome::kWhole) {
+      restored = WriteContent(path, option != 0, head->content(), block);
     } else {
       TargetFile target(layer_, progress_, &folders_);
       // Only a complete data part (a compressed one with its Adler-32
       // checked by inflating it to the end) takes the target's place.
       restored =
-          target.Open(path, option != 0) && CopyDataPart(target) &&
+          target.Open(path, option != 0) &&
+          (head ? InflateAfterHead(target, *head, *ahead) : CopyDataPart(target)) &&
           target.Commit(RestoredMode(block.attributes), block.lastAccessTime, block.lastWriteTime);
     }
+    if (head) prefetch_->GiveBack(*ahead);
   }
   if (writeInLog == VARIANT_TRUE) progress_.Message(path + (restored ? " OK" : " FAILED"));
   PumpMessages();
@@ -199,7 +205,7 @@ HRESULT Restorer::RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) {
 }
 
 bool Restorer::WriteContent(const std::string& path, bool overwrite,
-                            const std::vector<uint8_t>& content, const FileInfoBlock& block) {
+                            std::span<const uint8_t> content, const FileInfoBlock& block) {
   const unsigned mode = RestoredMode(block.attributes);
   const TargetFile::ContentInHand inHand{mode, (mode & ~creationMask_) == mode};
   TargetFile target(layer_, progress_, &folders_);
@@ -254,18 +260,7 @@ bool Restorer::InflateDataPart(TargetFile& target, const uint8_t* first, size_t 
     // The first chunk sits in buffer_, which is also the read buffer: feed
     // it before reading on.
     stream.Write(first, firstSize);
-    for (uint64_t done = firstSize; done < record_.dataAvailable && !stream.ended();) {
-      const size_t want =
-          static_cast<size_t>(std::min<uint64_t>(kReadSize, record_.dataAvailable - done));
-      const ssize_t n = reader_.ReadSome(record_.dataOffset + done, buffer_.data(), want);
-      if (n < 0) ThrowWithoutPrompt();
-      if (n == 0) return false;
-      stream.Write(buffer_.data(), static_cast<size_t>(n));
-      done += static_cast<uint64_t>(n);
-      PumpMessages();
-    }
-    stream.Finish();
-    inflatedSink_.Close();
+    if (!InflateRest(stream, firstSize)) return false;
     if (sideAdler && sideAdler->Value() != TrailerAt(record_.dataOffset + stream.consumed()))
       return false;
   } catch (const Compress::CCompressException&) {
@@ -273,6 +268,43 @@ bool Restorer::InflateDataPart(TargetFile& target, const uint8_t* first, size_t 
   } catch (const TargetAbandoned&) {
     return false;
   }
+  return true;
+}
+
+// The head inflated ahead goes out first; the stream then goes on from
+// where the head stopped reading.
+bool Restorer::InflateAfterHead(TargetFile& target, HeadStartJob& head, PrefetchedRecord& record) {
+  if (!target.Write(head.content().data(), head.content().size())) return false;
+  const uint64_t done = head.consumed();
+  prefetch_->GiveBack(record);
+  try {
+    inflatedSink_.Attach([&target](const uint8_t* data, size_t size) {
+      if (!target.Write(data, size)) throw TargetAbandoned();
+    });
+    Compress::InflateStream stream(inflatedSink_, head.state(), Compress::InflateStream::Resumed{});
+    return InflateRest(stream, done);
+  } catch (const Compress::CCompressException&) {
+    return false;
+  } catch (const TargetAbandoned&) {
+    return false;
+  }
+}
+
+// Feeds the data part from `done` on until the stream ends; a stream that
+// does not end within it throws.
+bool Restorer::InflateRest(Compress::InflateStream& stream, uint64_t done) {
+  while (done < record_.dataAvailable && !stream.ended()) {
+    const size_t want =
+        static_cast<size_t>(std::min<uint64_t>(kReadSize, record_.dataAvailable - done));
+    const ssize_t n = reader_.ReadSome(record_.dataOffset + done, buffer_.data(), want);
+    if (n < 0) ThrowWithoutPrompt();
+    if (n == 0) return false;
+    stream.Write(buffer_.data(), static_cast<size_t>(n));
+    done += static_cast<uint64_t>(n);
+    PumpMessages();
+  }
+  stream.Finish();
+  inflatedSink_.Close();
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,7 @@ class Restorer : public DispatchObject<IRestorer> {
   // completely. Throws ComError when the archive cannot be read.
   bool CopyDataPart(TargetFile& target);
   // Restores the file from its content in memory, read ahead.
-  bool WriteContent(const std::string& path, bool overwrite, const std::vector<uint8_t>& content,
+  bool WriteContent(const std::string& path, bool overwrite, std::span<const uint8_t> content,
                     const FileInfoBlock& block);
   // The info block of the current record, read ahead or read now into
   // `scratch`; null when it cannot be read.
@@ -67,6 +68,8 @@ class Restorer : public DispatchObject<IRestorer> {
   // Workers read ahead once a section is walked with more than one thread.
   void StartReadAhead();
   bool InflateDataPart(TargetFile& target, const uint8_t* first, size_t firstSize);
+  bool InflateAfterHead(TargetFile& target, HeadStartJob& head, PrefetchedRecord& record);
+  bool InflateRest(Compress::InflateStream& stream, uint64_t done);
   std::optional<uint32_t> TrailerAt(uint64_t end);
 
   FileLayer& layer_;

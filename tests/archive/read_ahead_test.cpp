@@ -39,10 +39,10 @@ void PrintTo(const RestoreRecord& r, std::ostream* os) {
 }
 
 // Compresses to about half: a data part of several reads.
-std::string HalfNoise(size_t size) {
+std::string HalfNoise(size_t size, uint32_t seed) {
   std::string content;
-  for (uint32_t i = 0; content.size() < size; ++i) content += Text(2048, i) + Noise(2048, i);
-  return content;
+  for (uint32_t i = seed; content.size() < size; ++i) content += Text(2048, i) + Noise(2048, i);
+  return content.substr(0, size);
 }
 
 class ReadAhead : public HomeFixture {
@@ -100,13 +100,16 @@ TEST_F(ReadAhead, WorkersRestoreWhatOneThreadRestoresWhereverTheReadAheadGivesUp
       Make("zeros.txt", std::string(12u << 20, 0)),  // far more than its data part
       Make("noise.bin", Noise(3u << 20, 2)),         // stored, too large to read ahead
       Make("damaged.txt", Text(9000, 3)),
-      Make("bad-sum.txt", HalfNoise(1u << 20)),  // only its Adler-32 is wrong
+      Make("bad-sum.txt", HalfNoise(1u << 20, 4)),  // only its Adler-32 is wrong
       Make("exists.txt", "saved content"),
   };
   for (int i = 0; i < 150; ++i) {
     files.push_back(Make("small" + std::to_string(i) + ".txt", Text(50 + 211 * i, i)));
     ::chmod(files.back().c_str(), i % 3 == 0 ? 0755 : i % 3 == 1 ? 0600 : 0644);
   }
+  // Data parts larger than a head start reads; the last one is passed by.
+  for (const char* name : {"large1.txt", "bad-tail.txt", "large3.txt", "large4.txt"})
+    files.push_back(Make(name, HalfNoise(4u << 20, static_cast<uint32_t>(files.size()))));
 
   const std::string archivePath = dir / "files.KV";
   {
@@ -126,16 +129,21 @@ TEST_F(ReadAhead, WorkersRestoreWhatOneThreadRestoresWhereverTheReadAheadGivesUp
   ASSERT_TRUE(parsed) << error;
   for (const auto& rec : parsed->sections.at(0).records) {
     const std::string name = platform::FileNameOf(rec.name);
-    if (name != "damaged.txt" && name != "bad-sum.txt") continue;
+    if (name != "damaged.txt" && name != "bad-sum.txt" && name != "bad-tail.txt") continue;
     ASSERT_TRUE(rec.compressed);
     const size_t at = bytes.find(rec.data);
     ASSERT_NE(at, std::string::npos);
-    bytes[at + (name == "damaged.txt" ? rec.data.size() / 2 : rec.data.size() - 1)] ^= 0x55;
+    const size_t damage = name == "damaged.txt"   ? rec.data.size() / 2
+                          : name == "bad-sum.txt" ? rec.data.size() - 1
+                                                  : (3u << 20) / 2;  // after what a head reads
+    ASSERT_LT(damage, rec.data.size());
+    bytes[at + damage] ^= 0x55;
   }
   WriteFile(archivePath, bytes);
 
   // Files 40 to 59 are passed by, and every seventh after them.
   const auto passBy = [](size_t i) { return (i >= 40 && i < 60) || (i > 60 && i % 7 == 0); };
+  ASSERT_TRUE(passBy(files.size() - 1));
   RestoreRecord records[2];
   const int threads[2] = {1, 3};
   // A umask that would take bits away from new files: they still get theirs.
@@ -150,14 +158,16 @@ TEST_F(ReadAhead, WorkersRestoreWhatOneThreadRestoresWhereverTheReadAheadGivesUp
 
   const RestoreRecord& restored = records[1];
   EXPECT_TRUE(restored.files.at("exists.txt").starts_with("already there mode"));
-  for (const std::string damaged : {"damaged.txt", "bad-sum.txt"}) {
+  for (const std::string damaged : {"damaged.txt", "bad-sum.txt", "bad-tail.txt"}) {
     EXPECT_FALSE(restored.files.count(damaged));
     EXPECT_EQ(std::count(restored.messages.begin(), restored.messages.end(), damaged + " FAILED"),
               1);
   }
   for (size_t i = 0; i < files.size(); ++i) {
     const std::string name = platform::FileNameOf(files[i]);
-    if (name == "damaged.txt" || name == "bad-sum.txt" || name == "exists.txt") continue;
+    if (name == "damaged.txt" || name == "bad-sum.txt" || name == "bad-tail.txt" ||
+        name == "exists.txt")
+      continue;
     if (passBy(i)) {
       EXPECT_FALSE(restored.files.count(name)) << name;
     } else {

@@ -1,0 +1,30 @@
+// Memory for buffers of megabytes that are filled again and again. It is
+// mapped on its own and offered to the kernel for huge pages: on some
+// machines (virtual ones in particular) touching fresh 4 KiB pages one by
+// one costs as much as inflating data into them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+class LargeBuffer {
+ public:
+  LargeBuffer() = default;
+  // Throws std::bad_alloc when the memory cannot be had.
+  explicit LargeBuffer(size_t size);
+  LargeBuffer(LargeBuffer&& other) noexcept;
+  LargeBuffer& operator=(LargeBuffer&& other) noexcept;
+  ~LargeBuffer();
+
+  uint8_t* data() const { return data_; }
+  size_t size() const { return size_; }
+
+ private:
+  uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  size_t mapped_ = 0;
+};
+
+}  // namespace platform
