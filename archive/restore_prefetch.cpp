@@ -36,7 +36,7 @@ constexpr size_t kHeadOutput = 3u << 20;
 void RestorePrefetch::MoveTo(uint64_t position, uint32_t passed, int32_t total) {
   while (!ahead_.empty() && ahead_.front().location.position != position) {
     // A file passed without its content: the caller picks files.
-    if ((ahead_.front().job || ahead_.front().head) && !ahead_.front().used) skipping_ = true;
+    if ((ahead_.front().job || ahead_.front().large) && !ahead_.front().used) skipping_ = true;
     Drop(ahead_.front());
     ahead_.pop_front();
   }
@@ -79,19 +79,18 @@ const std::vector<uint8_t>* RestorePrefetch::ContentOf(PrefetchedRecord& record)
   return record.job->content();
 }
 
-HeadStartJob* RestorePrefetch::HeadOf(PrefetchedRecord& record) {
+std::shared_ptr<HeadStartJob> RestorePrefetch::TakeHead(PrefetchedRecord& record) {
   record.used = true;
-  if (!record.head) return nullptr;
-  pool_.Wait(*record.head);
-  if (record.head->outcome() != HeadStartJob::Outcome::kFailed) return record.head.get();
-  GiveBack(record);
+  std::shared_ptr<HeadStartJob> head = std::move(record.head);
+  if (!head) return nullptr;
+  pool_.Wait(*head);
+  if (head->outcome() != HeadStartJob::Outcome::kFailed) return head;
+  GiveBack(*head);
   return nullptr;
 }
 
-void RestorePrefetch::GiveBack(PrefetchedRecord& record) {
-  if (!record.head) return;
-  pool_.Wait(*record.head);
-  Reclaim(*record.head);
+void RestorePrefetch::GiveBack(HeadStartJob& head) {
+  Reclaim(head);
   StartHeads();
 }
 
@@ -105,16 +104,19 @@ void RestorePrefetch::Reclaim(HeadStartJob& head) {
 void RestorePrefetch::StartHeads() {
   // Not for the record the caller stands on: it would only wait for it.
   for (size_t i = 1; i < ahead_.size() && headsOut_ < kMaxHeads && !skipping_; ++i)
-    if (ahead_[i].large && !ahead_[i].head && !StartHead(ahead_[i])) ahead_[i].large = false;
+    if (ahead_[i].large && !ahead_[i].headTried) {
+      ahead_[i].headTried = true;
+      StartHead(ahead_[i]);
+    }
 }
 
-bool RestorePrefetch::StartHead(PrefetchedRecord& record) {
+void RestorePrefetch::StartHead(PrefetchedRecord& record) {
   std::unique_ptr<HeadStartBuffers> buffers;
   if (spareHeads_.empty()) {
     try {
       buffers = std::make_unique<HeadStartBuffers>(kHeadInput, kHeadOutput);
     } catch (const std::bad_alloc&) {
-      return false;  // the caller inflates it all itself
+      return;  // the caller inflates it all itself
     }
   } else {
     buffers = std::move(spareHeads_.back());
@@ -128,12 +130,11 @@ bool RestorePrefetch::StartHead(PrefetchedRecord& record) {
   reader_.RestoreFailure(before);
   if (!read || !BeginsWithZlibMagic(buffers->input(), buffers->inputSize)) {
     spareHeads_.push_back(std::move(buffers));
-    return false;
+    return;
   }
   record.head = std::make_shared<HeadStartJob>(std::move(buffers));
   pool_.Submit(record.head);
   ++headsOut_;
-  return true;
 }
 
 void RestorePrefetch::TopUp() {

@@ -29,7 +29,8 @@ struct PrefetchedRecord {
   // A data part too large to hold whole: the head of its stream may be
   // inflated ahead instead.
   bool large = false;
-  std::shared_ptr<HeadStartJob> head;
+  bool headTried = false;
+  std::shared_ptr<HeadStartJob> head;  // until the caller takes it
   uint64_t inputBytes = 0;
   uint64_t outputLimit = 0;
   bool used = false;  // the caller took its content
@@ -54,18 +55,20 @@ class RestorePrefetch {
   // takes the content of every file it passes: a caller that picks a few
   // files from an archive must not make the whole archive be read.
   const std::vector<uint8_t>* ContentOf(PrefetchedRecord& record);
-  // The head start of that record's stream, once its worker is done; null
-  // when there is none or it failed.
-  HeadStartJob* HeadOf(PrefetchedRecord& record);
-  // The caller has written the head out: its memory serves the next one.
-  void GiveBack(PrefetchedRecord& record);
+  // Hands the head start of that record's stream to the caller once its
+  // worker is done; null when there is none or it failed. It is the
+  // caller's from then on, and taken once.
+  std::shared_ptr<HeadStartJob> TakeHead(PrefetchedRecord& record);
+  // The caller has written a head out: its memory serves the next one.
+  // Giving it back again does nothing.
+  void GiveBack(HeadStartJob& head);
 
  private:
   void TopUp();
   void ReadDataPart(PrefetchedRecord& record);
   // Starts heads for the large data parts ahead of the caller's record.
   void StartHeads();
-  bool StartHead(PrefetchedRecord& record);
+  void StartHead(PrefetchedRecord& record);
   void Reclaim(HeadStartJob& head);
   void Drop(PrefetchedRecord& record);
 

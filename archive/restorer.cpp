@@ -183,7 +183,16 @@ HRESULT Restorer::RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) {
     const FileInfoBlock block = ParseFileInfo(info->data(), info->size());
     PrefetchedRecord* ahead = prefetch_ ? prefetch_->Find(current_) : nullptr;
     const std::vector<uint8_t>* content = ahead ? prefetch_->ContentOf(*ahead) : nullptr;
-    HeadStartJob* head = ahead && !content ? prefetch_->HeadOf(*ahead) : nullptr;
+    const std::shared_ptr<HeadStartJob> head =
+        ahead && !content ? prefetch_->TakeHead(*ahead) : nullptr;
+    // Its memory goes back however the restore ends.
+    struct HeadReturn {
+      RestorePrefetch* prefetch;
+      HeadStartJob* head;
+      ~HeadReturn() {
+        if (head) prefetch->GiveBack(*head);
+      }
+    } headReturn{prefetch_.get(), head.get()};
     if (content) {
       restored = WriteContent(path, option != 0, *content, block);
     } else if (head && head->outcome() == HeadStartJob::Outcome::kWhole) {
@@ -194,10 +203,9 @@ HRESULT Restorer::RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) {
       // checked by inflating it to the end) takes the target's place.
       restored =
           target.Open(path, option != 0) &&
-          (head ? InflateAfterHead(target, *head, *ahead) : CopyDataPart(target)) &&
+          (head ? InflateAfterHead(target, *head) : CopyDataPart(target)) &&
           target.Commit(RestoredMode(block.attributes), block.lastAccessTime, block.lastWriteTime);
     }
-    if (head) prefetch_->GiveBack(*ahead);
   }
   if (writeInLog == VARIANT_TRUE) progress_.Message(path + (restored ? " OK" : " FAILED"));
   PumpMessages();
@@ -273,10 +281,10 @@ bool Restorer::InflateDataPart(TargetFile& target, const uint8_t* first, size_t 
 
 // The head inflated ahead goes out first; the stream then goes on from
 // where the head stopped reading.
-bool Restorer::InflateAfterHead(TargetFile& target, HeadStartJob& head, PrefetchedRecord& record) {
+bool Restorer::InflateAfterHead(TargetFile& target, HeadStartJob& head) {
   if (!target.Write(head.content().data(), head.content().size())) return false;
   const uint64_t done = head.consumed();
-  prefetch_->GiveBack(record);
+  prefetch_->GiveBack(head);
   try {
     inflatedSink_.Attach([&target](const uint8_t* data, size_t size) {
       if (!target.Write(data, size)) throw TargetAbandoned();
@@ -293,6 +301,7 @@ bool Restorer::InflateAfterHead(TargetFile& target, HeadStartJob& head, Prefetch
 // Feeds the data part from `done` on until the stream ends; a stream that
 // does not end within it throws.
 bool Restorer::InflateRest(Compress::InflateStream& stream, uint64_t done) {
+  buffer_.resize(kReadSize);
   while (done < record_.dataAvailable && !stream.ended()) {
     const size_t want =
         static_cast<size_t>(std::min<uint64_t>(kReadSize, record_.dataAvailable - done));

@@ -68,7 +68,7 @@ class Restorer : public DispatchObject<IRestorer> {
   // Workers read ahead once a section is walked with more than one thread.
   void StartReadAhead();
   bool InflateDataPart(TargetFile& target, const uint8_t* first, size_t firstSize);
-  bool InflateAfterHead(TargetFile& target, HeadStartJob& head, PrefetchedRecord& record);
+  bool InflateAfterHead(TargetFile& target, HeadStartJob& head);
   bool InflateRest(Compress::InflateStream& stream, uint64_t done);
   std::optional<uint32_t> TrailerAt(uint64_t end);
 

@@ -181,5 +181,34 @@ TEST_F(ReadAhead, WorkersRestoreWhatOneThreadRestoresWhereverTheReadAheadGivesUp
   }
 }
 
+// A caller may restore the file it stands on more than once; a large file's
+// head start serves only the first time.
+TEST_F(ReadAhead, ALargeFileRestoredTwiceComesOutWholeEachTime) {
+  const std::vector<std::string> files = {Make("first.txt", "x"),
+                                          Make("large1.txt", HalfNoise(4u << 20, 1)),
+                                          Make("large2.txt", HalfNoise(2u << 20, 2))};
+  const std::string archivePath = dir / "files.KV";
+  {
+    WriterHarness w;
+    w.Options(kClsidA, "Files", {});
+    ASSERT_EQ(w.Start(archivePath), S_OK);
+    ASSERT_EQ(w.Begin(kClsidA, "Files", int(files.size())), S_OK);
+    for (const auto& f : files) ASSERT_EQ(w.File(f), S_OK);
+    ASSERT_EQ(w.End(), S_OK);
+    ASSERT_EQ(w.Finish(0), S_OK);
+  }
+  archive::FileLayer layer;
+  ReaderHarness r(ComPtr<IRestorer>::Attach(new archive::Restorer(layer, 3)));
+  ASSERT_EQ(r.Open(archivePath), S_OK);
+  ASSERT_EQ(r.Iterate(kClsidA), S_OK);
+  for (size_t i = 0; !r.AtEnd(); ++i, r.api->Next()) {
+    const std::string name = platform::FileNameOf(r.Current().name);
+    for (const char* copy : {"/one/", "/two/"}) {
+      ASSERT_EQ(r.RestoreFile(dir / ("out" + std::string(copy) + name)), S_OK) << name;
+      EXPECT_EQ(ReadFile(dir / ("out" + std::string(copy) + name)), ReadFile(files[i])) << name;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace bkvp::testing
