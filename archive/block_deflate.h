@@ -36,13 +36,15 @@ std::vector<uint8_t> DeflateBlock(Compress::ZlibState& state, std::span<const ui
 // The Adler-32 of a whole file from those of its pieces, in order.
 class AdlerOfPieces {
  public:
+  // `start`: the sum of what came before the pieces.
+  explicit AdlerOfPieces(uint32_t start = 1) : adler_(start) {}
   void Add(uint32_t pieceAdler, size_t pieceSize);
   uint32_t value() const { return adler_; }
   // The stream's trailer: the Adler-32, most significant byte first.
   std::vector<uint8_t> Trailer() const;
 
  private:
-  uint32_t adler_ = 1;  // of no bytes
+  uint32_t adler_;
 };
 
 uint32_t AdlerOf(std::span<const uint8_t> bytes);

@@ -145,10 +145,14 @@ DeflateStream::DeflateStream(ChunkSink& sink, ZlibState& state)
 InflateStream::InflateStream(ChunkSink& sink, ZlibState& state, Resumed)
     : ZlibStream(sink, ZlibState::Direction::kInflate, &state, true) {}
 
-InflateStream::InflateStream(ChunkSink& sink, ZlibState& state, bool checkAdler)
+InflateStream::InflateStream(ChunkSink& sink, ZlibState& state)
     : ZlibStream(sink, ZlibState::Direction::kInflate, &state) {
-  // Set for every stream: a reset state keeps the last stream's choice.
-  if (inflateValidate(&stream(), checkAdler ? 1 : 0) != Z_OK) throw CCompressException();
+  // A reset state keeps the last stream's choice.
+  if (inflateValidate(&stream(), 1) != Z_OK) throw CCompressException();
+}
+
+void InflateStream::LeaveAdlerToCaller() {
+  if (inflateValidate(&stream(), 0) != Z_OK) throw CCompressException();
 }
 
 }  // namespace Compress

@@ -127,12 +127,15 @@ class InflateStream : public ZlibStream {
   explicit InflateStream(ChunkSink& sink)
       : ZlibStream(sink, ZlibState::Direction::kInflate, nullptr) {}
   // Starts a new stream in `state` (an inflate state), which it borrows.
-  // Without `checkAdler` the stream's Adler-32 is neither summed nor
-  // compared: the caller then sums the bytes and compares the trailer.
-  InflateStream(ChunkSink& sink, ZlibState& state, bool checkAdler = true);
+  InflateStream(ChunkSink& sink, ZlibState& state);
   // Goes on with the stream `state` stands in (see ZlibState::Resume).
   struct Resumed {};
   InflateStream(ChunkSink& sink, ZlibState& state, Resumed);
+  // From here on the content's Adler-32 is neither summed nor compared:
+  // the caller sums the bytes and compares the trailer itself. The sum of
+  // what came before is adler().
+  void LeaveAdlerToCaller();
+  uint32_t adler() { return static_cast<uint32_t>(stream().adler); }
 };
 
 }  // namespace Compress

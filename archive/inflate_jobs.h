@@ -85,7 +85,8 @@ class HeadStartJob : public CompressionJob {
 // until the sum has passed it (see WaitAllBut).
 class SideAdler {
  public:
-  explicit SideAdler(CompressionPool& pool) : pool_(pool) {}
+  // `start`: the sum of the file's bytes before the first piece.
+  SideAdler(CompressionPool& pool, uint32_t start) : pool_(pool), sum_(start) {}
   SideAdler(const SideAdler&) = delete;
   SideAdler& operator=(const SideAdler&) = delete;
   // No worker reads a piece after this.

@@ -254,22 +254,44 @@ bool Restorer::CopyDataPart(TargetFile& target) {
 // Inflates straight from the archive into the target: the restored bytes
 // are those a decompressed temporary copy would give.
 bool Restorer::InflateDataPart(TargetFile& target, const uint8_t* first, size_t firstSize) {
-  // A data part of more than one piece has its sum made by the workers.
+  return Inflate(target, nullptr, {first, firstSize});
+}
+
+// The head inflated ahead goes out first; the stream then goes on from
+// where the head stopped reading.
+bool Restorer::InflateAfterHead(TargetFile& target, HeadStartJob& head) {
+  if (!target.Write(head.content().data(), head.content().size())) return false;
+  prefetch_->GiveBack(head);
+  return Inflate(target, &head, {});
+}
+
+// Inflates the rest of the current data part into the target: a fresh
+// stream beginning with `first`, or the stream a head start left.
+bool Restorer::Inflate(TargetFile& target, HeadStartJob* head, std::span<const uint8_t> first) {
+  const uint64_t done = head ? head->consumed() : first.size();
+  // More than one piece to go: the workers sum the content.
   std::optional<SideAdler> sideAdler;
-  if (pool_ && record_.dataAvailable > firstSize) sideAdler.emplace(*pool_);
   try {
+    std::optional<Compress::InflateStream> stream;
+    if (head)
+      stream.emplace(inflatedSink_, head->state(), Compress::InflateStream::Resumed{});
+    else
+      stream.emplace(inflatedSink_, inflateState_);
+    if (pool_ && record_.dataAvailable > done) {
+      sideAdler.emplace(*pool_, stream->adler());
+      stream->LeaveAdlerToCaller();
+    }
     inflatedSink_.Attach([&target, &sideAdler](const uint8_t* data, size_t size) {
       if (sideAdler) sideAdler->Add(data, size);
       if (!target.Write(data, size)) throw TargetAbandoned();
       // The sink's other buffer is filled next.
       if (sideAdler) sideAdler->WaitAllBut(1);
     });
-    Compress::InflateStream stream(inflatedSink_, inflateState_, !sideAdler);
     // The first chunk sits in buffer_, which is also the read buffer: feed
     // it before reading on.
-    stream.Write(first, firstSize);
-    if (!InflateRest(stream, firstSize)) return false;
-    if (sideAdler && sideAdler->Value() != TrailerAt(record_.dataOffset + stream.consumed()))
+    stream->Write(first.data(), first.size());
+    if (!InflateRest(*stream, done)) return false;
+    if (sideAdler && sideAdler->Value() != TrailerAt(record_.dataOffset + stream->consumed()))
       return false;
   } catch (const Compress::CCompressException&) {
     return false;
@@ -277,25 +299,6 @@ bool Restorer::InflateDataPart(TargetFile& target, const uint8_t* first, size_t 
     return false;
   }
   return true;
-}
-
-// The head inflated ahead goes out first; the stream then goes on from
-// where the head stopped reading.
-bool Restorer::InflateAfterHead(TargetFile& target, HeadStartJob& head) {
-  if (!target.Write(head.content().data(), head.content().size())) return false;
-  const uint64_t done = head.consumed();
-  prefetch_->GiveBack(head);
-  try {
-    inflatedSink_.Attach([&target](const uint8_t* data, size_t size) {
-      if (!target.Write(data, size)) throw TargetAbandoned();
-    });
-    Compress::InflateStream stream(inflatedSink_, head.state(), Compress::InflateStream::Resumed{});
-    return InflateRest(stream, done);
-  } catch (const Compress::CCompressException&) {
-    return false;
-  } catch (const TargetAbandoned&) {
-    return false;
-  }
 }
 
 // Feeds the data part from `done` on until the stream ends; a stream that

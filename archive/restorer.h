@@ -69,6 +69,7 @@ class Restorer : public DispatchObject<IRestorer> {
   void StartReadAhead();
   bool InflateDataPart(TargetFile& target, const uint8_t* first, size_t firstSize);
   bool InflateAfterHead(TargetFile& target, HeadStartJob& head);
+  bool Inflate(TargetFile& target, HeadStartJob* head, std::span<const uint8_t> first);
   bool InflateRest(Compress::InflateStream& stream, uint64_t done);
   std::optional<uint32_t> TrailerAt(uint64_t end);
 
