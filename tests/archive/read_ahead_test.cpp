@@ -54,6 +54,17 @@ class ReadAhead : public HomeFixture {
     return path;
   }
 
+  // One section holding `files`.
+  void WriteArchive(const std::string& archivePath, const std::vector<std::string>& files) {
+    WriterHarness w;
+    w.Options(kClsidA, "Files", {});
+    ASSERT_EQ(w.Start(archivePath), S_OK);
+    ASSERT_EQ(w.Begin(kClsidA, "Files", int(files.size())), S_OK);
+    for (const auto& f : files) ASSERT_EQ(w.File(f), S_OK);
+    ASSERT_EQ(w.End(), S_OK);
+    ASSERT_EQ(w.Finish(0), S_OK);
+  }
+
   // Restores every file of the archive below `target`, except those the
   // caller passes by, and says what happened.
   RestoreRecord Restore(int threads, const std::string& archivePath, const std::string& target,
@@ -113,15 +124,7 @@ TEST_F(ReadAhead, WorkersRestoreWhatOneThreadRestoresWhereverTheReadAheadGivesUp
     files.push_back(Make(name, HalfNoise(4u << 20, static_cast<uint32_t>(files.size()))));
 
   const std::string archivePath = dir / "files.KV";
-  {
-    WriterHarness w;
-    w.Options(kClsidA, "Files", {});
-    ASSERT_EQ(w.Start(archivePath), S_OK);
-    ASSERT_EQ(w.Begin(kClsidA, "Files", int(files.size())), S_OK);
-    for (const auto& f : files) ASSERT_EQ(w.File(f), S_OK);
-    ASSERT_EQ(w.End(), S_OK);
-    ASSERT_EQ(w.Finish(0), S_OK);
-  }
+  ASSERT_NO_FATAL_FAILURE(WriteArchive(archivePath, files));
   // One byte of a compressed data part changed: its check fails. In some
   // large ones, the last byte of its Adler-32.
   const std::set<std::string> damaged = {"damaged.txt", "bad-sum.txt", "bad-tail.txt",
@@ -188,15 +191,7 @@ TEST_F(ReadAhead, ALargeFileRestoredTwiceComesOutWholeEachTime) {
                                           Make("large1.txt", HalfNoise(4u << 20, 1)),
                                           Make("large2.txt", HalfNoise(2u << 20, 2))};
   const std::string archivePath = dir / "files.KV";
-  {
-    WriterHarness w;
-    w.Options(kClsidA, "Files", {});
-    ASSERT_EQ(w.Start(archivePath), S_OK);
-    ASSERT_EQ(w.Begin(kClsidA, "Files", int(files.size())), S_OK);
-    for (const auto& f : files) ASSERT_EQ(w.File(f), S_OK);
-    ASSERT_EQ(w.End(), S_OK);
-    ASSERT_EQ(w.Finish(0), S_OK);
-  }
+  ASSERT_NO_FATAL_FAILURE(WriteArchive(archivePath, files));
   archive::FileLayer layer;
   ReaderHarness r(ComPtr<IRestorer>::Attach(new archive::Restorer(layer, 3)));
   ASSERT_EQ(r.Open(archivePath), S_OK);
