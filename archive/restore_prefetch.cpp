@@ -128,7 +128,7 @@ void RestorePrefetch::StartHead(PrefetchedRecord& record) {
   const bool read =
       reader_.ReadExact(record.location.dataOffset, buffers->input(), buffers->inputSize);
   reader_.RestoreFailure(before);
-  if (!read || !BeginsWithZlibMagic(buffers->input(), buffers->inputSize)) {
+  if (!read) {
     spareHeads_.push_back(std::move(buffers));
     return;
   }
@@ -164,7 +164,9 @@ void RestorePrefetch::TopUp() {
 void RestorePrefetch::ReadDataPart(PrefetchedRecord& record) {
   const uint64_t size = record.location.dataAvailable;
   if (size > kMaxDataPartAhead) {
-    record.large = true;
+    uint8_t magic[2];
+    record.large = reader_.ReadExact(record.location.dataOffset, magic, sizeof magic) &&
+                   BeginsWithZlibMagic(magic, sizeof magic);
     return;
   }
   std::vector<uint8_t> data(static_cast<size_t>(size));

@@ -26,8 +26,8 @@ struct PrefetchedRecord {
   bool haveInfo = false;
   std::shared_ptr<InflateJob> job;  // null: the data part was not prefetched
   bool submitted = false;           // the job went to a worker
-  // A data part too large to hold whole: the head of its stream may be
-  // inflated ahead instead.
+  // A stream too large to hold whole: its head may be inflated ahead
+  // instead.
   bool large = false;
   bool headTried = false;
   std::shared_ptr<HeadStartJob> head;  // until the caller takes it
