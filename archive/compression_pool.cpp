@@ -27,6 +27,14 @@ void CompressionPool::Submit(std::shared_ptr<CompressionJob> job) {
   queued_.notify_one();
 }
 
+void CompressionPool::SubmitFirst(std::shared_ptr<CompressionJob> job) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_front(std::move(job));
+  }
+  queued_.notify_one();
+}
+
 bool CompressionPool::IsDone(const CompressionJob& job) {
   std::lock_guard<std::mutex> lock(mutex_);
   return job.done_;

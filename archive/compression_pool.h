@@ -47,6 +47,8 @@ class CompressionPool {
 
   int workers() const { return static_cast<int>(threads_.size()); }
   void Submit(std::shared_ptr<CompressionJob> job);
+  // Ahead of every job waiting: for short work the caller will wait for soon.
+  void SubmitFirst(std::shared_ptr<CompressionJob> job);
   bool IsDone(const CompressionJob& job);
   void Wait(const CompressionJob& job);
   // Takes a job nobody waits for out of the queue, if no worker has it yet;

@@ -74,7 +74,8 @@ void HeadStartJob::Run(WorkerStates&) {
 class SideAdler::PieceJob : public CompressionJob {
  public:
   PieceJob(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  void Run(WorkerStates&) override { adler_ = AdlerOf({data_, size_}); }
+  void Run(WorkerStates&) override { Sum(); }
+  void Sum() { adler_ = AdlerOf({data_, size_}); }
   uint32_t adler() const { return adler_; }
   size_t size() const { return size_; }
 
@@ -88,12 +89,17 @@ SideAdler::~SideAdler() { WaitAllBut(0); }
 
 void SideAdler::Add(const uint8_t* data, size_t size) {
   pieces_.push_back(std::make_shared<PieceJob>(data, size));
-  pool_.Submit(pieces_.back());
+  pool_.SubmitFirst(pieces_.back());
 }
 
+// A piece no worker has taken yet (they are all busy with longer work) is
+// summed here rather than waited for.
 void SideAdler::WaitAllBut(size_t pending) {
   while (pieces_.size() > pending) {
-    pool_.Wait(*pieces_.front());
+    if (pool_.Withdraw(*pieces_.front()))
+      pieces_.front()->Sum();
+    else
+      pool_.Wait(*pieces_.front());
     sum_.Add(pieces_.front()->adler(), pieces_.front()->size());
     pieces_.pop_front();
   }
