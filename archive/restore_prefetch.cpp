@@ -103,9 +103,10 @@ void RestorePrefetch::Reclaim(HeadStartJob& head) {
 
 void RestorePrefetch::StartHeads() {
   // Not for the record the caller stands on: it would only wait for it.
-  for (size_t i = 1; i < ahead_.size() && headsOut_ < kMaxHeads && !skipping_; ++i)
+  for (size_t i = 1; i < ahead_.size() && headsOut_ < kMaxHeads && untried_ > 0 && !skipping_; ++i)
     if (ahead_[i].large && !ahead_[i].headTried) {
       ahead_[i].headTried = true;
+      --untried_;
       StartHead(ahead_[i]);
     }
 }
@@ -167,6 +168,7 @@ void RestorePrefetch::ReadDataPart(PrefetchedRecord& record) {
     uint8_t magic[2];
     record.large = reader_.ReadExact(record.location.dataOffset, magic, sizeof magic) &&
                    BeginsWithZlibMagic(magic, sizeof magic);
+    if (record.large) ++untried_;
     return;
   }
   std::vector<uint8_t> data(static_cast<size_t>(size));
@@ -191,6 +193,7 @@ void RestorePrefetch::Drop(PrefetchedRecord& record) {
   inputBytes_ -= record.inputBytes;
   outputLimits_ -= record.outputLimit;
   record.job.reset();
+  if (record.large && !record.headTried) --untried_;
   if (record.head) {
     // A job no worker took is simply not run.
     if (!pool_.Withdraw(*record.head)) pool_.Wait(*record.head);

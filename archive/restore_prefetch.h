@@ -83,6 +83,7 @@ class RestorePrefetch {
   uint64_t inputBytes_ = 0;    // of the data parts held
   uint64_t outputLimits_ = 0;  // the sum of their jobs' limits
   int headsOut_ = 0;           // head starts holding buffers
+  size_t untried_ = 0;         // large records ahead not given a head start yet
   std::vector<std::unique_ptr<HeadStartBuffers>> spareHeads_;
 };
 
