@@ -1,7 +1,7 @@
 // zlib between a producer of byte chunks and a chunk sink: DeflateStream
 // turns file bytes into one zlib stream (level 9, 32 KiB window, memLevel 8),
 // InflateStream turns such a stream back into the bytes. Neither holds more
-// than the chunk it is given and one 64 KiB output buffer.
+// than the chunk it is given and its sink's output buffers.
 #pragma once
 
 #include <zlib.h>
@@ -11,6 +11,8 @@
 #include <optional>
 #include <string_view>
 #include <vector>
+
+#include "archive/format.h"
 
 namespace Compress {
 
@@ -22,8 +24,9 @@ class CCompressException {};
 // ignored); a path without "." is not compressible.
 bool IsCompressible(std::string_view path);
 
-// Owns the 64 KiB output buffer and hands full stretches of it to one
-// destination (the writer's data file, or a restore target).
+// Owns the output buffers (one of 64 KiB unless told otherwise) and hands
+// full stretches of them to one destination (the writer's data file, or a
+// restore target).
 class ChunkSink {
  public:
   using Destination = std::function<void(const uint8_t* data, size_t size)>;
@@ -31,7 +34,8 @@ class ChunkSink {
   // With `buffers` above 1 they are filled in turn, so the destination may
   // leave a stretch it was given to other threads until its buffer comes
   // round again.
-  explicit ChunkSink(Destination destination, size_t bufferSize = 64 * 1024, size_t buffers = 1)
+  explicit ChunkSink(Destination destination, size_t bufferSize = bkvp::archive::kChunkSize,
+                     size_t buffers = 1)
       : destination_(std::move(destination)), bufferSize_(bufferSize), buffers_(buffers) {}
   // The buffer zlib fills next.
   uint8_t* ProvideBuffer();
