@@ -1,6 +1,7 @@
-// The work the reader hands to its workers when it reads ahead: a data
-// part turned into the file's whole content. Workers turn bytes in memory
-// into bytes in memory; the data parts are read by the caller.
+// The work the reader hands to its workers: a data part turned into the
+// file's whole content, the head of a large stream, and the Adler-32 of
+// what the caller inflates. Workers turn bytes in memory into bytes in
+// memory; the data parts are read by the caller.
 #pragma once
 
 #include <cstdint>

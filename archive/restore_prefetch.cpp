@@ -16,8 +16,8 @@ namespace {
 constexpr size_t kMaxRecordsAhead = 64;
 constexpr uint64_t kMaxInputAhead = 4u << 20;
 constexpr uint64_t kMaxOutputAhead = 8u << 20;
-// Larger data parts are restored as they are read: content of megabytes
-// held in fresh memory costs more in page faults than the workers save.
+// Larger data parts are not held whole: content of megabytes in fresh
+// memory costs more in page faults than the workers save.
 constexpr uint64_t kMaxDataPartAhead = 256u << 10;
 // A stream's content may be this many times its size (text shrinks to a
 // fifth, logs further), within these bounds.

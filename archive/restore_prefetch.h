@@ -1,11 +1,12 @@
 // Reading ahead of a restore. While the calling thread writes one file, the
 // next records of the section are located, their info blocks and data parts
 // read, and workers inflate those data parts into memory; the caller then
-// only writes them out. What the read-ahead finds is a shortcut,
-// never a decision: a record it cannot read, a data part too large to hold or one that does not
-// inflate is simply not prefetched, and the caller reads it itself as it would without a read-ahead
-// (failures, prompts and all). The workers never touch a file; the archive is read on the caller's
-// thread.
+// only writes them out. Of a stream too large to hold whole, workers
+// inflate the head (see HeadStartJob). What the read-ahead finds is a
+// shortcut, never a decision: a record it cannot read or a data part that
+// does not inflate is simply not prefetched, and the caller reads it itself
+// as it would without a read-ahead (failures, prompts and all). The workers
+// never touch a file; the archive is read on the caller's thread.
 #pragma once
 
 #include <cstdint>
