@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "archive/background_flush.h"
 #include "archive/file_layer.h"
 #include "archive/folder_cache.h"
 #include "archive/progress_sink.h"
@@ -68,8 +70,12 @@ class GuardedFile {
   // kernel copy cannot serve: the caller then reads and Appends instead.
   ssize_t CopyAppendFrom(int in, uint64_t inOffset, size_t size);
   // Counts bytes up to `size` as the file's, though another descriptor wrote
-  // them: the repair after a failed write then keeps them.
-  void AssumeSize(uint64_t size) { size_ = std::max(size_, size); }
+  // them: the repair after a failed write then keeps them. That descriptor
+  // also handed them to the disk.
+  void AssumeSize(uint64_t size) {
+    size_ = std::max(size_, size);
+    writtenBack_ = flushAskedAt_ = size_;
+  }
   void Sync();
   void Close();
 
@@ -93,7 +99,9 @@ class GuardedFile {
   std::string drivePath_;
   uint64_t base_ = 0;
   uint64_t size_ = 0;
-  uint64_t writtenBack_ = 0;  // handed to the disk up to here
+  uint64_t writtenBack_ = 0;                // handed to the disk up to here
+  uint64_t flushAskedAt_ = 0;               // the size when a flush was last asked for
+  std::unique_ptr<BackgroundFlush> flush_;  // from the first flush on
 };
 
 // A restore target. The new content goes into a temporary file beside the

@@ -130,6 +130,41 @@ TEST_F(GuardedWrites, OtherErrorsAreShownOnceAndEndTheCall) {
   EXPECT_EQ(w.progress->prompts[0].text, platform::ErrorMessage(5));
 }
 
+// Past a few steps of written bytes, the disk is asked to flush them on a
+// thread aside while the writer goes on. A finished archive is whole; a run
+// cancelled after such flushes (its last write fails) ends and leaves no file.
+TEST_F(GuardedWrites, LargeArchivesFlushedAsideEndWholeOrCleanlyCancelled) {
+  const std::string large = dir / "large.bin";
+  WriteFile(large, Noise(24u << 20, 3));
+  for (const bool cancelled : {false, true}) {
+    FaultyFileLayer faulty;
+    faulty.pathPart = "Vopalarc";
+    // The section's write, the record's head and first block, then the
+    // record's size once all the rest has been copied.
+    faulty.failAt = cancelled ? 3 : 0;
+    WriterHarness w(faulty);
+    w.progress->promptAnswers = {IDCANCEL};
+    w.Options(kClsidA, "Files", {});
+    ASSERT_EQ(w.Start(archivePath), S_OK);
+    w.Begin(kClsidA);
+    if (cancelled) {
+      EXPECT_THROW(w.File(large), ComError);
+      w.Finish(1);
+      EXPECT_FALSE(platform::FileExists(archivePath));
+      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+      continue;
+    }
+    ASSERT_EQ(w.File(large), S_OK);
+    w.End();
+    ASSERT_EQ(w.Finish(), S_OK);
+    std::string error;
+    const auto parsed = plain::ParseArchive(ReadFile(archivePath), &error);
+    ASSERT_TRUE(parsed) << error;
+    EXPECT_TRUE(parsed->sections.at(0).records.at(0).content == ReadFile(large));
+    std::filesystem::remove(archivePath);
+  }
+}
+
 TEST_F(GuardedWrites, CancelInsideAFileCutsTheRecordSoTheArchiveStaysReadable) {
   // Noise does not compress: its record reaches the data file in several
   // writes, and the third write of the file (after the section's) fails.
