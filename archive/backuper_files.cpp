@@ -434,25 +434,35 @@ Backuper::StoreResult Backuper::CompressSource(int source, uint64_t size,
 // in flight whatever the file's size. The first block decides whether the
 // file is worth compressing; until then nothing is written, and other
 // blocks are read only on the guess that this file is like the last one.
+// That first block is cut in two halves, deflated at once, so the judgement
+// waits for half a block's work: for files that are then stored as they
+// are, it is most of what their backup costs.
 Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, bool mustCompress,
                                                PendingRecord& record,
                                                std::vector<uint8_t>* firstBlock) {
-  const uint64_t blocks = (size + kBlockSize - 1) / kBlockSize;
-  const size_t maxInFlight = kBlocksInFlightPerWorker * static_cast<size_t>(pool_->workers());
+  const bool judged = !mustCompress;
+  const uint64_t judgedPieces = judged ? 2 : 1;
+  const auto blockStart = [&](uint64_t index) {
+    const uint64_t start = index < judgedPieces ? index * kBlockSize / judgedPieces
+                                                : (index - judgedPieces + 1) * kBlockSize;
+    return std::min(size, start);
+  };
+  const uint64_t blocks = (size + kBlockSize - 1) / kBlockSize + judgedPieces - 1;
+  const size_t workers = static_cast<size_t>(pool_->workers());
+  const size_t maxInFlight = std::max<size_t>(kBlocksInFlightPerWorker * workers, judgedPieces);
   std::deque<std::shared_ptr<BlockJob>> inFlight;
   std::shared_ptr<const std::vector<uint8_t>> previous;
   AdlerOfPieces adler;
   uint64_t read = 0;
   // Until the first block has been judged, the rest may be wasted work.
   const size_t whileJudged =
-      mustCompress ? maxInFlight
-                   : (lastJudgedCompressed_ ? static_cast<size_t>(pool_->workers()) : 1);
+      !judged ? maxInFlight : judgedPieces + (lastJudgedCompressed_ ? workers - 1 : 0);
   for (uint64_t written = 0; written < blocks; ++written) {
     const size_t ahead = written == 0 ? whileJudged : maxInFlight;
     for (; read < blocks && inFlight.size() < ahead; ++read) {
-      const uint64_t offset = read * kBlockSize;
+      const uint64_t offset = blockStart(read);
       auto input = std::make_shared<std::vector<uint8_t>>(
-          static_cast<size_t>(std::min<uint64_t>(kBlockSize, size - offset)));
+          static_cast<size_t>(blockStart(read + 1) - offset));
       size_t got = 0;
       if (const StoreResult r = ReadUpTo(source, offset, input->data(), input->size(), &got);
           r != StoreResult::kStored)
@@ -466,12 +476,19 @@ Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, bool m
     inFlight.pop_front();
     pool_->Wait(*job);
     if (job->failed()) return StoreResult::kCompressionFailed;
-    if (written == 0 && !mustCompress) {
-      lastJudgedCompressed_ = BeginsWithMagic(*job->input()) ||
-                              ShrinksEnough(job->output().size(), job->input()->size());
+    if (written == 0 && judged) {
+      const BlockJob& secondHalf = *inFlight.front();
+      pool_->Wait(secondHalf);
+      if (secondHalf.failed()) return StoreResult::kCompressionFailed;
+      const size_t judgedSize = job->input()->size() + secondHalf.input()->size();
+      lastJudgedCompressed_ =
+          BeginsWithMagic(*job->input()) ||
+          ShrinksEnough(job->output().size() + secondHalf.output().size(), judgedSize);
       if (!lastJudgedCompressed_) {
         for (const auto& guessed : inFlight) pool_->Withdraw(*guessed);
         *firstBlock = *job->input();
+        firstBlock->insert(firstBlock->end(), secondHalf.input()->begin(),
+                           secondHalf.input()->end());
         return StoreResult::kStoreAsIs;
       }
     }

@@ -97,6 +97,7 @@ class ParallelWriter : public HomeFixture {
 
 TEST_F(ParallelWriter, OneAndSeveralWorkersStoreTheSameRecordsThatPlainZlibInflates) {
   std::string zlibLooking = "\x78\xDA" + Noise(3000, 5);
+  const size_t half = kBlockSize / 2;
   std::vector<std::string> files = {
       Make("empty.txt", ""),
       Make("one.txt", "x"),
@@ -105,6 +106,12 @@ TEST_F(ParallelWriter, OneAndSeveralWorkersStoreTheSameRecordsThatPlainZlibInfla
       Make("large.txt", Text(5 * kBlockSize + 4321, 3)),
       Make("large-noise.txt", Noise(3 * kBlockSize, 9)),
       Make("large-zlib-looking.bin", "\x78\xDA" + Noise(2 * kBlockSize, 11)),
+      // The first block is judged as a whole, though its halves are
+      // deflated apart: noise then text shrinks enough, while text
+      // hidden in noise that a half alone would pass does not.
+      Make("noise-then-text.dat", Noise(half, 12) + Text(half + kBlockSize, 13)),
+      Make("mostly-noise.dat",
+           Noise(half - 4096, 14) + Text(4096, 15) + Noise(half + kBlockSize, 16)),
       Make("small-noise.dat", Noise(20000, 4)),
       Make("zlib-looking.zip", zlibLooking),
       Make("stored.zip", Text(50000, 6)),
@@ -146,6 +153,8 @@ TEST_F(ParallelWriter, OneAndSeveralWorkersStoreTheSameRecordsThatPlainZlibInfla
   EXPECT_TRUE(compressed("large.txt"));
   EXPECT_FALSE(compressed("large-noise.txt"));
   EXPECT_TRUE(compressed("large-zlib-looking.bin"));
+  EXPECT_TRUE(compressed("noise-then-text.dat"));
+  EXPECT_FALSE(compressed("mostly-noise.dat"));
   EXPECT_FALSE(compressed("small-noise.dat"));
   EXPECT_TRUE(compressed("zlib-looking.zip"));
   EXPECT_FALSE(compressed("stored.zip"));
