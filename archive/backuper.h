@@ -29,6 +29,7 @@
 
 #include "archive/compress_stream.h"
 #include "archive/compression_pool.h"
+#include "archive/deflate_jobs.h"
 #include "archive/file_layer.h"
 #include "archive/format.h"
 #include "archive/guarded_ops.h"
@@ -41,7 +42,6 @@
 namespace bkvp::archive {
 
 class PendingRecord;
-class WholeFileJob;
 
 class Backuper : public DispatchObject<IBackuper> {
  public:
@@ -180,8 +180,9 @@ class Backuper : public DispatchObject<IBackuper> {
   GuardedFile data_;
   std::string archivePathLowered_;  // the snapshot's, to recognise it among the files
   std::string archiveTempPath_;
-  std::string dataPath_;         // the file holding the sections
-  std::vector<uint8_t> buffer_;  // the writer's one 64 KiB chunk buffer
+  std::string dataPath_;             // the file holding the sections
+  std::vector<uint8_t> buffer_;      // the writer's one 64 KiB chunk buffer
+  std::vector<uint8_t> firstBlock_;  // a large file's first block, once read
   // Kept from file to file: the deflate state is reset, not set up again,
   // and the 64 KiB output buffer is allocated once. Each file attaches
   // its own destination to the sink before the first byte.
@@ -192,6 +193,7 @@ class Backuper : public DispatchObject<IBackuper> {
 
   int threadsWanted_;                      // 0: as configured
   std::unique_ptr<CompressionPool> pool_;  // none with one thread
+  BlockBuffers blockBuffers_;
   std::deque<QueuedFile> queue_;
   uint64_t queuedBytes_ = 0;
   // Whether the last large file judged by its first block was compressed.

@@ -294,7 +294,9 @@ Backuper::StoreResult Backuper::StoreData(int source, uint64_t size, const std::
   const bool byName = Compress::IsCompressible(fileName) && static_cast<uint32_t>(size) != 0;
   const bool mustCompress = !byName && BeginsWithZlibMagic(source);
   if (!byName && !mustCompress) return CopySource(source, size, {}, record);
-  std::vector<uint8_t> first;
+  // Kept from file to file: a fresh 128 KiB would be mapped and faulted in
+  // for every file, which costs half as much as judging it.
+  std::vector<uint8_t>& first = firstBlock_;
   if (pool_) {
     const StoreResult result = CompressBlocks(source, size, mustCompress, record, &first);
     return result == StoreResult::kStoreAsIs ? CopySource(source, size, first, record) : result;
@@ -461,8 +463,7 @@ Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, bool m
     const size_t ahead = written == 0 ? whileJudged : maxInFlight;
     for (; read < blocks && inFlight.size() < ahead; ++read) {
       const uint64_t offset = blockStart(read);
-      auto input = std::make_shared<std::vector<uint8_t>>(
-          static_cast<size_t>(blockStart(read + 1) - offset));
+      auto input = blockBuffers_.Get(static_cast<size_t>(blockStart(read + 1) - offset));
       size_t got = 0;
       if (const StoreResult r = ReadUpTo(source, offset, input->data(), input->size(), &got);
           r != StoreResult::kStored)

@@ -16,6 +16,27 @@ void WholeFileJob::Run(WorkerStates& states) {
   if (!compressed_) output_ = std::vector<uint8_t>();
 }
 
+std::shared_ptr<std::vector<uint8_t>> BlockBuffers::Get(size_t size) {
+  // Enough for every block in flight; more are freed as they come back.
+  constexpr size_t kKept = 32;
+  std::unique_ptr<std::vector<uint8_t>> buffer;
+  {
+    std::lock_guard lock(shelf_->mutex);
+    if (!shelf_->buffers.empty()) {
+      buffer = std::move(shelf_->buffers.back());
+      shelf_->buffers.pop_back();
+    }
+  }
+  if (!buffer) buffer = std::make_unique<std::vector<uint8_t>>();
+  buffer->resize(size);
+  return std::shared_ptr<std::vector<uint8_t>>(
+      buffer.release(), [shelf = shelf_](std::vector<uint8_t>* returned) {
+        std::unique_ptr<std::vector<uint8_t>> owned(returned);
+        std::lock_guard lock(shelf->mutex);
+        if (shelf->buffers.size() < kKept) shelf->buffers.push_back(std::move(owned));
+      });
+}
+
 void BlockJob::Run(WorkerStates& states) {
   try {
     output_ = DeflateBlock(

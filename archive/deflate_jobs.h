@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "archive/compression_pool.h"
@@ -34,6 +35,24 @@ class WholeFileJob : public CompressionJob {
   bool deflate_;
   bool compressed_ = false;
   bool failed_ = false;
+};
+
+// Recycles the buffers that the blocks of large files are read into. A
+// fresh 128 KiB buffer for every block would be mapped and faulted in anew,
+// which on some machines costs as much as reading the block.
+class BlockBuffers {
+ public:
+  // A buffer of `size` bytes; it comes back here when its last holder,
+  // whichever thread that is, lets it go.
+  std::shared_ptr<std::vector<uint8_t>> Get(size_t size);
+
+ private:
+  struct Shelf {
+    std::mutex mutex;
+    std::vector<std::unique_ptr<std::vector<uint8_t>>> buffers;
+  };
+  // Outlives this object while buffers are out.
+  std::shared_ptr<Shelf> shelf_ = std::make_shared<Shelf>();
 };
 
 // One block of a large file, primed with the block before it.
