@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <system_error>
 
 #include "archive/format.h"
 #include "contract/errors.h"
@@ -205,9 +206,15 @@ void GuardedFile::StartWriteBack() {
                     static_cast<off_t>(size_ - writtenBack_), SYNC_FILE_RANGE_WRITE);
   writtenBack_ = size_;
   if (size_ - flushAskedAt_ < kFlushStep) return;
-  if (!flush_) flush_ = std::make_unique<BackgroundFlush>(fd_);
-  flush_->Request();
   flushAskedAt_ = size_;
+  if (!flush_) {
+    try {
+      flush_ = std::make_unique<BackgroundFlush>(fd_);
+    } catch (const std::system_error&) {
+      return;  // no thread to spare: the final sync does all the work
+    }
+  }
+  flush_->Request();
 }
 
 size_t GuardedFile::ReadAt(uint64_t offset, void* buffer, size_t size) {
