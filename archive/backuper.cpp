@@ -170,8 +170,7 @@ HRESULT Backuper::StartBackup() {
   ownFiles_.clear();
   RemoveAbandonedTemps();
   if (!CreateArchiveTemp()) return E_FAIL;
-  const int threads = CompressionThreads(threadsWanted_);
-  if (threads > 1) pool_ = std::make_unique<CompressionPool>(threads);
+  pool_ = StartCompressionPool(CompressionThreads(threadsWanted_));
 
   // Every client registered now is expected to keep one section; the table
   // then takes exactly this much room in front of the data area.

@@ -1,15 +1,23 @@
 #include "archive/compression_pool.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace bkvp::archive {
 
 CompressionPool::CompressionPool(int workers) {
   threads_.reserve(static_cast<size_t>(workers));
-  for (int i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
+  try {
+    for (int i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
+  } catch (...) {
+    Stop();  // the workers already started must end before this object does
+    throw;
+  }
 }
 
-CompressionPool::~CompressionPool() {
+CompressionPool::~CompressionPool() { Stop(); }
+
+void CompressionPool::Stop() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = true;
@@ -17,6 +25,16 @@ CompressionPool::~CompressionPool() {
   }
   queued_.notify_all();
   for (std::thread& thread : threads_) thread.join();
+  threads_.clear();
+}
+
+std::unique_ptr<CompressionPool> StartCompressionPool(int threads) {
+  if (threads <= 1) return nullptr;
+  try {
+    return std::make_unique<CompressionPool>(threads);
+  } catch (const std::system_error&) {
+    return nullptr;
+  }
 }
 
 void CompressionPool::Submit(std::shared_ptr<CompressionJob> job) {

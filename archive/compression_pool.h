@@ -57,6 +57,7 @@ class CompressionPool {
 
  private:
   void Work();
+  void Stop();
 
   std::mutex mutex_;
   std::condition_variable queued_;
@@ -65,5 +66,9 @@ class CompressionPool {
   bool stopping_ = false;
   std::vector<std::thread> threads_;
 };
+
+// A pool of `threads` workers; none (the caller does the work) for one
+// thread, or when the system has no threads to give.
+std::unique_ptr<CompressionPool> StartCompressionPool(int threads);
 
 }  // namespace bkvp::archive

@@ -104,9 +104,8 @@ const std::vector<uint8_t>* Restorer::CurrentInfo(std::vector<uint8_t>& scratch)
 
 void Restorer::StartReadAhead() {
   if (!prefetch_) {
-    const int threads = CompressionThreads(threadsWanted_);
-    if (threads <= 1) return;
-    pool_ = std::make_unique<CompressionPool>(threads);
+    pool_ = StartCompressionPool(CompressionThreads(threadsWanted_));
+    if (!pool_) return;
     prefetch_ = std::make_unique<RestorePrefetch>(reader_, *pool_);
   }
   creationMask_ = platform::FileCreationMask();

@@ -2,6 +2,9 @@
 // the same files, the same failures, the same archive contents, progress
 // steps, log lines and prompts.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -234,6 +237,41 @@ TEST_F(ParallelWriter, FaultsGiveTheSamePromptsLinesAndResultsWithOneAndSeveralW
       }
     }
   }
+}
+
+// Where the system gives no threads (a limit on processes is reached), the
+// writer and the reader do all the work on the calling thread instead of
+// failing the run. Such limits do not bind root, so the child gives root up.
+TEST_F(ParallelWriter, WithoutThreadsToStartTheCallingThreadDoesTheWork) {
+  const std::vector<std::string> files = {Make("large.txt", Text(3 * kBlockSize, 21)),
+                                          Make("small.txt", Text(5000, 22))};
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const rlimit one{1, 1};
+    if ((geteuid() == 0 && setuid(65534) != 0) || setrlimit(RLIMIT_NPROC, &one) != 0) _exit(2);
+    bool same = false;
+    try {
+      archive::FileLayer layer;
+      const RunRecord run = Backup(kWorkers, files, layer);
+      ReaderHarness r;
+      same = run.archiveExists && run.stored.size() == files.size() &&
+             r.Open(dir / ("threads" + std::to_string(kWorkers) + ".KV")) == S_OK &&
+             r.Iterate(kClsidA) == S_OK;
+      for (size_t i = 0; same && i < files.size(); ++i, r.api->Next()) {
+        const std::string target = dir / ("out-" + std::to_string(i));
+        same = r.RestoreFile(target) == S_OK && ReadFile(target) == ReadFile(files[i]);
+      }
+    } catch (...) {
+    }
+    _exit(same ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "no limit on processes could be set";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace
