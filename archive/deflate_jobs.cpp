@@ -17,8 +17,6 @@ void WholeFileJob::Run(WorkerStates& states) {
 }
 
 std::shared_ptr<std::vector<uint8_t>> BlockBuffers::Get(size_t size) {
-  // Enough for every block in flight; more are freed as they come back.
-  constexpr size_t kKept = 32;
   std::unique_ptr<std::vector<uint8_t>> buffer;
   {
     std::lock_guard lock(shelf_->mutex);

@@ -47,7 +47,11 @@ class BlockBuffers {
   std::shared_ptr<std::vector<uint8_t>> Get(size_t size);
 
  private:
+  // Enough for every block in flight; more are freed as they come back.
+  static constexpr size_t kKept = 32;
   struct Shelf {
+    // Room for all it keeps, so that a returning buffer never allocates.
+    Shelf() { buffers.reserve(kKept); }
     std::mutex mutex;
     std::vector<std::unique_ptr<std::vector<uint8_t>>> buffers;
   };
