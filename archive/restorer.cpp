@@ -228,7 +228,7 @@ bool Restorer::CopyDataPart(TargetFile& target) {
   if (got < 0) ThrowWithoutPrompt();
   if (static_cast<size_t>(got) != firstSize) return false;
   if (BeginsWithZlibMagic(buffer_.data(), firstSize))
-    return InflateDataPart(target, buffer_.data(), firstSize) && record_.dataInFile;
+    return Inflate(target, nullptr, {buffer_.data(), firstSize}) && record_.dataInFile;
 
   if (!target.Write(buffer_.data(), firstSize)) return false;
   // The rest goes from file to file by the kernel's copy where it can.
@@ -250,12 +250,6 @@ bool Restorer::CopyDataPart(TargetFile& target) {
   return copied && record_.dataInFile;
 }
 
-// Inflates straight from the archive into the target: the restored bytes
-// are those a decompressed temporary copy would give.
-bool Restorer::InflateDataPart(TargetFile& target, const uint8_t* first, size_t firstSize) {
-  return Inflate(target, nullptr, {first, firstSize});
-}
-
 // The head inflated ahead goes out first; the stream then goes on from
 // where the head stopped reading.
 bool Restorer::InflateAfterHead(TargetFile& target, HeadStartJob& head) {
@@ -264,8 +258,10 @@ bool Restorer::InflateAfterHead(TargetFile& target, HeadStartJob& head) {
   return Inflate(target, &head, {});
 }
 
-// Inflates the rest of the current data part into the target: a fresh
-// stream beginning with `first`, or the stream a head start left.
+// Inflates the rest of the current data part straight from the archive
+// into the target (the restored bytes are those a decompressed temporary
+// copy would give): a fresh stream beginning with `first`, or the stream a
+// head start left.
 bool Restorer::Inflate(TargetFile& target, HeadStartJob* head, std::span<const uint8_t> first) {
   const uint64_t done = head ? head->consumed() : first.size();
   // More than one piece to go: the workers sum the content.

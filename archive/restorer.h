@@ -67,7 +67,6 @@ class Restorer : public DispatchObject<IRestorer> {
   const std::vector<uint8_t>* CurrentInfo(std::vector<uint8_t>& scratch);
   // Workers read ahead once a section is walked with more than one thread.
   void StartReadAhead();
-  bool InflateDataPart(TargetFile& target, const uint8_t* first, size_t firstSize);
   bool InflateAfterHead(TargetFile& target, HeadStartJob& head);
   bool Inflate(TargetFile& target, HeadStartJob* head, std::span<const uint8_t> first);
   bool InflateRest(Compress::InflateStream& stream, uint64_t done);
