@@ -159,7 +159,6 @@ bool GuardedFile::Create(const std::string& path, int flags, unsigned mode,
       base_ = 0;
       size_ = 0;
       writtenBack_ = 0;
-      flushAskedAt_ = 0;
       return true;
     }
     if ((flags & O_EXCL) && errno == EEXIST) return false;
@@ -175,7 +174,6 @@ void GuardedFile::Adopt(int fd, const std::string& path, uint64_t base) {
   base_ = base;
   size_ = 0;
   writtenBack_ = 0;
-  flushAskedAt_ = 0;
 }
 
 void GuardedFile::WriteAt(uint64_t offset, const void* data, size_t size) {
@@ -195,18 +193,16 @@ void GuardedFile::WriteAt(uint64_t offset, const void* data, size_t size) {
 // on what is written while the rest is still being made leaves that sync
 // little to wait for, instead of all of it. Handing bytes to the disk is
 // not enough where the disk keeps them in a cache of its own (virtual disks
-// do): only a flush empties that, so every few steps one runs aside.
+// do): only a flush empties that, so each step is also flushed aside. The
+// steps are small: whatever was written after the last one waits for the
+// final sync, at the end of the run.
 void GuardedFile::StartWriteBack() {
-  constexpr uint64_t kWriteBackStep = 8u << 20;
-  constexpr uint64_t kFlushStep = 2 * kWriteBackStep;
+  constexpr uint64_t kWriteBackStep = 2u << 20;
   writtenBack_ = std::min(writtenBack_, size_);
-  flushAskedAt_ = std::min(flushAskedAt_, size_);
   if (size_ - writtenBack_ < kWriteBackStep) return;
   ::sync_file_range(fd_, static_cast<off_t>(base_ + writtenBack_),
                     static_cast<off_t>(size_ - writtenBack_), SYNC_FILE_RANGE_WRITE);
   writtenBack_ = size_;
-  if (size_ - flushAskedAt_ < kFlushStep) return;
-  flushAskedAt_ = size_;
   if (!flush_) {
     try {
       flush_ = std::make_unique<BackgroundFlush>(fd_);

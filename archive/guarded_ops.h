@@ -74,7 +74,7 @@ class GuardedFile {
   // also handed them to the disk.
   void AssumeSize(uint64_t size) {
     size_ = std::max(size_, size);
-    writtenBack_ = flushAskedAt_ = size_;
+    writtenBack_ = size_;
   }
   void Sync();
   void Close();
@@ -99,8 +99,7 @@ class GuardedFile {
   std::string drivePath_;
   uint64_t base_ = 0;
   uint64_t size_ = 0;
-  uint64_t writtenBack_ = 0;                // handed to the disk up to here
-  uint64_t flushAskedAt_ = 0;               // the size when a flush was last asked for
+  uint64_t writtenBack_ = 0;                // handed to the disk, a flush asked for
   std::unique_ptr<BackgroundFlush> flush_;  // from the first flush on
 };
 
