@@ -28,6 +28,27 @@ constexpr uint64_t kMaxQueuedBytes = 8u << 20;
 // Blocks of one large file read ahead of the one being written.
 constexpr size_t kBlocksInFlightPerWorker = 2;
 
+// How a large file is cut into the pieces its workers deflate: blocks,
+// but for the first block, cut in `headPieces` while it is judged, and the
+// last block per worker, cut in quarters. Whole blocks at the end would
+// leave one worker idle while another finishes, and whatever comes next
+// (another file, the end of the run) would wait for that block alone.
+struct PieceCuts {
+  static constexpr uint64_t kTailCut = 4;
+  uint64_t size;
+  uint64_t headPieces;
+  uint64_t workers;
+
+  uint64_t EndOfPieceAt(uint64_t start) const {
+    uint64_t piece = kBlockSize;
+    if (start < kBlockSize)
+      piece = kBlockSize / headPieces;
+    else if (size - start <= workers * kBlockSize)
+      piece = kBlockSize / kTailCut;
+    return std::min(size, start + piece);
+  }
+};
+
 bool BeginsWithMagic(const std::vector<uint8_t>& bytes) {
   return BeginsWithZlibMagic(bytes.data(), bytes.size());
 }
@@ -443,41 +464,36 @@ Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, bool m
                                                PendingRecord& record,
                                                std::vector<uint8_t>* firstBlock) {
   const bool judged = !mustCompress;
-  const uint64_t judgedPieces = judged ? 2 : 1;
-  const auto blockStart = [&](uint64_t index) {
-    const uint64_t start = index < judgedPieces ? index * kBlockSize / judgedPieces
-                                                : (index - judgedPieces + 1) * kBlockSize;
-    return std::min(size, start);
-  };
-  const uint64_t blocks = (size + kBlockSize - 1) / kBlockSize + judgedPieces - 1;
   const size_t workers = static_cast<size_t>(pool_->workers());
-  const size_t maxInFlight = std::max<size_t>(kBlocksInFlightPerWorker * workers, judgedPieces);
+  const PieceCuts cuts{size, judged ? 2u : 1u, workers};
+  const size_t maxInFlight = std::max<size_t>(kBlocksInFlightPerWorker * workers, cuts.headPieces);
   std::deque<std::shared_ptr<BlockJob>> inFlight;
   std::shared_ptr<const std::vector<uint8_t>> previous;
   AdlerOfPieces adler;
-  uint64_t read = 0;
+  uint64_t read = 0;  // where the next piece to read starts
   // Until the first block has been judged, the rest may be wasted work.
   const size_t whileJudged =
-      !judged ? maxInFlight : judgedPieces + (lastJudgedCompressed_ ? workers - 1 : 0);
-  for (uint64_t written = 0; written < blocks; ++written) {
-    const size_t ahead = written == 0 ? whileJudged : maxInFlight;
-    for (; read < blocks && inFlight.size() < ahead; ++read) {
-      const uint64_t offset = blockStart(read);
-      auto input = blockBuffers_.Get(static_cast<size_t>(blockStart(read + 1) - offset));
+      !judged ? maxInFlight : cuts.headPieces + (lastJudgedCompressed_ ? workers - 1 : 0);
+  for (bool first = true;; first = false) {
+    const size_t ahead = first ? whileJudged : maxInFlight;
+    while (read < size && inFlight.size() < ahead) {
+      const uint64_t end = cuts.EndOfPieceAt(read);
+      auto input = blockBuffers_.Get(static_cast<size_t>(end - read));
       size_t got = 0;
-      if (const StoreResult r = ReadUpTo(source, offset, input->data(), input->size(), &got);
+      if (const StoreResult r = ReadUpTo(source, read, input->data(), input->size(), &got);
           r != StoreResult::kStored)
         return r;
       if (got != input->size()) return StoreResult::kChanged;
-      inFlight.push_back(std::make_shared<BlockJob>(previous, input, read + 1 == blocks));
+      inFlight.push_back(std::make_shared<BlockJob>(previous, input, end == size));
       pool_->Submit(inFlight.back());
       previous = std::move(input);
+      read = end;
     }
     const std::shared_ptr<BlockJob> job = std::move(inFlight.front());
     inFlight.pop_front();
     pool_->Wait(*job);
     if (job->failed()) return StoreResult::kCompressionFailed;
-    if (written == 0 && judged) {
+    if (first && judged) {
       const BlockJob& secondHalf = *inFlight.front();
       pool_->Wait(secondHalf);
       if (secondHalf.failed()) return StoreResult::kCompressionFailed;
@@ -493,10 +509,11 @@ Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, bool m
         return StoreResult::kStoreAsIs;
       }
     }
-    if (written == 0) record.Append(kZlibMagic, sizeof kZlibMagic);
+    if (first) record.Append(kZlibMagic, sizeof kZlibMagic);
     record.Append(job->output().data(), job->output().size());
     adler.Add(job->adler(), job->input()->size());
     PumpMessages();
+    if (read == size && inFlight.empty()) break;
   }
   const std::vector<uint8_t> trailer = adler.Trailer();
   record.Append(trailer.data(), trailer.size());
