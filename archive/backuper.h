@@ -112,8 +112,9 @@ class Backuper : public DispatchObject<IBackuper> {
 
   // Requires: StartBackup() was called.
   Acceptance StoreFile(const FileReport& report, const std::string& localName);
-  Acceptance QueueSmallFile(const FileReport& report, const std::string& localName, int source,
-                            platform::FileInfo info);
+  // A small file read whole joins the queue of records to write.
+  Acceptance Queue(const FileReport& report, const std::string& localName,
+                   const platform::FileInfo& info, std::vector<uint8_t> bytes);
   StoreResult StoreRecord(const FileReport& report, const std::string& localName, int source,
                           const platform::FileInfo& info);
   std::vector<uint8_t> RecordHead(const std::string& fileName, const std::string& localName,

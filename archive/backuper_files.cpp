@@ -136,58 +136,38 @@ Backuper::Acceptance Backuper::StoreFile(const FileReport& report, const std::st
   if (IsOwnFile(info->device, info->inode)) return Acceptance::kStored;
 
   CloseOpenString();
-  if (info->size <= kBlockSize) return QueueSmallFile(report, localName, source.fd(), *info);
-
-  // The records of the files before it come first.
-  FlushQueue();
-  StoreResult result = StoreRecord(report, localName, source.fd(), *info);
-  for (int attempt = 1; attempt < kReadAttempts && result == StoreResult::kChanged; ++attempt) {
+  // One attempt at the file as `found` describes it: a small file is read
+  // whole, to be queued; a large one is stored with its record, after the
+  // records of the files before it. A file that changed while it was read
+  // is looked at and read once more, the way its size then says.
+  std::vector<uint8_t> bytes;
+  const auto attempt = [&](const platform::FileInfo& found) {
+    if (found.size <= kBlockSize) return ReadWhole(source.fd(), found, &bytes);
+    FlushQueue();
+    return StoreRecord(report, localName, source.fd(), found);
+  };
+  StoreResult result = attempt(*info);
+  for (int again = 1; again < kReadAttempts && result == StoreResult::kChanged; ++again) {
     info = platform::GetOpenFileInfo(source.fd(), platform::FileNameOf(fileName));
     if (!info) {
       RecordSourceError(fileName, platform::GetLastError());
       return Acceptance::kFailed;
     }
-    result = StoreRecord(report, localName, source.fd(), *info);
+    result = attempt(*info);
   }
-  if (result == StoreResult::kStored) {
-    weightSum_ += static_cast<uint32_t>(report.weight);
-    return Acceptance::kStored;
+  if (result != StoreResult::kStored) {
+    RecordFailure(fileName, result);
+    return Acceptance::kFailed;
   }
-  RecordFailure(fileName, result);
-  return Acceptance::kFailed;
+  if (info->size <= kBlockSize) return Queue(report, localName, *info, std::move(bytes));
+  weightSum_ += static_cast<uint32_t>(report.weight);
+  return Acceptance::kStored;
 }
 
 // ---- Small files ------------------------------------------------------------
 
-Backuper::Acceptance Backuper::QueueSmallFile(const FileReport& report,
-                                              const std::string& localName, int source,
-                                              platform::FileInfo info) {
-  std::vector<uint8_t> bytes;
-  StoreResult result = ReadWhole(source, info, &bytes);
-  for (int attempt = 1; attempt < kReadAttempts && result == StoreResult::kChanged; ++attempt) {
-    const auto again = platform::GetOpenFileInfo(source, platform::FileNameOf(report.name));
-    if (!again) {
-      RecordSourceError(report.name, platform::GetLastError());
-      return Acceptance::kFailed;
-    }
-    info = *again;
-    // Grown past the small size, it is stored the large way next time.
-    if (info.size > kBlockSize) {
-      FlushQueue();
-      result = StoreRecord(report, localName, source, info);
-      if (result == StoreResult::kStored) {
-        weightSum_ += static_cast<uint32_t>(report.weight);
-        return Acceptance::kStored;
-      }
-      break;
-    }
-    result = ReadWhole(source, info, &bytes);
-  }
-  if (result != StoreResult::kStored) {
-    RecordFailure(report.name, result);
-    return Acceptance::kFailed;
-  }
-
+Backuper::Acceptance Backuper::Queue(const FileReport& report, const std::string& localName,
+                                     const platform::FileInfo& info, std::vector<uint8_t> bytes) {
   // Readers take every data part that begins with 78 DA for a zlib stream, so
   // such bytes are never stored as they are: they go through the compressor,
   // and the stream that readers find is then a real one.

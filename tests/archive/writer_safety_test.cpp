@@ -129,13 +129,31 @@ TEST_F(WriterSafety, AFileThatChangesWhileReadIsReadAgainOnceAndNeverStoredCut) 
   // A file whose size says 0 while it holds text.
   EXPECT_EQ(w.File("/proc/self/status"), E_FAIL);
 
+  // Across the line between files read whole and files cut into blocks,
+  // the second reading goes the way of the new size.
+  const std::string growingPast = dir / "growing-past.txt";
+  const std::string shrinkingBelow = dir / "shrinking-below.txt";
+  WriteFile(growingPast, std::string(1000, 'u'));
+  WriteFile(shrinkingBelow, std::string(200000, 'd'));
+  layer.source = growingPast;
+  layer.changes = 1;
+  layer.change = [&] { WriteFile(growingPast, std::string(200000, 'u')); };
+  EXPECT_EQ(w.File(growingPast), S_OK);
+  layer.source = shrinkingBelow;
+  layer.changes = 1;
+  layer.change = [&] { WriteFile(shrinkingBelow, std::string(1000, 'd')); };
+  EXPECT_EQ(w.File(shrinkingBelow), S_OK);
+
   w.End();
   ASSERT_EQ(w.Finish(), S_OK);
   std::string error;
   const auto parsed = plain::ParseArchive(ReadFile(archivePath), &error);
   ASSERT_TRUE(parsed) << error;
-  ASSERT_EQ(parsed->sections.at(0).records.size(), 1u);
-  EXPECT_EQ(parsed->sections[0].records[0].content, std::string(200000, 'g') + "grown");
+  const auto& records = parsed->sections.at(0).records;
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(records[0].content, std::string(200000, 'g') + "grown");
+  EXPECT_EQ(records[1].content, std::string(200000, 'u'));
+  EXPECT_EQ(records[2].content, std::string(1000, 'd'));
 }
 
 }  // namespace
