@@ -41,8 +41,8 @@ struct PieceCuts {
 
   uint64_t EndOfPieceAt(uint64_t start) const {
     uint64_t piece = kBlockSize;
-    if (start < kBlockSize)
-      piece = kBlockSize / headPieces;
+    if (start < kFirstBlockSize)
+      piece = kFirstBlockSize / headPieces;
     else if (size - start <= workers * kBlockSize)
       piece = kBlockSize / kTailCut;
     return std::min(size, start + piece);
@@ -295,14 +295,14 @@ Backuper::StoreResult Backuper::StoreData(int source, uint64_t size, const std::
   const bool byName = Compress::IsCompressible(fileName) && static_cast<uint32_t>(size) != 0;
   const bool mustCompress = !byName && BeginsWithZlibMagic(source);
   if (!byName && !mustCompress) return CopySource(source, size, {}, record);
-  // Kept from file to file: a fresh 128 KiB would be mapped and faulted in
-  // for every file, which costs half as much as judging it.
+  // Kept from file to file: a fresh buffer would be faulted in anew for
+  // every file, which costs a good part of judging it.
   std::vector<uint8_t>& first = firstBlock_;
   if (pool_) {
     const StoreResult result = CompressBlocks(source, size, mustCompress, record, &first);
     return result == StoreResult::kStoreAsIs ? CopySource(source, size, first, record) : result;
   }
-  first.resize(static_cast<size_t>(std::min<uint64_t>(kBlockSize, size)));
+  first.resize(static_cast<size_t>(std::min<uint64_t>(kFirstBlockSize, size)));
   size_t got = 0;
   if (const StoreResult r = ReadUpTo(source, 0, first.data(), first.size(), &got);
       r != StoreResult::kStored)

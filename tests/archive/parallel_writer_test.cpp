@@ -100,7 +100,8 @@ class ParallelWriter : public HomeFixture {
 
 TEST_F(ParallelWriter, OneAndSeveralWorkersStoreTheSameRecordsThatPlainZlibInflates) {
   std::string zlibLooking = "\x78\xDA" + Noise(3000, 5);
-  const size_t half = kBlockSize / 2;
+  const size_t half = archive::kFirstBlockSize / 2;
+  const size_t hidden = half / 16;
   std::vector<std::string> files = {
       Make("empty.txt", ""),
       Make("one.txt", "x"),
@@ -114,7 +115,7 @@ TEST_F(ParallelWriter, OneAndSeveralWorkersStoreTheSameRecordsThatPlainZlibInfla
       // hidden in noise that a half alone would pass does not.
       Make("noise-then-text.dat", Noise(half, 12) + Text(half + kBlockSize, 13)),
       Make("mostly-noise.dat",
-           Noise(half - 4096, 14) + Text(4096, 15) + Noise(half + kBlockSize, 16)),
+           Noise(half - hidden, 14) + Text(hidden, 15) + Noise(half + kBlockSize, 16)),
       Make("small-noise.dat", Noise(20000, 4)),
       Make("zlib-looking.zip", zlibLooking),
       Make("stored.zip", Text(50000, 6)),
