@@ -21,9 +21,9 @@ namespace bkvp::archive {
 // ones are cut into blocks of this size.
 constexpr size_t kBlockSize = 128 * 1024;
 // A large file's first block, which is deflated before the rest to judge
-// whether the file is worth compressing at all. Most large files that are
-// not (photos, videos, packages) are stored after this trial alone, so its
-// size is most of what they cost; 64 KiB tells as well as a whole block.
+// whether the file is worth compressing at all. Files that are not (photos,
+// videos, packages) are stored after this trial alone, so its size is most
+// of what they cost; 64 KiB tells them from text as well as a whole block.
 constexpr size_t kFirstBlockSize = 64 * 1024;
 // What a block may lean on: the whole deflate window.
 constexpr size_t kDictionarySize = 32 * 1024;
