@@ -295,8 +295,8 @@ Backuper::StoreResult Backuper::StoreData(int source, uint64_t size, const std::
   const bool byName = Compress::IsCompressible(fileName) && static_cast<uint32_t>(size) != 0;
   const bool mustCompress = !byName && BeginsWithZlibMagic(source);
   if (!byName && !mustCompress) return CopySource(source, size, {}, record);
-  // Kept from file to file: a fresh buffer would be faulted in anew for
-  // every file, which costs a good part of judging it.
+  // Kept from file to file, so that its memory is not allocated and faulted
+  // in again for every file.
   std::vector<uint8_t>& first = firstBlock_;
   if (pool_) {
     const StoreResult result = CompressBlocks(source, size, mustCompress, record, &first);
