@@ -68,8 +68,9 @@ std::u16string Utf8ToUtf16(std::string_view text) {
       out.push_back(static_cast<char16_t>(text[pos++]));
       continue;
     }
+    // A byte that is no part of valid UTF-8 crosses as the lone surrogate
+    // U+DC80 + byte, which UTF-16 can hold and valid text never contains.
     char32_t c = unicode::DecodeNext(text, pos);
-    if (unicode::IsRawByte(c)) c = unicode::kReplacement;
     if (c >= 0x10000) {
       c -= 0x10000;
       out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
@@ -94,7 +95,7 @@ std::string Utf16ToUtf8(std::u16string_view text) {
         text[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
+    } else if (c >= 0xD800 && c <= 0xDFFF && !unicode::IsRawByte(c)) {
       c = unicode::kReplacement;
     }
     unicode::Append(out, c);

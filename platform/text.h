@@ -17,7 +17,10 @@ int CompareIgnoreCase(std::string_view a, std::string_view b);
 // The longest prefix of at most maxBytes bytes that does not end inside a
 // UTF-8 sequence (fixed-size text fields are cut this way).
 std::string_view CutUtf8(std::string_view text, size_t maxBytes);
-// UTF-8 <-> UTF-16; invalid sequences become U+FFFD.
+// UTF-8 <-> UTF-16, lossless for any bytes: a byte that is not part of valid
+// UTF-8 becomes the lone surrogate U+DC80 + (byte - 0x80) and back, so that
+// every Linux file name survives the interfaces. Other lone surrogates
+// become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 // The text with every control character (below 0x20, and 0x7F) written as a

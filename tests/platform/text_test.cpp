@@ -48,13 +48,21 @@ TEST(TextUtf16, RoundTripsSurrogatePairs) {
   EXPECT_EQ(Utf16ToUtf8(wide), text);
 }
 
-TEST(TextUtf16, InvalidInputBecomesReplacementCharacters) {
-  EXPECT_EQ(Utf8ToUtf16("a\xC0\xAF"
-                        "b"),
-            u"a\uFFFD\uFFFDb");                                             // overlong "/"
-  EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");            // encoded surrogate
-  EXPECT_EQ(Utf8ToUtf16("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // past U+10FFFF
-  EXPECT_EQ(Utf8ToUtf16("x\xE2\x82"), u"x\uFFFD\uFFFD");                    // cut off at the end
+TEST(TextUtf16, BytesThatAreNotUtf8RoundTripAsLoneSurrogates) {
+  // Any Linux file name must come back byte for byte, and two names that
+  // differ in such bytes must stay two names.
+  const std::string names[] = {"bad\xff\xfe.txt",
+                               "\xff.txt",
+                               "\xef\xbf\xbd.txt",
+                               "a\xC0\xAF"
+                               "b",
+                               "\xED\xA0\x80",
+                               "\xF4\x90\x80\x80",
+                               "x\xE2\x82"};
+  for (const std::string& name : names) EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(name)), name);
+  EXPECT_EQ(Utf8ToUtf16("\xff.txt"), u"\xDCFF.txt");
+  EXPECT_NE(Utf8ToUtf16("\xff.txt"), Utf8ToUtf16("\xef\xbf\xbd.txt"));
+  // Lone surrogates that no byte stands for cannot be written as UTF-8.
   const char16_t lone[] = {u'a', 0xD800, u'b', 0xDC00, 0};
   EXPECT_EQ(Utf16ToUtf8(lone),
             "a\xEF\xBF\xBD"
