@@ -1,6 +1,7 @@
 #include "archive/archive_reader.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -24,6 +25,8 @@ constexpr size_t kWindowSize = 128 * 1024;
 bool ArchiveReader::Damaged(const std::string& what, uint64_t offset) {
   failure_.code = kErrorInvalidData;
   failure_.systemError = false;
+  failure_.what = what;
+  failure_.offset = offset;
   failure_.text = std::string(platform::CutUtf8("The archive " + path_ + " is damaged: " + what +
                                                     " at offset " + std::to_string(offset) + ".",
                                                 kMaxErrorText));
@@ -78,7 +81,9 @@ bool ArchiveReader::Open(const std::string& path) {
   Close();
   failure_ = ReadFailure();
   path_ = path;
-  const int fd = layer_.Open(path, O_RDONLY, 0);
+  // Without blocking: a pipe or device put where an archive is expected
+  // must be refused, not waited on for a writer that never comes.
+  const int fd = layer_.Open(path, O_RDONLY | O_NONBLOCK, 0);
   if (fd < 0) {
     failure_.code = platform::SetLastErrorFromErrno(errno);
     failure_.systemError = true;
@@ -87,38 +92,65 @@ bool ArchiveReader::Open(const std::string& path) {
     return false;
   }
   file_ = FileHandle(layer_, fd);
-  const auto size = layer_.Size(fd);
-  fileSize_ = size.value_or(0);
-
-  uint8_t bytes[kHeaderSize];
-  std::optional<ArchiveHeader> header;
-  if (!ReadExact(0, bytes, kHeaderSize) || !(header = ParseHeader(bytes, kHeaderSize))) {
-    if (!header && failure_.text.empty()) Damaged("no archive header", 0);
+  if (!layer_.IsRegularFile(fd)) {
+    Damaged("it is not a regular file", 0);
+    failure_.notRegularFile = true;
+    failure_.text = std::string(
+        platform::CutUtf8(path + " is not a regular file, so it is no archive.", kMaxErrorText));
     Close();
     return false;
   }
-  header_ = *header;
-  if (header_.clientCount < 0 || !ReadClientTable(header_.clientCount, kHeaderSize)) {
-    if (header_.clientCount < 0) Damaged("negative client count", kClientCountOffset);
+  fileSize_ = layer_.Size(fd).value_or(0);
+  if (!ReadHeader() || !ReadClientTable(header_.clientCount, kHeaderSize)) {
     Close();
     return false;
   }
   return true;
 }
 
+bool ArchiveReader::ReadHeader() {
+  // A file shorter than the header is still told apart from a foreign file
+  // by its first two bytes.
+  uint8_t bytes[kHeaderSize] = {};
+  const size_t size = static_cast<size_t>(std::min<uint64_t>(fileSize_, kHeaderSize));
+  if (!ReadExact(0, bytes, size)) return false;
+  if (size < sizeof kMagic || bytes[kMagicOffset] != kMagic[0] ||
+      bytes[kMagicOffset + 1] != kMagic[1]) {
+    Damaged("no archive header", 0);
+    failure_.what = path_ + " is not a backup archive (no \"KV\" at its start)";
+    return false;
+  }
+  const std::optional<ArchiveHeader> header = ParseHeader(bytes, size);
+  if (!header) return Damaged("the archive header is cut off", size);
+  header_ = *header;
+  if (header_.clientCount < 0 ||
+      static_cast<uint64_t>(header_.clientCount) > (fileSize_ - kHeaderSize) / kClientEntrySize)
+    return Damaged(
+        "the client count " + std::to_string(header_.clientCount) + " does not fit the archive",
+        kClientCountOffset);
+  return true;
+}
+
 bool ArchiveReader::ReadClientTable(int32_t count, uint64_t offset) {
   for (int32_t i = 0; i < count; ++i) {
+    const std::string entryName = "client table entry " + std::to_string(i + 1);
     uint8_t fixed[kClientEntrySize];
+    if (offset > fileSize_ || fileSize_ - offset < kClientEntrySize)
+      return Damaged(entryName + " is cut off", offset);
     if (!ReadExact(offset, fixed, kClientEntrySize)) return false;
     int32_t optionCount = 0;
     ClientTableEntry entry = ParseClientEntryFixed(fixed, &optionCount);
     offset += kClientEntrySize;
     if (optionCount < 0 || static_cast<size_t>(optionCount) > kMaxOptionBytes ||
-        static_cast<uint64_t>(optionCount) > fileSize_ - std::min(offset, fileSize_))
-      return Damaged("impossible option count", offset - 4);
+        static_cast<uint64_t>(optionCount) > fileSize_ - offset)
+      return Damaged(entryName + " (" + entry.clsid + "): option length " +
+                         std::to_string(optionCount) + " is out of range",
+                     offset - 4);
     entry.options.resize(static_cast<size_t>(optionCount));
     if (!ReadExact(offset, entry.options.data(), entry.options.size())) return false;
     offset += entry.options.size();
+    table_.push_back(
+        {entry.sectionOffset, entry.clsid, entry.name, static_cast<uint32_t>(optionCount)});
     clients_[entry.clsid] = std::move(entry);
   }
   tableEnd_ = offset;
@@ -132,6 +164,7 @@ void ArchiveReader::Close() {
   tableEnd_ = 0;
   header_ = ArchiveHeader();
   clients_.clear();
+  table_.clear();
 }
 
 bool ArchiveReader::ReadSectionTotal(uint64_t sectionOffset, int32_t* total) {
@@ -151,7 +184,8 @@ bool ArchiveReader::ReadRecord(uint64_t position, RecordLocation* record) {
   int32_t nameLength = 0;
   r.head = ParseRecordHeadFixed(fixed, &nameLength);
   if (nameLength < 0 || static_cast<size_t>(nameLength) > kMaxNameBytes)
-    return Damaged("name length out of range", position + kRecordNameLengthOffset);
+    return Damaged("name length " + std::to_string(nameLength) + " is out of range",
+                   position + kRecordNameLengthOffset);
   r.head.nameLength = static_cast<uint32_t>(nameLength);
 
   // Name and info length in one read.
@@ -161,7 +195,8 @@ bool ArchiveReader::ReadRecord(uint64_t position, RecordLocation* record) {
   r.head.name = NameFromBytes(nameAndInfo, r.head.nameLength);
   const int32_t infoLength = GetLE<int32_t>(nameAndInfo + r.head.nameLength);
   if (infoLength < 0 || static_cast<size_t>(infoLength) > kMaxInfoBytes)
-    return Damaged("info length out of range", position + kRecordFixedSize + r.head.nameLength);
+    return Damaged("info length " + std::to_string(infoLength) + " is out of range",
+                   position + kRecordFixedSize + r.head.nameLength);
   r.head.infoLength = static_cast<uint32_t>(infoLength);
 
   r.infoOffset = position + kRecordOverhead + r.head.nameLength;
@@ -178,6 +213,18 @@ bool ArchiveReader::ReadRecord(uint64_t position, RecordLocation* record) {
 bool ArchiveReader::ReadInfo(const RecordLocation& record, std::vector<uint8_t>* info) {
   info->resize(record.head.infoLength);
   return ReadExact(record.infoOffset, info->data(), info->size());
+}
+
+std::string WhyNotAnArchive(FileLayer& layer, const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (!IsArchiveFileName(slash == std::string::npos ? path : path.substr(slash + 1)))
+    return "its name is not an archive name";
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return std::strerror(errno);
+  if (!S_ISREG(st.st_mode)) return "it is not a regular file";
+  ArchiveReader reader(layer);
+  if (!reader.Open(path)) return "it does not read as a backup archive";
+  return "";
 }
 
 }  // namespace bkvp::archive

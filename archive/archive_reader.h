@@ -20,6 +20,19 @@ struct ReadFailure {
   uint32_t code = 0;
   std::string text;  // at most 255 bytes
   bool systemError = false;
+  bool notRegularFile = false;  // a folder, pipe, socket or device was named
+  // For a damaged archive: what is wrong ("name length 257 is out of
+  // range") and where, without the sentence around it.
+  std::string what;
+  uint64_t offset = 0;
+};
+
+// One entry of the client table as it stands, in table order.
+struct TableEntry {
+  uint64_t sectionOffset = 0;
+  std::string clsid;
+  std::string name;
+  uint32_t optionBytes = 0;
 };
 
 // One record, located: where its parts begin and whether its data part lies
@@ -39,7 +52,8 @@ class ArchiveReader {
   explicit ArchiveReader(FileLayer& layer) : layer_(layer) {}
 
   // Opens the file and reads header and client table. Later entries of the
-  // same class identifier replace earlier ones.
+  // same class identifier replace earlier ones. Only a regular file is
+  // taken; a pipe or device is refused without waiting on it.
   bool Open(const std::string& path);
   void Close();
   bool isOpen() const { return file_.valid(); }
@@ -47,6 +61,8 @@ class ArchiveReader {
   const ArchiveHeader& header() const { return header_; }
   // Ordered by byte-wise comparison of the identifiers.
   const std::map<std::string, ClientTableEntry>& clients() const { return clients_; }
+  // Every entry of the table, in its order, duplicates included.
+  const std::vector<TableEntry>& table() const { return table_; }
   uint64_t fileSize() const { return fileSize_; }
   // Where the client table ends and the data area begins.
   uint64_t tableEnd() const { return tableEnd_; }
@@ -71,6 +87,7 @@ class ArchiveReader {
   bool Damaged(const std::string& what, uint64_t offset);
 
  private:
+  bool ReadHeader();
   bool ReadClientTable(int32_t count, uint64_t offset);
   ssize_t ReadFromFile(uint64_t offset, void* buffer, size_t size);
   void ForgetWindow() { windowSize_ = 0; }
@@ -82,10 +99,16 @@ class ArchiveReader {
   uint64_t tableEnd_ = 0;
   ArchiveHeader header_;
   std::map<std::string, ClientTableEntry> clients_;
+  std::vector<TableEntry> table_;
   ReadFailure failure_;
   std::vector<uint8_t> window_;  // the bytes from windowStart_ on
   uint64_t windowStart_ = 0;
   size_t windowSize_ = 0;
 };
+
+// Why the file at `path` is not one of this program's archives; "" when it
+// is: a regular file (not a link, pipe or folder) whose name is an archive
+// name (IsArchiveFileName) and whose header and client table read.
+std::string WhyNotAnArchive(FileLayer& layer, const std::string& path);
 
 }  // namespace bkvp::archive

@@ -75,6 +75,11 @@ std::optional<uint64_t> FileLayer::Size(int fd) {
   return static_cast<uint64_t>(st.st_size);
 }
 
+bool FileLayer::IsRegularFile(int fd) {
+  struct stat st;
+  return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
 int FileLayer::OpenAt(int dirFd, const std::string& name, int flags, unsigned mode) {
   int fd;
   do {

@@ -34,6 +34,8 @@ class FileLayer {
   virtual int Truncate(int fd, uint64_t size);
   virtual int Sync(int fd);
   virtual std::optional<uint64_t> Size(int fd);
+  // A plain file, not a folder, pipe, socket or device.
+  virtual bool IsRegularFile(int fd);
   // Opens `name` inside the open folder dirFd.
   virtual int OpenAt(int dirFd, const std::string& name, int flags, unsigned mode);
   // The folder a restored file goes into (platform::OpenFolderForWriting):
@@ -91,7 +93,8 @@ FileLayer& DefaultFileLayer();
 // file it will become, and never matching that file's own name pattern.
 // A long name is cut so that the whole stays within 255 bytes.
 std::string TemporaryNameFor(const std::string& fileName);
-// True for a name TemporaryNameFor made from a name ending in `extension`.
+// True for a name TemporaryNameFor made from a name ending in `extension`
+// ("" for any name).
 bool IsTemporaryNameFor(const std::string& name, const std::string& extension);
 
 // Owns a descriptor of a layer and closes it.

@@ -112,4 +112,14 @@ FileInfoBlock ParseFileInfo(const uint8_t* bytes, size_t size) {
   return info;
 }
 
+bool IsArchiveFileName(std::string_view name) {
+  constexpr std::string_view kPrefix = "VOPALARC", kSuffix = ".KV";
+  constexpr size_t kCodeLength = 6;
+  if (name.size() != kPrefix.size() + kCodeLength + kSuffix.size() || !name.starts_with(kPrefix) ||
+      !name.ends_with(kSuffix))
+    return false;
+  return std::all_of(name.begin() + kPrefix.size(), name.end() - kSuffix.size(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); });
+}
+
 }  // namespace bkvp::archive

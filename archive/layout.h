@@ -76,6 +76,10 @@ std::vector<uint8_t> ComposeRecordHead(uint64_t dataSize, uint16_t type, int32_t
 // the name and are left unset.
 RecordHead ParseRecordHeadFixed(const uint8_t* bytes, int32_t* nameLength);
 std::vector<uint8_t> ComposeFileInfo(const FileInfoBlock& info);
+
+// The name of an archive as the program writes it: "VOPALARC" + six
+// characters 0-9 or A-Z + ".KV", letter case as written.
+bool IsArchiveFileName(std::string_view name);
 // Requires: at least kFileInfoFixedSize bytes.
 FileInfoBlock ParseFileInfo(const uint8_t* bytes, size_t size);
 

@@ -96,9 +96,9 @@ int RunShow(const std::vector<std::string>& args) {
                        std::to_string(o.storedSize), o.compressed ? "yes" : "no",
                        platform::EscapeControls(o.name)});
   };
-  const std::string problem = InspectArchive(path, visitor);
+  const Status shown = InspectArchive(path, visitor);
   flushObjects();
-  if (!problem.empty()) return front::Fail(kName, problem, 1);
+  if (!shown.ok()) return front::Fail(kName, shown.message(), front::ExitStatusOf(shown));
   return 0;
 }
 
@@ -110,7 +110,8 @@ const CommandRegistrar registrar({
     "\n"
     "Prints the archive header, each client section and every object in it: type,\n"
     "weight, stored size, whether the data is compressed, and name. A damaged\n"
-    "layout is named on stderr (exit status 1).\n"
+    "layout is named on stderr (exit status 1); a file that is missing or cannot\n"
+    "be read gives exit status 2.\n"
     "\n"
     "With --files: the files a restore of files and folders would write, one per\n"
     "line with their time and size, or those matching a PATTERN (as restore --only\n"

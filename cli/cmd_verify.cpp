@@ -17,6 +17,7 @@ int RunVerify(const std::vector<std::string>& args) {
   if (options.positional().size() != 1) return front::Fail(kName, "give one archive", 2);
   const std::string path = front::AbsolutePath(options.positional()[0]);
   const VerifyResult result = VerifyArchive(path);
+  if (!result.checked) return front::Fail(kName, result.problem, front::kExitCannotStart);
   if (!result.ok) return front::Fail(kName, path + ": damaged: " + result.problem, 1);
   std::cout << path << ": OK, " << result.objectsChecked << " objects read\n";
   return 0;
@@ -30,7 +31,8 @@ const CommandRegistrar registrar({
     "Checks the archive's layout and every object in it: each record against its\n"
     "section, each section's sum of weights, each registry key's blocks, and every\n"
     "file's data, unpacking compressed data to its checksum without writing it\n"
-    "anywhere. Exit status 1 names the first damaged object on stderr.\n",
+    "anywhere. Exit status 1 names the first damaged object on stderr; 2 means\n"
+    "the archive could not be checked (missing, unreadable, or no regular file).\n",
     RunVerify,
 });
 

@@ -55,6 +55,20 @@ std::vector<std::string> Options::Values(const std::string& name) const {
   return it == values_.end() ? std::vector<std::string>{} : it->second;
 }
 
+int ExitStatusOf(const Status& status) {
+  switch (status.code()) {
+    case Status::Code::kOk:
+      return 0;
+    case Status::Code::kDamaged:
+    case Status::Code::kFailed:
+    case Status::Code::kCancelled:
+    case Status::Code::kCannotWrite:
+      return kExitFailures;
+    default:
+      return kExitCannotStart;
+  }
+}
+
 int Fail(const std::string& command, const std::string& text, int status) {
   std::cerr << "bkvp " << command << ": " << text << "\n";
   return status;

@@ -11,6 +11,7 @@
 #include <ctime>
 
 #include "app/engine/path_pattern.h"
+#include "contract/status.h"
 
 namespace bkvp::cli::front {
 
@@ -63,5 +64,10 @@ std::string ShortDateTime(std::time_t time);
 // Exit statuses shared by the subcommands.
 constexpr int kExitFailures = 1;     // the run had failures, or a check failed
 constexpr int kExitCannotStart = 2;  // usage mistakes, and runs that could not start
+
+// The exit status of a failure: 1 for damage and failures of the work
+// itself, 2 for what kept the work from starting (something missing,
+// unreadable, busy or not installed, a usage mistake); 0 for success.
+int ExitStatusOf(const Status& status);
 
 }  // namespace bkvp::cli::front

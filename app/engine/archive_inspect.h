@@ -8,6 +8,7 @@
 #include <string>
 
 #include "archive/layout.h"
+#include "contract/status.h"
 
 namespace bkvp::engine {
 
@@ -41,8 +42,10 @@ struct ArchiveVisitor {
   std::function<void(const InspectedClient&, const InspectedObject&)> object;
 };
 
-// Empty when the whole layout is sound; otherwise a sentence naming the
-// first damaged place (the visitor has seen everything before it).
-std::string InspectArchive(const std::string& path, const ArchiveVisitor& visitor);
+// Ok when the whole layout is sound; kDamaged with a sentence naming the
+// first damaged place (the visitor has seen everything before it), or
+// kNotFound / kCannotRead when the file is missing, cannot be read or is no
+// regular file.
+Status InspectArchive(const std::string& path, const ArchiveVisitor& visitor);
 
 }  // namespace bkvp::engine

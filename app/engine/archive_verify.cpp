@@ -1,6 +1,7 @@
 #include "app/engine/archive_verify.h"
 
 #include "app/engine/archive_inspect.h"
+#include "app/engine/archive_list.h"
 #include "contract/component.h"
 #include "contract/identifiers.h"
 
@@ -8,14 +9,18 @@ namespace bkvp::engine {
 
 VerifyResult VerifyArchive(const std::string& path, const CheckerFactory& createChecker) {
   VerifyResult result;
-  result.problem = InspectArchive(path, {});
-  if (!result.problem.empty()) return result;
+  const Status layout = InspectArchive(path, {});
+  result.checked = layout.ok() || layout.code() == Status::Code::kDamaged;
+  result.problem = layout.message();
+  if (!layout.ok()) return result;
 
   ComPtr<IArchiveCheck> checker;
   const HRESULT created =
       createChecker ? createChecker(checker) : CreateInstance(CLSID_ArchiveChecker, checker);
   if (Failed(created) || !checker) {
-    result.problem = "the archive service cannot check archives: " + LastComponentError();
+    result.checked = false;
+    result.problem =
+        createChecker ? "the archive service cannot check archives" : ArchiveServiceProblem();
     return result;
   }
   LONG objects = 0;

@@ -13,6 +13,10 @@ namespace bkvp::engine {
 
 struct VerifyResult {
   bool ok = false;
+  // False when the archive could not be checked at all (it is missing,
+  // unreadable, no regular file, or the archive service is not here);
+  // `problem` then says why instead of naming a damaged place.
+  bool checked = false;
   int objectsChecked = 0;
   std::string problem;  // names the first damaged place
 };

@@ -63,7 +63,7 @@ Walk InspectFile(const std::string& path) {
   visitor.object = [&](const InspectedClient&, const InspectedObject& o) {
     walk.objects.push_back(o.recordOffset);
   };
-  walk.problem = InspectArchive(path, visitor);
+  walk.problem = InspectArchive(path, visitor).message();
   return walk;
 }
 
