@@ -1,8 +1,13 @@
 // The folder the last restored file went into, kept open for the next one:
 // files of one folder follow each other in an archive, and opening a folder
 // safely costs two calls per component of its path.
+//
+// A folder is also cleared of what killed restores left in it: temporary
+// files of this program's naming (file_layer.h) that no living restore or
+// backup holds locked.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "archive/file_layer.h"
@@ -11,7 +16,9 @@ namespace bkvp::archive {
 
 class FolderCache {
  public:
-  explicit FolderCache(FileLayer& layer) : layer_(layer) {}
+  // `removed` hears the path of each leftover removed.
+  explicit FolderCache(FileLayer& layer, std::function<void(const std::string& path)> removed = {})
+      : layer_(layer), removed_(std::move(removed)) {}
   FolderCache(const FolderCache&) = delete;
   FolderCache& operator=(const FolderCache&) = delete;
   ~FolderCache() { Forget(); }
@@ -25,7 +32,10 @@ class FolderCache {
   void Forget();
 
  private:
+  void RemoveLeftovers(int folder, const std::string& path);
+
   FileLayer& layer_;
+  std::function<void(const std::string& path)> removed_;
   std::string path_;
   int fd_ = -1;
 };

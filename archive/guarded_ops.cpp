@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <system_error>
 
 #include "archive/format.h"
@@ -43,6 +45,14 @@ bool WriteWhole(FileLayer& layer, int fd, const void* data, size_t size, uint64_
     done = 0;
   }
   return true;
+}
+
+// The unit of the holes a restore leaves in a file: a block of zeros this
+// size at a multiple of it is not written.
+constexpr size_t kHoleBlock = 4096;
+
+bool IsAllZero(const uint8_t* bytes, size_t size) {
+  return size > 0 && bytes[0] == 0 && std::memcmp(bytes, bytes + 1, size - 1) == 0;
 }
 
 }  // namespace
@@ -300,16 +310,28 @@ void TargetFile::AskOverwrite() {
 bool TargetFile::Open(const std::string& path, bool overwrite, const ContentInHand* content) {
   Close();
   path_ = path;
+  refusal_.clear();
   name_ = platform::FileNameOf(path);
   overwrite_ = overwrite;
   replace_ = false;
   direct_ = false;
   modeSet_ = false;
   written_ = 0;
+  holes_ = false;
   const std::string folder = platform::ParentFolder(path);
   const std::string folderPath = folder.empty() ? "." : folder;
   while ((folder_ = folders_ ? folders_->Open(folderPath) : layer_.OpenFolder(folderPath)) < 0)
     if (!AskTargetError(platform::SetLastErrorFromErrno(errno), path)) return false;
+  struct stat opened {};
+  if (refusedFolders_ && ::fstat(folder_, &opened) == 0 &&
+      std::any_of(refusedFolders_->begin(), refusedFolders_->end(), [&](const FolderIdentity& f) {
+        return f.device == static_cast<uint64_t>(opened.st_dev) &&
+               f.inode == static_cast<uint64_t>(opened.st_ino);
+      })) {
+    refusal_ = "left out: no archive may write into Backup Vopal's own settings";
+    Close();
+    return false;
+  }
   // Only where nothing is, a link included; anything else takes the way
   // below, with its question and its temporary file.
   if (content) {
@@ -337,7 +359,12 @@ bool TargetFile::CreateTemporary() {
     temporaryName_ = TemporaryNameFor(name_);
     // Owner-only until complete; the file's own mode comes with Commit.
     fd_ = layer_.OpenAt(folder_, temporaryName_, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
-    if (fd_ >= 0) return true;
+    // Locked while it is written: a restore that cleans up this folder at
+    // the same moment takes only what nobody holds.
+    if (fd_ >= 0) {
+      layer_.Lock(fd_, true, false);
+      return true;
+    }
     if (errno != EEXIST) break;
   }
   const int error = errno;
@@ -347,11 +374,29 @@ bool TargetFile::CreateTemporary() {
 }
 
 bool TargetFile::Write(const void* data, size_t size) {
-  // On Retry the whole piece is written again from the noted position.
-  const bool written = WriteWhole(layer_, fd_, data, size, written_, [&](int error) {
-    return AskTargetError(platform::SetLastErrorFromErrno(error), "");
-  });
-  if (!written) return false;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  // Whole blocks of zeros at block boundaries stay holes, as they were in
+  // a sparse file that was saved; Commit gives the file its full size.
+  size_t done = 0;
+  while (done < size) {
+    size_t run = 0;  // bytes to write from `done` on
+    while (done + run < size) {
+      const uint64_t at = written_ + done + run;
+      const size_t piece = std::min<size_t>(size - done - run, kHoleBlock - at % kHoleBlock);
+      if (piece == kHoleBlock && IsAllZero(bytes + done + run, piece)) break;
+      run += piece;
+    }
+    // On Retry the whole piece is written again from the noted position.
+    if (run > 0 && !WriteWhole(layer_, fd_, bytes + done, run, written_ + done, [&](int error) {
+          return AskTargetError(platform::SetLastErrorFromErrno(error), "");
+        }))
+      return false;
+    done += run;
+    if (done < size) {
+      done += kHoleBlock;
+      holes_ = true;
+    }
+  }
   written_ += size;
   PumpMessages();
   return true;
@@ -363,8 +408,9 @@ bool TargetFile::Commit(unsigned mode, platform::FILETIME lastAccess,
                                     platform::TimespecFromFileTime(lastWrite)};
   for (;;) {
     // A file that replaces another reaches the disk first, so that a crash
-    // cannot leave the name with neither of them.
-    if ((!replace_ || layer_.Sync(fd_) == 0) &&
+    // cannot leave the name with neither of them. One that ends in a hole
+    // gets its size first.
+    if ((!holes_ || layer_.Truncate(fd_, written_) == 0) && (!replace_ || layer_.Sync(fd_) == 0) &&
         layer_.SetModeAndTimes(fd_, modeSet_ ? std::nullopt : std::optional(mode), times) == 0 &&
         (direct_ || layer_.RenameAt(folder_, temporaryName_, folder_, name_, replace_) == 0))
       break;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "archive/background_flush.h"
 #include "archive/file_layer.h"
@@ -103,6 +104,12 @@ class GuardedFile {
   std::unique_ptr<BackgroundFlush> flush_;  // from the first flush on
 };
 
+// A folder by its identity, whatever path leads to it.
+struct FolderIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+};
+
 // A restore target. The new content goes into a temporary file beside the
 // target and takes the target's place only when complete, so a failed or
 // interrupted restore leaves an existing file as it was (a new file whose
@@ -131,7 +138,12 @@ class TargetFile {
     unsigned mode;
     bool modeAtCreation;  // the umask takes nothing from `mode`
   };
-  // false when the user's answer ends the retries without a decision.
+  // Folders no target may lie in, whatever the archive says; a target there
+  // is refused (Open gives false and refusal() says why).
+  void RefuseFolders(const std::vector<FolderIdentity>* folders) { refusedFolders_ = folders; }
+  const std::string& refusal() const { return refusal_; }
+  // false when the user's answer ends the retries without a decision, or
+  // the target is refused.
   bool Open(const std::string& path, bool overwrite, const ContentInHand* content = nullptr);
   // false when the write failed and the user gave up without a decision.
   bool Write(const void* data, size_t size);
@@ -155,6 +167,8 @@ class TargetFile {
   FileLayer& layer_;
   const ProgressSink& progress_;
   FolderCache* folders_;
+  const std::vector<FolderIdentity>* refusedFolders_ = nullptr;
+  std::string refusal_;
   std::string path_;
   std::string name_;  // the target's name inside folder_
   std::string temporaryName_;
@@ -164,6 +178,7 @@ class TargetFile {
   bool replace_ = false;  // the user agreed to replace what is at the name
   bool direct_ = false;   // created under the target's own name
   bool modeSet_ = false;  // and with its mode
+  bool holes_ = false;    // blocks of zeros were left unwritten
   uint64_t written_ = 0;
 };
 

@@ -1,9 +1,11 @@
 #include "archive/registry_capture.h"
 
+#include <optional>
 #include <vector>
 
 #include "archive/format.h"
 #include "archive/layout.h"
+#include "contract/protected_keys.h"
 #include "platform/registry.h"
 
 namespace bkvp::archive {
@@ -13,25 +15,37 @@ namespace {
 // Names are read with room for 259 characters and their zero.
 constexpr uint32_t kNameBuffer = 260;
 
-// The key named by the path: only the two roots the service understands,
+struct KeyPlace {
+  platform::HKEY root;
+  std::string subKey;
+};
+
+// Where a path leads: only the two roots the service understands,
 // recognised by prefix as written; the one character after the root name is
-// the separator.
-platform::RegKeyHandle OpenKeyPath(std::string_view path) {
+// the separator. nullopt for any other path.
+std::optional<KeyPlace> PlaceOf(std::string_view path) {
   struct Root {
     std::string_view name;
     platform::HKEY key;
   };
   const Root roots[] = {{"HKEY_CURRENT_USER", platform::HKEY_CURRENT_USER},
                         {"HKEY_LOCAL_MACHINE", platform::HKEY_LOCAL_MACHINE}};
-  platform::RegKeyHandle key;
   for (const Root& root : roots) {
     if (path.substr(0, root.name.size()) != root.name) continue;
-    const std::string subKey(path.size() > root.name.size() ? path.substr(root.name.size() + 1)
-                                                            : std::string_view());
-    if (platform::RegCreateKey(root.key, subKey.c_str(), key.out()) != platform::ERROR_SUCCESS)
-      key.Reset();
-    break;
+    return KeyPlace{root.key,
+                    std::string(path.size() > root.name.size() ? path.substr(root.name.size() + 1)
+                                                               : std::string_view())};
   }
+  return std::nullopt;
+}
+
+// The key named by the path, created when absent; none for other paths.
+platform::RegKeyHandle OpenKeyPath(std::string_view path) {
+  platform::RegKeyHandle key;
+  const std::optional<KeyPlace> place = PlaceOf(path);
+  if (place && platform::RegCreateKey(place->root, place->subKey.c_str(), key.out()) !=
+                   platform::ERROR_SUCCESS)
+    key.Reset();
   return key;
 }
 
@@ -99,64 +113,44 @@ uint64_t CaptureKey(const std::string& fullPath, const std::string& relative,
   return written;
 }
 
-bool WalkKeyBlocks(uint64_t size, const BlockReader& read, const KeyBlockVisitor& visitor) {
-  uint64_t consumed = 0;
-  // Reads a count or length field; false when the blocks end first.
-  auto readI4 = [&](int32_t* value) {
-    uint8_t bytes[4];
-    if (size - consumed < 4 || !read(bytes, 4)) return false;
-    consumed += 4;
-    *value = GetLE<int32_t>(bytes);
-    return true;
-  };
-  auto readName = [&](std::string* name) {
-    int32_t length;
-    if (!readI4(&length) || length < 0 || static_cast<size_t>(length) > kMaxNameBytes ||
-        size - consumed < static_cast<uint64_t>(length))
-      return false;
-    uint8_t bytes[kMaxNameBytes];
-    if (!read(bytes, static_cast<size_t>(length))) return false;
-    consumed += static_cast<uint64_t>(length);
-    *name = NameFromBytes(bytes, static_cast<size_t>(length));
-    return true;
-  };
-
-  std::vector<uint8_t> data;
-  while (consumed < size) {
-    std::string relative;
-    int32_t valueCount;
-    if (!readName(&relative)) return false;
-    if (visitor.key) visitor.key(relative);
-    if (!readI4(&valueCount) || valueCount < 0) return false;
-    // Every entry takes at least 12 bytes, so a damaged count runs into the
-    // end of the blocks instead of spinning.
-    for (int32_t i = 0; i < valueCount; ++i) {
-      std::string name;
-      int32_t type, dataSize;
-      // A value is as large as the registry gave it; the blocks' own size,
-      // which the caller has checked against the archive, bounds it.
-      if (!readName(&name) || !readI4(&type) || !readI4(&dataSize) || dataSize < 0 ||
-          static_cast<uint64_t>(dataSize) > size - consumed)
-        return false;
-      data.resize(static_cast<size_t>(dataSize));
-      if (dataSize > 0 && !read(data.data(), data.size())) return false;
-      consumed += static_cast<uint64_t>(dataSize);
-      if (visitor.value) visitor.value(name, static_cast<uint32_t>(type), data);
-    }
-  }
-  return true;
-}
-
-bool RestoreKeyBlocks(const std::string& target, uint64_t size, const BlockReader& read) {
+KeyRestore RestoreKeyBlocks(const std::string& target, uint64_t size, const BlockReader& read) {
+  KeyRestore result;
   platform::RegKeyHandle key;
-  return WalkKeyBlocks(
+  std::string keyPath;
+  std::string valueName;
+  uint32_t valueType = 0;
+  std::vector<uint8_t> data;
+  bool valueTooLarge = false;
+  result.complete = WalkKeyBlocks(
       size, read,
-      {[&](const std::string& relative) { key = OpenKeyPath(JoinKeyPath(target, relative)); },
-       [&](const std::string& name, uint32_t type, const std::vector<uint8_t>& data) {
-         if (key)
-           platform::RegSetValue(key.get(), name.c_str(), type, data.data(),
+      {[&](const std::string& relative) {
+         keyPath = JoinKeyPath(target, relative);
+         key.Reset();
+         const std::optional<KeyPlace> place = PlaceOf(keyPath);
+         if (place && IsProtectedKey(place->root, place->subKey)) {
+           result.LeaveOut(keyPath + ": left out, no archive may write this key");
+           return;
+         }
+         key = OpenKeyPath(keyPath);
+       },
+       [&](const std::string& name, uint32_t type, uint32_t dataSize) {
+         valueName = name;
+         valueType = type;
+         data.clear();
+         valueTooLarge = dataSize > kMaxRestoredValueBytes;
+         if (valueTooLarge && key)
+           result.LeaveOut(keyPath + ": the value \"" + name + "\" of " + std::to_string(dataSize) +
+                           " bytes is left out, larger than a registry value may be");
+       },
+       [&](const uint8_t* bytes, size_t n) {
+         if (key && !valueTooLarge) data.insert(data.end(), bytes, bytes + n);
+       },
+       [&] {
+         if (key && !valueTooLarge)
+           platform::RegSetValue(key.get(), valueName.c_str(), valueType, data.data(),
                                  static_cast<uint32_t>(data.size()));
        }});
+  return result;
 }
 
 }  // namespace bkvp::archive

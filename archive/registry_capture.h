@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/key_blocks.h"
 #include "platform/registry.h"
 
 namespace bkvp::archive {
@@ -28,25 +29,29 @@ using BlockWriter = std::function<void(const uint8_t* data, size_t size)>;
 uint64_t CaptureKey(const std::string& fullPath, const std::string& relative,
                     const BlockWriter& write);
 
-// Supplies the stored blocks: fills exactly `size` bytes or returns false.
-using BlockReader = std::function<bool(void* buffer, size_t size)>;
-
-// What a walk over stored blocks meets, in order: each block's relative
-// name, then each of its values.
-struct KeyBlockVisitor {
-  std::function<void(const std::string& relative)> key;
-  std::function<void(const std::string& name, uint32_t type, const std::vector<uint8_t>& data)>
-      value;
+// What became of writing key blocks back.
+struct KeyRestore {
+  bool complete = false;  // the blocks were read to their end
+  // Why keys or values were left out, one line each (protected keys, values
+  // too large for the registry), the first kMaxLeftOutLines of them;
+  // `leftOutCount` counts them all.
+  std::vector<std::string> leftOut;
+  size_t leftOutCount = 0;
+  static constexpr size_t kMaxLeftOutLines = 10;
+  void LeaveOut(std::string line) {
+    if (leftOutCount++ < kMaxLeftOutLines) leftOut.push_back(std::move(line));
+  }
 };
 
-// Walks the blocks of exactly `size` bytes. Returns false when they are
-// damaged (a negative or oversized count or length) or end early.
-bool WalkKeyBlocks(uint64_t size, const BlockReader& read, const KeyBlockVisitor& visitor);
+// A registry value larger than this is left out of a restore: the store
+// holds a value whole, and no archive field may decide how much that is.
+constexpr uint32_t kMaxRestoredValueBytes = 64u << 20;
 
 // Writes the blocks of `size` bytes back below `target`: keys are opened or
 // created, values set; registry failures are passed over (the restore
-// merges into what exists). Returns false when the blocks are damaged or end
-// early; whatever was restored before that point stays.
-bool RestoreKeyBlocks(const std::string& target, uint64_t size, const BlockReader& read);
+// merges into what exists). Keys that no archive may write (protected_keys.h)
+// are left out with their values, whatever relative name leads to them.
+// Whatever was restored before damaged or short blocks stays.
+KeyRestore RestoreKeyBlocks(const std::string& target, uint64_t size, const BlockReader& read);
 
 }  // namespace bkvp::archive

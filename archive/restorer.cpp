@@ -1,7 +1,10 @@
 #include "archive/restorer.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "archive/guarded_ops.h"
 #include "archive/registry_capture.h"
@@ -9,6 +12,7 @@
 #include "contract/errors.h"
 #include "contract/variant.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 namespace bkvp::archive {
 
@@ -25,7 +29,18 @@ constexpr size_t kReadSize = 256 * 1024;
 }  // namespace
 
 Restorer::Restorer(FileLayer& layer, int threads)
-    : layer_(layer), threadsWanted_(threads), reader_(layer), folders_(layer) {}
+    : layer_(layer),
+      threadsWanted_(threads),
+      reader_(layer),
+      folders_(layer, [this](const std::string& path) {
+        progress_.Message("Removed " + path + ", left behind by an interrupted restore.");
+      }) {
+  for (const std::string& folder : {platform::RegistryFolder(), platform::ProgramFolder()}) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) == 0)
+      ownFolders_.push_back({static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)});
+  }
+}
 
 HRESULT Restorer::SetProgress(IProgress* progress) {
   progress_.Set(progress);
@@ -198,15 +213,18 @@ HRESULT Restorer::RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) {
       restored = WriteContent(path, option != 0, head->content(), block);
     } else {
       TargetFile target(layer_, progress_, &folders_);
+      target.RefuseFolders(&ownFolders_);
       // Only a complete data part (a compressed one with its Adler-32
       // checked by inflating it to the end) takes the target's place.
       restored =
           target.Open(path, option != 0) &&
           (head ? InflateAfterHead(target, *head) : CopyDataPart(target)) &&
           target.Commit(RestoredMode(block.attributes), block.lastAccessTime, block.lastWriteTime);
+      refusal_ = target.refusal();
     }
   }
   if (writeInLog == VARIANT_TRUE) progress_.Message(path + (restored ? " OK" : " FAILED"));
+  if (!refusal_.empty()) progress_.Message(path + ": " + std::exchange(refusal_, {}) + ".");
   PumpMessages();
   return restored ? S_OK : E_FAIL;
 }
@@ -216,8 +234,12 @@ bool Restorer::WriteContent(const std::string& path, bool overwrite,
   const unsigned mode = RestoredMode(block.attributes);
   const TargetFile::ContentInHand inHand{mode, (mode & ~creationMask_) == mode};
   TargetFile target(layer_, progress_, &folders_);
-  return target.Open(path, overwrite, &inHand) && target.Write(content.data(), content.size()) &&
-         target.Commit(mode, block.lastAccessTime, block.lastWriteTime);
+  target.RefuseFolders(&ownFolders_);
+  const bool written = target.Open(path, overwrite, &inHand) &&
+                       target.Write(content.data(), content.size()) &&
+                       target.Commit(mode, block.lastAccessTime, block.lastWriteTime);
+  refusal_ = target.refusal();
+  return written;
 }
 
 bool Restorer::CopyDataPart(TargetFile& target) {
@@ -337,19 +359,27 @@ HRESULT Restorer::RestoreRegistryKey(BSTR keyName) {
     ThrowWithoutPrompt();
   }
   uint64_t offset = record_.dataOffset;
-  const bool complete =
+  const KeyRestore restored =
       RestoreKeyBlocks(key, record_.head.dataSize, [&](void* buffer, size_t size) {
         if (!reader_.ReadExact(offset, buffer, size)) return false;
         offset += size;
         return true;
       });
-  if (!complete) {
+  if (!restored.complete) {
     if (!reader_.failure().systemError) reader_.Damaged("registry key blocks", offset);
     ThrowWithoutPrompt();
   }
-  progress_.Message(key + " OK");
   PumpMessages();
-  return S_OK;
+  if (restored.leftOutCount == 0) {
+    progress_.Message(key + " OK");
+    return S_OK;
+  }
+  progress_.Message(key + " FAILED");
+  for (const std::string& line : restored.leftOut) progress_.Message(line);
+  if (restored.leftOutCount > restored.leftOut.size())
+    progress_.Message(key + ": " + std::to_string(restored.leftOutCount - restored.leftOut.size()) +
+                      " more keys or values left out");
+  return E_FAIL;
 }
 
 // ---- Strings -------------------------------------------------------------------

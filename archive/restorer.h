@@ -16,6 +16,7 @@
 #include "archive/compress_stream.h"
 #include "archive/file_layer.h"
 #include "archive/folder_cache.h"
+#include "archive/guarded_ops.h"
 #include "archive/progress_sink.h"
 #include "archive/restore_prefetch.h"
 #include "contract/interfaces.h"
@@ -96,6 +97,9 @@ class Restorer : public DispatchObject<IRestorer> {
   std::unique_ptr<CompressionPool> pool_;
   std::unique_ptr<RestorePrefetch> prefetch_;  // declared after the pool it uses
   unsigned creationMask_ = 0777;               // the umask, taken per section
+  // The program's own settings and state: no restored file lands there.
+  std::vector<FolderIdentity> ownFolders_;
+  std::string refusal_;  // why the last file was refused, for its log line
 
   uint64_t stringPosition_ = 0;
   uint64_t stringRemaining_ = 0;

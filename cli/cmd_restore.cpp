@@ -21,9 +21,9 @@ constexpr const char* kName = "restore";
 
 int RunRestoreCommand(const std::vector<std::string>& args) {
   front::Options options;
-  std::vector<front::OptionDefinition> definitions = {{"--client", 1, true}, {"--to", 1},
-                                                      {"--overwrite"},       {"--flat"},
-                                                      {"--only", 1, true},   {"--unattended"}};
+  std::vector<front::OptionDefinition> definitions = {
+      {"--client", 1, true}, {"--to", 1},      {"--overwrite"},   {"--flat"},
+      {"--only", 1, true},   {"--unattended"}, {"--saved-places"}};
   for (const auto& d : front::SummaryOptions()) definitions.push_back(d);
   if (!options.Parse(kName, args, definitions)) return front::kExitCannotStart;
   if (options.positional().size() != 1)
@@ -70,11 +70,20 @@ int RunRestoreCommand(const std::vector<std::string>& args) {
     front::Fail(kName, "--to, --overwrite and --flat apply to files and folders only; ignored", 0);
   }
 
+  // Only the files go into the folder: the mail and browser clients go back
+  // to their own places, and the person should know that before it starts.
+  if (auto to = options.Value("--to");
+      to && front::SummaryStyleOf(options) == front::SummaryStyle::kLine)
+    for (const std::string& line :
+         DescribeRestoreTargets(clients, filesClsid, front::AbsolutePath(*to)))
+      std::cerr << "bkvp restore: " << line << "\n";
+
   front::RunSignals signals;
   constexpr auto kind = front::TerminalFrontEnd::Kind::kRestore;
   front::TerminalFrontEnd frontEnd(options.Has("--unattended"), kind);
-  const RunOutcome outcome = RestoreNow(archive, clients, frontEnd.display(), signals.cancel(),
-                                        chosen.patterns.empty() ? nullptr : &chosen);
+  const RunOutcome outcome =
+      RestoreNow(archive, clients, frontEnd.display(), signals.cancel(),
+                 chosen.patterns.empty() ? nullptr : &chosen, options.Has("--saved-places"));
   frontEnd.Finish(outcome.carriedOut());
   front::RunReport report{kName, kind, front::SummaryStyleOf(options), path};
   report.filesReplaced = frontEnd.filesReplaced();
@@ -86,12 +95,15 @@ const CommandRegistrar registrar({
     kName,
     "restore an archive",
     "usage: bkvp restore ARCHIVE [--client ID|NAME]... [--to DIR [--flat]] [--overwrite]\n"
-    "                    [--only PATTERN]... [--unattended] [--quiet | --json]\n"
+    "                    [--only PATTERN]... [--saved-places] [--unattended]\n"
+    "                    [--quiet | --json]\n"
     "\n"
     "Restores the clients recorded in ARCHIVE that are installed and present here\n"
     "(or only those named with --client).\n"
     "\n"
-    "  --client ID|NAME  a client of the archive by name or identifier; repeatable\n"
+    "  --client ID|NAME  a client of the archive by name or identifier; repeatable;\n"
+    "                    restores only the clients named (leave the mail clients out\n"
+    "                    with --client \"Files and folders\")\n"
     "  --to DIR          files and folders: restore into DIR instead of the original\n"
     "                    places, each file at its original path below DIR\n"
     "                    (/home/ann/a.txt into /mnt/r is /mnt/r/home/ann/a.txt)\n"
@@ -102,6 +114,10 @@ const CommandRegistrar registrar({
     "                    path matches; * and ? within a folder name, ** across\n"
     "                    folders, a folder for all below it; repeatable. Other\n"
     "                    clients are restored only when named with --client\n"
+    "  --saved-places    mail and browser clients: put files back in the folders the\n"
+    "                    archive names also where the client keeps no data on this\n"
+    "                    machine (a machine set up anew). Without it you are asked,\n"
+    "                    and an unattended restore leaves such files out\n"
     "  --unattended      answer every question automatically, no progress bar\n"
     "  --quiet           print nothing but problems\n"
     "  --json            print the outcome as one JSON object, for scripts\n"

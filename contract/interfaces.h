@@ -27,6 +27,13 @@ struct IProgress : IDispatch {
   ~IProgress() = default;
 };
 
+// The Prompt style of one question of the clients to the program: may the
+// files of a client go back to a folder the archive names, where the client
+// keeps no data on this machine? Yes and No with a question mark, No the
+// default, so that an unattended run leaves them out. A program that was
+// told beforehand to restore to the saved places answers Yes to it.
+constexpr UINT kPromptRestoreToSavedPlace = 0x124;
+
 // FinishBackup's answer when a file already has the archive's name: the
 // finished archive waits in its temporary file, and after SetArchiveInfo
 // names another path in the same folder FinishBackup places it there

@@ -19,15 +19,6 @@ std::string WithTrailingSlash(std::string path) {
   return path;
 }
 
-std::string HomeFolder() {
-  std::string home = Env("HOME");
-  if (home.empty()) {
-    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) home = entry->pw_dir;
-  }
-  // A user without any home still needs somewhere to keep state.
-  return home.empty() ? std::string("/tmp") : home;
-}
-
 // An XDG base folder: the variable when it holds an absolute path (relative
 // ones are to be ignored), else the fallback below the home folder.
 std::string XdgFolder(const char* variable, const char* fallbackBelowHome) {
@@ -37,6 +28,15 @@ std::string XdgFolder(const char* variable, const char* fallbackBelowHome) {
 }
 
 }  // namespace
+
+std::string HomeFolder() {
+  std::string home = Env("HOME");
+  if (home.empty()) {
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) home = entry->pw_dir;
+  }
+  // A user without any home still needs somewhere to keep state.
+  return home.empty() ? std::string("/tmp") : home;
+}
 
 std::string RegistryFolder() {
   const std::string home = Env("BKVP_HOME");

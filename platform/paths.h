@@ -13,6 +13,8 @@ std::string RegistryFolder();
 // $BKVP_HOME/ or $XDG_STATE_HOME/BackupVopal/ (default
 // ~/.local/state/BackupVopal/), with a trailing "/". Holds BackupVopal.log.
 std::string ProgramFolder();
+// $HOME, else the password database's home folder, else /tmp; no trailing "/".
+std::string HomeFolder();
 // $XDG_CONFIG_HOME/ (default ~/.config/), with a trailing "/"; BKVP_HOME does
 // not move it: the desktop's own settings (autostart entries) live there.
 std::string ConfigFolder();

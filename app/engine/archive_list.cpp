@@ -10,6 +10,13 @@
 
 namespace bkvp::engine {
 
+std::string ArchiveServiceProblem() {
+  ComPtr<IRestorer> reader;
+  if (Succeeded(CreateInstance(CLSID_Restorer, reader)) && reader) return "";
+  return "the archive service is not registered here (" + LastComponentError() +
+         "); run \"bkvp register\" to register the modules beside the tool";
+}
+
 bool OpenArchive(const std::string& path, ArchiveEntry& entry,
                  const RestorerFactory& createRestorer) {
   ComPtr<IRestorer> reader;

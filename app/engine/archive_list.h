@@ -27,6 +27,11 @@ struct ArchiveEntry {
 
 using RestorerFactory = std::function<HRESULT(bkvp::ComPtr<IRestorer>&)>;
 
+// Why the archive service cannot be created here, telling how to mend it
+// (the modules are not registered, or a module cannot be loaded); "" when
+// it can be.
+std::string ArchiveServiceProblem();
+
 // False when the reader cannot be created or the file is not an archive.
 bool OpenArchive(const std::string& path, ArchiveEntry& entry,
                  const RestorerFactory& createRestorer = {});

@@ -108,8 +108,9 @@ HRESULT ProgressIndicator::Prompt(BSTR text, UINT type, INT* button) {
   lastQuestion_ = question;
   // The log is complete on disk while the question waits for an answer.
   if (log_) log_->Flush();
-  const int answer =
-      display_ ? display_->AskPrompt(question, kProgramCaption, type) : AutomaticPromptAnswer(type);
+  const int answer = savedPlacesAgreed_ && type == kPromptRestoreToSavedPlace ? IDYES
+                     : display_ ? display_->AskPrompt(question, kProgramCaption, type)
+                                : AutomaticPromptAnswer(type);
   if (button) *button = answer;
   LogQuestion(question + " -\"" + AnswerName(answer) + "\"");
   return S_OK;

@@ -29,6 +29,10 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
   // display, log and cancel may be null; they must outlive the run.
   void Init(ProgressDisplay* display, RunLog* log, LONG clientCount,
             const CancelRequest* cancel = nullptr, Direction direction = Direction::kBackup);
+  // Answers Yes, without asking, whether a client's files may go back to
+  // the folders the archive names (kPromptRestoreToSavedPlace): the person
+  // said so before the restore began.
+  void AgreeToSavedPlaces() { savedPlacesAgreed_ = true; }
   // Hears every line as it is logged (also without a log), for callers that
   // report what went wrong themselves.
   void SetLineListener(std::function<void(const std::string&)> listener) {
@@ -67,6 +71,7 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
   int objectsFailed_ = 0;
   uint64_t bytesDone_ = 0;
   Direction direction_ = Direction::kBackup;
+  bool savedPlacesAgreed_ = false;
   std::string lastStepName_;  // the object a backup's next log line is about
   FileSizeLookup sizes_;
   std::string lastQuestion_;

@@ -8,6 +8,7 @@
 #include "app/engine/last_run.h"
 #include "app/engine/run_lock.h"
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace bkvp::engine {
 
@@ -15,6 +16,7 @@ std::string OpenArchiveForRestore(const std::string& path, ArchiveEntry& archive
   if (platform::DirectoryExists(path)) return path + " is a folder, not a backup archive";
   if (access(path.c_str(), R_OK) != 0)
     return "cannot read the archive " + path + ": " + std::strerror(errno);
+  if (std::string problem = ArchiveServiceProblem(); !problem.empty()) return problem;
   if (!OpenArchive(path, archive)) return path + " is not a backup archive, or it is damaged";
   return "";
 }
@@ -34,16 +36,27 @@ std::string SelectClientsForRestore(const std::vector<ArchiveClient>& sections,
   return clients.Selected().empty() ? "no client of the archive can be restored here" : "";
 }
 
+std::vector<std::string> DescribeRestoreTargets(ClientList& clients,
+                                                const std::string& intoFolderClsid,
+                                                const std::string& folder) {
+  std::vector<std::string> lines;
+  for (const ClientEntry* client : clients.Selected())
+    lines.push_back(client->name + (platform::EqualsIgnoreCase(client->clsid, intoFolderClsid)
+                                        ? ": into " + folder
+                                        : ": back to its own places on this machine"));
+  return lines;
+}
+
 RunOutcome RestoreNow(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
-                      const CancelRequest* cancel, const ChosenFiles* chosen) {
+                      const CancelRequest* cancel, const ChosenFiles* chosen, bool toSavedPlaces) {
   std::string why;
   auto lock = RunLock::TryAcquire(&why);
   if (!lock) return CouldNotStart(why);
   const std::time_t started = std::time(nullptr);
-  RunOutcome outcome = RunRestore(archive, clients, display, cancel, chosen);
+  RunOutcome outcome = RunRestore(archive, clients, display, cancel, chosen, toSavedPlaces);
   LastRun run = LastRunFrom(outcome, started, /*scheduled=*/false);
   run.archivePath = archive.path;
-  RecordLastRun(RunKind::kRestore, run);
+  outcome.recorded = RecordFinishedRun(RunKind::kRestore, run);
   return outcome;
 }
 

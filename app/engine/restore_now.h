@@ -21,9 +21,17 @@ std::string OpenArchiveForRestore(const std::string& path, ArchiveEntry& archive
 std::string SelectClientsForRestore(const std::vector<ArchiveClient>& sections,
                                     const std::vector<std::string>& named, ClientList& clients);
 
+// Where each selected client's data goes, one line each, to say before a
+// restore into a folder begins: the client `intoFolderClsid` into `folder`,
+// every other one back to the places it restores on this machine.
+std::vector<std::string> DescribeRestoreTargets(ClientList& clients,
+                                                const std::string& intoFolderClsid,
+                                                const std::string& folder);
+
 // Takes the run lock (refused while another run goes on), runs the restore
 // and records its outcome as the last restore.
 RunOutcome RestoreNow(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
-                      const CancelRequest* cancel = nullptr, const ChosenFiles* chosen = nullptr);
+                      const CancelRequest* cancel = nullptr, const ChosenFiles* chosen = nullptr,
+                      bool toSavedPlaces = false);
 
 }  // namespace bkvp::engine

@@ -13,7 +13,7 @@
 namespace bkvp::engine {
 
 RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
-                      const CancelRequest* cancel, const ChosenFiles* chosen) {
+                      const CancelRequest* cancel, const ChosenFiles* chosen, bool toSavedPlaces) {
   if (!archive.reader) return CouldNotStart("the archive is not open");
   RunOutcome outcome;
   const auto started = std::chrono::steady_clock::now();
@@ -30,6 +30,7 @@ RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDispla
   ComPtr<ProgressIndicator> indicator = ComPtr<ProgressIndicator>::Attach(new ProgressIndicator);
   indicator->Init(display, &log, static_cast<LONG>(selected.size()), cancel,
                   ProgressIndicator::Direction::kRestore);
+  if (toSavedPlaces) indicator->AgreeToSavedPlaces();
   ComPtr<IProgress> progress = indicator.As<IProgress>();
   if (!progress) return CouldNotStart("the progress object is missing");
   archive.reader->SetProgress(progress.get());

@@ -19,8 +19,11 @@ struct ChosenFiles {
   std::vector<PathPattern> patterns;
 };
 
-// The reader stays with the entry.
+// The reader stays with the entry. With `toSavedPlaces` the mail and
+// browser clients put files back in the folders the archive names without
+// asking, also where they keep no data on this machine.
 RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
-                      const CancelRequest* cancel = nullptr, const ChosenFiles* chosen = nullptr);
+                      const CancelRequest* cancel = nullptr, const ChosenFiles* chosen = nullptr,
+                      bool toSavedPlaces = false);
 
 }  // namespace bkvp::engine

@@ -10,6 +10,11 @@ void SendMessage(IProgress* progress, std::string_view text) {
   progress->Message(message.get());
 }
 
+void LogObjectFailure(IProgress* progress, const std::string& name, const std::string& why) {
+  SendMessage(progress, name + " FAILED");
+  if (!why.empty()) SendMessage(progress, name + ": " + why + ".");
+}
+
 int AskPrompt(IProgress* progress, std::string_view text, UINT style) {
   if (!progress) return 0;
   Bstr question(text);

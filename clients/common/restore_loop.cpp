@@ -5,7 +5,27 @@
 
 namespace bkvp::clients {
 
-RestoreLoopResult RestoreObjectLoop(IRestorer* restorer, IProgress* progress,
+namespace {
+
+// A file outside the client's places on this machine goes back where the
+// archive says only when the person agrees for its folder.
+std::string RefusalAfterAsking(IProgress* progress, RestorePlaces& places,
+                               const std::string& name) {
+  std::string refusal = places.RefusalForFile(name);
+  if (refusal.empty()) return refusal;
+  const std::string folder = places.FolderToAskAbout(name);
+  if (folder.empty()) return refusal;
+  if (AskPrompt(progress, places.QuestionAbout(folder), kPromptRestoreToSavedPlace) == IDYES) {
+    places.Agree(folder);
+    return places.RefusalForFile(name);
+  }
+  places.Decline(folder);
+  return refusal;
+}
+
+}  // namespace
+
+RestoreLoopResult RestoreObjectLoop(IRestorer* restorer, IProgress* progress, RestorePlaces places,
                                     const std::string& serviceClsid,
                                     const std::string& unknownTypeText,
                                     const BeforeRegistryKey& before, FailedObject onFailure) {
@@ -26,7 +46,13 @@ RestoreLoopResult RestoreObjectLoop(IRestorer* restorer, IProgress* progress,
       restorer->GetObjectInfo(&type, name.out(), &weight);
       const std::string text = name.str();
       HRESULT status = S_OK;
-      if (type == kObjectFile) {
+      const std::string refusal = type == kObjectFile ? RefusalAfterAsking(progress, places, text)
+                                  : type == kObjectRegistryKey ? places.RefusalForKey(text)
+                                                               : "";
+      if (!refusal.empty()) {
+        LogObjectFailure(progress, text, refusal);
+        result.hr = E_FAIL;
+      } else if (type == kObjectFile) {
         // The reader creates missing folders itself, without following
         // links; failures show when it cannot create the file.
         status = restorer->RestoreFile(name.get(), 1, VARIANT_TRUE);
@@ -40,9 +66,10 @@ RestoreLoopResult RestoreObjectLoop(IRestorer* restorer, IProgress* progress,
       } else {
         SendMessage(progress, text + ": " + unknownTypeText);
       }
-      if (onFailure == FailedObject::EndRestore && Failed(status)) {
-        result.hr = status;
-        return result;
+      if (Failed(status)) {
+        // The reader has logged why; the client has failed either way.
+        result.hr = onFailure == FailedObject::EndRestore ? status : E_FAIL;
+        if (onFailure == FailedObject::EndRestore) return result;
       }
     } catch (const KVError& error) {
       result.hr = E_FAIL;

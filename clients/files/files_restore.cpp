@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <set>
+#include <unordered_map>
 
 #include "clients/common/progress_calls.h"
 #include "clients/files/files_identity.h"
@@ -12,12 +13,6 @@
 namespace bkvp::files {
 
 namespace {
-
-// A file that is not restored: the line that counts it, then why.
-void LogFailure(IProgress* progress, const std::string& name, const std::string& why) {
-  clients::SendMessage(progress, name + " FAILED");
-  if (!why.empty()) clients::SendMessage(progress, name + ": " + why + ".");
-}
 
 RestoreTarget TargetFor(IRestorer* restorer, const std::string& name,
                         const RestoreChoices& choices) {
@@ -40,6 +35,9 @@ HRESULT RestoreFiles(IRestorer* restorer, IProgress* progress, const RestoreChoi
   int failed = 0;
   // Two saved files that land on one target would replace each other.
   std::set<std::string> targets;
+  // The next number to try per taken name: many files of one name would
+  // otherwise try every number of the ones before them again.
+  std::unordered_map<std::string, int> nextNumbers;
   const bool sideBySide = !choices.destination.empty() && !choices.keepFolders;
   for (;;) {
     BOOL end = 0;
@@ -57,18 +55,21 @@ HRESULT RestoreFiles(IRestorer* restorer, IProgress* progress, const RestoreChoi
       // replaces anything.
       if (target.ok() && sideBySide && targets.count(target.path)) {
         const std::string taken = target.path;
-        target.path = NumberedName(taken, [&](const std::string& candidate) {
-          return !targets.count(candidate) && !platform::FileExists(candidate);
-        });
+        target.path = NumberedName(
+            taken,
+            [&](const std::string& candidate) {
+              return !targets.count(candidate) && !platform::FileExists(candidate);
+            },
+            &nextNumbers[taken]);
         clients::SendMessage(progress, name.str() + " is restored as " + target.path + ": " +
                                            taken + " holds another file of this restore.");
       }
       if (!target.ok()) {
         ++failed;
-        LogFailure(progress, name.str(), "not restored, " + target.refusal);
+        clients::LogObjectFailure(progress, name.str(), "not restored, " + target.refusal);
       } else if (!targets.insert(target.path).second) {
         ++failed;
-        LogFailure(
+        clients::LogObjectFailure(
             progress, target.path,
             "not restored from " + name.str() + ", another file of this restore has the same name");
       } else {
@@ -83,7 +84,7 @@ HRESULT RestoreFiles(IRestorer* restorer, IProgress* progress, const RestoreChoi
           // Raised without a line: the user declined to overwrite, chose to
           // skip the file after an error, or cancelled.
           ++failed;
-          LogFailure(progress, target.path, "");
+          clients::LogObjectFailure(progress, target.path, "");
           if (error.code < 0) return E_FAIL;
         }
       }

@@ -94,4 +94,15 @@ std::string SavedRegistryKey(const NavigatorVersion& version) {
   return Text(version.UsesProfileRegistry() ? kStrUsersKey45 : kStrUsersKey);
 }
 
+clients::RestorePlaces RestorePlacesHere() {
+  clients::RestorePlaces places(Strings().DisplayName());
+  const auto version = InstalledNavigator4x();
+  if (!version) return places;
+  places.AddKey(SavedRegistryKey(*version));
+  const ProfileFolders profiles = FindProfileFolders(*version);
+  if (!profiles.profileRegistry.empty()) places.AddPath(profiles.profileRegistry);
+  for (const std::string& folder : profiles.folders) places.AddPath(folder);
+  return places;
+}
+
 }  // namespace bkvp::navigator

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "clients/common/collect_files.h"
+#include "clients/common/restore_places.h"
 #include "clients/navigator/navigator_version.h"
 
 namespace bkvp::navigator {
@@ -37,5 +38,10 @@ std::vector<clients::FileItem> ProfileItems(const ProfileFolders& profiles);
 // The registry key saved with the files: "...\biff\users" for 4.5 and later,
 // the Users key before.
 std::string SavedRegistryKey(const NavigatorVersion& version);
+
+// The saved key and the profile registry and folders of the installed
+// Netscape as they are set here now, as the places a restore may write;
+// none when Netscape or its profiles cannot be found.
+clients::RestorePlaces RestorePlacesHere();
 
 }  // namespace bkvp::navigator

@@ -98,8 +98,8 @@ HRESULT NavigatorService::Restore(IRestorer* restorer, IProgress* progress) {
                                      Text(kStrOperationCanceled), Waits().ask)))
     return E_FAIL;
   // A file that could not be written back ends the restore with its status.
-  return clients::RestoreObjectLoop(restorer, progress, ServiceClsid(), Text(kStrUnknownType), {},
-                                    clients::FailedObject::EndRestore)
+  return clients::RestoreObjectLoop(restorer, progress, RestorePlacesHere(), ServiceClsid(),
+                                    Text(kStrUnknownType), {}, clients::FailedObject::EndRestore)
       .hr;
 }
 

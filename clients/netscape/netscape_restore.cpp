@@ -9,6 +9,7 @@
 #include "clients/common/collect_files.h"
 #include "clients/common/progress_calls.h"
 #include "clients/common/registry_access.h"
+#include "clients/common/restore_places.h"
 #include "clients/common/running_program.h"
 #include "clients/netscape/netscape_backup.h"
 #include "clients/netscape/profile_registry.h"
@@ -43,24 +44,6 @@ std::optional<std::string> ReadMarker(const std::string& path) {
   if (n < 0 || filled > kMaxMarkerBytes) return std::nullopt;
   content.resize(filled);
   return content;
-}
-
-// The path of `name` below `folder`, when it lies there and has no "." or
-// ".." component that could lead out of the staging folder.
-std::optional<std::string> RelativePathBelow(const std::string& name, const std::string& folder) {
-  if (name.size() <= folder.size() + 1 || name.compare(0, folder.size(), folder) != 0 ||
-      name[folder.size()] != '/')
-    return std::nullopt;
-  const std::string relative = name.substr(folder.size() + 1);
-  size_t start = 0;
-  for (;;) {
-    const size_t slash = relative.find('/', start);
-    const std::string_view part = std::string_view(relative).substr(
-        start, slash == std::string::npos ? slash : slash - start);
-    if (part.empty() || part == "." || part == "..") return std::nullopt;
-    if (slash == std::string::npos) return relative;
-    start = slash + 1;
-  }
 }
 
 // The browser is in the way of a restore only while it runs with the target
@@ -128,7 +111,7 @@ class StagedRestore {
     }
     if (platform::FileNameOf(name) == kOldPathFileName) return ReadOldFolder(name);
     if (!oldFolder_) return LoopEnd::BadObject;
-    const std::optional<std::string> relative = RelativePathBelow(name, *oldFolder_);
+    const std::optional<std::string> relative = clients::RelativePathBelow(name, *oldFolder_);
     if (!relative) return LoopEnd::BadObject;
     // The reader creates the missing folders, without following links.
     const HRESULT hr = Restore(platform::JoinPath(staging_, *relative));
@@ -148,7 +131,7 @@ class StagedRestore {
     ::unlink(copy.c_str());
     if (!folder || folder->empty()) return LoopEnd::BadObject;
     *folder = WithoutTrailingSeparators(*folder);
-    if (!RelativePathBelow(name, *folder)) return LoopEnd::BadObject;
+    if (!clients::RelativePathBelow(name, *folder)) return LoopEnd::BadObject;
     oldFolder_ = std::move(*folder);
     return LoopEnd::Complete;
   }

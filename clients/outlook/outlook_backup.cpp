@@ -32,35 +32,41 @@ std::vector<std::string> SettingsKeys(Generation generation) {
   return keys;
 }
 
-namespace {
-
-void CollectPath(std::vector<clients::FileItem>& files, const std::string& path) {
-  clients::CollectFiles(files, path, platform::FileNameOf(path));
-}
-
-}  // namespace
-
-std::vector<clients::FileItem> DataFiles(const ReadableWait& wait) {
-  std::vector<clients::FileItem> files;
+std::vector<std::string> DataFilePaths() {
+  std::vector<std::string> paths;
   const std::string profiles =
       Strings().Load(UsesNtMessagingKeys() ? kStrProfilesNt : kStrProfiles);
   const std::string storeValue = Strings().Load(kStrStoreValue);
   for (const std::string& profile : clients::ListSubKeys(profiles)) {
     const std::string profileKey = clients::JoinKeyPath(profiles, profile);
-    for (const std::string& section : clients::ListSubKeys(profileKey)) {
-      for (const clients::RegistryValue& value : clients::ListValues(profileKey + "\\" + section)) {
-        if (value.type != platform::REG_SZ || !platform::EqualsIgnoreCase(value.name, storeValue))
-          continue;
-        const std::string path = clients::ValueText(value);
-        WaitUntilReadable(path, wait);  // a file still locked is offered all the same
-        CollectPath(files, path);
-      }
-    }
+    for (const std::string& section : clients::ListSubKeys(profileKey))
+      for (const clients::RegistryValue& value : clients::ListValues(profileKey + "\\" + section))
+        if (value.type == platform::REG_SZ && platform::EqualsIgnoreCase(value.name, storeValue))
+          paths.push_back(clients::ValueText(value));
   }
-  CollectPath(files, clients::ReadString(Strings().Load(kStrShellFolders),
-                                         Strings().Load(kStrLocalAppData)) +
-                         Strings().Load(kStrExtendDat));
+  paths.push_back(
+      clients::ReadString(Strings().Load(kStrShellFolders), Strings().Load(kStrLocalAppData)) +
+      Strings().Load(kStrExtendDat));
+  return paths;
+}
+
+std::vector<clients::FileItem> DataFiles(const ReadableWait& wait) {
+  std::vector<clients::FileItem> files;
+  const std::vector<std::string> paths = DataFilePaths();
+  for (size_t i = 0; i < paths.size(); ++i) {
+    // A personal folder file still locked is offered all the same.
+    if (i + 1 < paths.size()) WaitUntilReadable(paths[i], wait);
+    clients::CollectFiles(files, paths[i], platform::FileNameOf(paths[i]));
+  }
   return files;
+}
+
+clients::RestorePlaces RestorePlacesHere() {
+  clients::RestorePlaces places(Strings().DisplayName());
+  for (const Generation generation : {kGeneration8, kGeneration9})
+    for (const std::string& key : SettingsKeys(generation)) places.AddKey(key);
+  for (const std::string& path : DataFilePaths()) places.AddPath(path);
+  return places;
 }
 
 }  // namespace bkvp::outlook

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "clients/common/collect_files.h"
+#include "clients/common/restore_places.h"
 #include "clients/outlook/readable_wait.h"
 
 namespace bkvp::outlook {
@@ -28,9 +29,14 @@ bool UsesNtMessagingKeys();
 std::vector<std::string> SettingsKeys(Generation generation);
 
 // Every REG_SZ value named "001e6700" (any letter case) in every section of
-// every profile names a personal folder file; each is waited for until it
-// can be read and collected. Then "extend.dat" of the local application-data
-// folder.
+// every profile names a personal folder file; then "extend.dat" of the
+// local application-data folder.
+std::vector<std::string> DataFilePaths();
+// Those files, each waited for until it can be read, and collected.
 std::vector<clients::FileItem> DataFiles(const ReadableWait& wait);
+
+// The keys of both generations and the files of DataFilePaths() as they are
+// set here now, as the places a restore may write.
+clients::RestorePlaces RestorePlacesHere();
 
 }  // namespace bkvp::outlook

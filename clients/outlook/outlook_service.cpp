@@ -91,7 +91,9 @@ HRESULT OutlookService::Restore(IRestorer* restorer, IProgress* progress) {
   if (Failed(clients::AskUntilClosed(progress, kModuleName, Text(kStrRunningRestore),
                                      Text(kStrOperationCanceled), Waits().ask)))
     return E_FAIL;
-  return clients::RestoreObjectLoop(restorer, progress, ServiceClsid(), Text(kStrUnknownType)).hr;
+  return clients::RestoreObjectLoop(restorer, progress, RestorePlacesHere(), ServiceClsid(),
+                                    Text(kStrUnknownType))
+      .hr;
 }
 
 }  // namespace bkvp::outlook

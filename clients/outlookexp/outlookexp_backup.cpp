@@ -31,27 +31,46 @@ std::string IdentitySettingsKey(const std::string& identity) {
   return JoinKeyPath(JoinKeyPath(IdentitiesKey(), identity), Strings().Load(kStrVersion5Key));
 }
 
+namespace {
+
+// Each identity's store root (environment references expanded), then the
+// main store root of 5.0 or else of the main key (as written), then the
+// address-book file.
+std::vector<std::string> DataRoots(bool haveIdentities) {
+  std::vector<std::string> roots;
+  const std::string storeRoot = Strings().Load(kStrStoreRoot);
+  if (haveIdentities) {
+    for (const std::string& identity : clients::ListSubKeys(IdentitiesKey()))
+      roots.push_back(
+          ExpandEnvironmentText(clients::ReadString(IdentitySettingsKey(identity), storeRoot)));
+  }
+  const std::string mainSettings = clients::KeyExists(Version5Key()) ? Version5Key() : MainKey();
+  roots.push_back(clients::ReadString(mainSettings, storeRoot));
+  roots.push_back(clients::ReadString(JoinKeyPath(UserKey(kStrWabKey), kWabFileKey), ""));
+  return roots;
+}
+
+}  // namespace
+
 BackupPlan PlanBackup() {
   BackupPlan plan;
-  const std::string identities = IdentitiesKey();
-  const bool haveIdentities = clients::KeyExists(identities);
-  if (haveIdentities) plan.keys.push_back(identities);
+  const bool haveIdentities = clients::KeyExists(IdentitiesKey());
+  if (haveIdentities) plan.keys.push_back(IdentitiesKey());
   plan.keys.push_back(UserKey(kStrAccountsKey));
   plan.keys.push_back(UserKey(kStrWabKey));
   plan.keys.push_back(MainKey());
-
-  const std::string storeRoot = Strings().Load(kStrStoreRoot);
-  if (haveIdentities) {
-    for (const std::string& identity : clients::ListSubKeys(identities))
-      CollectStoreRoot(plan.files, ExpandEnvironmentText(clients::ReadString(
-                                       IdentitySettingsKey(identity), storeRoot)));
-  }
-  const std::string mainSettings = clients::KeyExists(Version5Key()) ? Version5Key() : MainKey();
-  CollectStoreRoot(plan.files, clients::ReadString(mainSettings, storeRoot));
-  const std::string wabFile =
-      clients::ReadString(JoinKeyPath(UserKey(kStrWabKey), kWabFileKey), "");
-  CollectStoreRoot(plan.files, wabFile);
+  for (const std::string& root : DataRoots(haveIdentities)) CollectStoreRoot(plan.files, root);
   return plan;
+}
+
+clients::RestorePlaces RestorePlacesHere() {
+  clients::RestorePlaces places(Strings().DisplayName());
+  for (const std::string& key :
+       {IdentitiesKey(), UserKey(kStrAccountsKey), UserKey(kStrWabKey), MainKey()})
+    places.AddKey(key);
+  for (const std::string& root : DataRoots(clients::KeyExists(IdentitiesKey())))
+    places.AddPath(root);
+  return places;
 }
 
 }  // namespace bkvp::outlookexp

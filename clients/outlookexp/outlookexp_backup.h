@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "clients/common/collect_files.h"
+#include "clients/common/restore_places.h"
 
 namespace bkvp::outlookexp {
 
@@ -29,5 +30,10 @@ struct BackupPlan {
 // key (as written), then the address-book file. Missing paths are left out,
 // a path met twice is kept once.
 BackupPlan PlanBackup();
+
+// The keys and the folders and files of PlanBackup() as they are set here
+// now, as the places a restore may write. The identities key counts
+// whether it exists or not: a restore may bring it.
+clients::RestorePlaces RestorePlacesHere();
 
 }  // namespace bkvp::outlookexp

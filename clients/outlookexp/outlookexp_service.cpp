@@ -52,8 +52,8 @@ HRESULT OutlookExpService::Restore(IRestorer* restorer, IProgress* progress) {
                ? clients::KeyStep::Abandon
                : clients::KeyStep::Restore;
   };
-  const auto result = clients::RestoreObjectLoop(restorer, progress, ServiceClsid(),
-                                                 Text(kStrUnknownType), beforeKey);
+  const auto result = clients::RestoreObjectLoop(restorer, progress, RestorePlacesHere(),
+                                                 ServiceClsid(), Text(kStrUnknownType), beforeKey);
   if (result.abandoned) return E_FAIL;
   ResetRunningFlags();
   return result.hr;

@@ -62,7 +62,7 @@ class MailClientCommands : public HomeFixture {
       platform::RegKeyHandle key;
       ASSERT_EQ(platform::RegCreateKeyPath(installedKey, key.out()), platform::ERROR_SUCCESS);
     }
-    Run("restore '" + archive + "' --client '" + client + "' --unattended");
+    Run("restore '" + archive + "' --client '" + client + "' --saved-places --unattended");
 
     EXPECT_EQ(FilesBelow(dir_ / "user"), filesBefore);
     for (const auto& key : keys) EXPECT_EQ(Export(key), keysBefore[key]) << key;

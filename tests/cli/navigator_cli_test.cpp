@@ -81,7 +81,8 @@ TEST_F(NavigatorCommands, TwoProfilesSurviveBackupWipeAndRestoreByteForByte) {
   fs::remove_all(install_);
   platform::RegDeleteTree(platform::HKEY_CURRENT_USER, "Software\\Netscape");
   // The name it is registered under names it as well.
-  Run("restore '" + archives.front().string() + "' --client 'Netscape 4.x' --unattended");
+  Run("restore '" + archives.front().string() +
+      "' --client 'Netscape 4.x' --saved-places --unattended");
 
   const CommandResult diff = RunCommand("diff -r '" + (dir_ / "pristine") + "' '" + install_ + "'");
   EXPECT_EQ(diff.exitCode, 0) << diff.output;

@@ -20,7 +20,7 @@ using Paths = std::vector<std::string>;
 class FileSelection : public ::testing::Test {
  protected:
   Paths Select(const std::vector<ListEntry>& entries) {
-    std::vector<BackupItem> items = SelectFiles(entries, ctx);
+    std::vector<BackupItem> items = SelectFiles(entries, ctx).items;
     SortAndRemoveDuplicates(items);
     return testing::PathsOf(items);
   }
@@ -97,10 +97,10 @@ TEST_F(FileSelection, FoldersThatCannotBeListedAreProblemsNotEmptyFolders) {
   ASSERT_EQ(::chmod(P("locked").c_str(), 0), 0);
   ASSERT_EQ(::chmod(P("blind").c_str(), 0644), 0);  // names listed, none looked up
   const std::string seen = AsOrdinaryUser([&] {
-    std::vector<SelectionProblem> problems;
+    Selection selection = SelectFiles({Folder(tree.path())}, ctx);
+    std::vector<SelectionProblem>& problems = selection.problems;
     std::string text;
-    for (const BackupItem& item : SelectFiles({Folder(tree.path())}, ctx, &problems))
-      text += item.fullPath + "\n";
+    for (const BackupItem& item : selection.items) text += item.fullPath + "\n";
     std::sort(problems.begin(), problems.end(),
               [](const auto& a, const auto& b) { return a.path < b.path; });
     for (const SelectionProblem& p : problems)

@@ -173,9 +173,14 @@ TEST_F(OutlookTest, RestoreIntoAnEmptiedMachineBringsEverythingBack) {
   fs::remove_all(data / "Local");
   platform::RegDeleteTree(platform::HKEY_CURRENT_USER, "Software\\Microsoft");
 
+  // This machine names no personal folders any more: each one's folder is
+  // asked about, and allowed.
   testing::RecordingProgress restoreProgress;
+  restoreProgress.defaultPromptAnswer = IDYES;
   EXPECT_EQ(testing::RestoreFromArchive(NewService().get(), archive, restoreProgress), S_OK);
-  EXPECT_TRUE(restoreProgress.prompts.empty());
+  EXPECT_FALSE(restoreProgress.prompts.empty());
+  for (const auto& prompt : restoreProgress.prompts)
+    EXPECT_EQ(prompt.type, kPromptRestoreToSavedPlace);
   EXPECT_EQ(ReadFile(mainPst), std::string(300000, 'm'));
   EXPECT_EQ(ReadFile(workPst), "work mail");
   EXPECT_EQ(ReadFile(extendDat), "extensions");

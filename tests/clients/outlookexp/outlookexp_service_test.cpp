@@ -142,10 +142,20 @@ TEST_F(OutlookExpTest, RestoreIntoAnEmptiedMachineBringsEverythingBack) {
   Wipe();
   ASSERT_FALSE(fs::exists(mainStore));
 
-  testing::RecordingProgress restoreProgress;  // "continue anyway?" answered OK
+  // "Continue anyway?" and, for each store this machine no longer names,
+  // whether its files may go back where the archive says: Yes.
+  testing::RecordingProgress restoreProgress;
+  restoreProgress.defaultPromptAnswer = IDYES;
   EXPECT_EQ(Restore(restoreProgress), S_OK);
-  ASSERT_EQ(restoreProgress.prompts.size(), 1u);  // no identities here before the restore
+  ASSERT_EQ(restoreProgress.prompts.size(), 4u);  // no identities here before the restore
   EXPECT_EQ(restoreProgress.prompts[0].type, 0x34u);
+  for (size_t i = 1; i < restoreProgress.prompts.size(); ++i)
+    EXPECT_EQ(restoreProgress.prompts[i].type, kPromptRestoreToSavedPlace)
+        << restoreProgress.prompts[i].text;
+  EXPECT_NE(
+      restoreProgress.prompts[2].text.find(mainStore + ", where Outlook Express keeps no data"),
+      std::string::npos)
+      << restoreProgress.prompts[2].text;
 
   EXPECT_EQ(ReadFile(identityStore + "/Inbox.dbx"), "identity inbox");
   EXPECT_EQ(ReadFile(identityStore + "/Folders.dbx"), "identity folders");
@@ -175,8 +185,10 @@ TEST_F(OutlookExpTest, ExistingMainIdentityIsRenamedBeforeTheSavedOnesReturn) {
   WriteDword(other + kSettings, "Running", 1);
 
   testing::RecordingProgress restoreProgress;
+  restoreProgress.defaultPromptAnswer = IDYES;  // the stores may come back
   EXPECT_EQ(Restore(restoreProgress), S_OK);
-  EXPECT_TRUE(restoreProgress.prompts.empty());
+  for (const auto& prompt : restoreProgress.prompts)
+    EXPECT_EQ(prompt.type, kPromptRestoreToSavedPlace);
   EXPECT_EQ(ReadString(other, "Username"), "Main Identity (* old *)");
   EXPECT_EQ(ReadString(std::string(kIds) + "\\{0}", "Username"), "Kids");
   EXPECT_EQ(ReadString(std::string(kIds) + "\\{A}", "Username"), "Main Identity");
@@ -220,6 +232,7 @@ TEST_F(OutlookExpTest, FileThatCannotBeWrittenIsSkippedOrStopsTheRestore) {
   WriteFile(mainStore, "in the way");
 
   testing::RecordingProgress skipping;  // every file error answered Ignore
+  skipping.defaultPromptAnswer = IDYES;
   EXPECT_EQ(Restore(skipping), E_FAIL);
   EXPECT_EQ(skipping.clientErrors.size(), 2u);
   EXPECT_EQ(ReadFile(wabFile), "address book");  // objects after the failures came back
@@ -227,6 +240,7 @@ TEST_F(OutlookExpTest, FileThatCannotBeWrittenIsSkippedOrStopsTheRestore) {
   fs::remove_all(data / "Address Book");
   clients::WriteDword(kOe5, "Running", 1);
   testing::RecordingProgress stopping;
+  stopping.defaultPromptAnswer = IDYES;
   stopping.clientErrorAnswers = {IDCANCEL};
   EXPECT_EQ(Restore(stopping), E_FAIL);
   EXPECT_EQ(stopping.clientErrors.size(), 1u);
