@@ -165,7 +165,6 @@ void Backuper::RemoveAbandonedTemps() {
 HRESULT Backuper::StartBackup() {
   DiscardFiles();
   snapshot_ = description_;
-  archivePathLowered_ = platform::ToLower(snapshot_.archivePath);
   buffer_.resize(kChunkSize);
   ownFiles_.clear();
   RemoveAbandonedTemps();

@@ -93,8 +93,9 @@ class Backuper : public DispatchObject<IBackuper> {
   // compressed (nothing of it was written yet).
   enum class StoreResult { kStored, kSourceFailed, kCompressionFailed, kChanged, kStoreAsIs };
   // What became of a BackupFile call: stored (or passed over, as the
-  // archive itself is), failed, or read and waiting for its record.
-  enum class Acceptance { kStored, kFailed, kQueued };
+  // writer's own files are), failed, read and waiting for its record, or
+  // left out on purpose (leftOutLine_ says why, when not said before).
+  enum class Acceptance { kStored, kFailed, kQueued, kLeftOut };
   // What the progress object and the log hear about one file.
   struct FileReport {
     std::string name;
@@ -142,6 +143,7 @@ class Backuper : public DispatchObject<IBackuper> {
   bool WorthCompressing(const std::vector<uint8_t>& firstBlock);
   void RecordFailure(const std::string& fileName, StoreResult result);
   void Report(const FileReport& report, bool stored);
+  void ReportLeftOut(const FileReport& report);
   // The records of queued files, in order: all of them, or those whose
   // compression is done (then as many more as keep the queue within bounds).
   void FlushQueue();
@@ -179,7 +181,7 @@ class Backuper : public DispatchObject<IBackuper> {
   // The client sections: the data area of the file they were written into,
   // from the predicted table end on.
   GuardedFile data_;
-  std::string archivePathLowered_;  // the snapshot's, to recognise it among the files
+  std::string leftOutLine_;  // why the last file was left out
   std::string archiveTempPath_;
   std::string dataPath_;             // the file holding the sections
   std::vector<uint8_t> buffer_;      // the writer's one 64 KiB chunk buffer

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "archive/archive_reader.h"
 #include "archive/backuper.h"
 #include "archive/block_deflate.h"
 #include "archive/deflate_jobs.h"
@@ -59,7 +60,10 @@ HRESULT Backuper::BackupFile(BSTR fileName, BSTR localName, BSTR actionName, INT
                              BOOL writeInLog) {
   const FileReport report{ToAnsi(fileName), ToAnsi(actionName), weight, writeInLog == VARIANT_TRUE};
   const Acceptance accepted = StoreFile(report, ToAnsi(localName));
-  if (accepted == Acceptance::kQueued) {
+  if (accepted == Acceptance::kLeftOut) {
+    FlushQueue();
+    ReportLeftOut(report);
+  } else if (accepted == Acceptance::kQueued) {
     // On one thread the record follows at once, as the queue holds one file.
     if (pool_)
       WriteFinishedFiles();
@@ -77,6 +81,13 @@ void Backuper::Report(const FileReport& report, bool stored) {
   if (report.name != lastProgressName_) progress_.NextStep(report.name, report.weight);
   if (report.log)
     progress_.Message(report.action + " " + report.name + (stored ? " OK" : " FAILED"));
+  lastProgressName_ = report.name;
+}
+
+void Backuper::ReportLeftOut(const FileReport& report) {
+  if (report.name != lastProgressName_) progress_.NextStep(report.name, report.weight);
+  if (!leftOutLine_.empty()) progress_.Message(leftOutLine_);
+  leftOutLine_.clear();
   lastProgressName_ = report.name;
 }
 
@@ -103,8 +114,6 @@ void Backuper::RecordFailure(const std::string& fileName, StoreResult result) {
 
 Backuper::Acceptance Backuper::StoreFile(const FileReport& report, const std::string& localName) {
   const std::string& fileName = report.name;
-  // The archive never contains itself.
-  if (platform::ToLower(fileName) == archivePathLowered_) return Acceptance::kStored;
   if (!data_.isOpen()) {
     RecordSourceError(fileName, platform::ERROR_INVALID_HANDLE);
     return Acceptance::kFailed;
@@ -134,6 +143,13 @@ Backuper::Acceptance Backuper::StoreFile(const FileReport& report, const std::st
   // Nor its own temporary files, whatever path leads to them: a destination
   // reached through a link inside the saved tree shows them under other names.
   if (IsOwnFile(info->device, info->inode)) return Acceptance::kStored;
+  // Archives of earlier runs kept elsewhere would grow every backup by
+  // themselves.
+  if (IsArchiveFileName(platform::FileNameOf(fileName)) &&
+      WhyNotAnArchive(layer_, fileName).empty()) {
+    leftOutLine_ = "Left out: " + fileName + ", a backup archive.";
+    return Acceptance::kLeftOut;
+  }
 
   CloseOpenString();
   // One attempt at the file as `found` describes it: a small file is read

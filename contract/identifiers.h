@@ -16,5 +16,8 @@ constexpr GUID LIBID_BackupVopalLib = MakeGuid("{773F3F19-1872-418E-83B6-1A8918B
 // Registry keys shared by the program and the clients.
 constexpr const char* kProgramKey = "HKEY_CURRENT_USER\\SOFTWARE\\Tarvik Systems\\Backup Vopal";
 constexpr const char* kDiscoveryKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvik Systems\\Backup Vopal";
+// A value of the program key, set while a backup runs: the folder its
+// archive is written to, which the clients leave out of what they save.
+constexpr const char* kRunDestinationValue = "RunDestination";
 
 }  // namespace bkvp

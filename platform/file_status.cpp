@@ -45,6 +45,7 @@ std::optional<FindData> StatusAt(int dirFd, const std::string& path, std::string
   status.attributes = AttributesOf(name, sx.stx_mode);
   status.isSymlink = S_ISLNK(sx.stx_mode);
   status.isRegular = S_ISREG(sx.stx_mode);
+  status.fileType = sx.stx_mode & S_IFMT;
   status.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
   status.inode = sx.stx_ino;
   status.size = S_ISREG(sx.stx_mode) ? sx.stx_size : 0;

@@ -62,6 +62,7 @@ struct FindData {
   uint32_t mode = 0;       // permission bits, 07777
   bool isSymlink = false;  // the entry itself is a symbolic link
   bool isRegular = false;  // a plain file (what a link points to, for a link)
+  uint32_t fileType = 0;   // the S_IFMT bits (what a link points to, for a link)
   uint64_t device = 0;
   uint64_t inode = 0;
 };

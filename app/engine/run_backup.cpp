@@ -4,12 +4,14 @@
 
 #include "app/engine/archive_naming.h"
 #include "app/engine/error_state.h"
+#include "app/engine/program_settings.h"
 #include "app/engine/progress_indicator.h"
 #include "app/engine/run_log.h"
 #include "contract/component.h"
 #include "contract/errors.h"
 #include "contract/identifiers.h"
 #include "platform/files.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 #include "platform/time.h"
 #include "platform/ui.h"
@@ -59,6 +61,21 @@ std::string StartProblem(IBackuper* backuper, const std::string& archivePath) {
 
 class ArchiveCannotStart {};
 
+// Tells the clients, for the length of a run, where its archive goes: they
+// leave that folder out of what they save.
+class RunDestination {
+ public:
+  explicit RunDestination(const std::string& folder) { Set(folder); }
+  ~RunDestination() { Set(""); }
+  RunDestination(const RunDestination&) = delete;
+  RunDestination& operator=(const RunDestination&) = delete;
+
+ private:
+  static void Set(const std::string& folder) {
+    platform::RegWriteString(ProgramKey(), kRunDestinationValue, folder);
+  }
+};
+
 }  // namespace
 
 std::string WithTrailingSlash(std::string folder) {
@@ -106,6 +123,7 @@ RunOutcome RunBackup(const BackupJob& job, ClientList& clients, const std::strin
     outcome.errorStateSet = true;
   };
   bool stopped = false;
+  const RunDestination runDestination(destination);
   // The options hand-over is inside the guarded part too: an error exception
   // there must discard the archive as well rather than leave the run with the
   // writer unfinished.

@@ -40,9 +40,36 @@ bool IsProblem(uint32_t error) {
          error != platform::ERROR_PATH_NOT_FOUND;
 }
 
-void Note(std::vector<SelectionProblem>* problems, const std::string& path, uint32_t error,
-          bool folder) {
-  if (problems) problems->push_back({path, error, folder});
+void Note(Selection& selection, const std::string& path, uint32_t error, bool folder) {
+  selection.problems.push_back({path, error, folder});
+}
+
+// A folder by its identity, whatever path leads to it.
+struct FolderIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool known = false;
+};
+
+FolderIdentity IdentityOf(const std::string& folder) {
+  struct stat st {};
+  if (folder.empty() || ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), true};
+}
+
+// What a special file is, for the line that leaves it out.
+std::string KindOf(uint32_t fileType) {
+  switch (fileType) {
+    case S_IFSOCK:
+      return "a socket";
+    case S_IFIFO:
+      return "a pipe";
+    case S_IFCHR:
+    case S_IFBLK:
+      return "a device";
+    default:
+      return "not a regular file";
+  }
 }
 
 void AddIfDayAccepted(const std::string& path, int64_t day, const DateRule& include,
@@ -62,7 +89,7 @@ void AddIfDayAccepted(const std::string& path, int64_t day, const DateRule& incl
 // A folder that cannot be listed is a problem; so is a chosen folder that no
 // longer exists, while a subfolder removed during the walk is simply gone.
 void WalkFolder(const FolderEntry& entry, const DateContext& context,
-                std::vector<BackupItem>& items, std::vector<SelectionProblem>* problems) {
+                const FolderIdentity& destination, Selection& selection) {
   const std::vector<std::string> include = SplitMasks(entry.includeMasks);
   if (include.empty()) return;
   const std::vector<std::string> exclude = SplitMasks(entry.excludeMasks);
@@ -77,7 +104,7 @@ void WalkFolder(const FolderEntry& entry, const DateContext& context,
     const std::vector<platform::FindData> listing = platform::FindFiles(folder + "*");
     if (const uint32_t error = platform::GetLastError();
         IsProblem(error) || (error == platform::ERROR_PATH_NOT_FOUND && folder == root))
-      Note(problems, folder.substr(0, folder.size() - 1), error, true);
+      Note(selection, folder.substr(0, folder.size() - 1), error, true);
     for (const platform::FindData& found : listing) {
       const std::string path = folder + found.name;
       // The listing looked at every entry (at what a link points to) once
@@ -91,14 +118,25 @@ void WalkFolder(const FolderEntry& entry, const DateContext& context,
         lastWrite = target->lastWriteTime;
       }
       if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        if (entry.recursive && !found.isSymlink) pending.push_back(path + "/");
+        if (!entry.recursive || found.isSymlink) continue;
+        if (destination.known && found.device == destination.device &&
+            found.inode == destination.inode)
+          selection.leftOut.push_back("Left out: " + path +
+                                      " and everything below it, the folder this backup is "
+                                      "written to.");
+        else
+          pending.push_back(path + "/");
         continue;
       }
       if ((attributes & FILE_ATTRIBUTE_TEMPORARY) || !MatchesAny(include, found.name) ||
           MatchesAny(exclude, found.name))
         continue;
+      if (!found.isRegular) {
+        selection.leftOut.push_back(path + " left out: " + KindOf(found.fileType) + ", not a file");
+        continue;
+      }
       AddIfDayAccepted(path, UtcDayOf(lastWrite), entry.includeRule, entry.excludeRule, context,
-                       items);
+                       selection.items);
     }
   }
 }
@@ -126,13 +164,13 @@ std::vector<std::string> LogLinesOf(const SelectionProblem& problem) {
           problem.path + ": " + platform::ErrorMessage(problem.error)};
 }
 
-std::vector<BackupItem> SelectFiles(const std::vector<ListEntry>& entries,
-                                    const DateContext& context,
-                                    std::vector<SelectionProblem>* problems) {
-  std::vector<BackupItem> items;
+Selection SelectFiles(const std::vector<ListEntry>& entries, const DateContext& context,
+                      const std::string& destination) {
+  Selection selection;
+  const FolderIdentity destinationFolder = IdentityOf(destination);
   for (const ListEntry& entry : entries) {
     if (const auto* folder = std::get_if<FolderEntry>(&entry)) {
-      WalkFolder(*folder, context, items, problems);
+      WalkFolder(*folder, context, destinationFolder, selection);
     } else {
       const auto& file = std::get<FileEntry>(entry);
       const std::string path = TidyPath(file.path);
@@ -141,15 +179,15 @@ std::vector<BackupItem> SelectFiles(const std::vector<ListEntry>& entries,
       const auto info = platform::GetFileInfo(path);
       if (!info) {
         const uint32_t error = platform::GetLastError();
-        Note(problems, path, error ? error : platform::ERROR_FILE_NOT_FOUND, false);
+        Note(selection, path, error ? error : platform::ERROR_FILE_NOT_FOUND, false);
         continue;
       }
       if (!(info->attributes & FILE_ATTRIBUTE_DIRECTORY))
         AddIfDayAccepted(path, UtcDayOf(info->lastWriteTime), file.rule, DateRule{}, context,
-                         items);
+                         selection.items);
     }
   }
-  return items;
+  return selection;
 }
 
 void SortAndRemoveDuplicates(std::vector<BackupItem>& items) {

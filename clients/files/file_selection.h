@@ -35,11 +35,22 @@ struct SelectionProblem {
 // the path with the system's text for the error.
 std::vector<std::string> LogLinesOf(const SelectionProblem& problem);
 
-// The files the entries select, in walk order; a file reached twice is
-// listed twice. What could not be read is added to *problems when given.
-std::vector<BackupItem> SelectFiles(const std::vector<ListEntry>& entries,
-                                    const DateContext& context,
-                                    std::vector<SelectionProblem>* problems = nullptr);
+struct Selection {
+  // In walk order; a file reached twice is listed twice.
+  std::vector<BackupItem> items;
+  // What could not be read.
+  std::vector<SelectionProblem> problems;
+  // What was left out on purpose, one log line each: sockets, pipes and
+  // devices, which hold no data to save, and the folder the backup is
+  // written to.
+  std::vector<std::string> leftOut;
+};
+
+// The files the entries select. `destination` is the folder the backup is
+// written to ("" for none): a folder entry that holds it below its own
+// folder leaves it out, or every run would save the runs before it.
+Selection SelectFiles(const std::vector<ListEntry>& entries, const DateContext& context,
+                      const std::string& destination = "");
 
 // Sorts by full path ignoring letter case and drops repeats of a file.
 void SortAndRemoveDuplicates(std::vector<BackupItem>& items);

@@ -6,6 +6,8 @@
 #include "clients/files/files_identity.h"
 #include "clients/files/files_restore.h"
 #include "contract/errors.h"
+#include "contract/identifiers.h"
+#include "platform/registry.h"
 
 namespace bkvp::clients::embedded {
 const IconSet& FilesIcons();  // compiled from files_icon.png
@@ -17,14 +19,18 @@ FilesService::FilesService() : ClientServiceBase(FilesStrings(), clients::embedd
 
 HRESULT FilesService::Backup(IBackuper* backuper, IProgress* progress) {
   if (!backuper) return E_POINTER;
-  std::vector<SelectionProblem> problems;
-  std::vector<BackupItem> items = SelectFiles(ReadBackupList(), CurrentDateContext(), &problems);
+  Selection selection =
+      SelectFiles(ReadBackupList(), CurrentDateContext(),
+                  platform::RegReadString(kProgramKey, kRunDestinationValue).value_or(""));
+  std::vector<BackupItem>& items = selection.items;
+  const std::vector<SelectionProblem>& problems = selection.problems;
   SortAndRemoveDuplicates(items);
 
   const Bstr clientName(LoadFilesString(IDS_CLIENT_NAME));
   const Bstr clsid(LoadFilesString(IDS_SERVICE_CLSID));
   const INT total = static_cast<INT>(items.size());
   backuper->BeginClient(clientName.get(), clsid.get(), total);
+  for (const std::string& line : selection.leftOut) clients::SendMessage(progress, line);
   // What could not be read fails the backup as a file that fails does.
   for (const SelectionProblem& problem : problems)
     for (const std::string& line : LogLinesOf(problem)) clients::SendMessage(progress, line);

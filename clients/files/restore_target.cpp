@@ -41,14 +41,17 @@ RestoreTarget ChosenFolderTarget(const std::string& folder, const std::string& l
 }
 
 std::string NumberedName(const std::string& path,
-                         const std::function<bool(const std::string&)>& isFree) {
+                         const std::function<bool(const std::string&)>& isFree, int* next) {
   const size_t nameStart = path.rfind('/') + 1;  // 0 when there is no folder part
   size_t dot = path.rfind('.');
   if (dot == std::string::npos || dot <= nameStart) dot = path.size();
-  for (int n = 2;; ++n) {
+  for (*next = std::max(*next, 2);; ++*next) {
     const std::string candidate =
-        path.substr(0, dot) + " (" + std::to_string(n) + ")" + path.substr(dot);
-    if (isFree(candidate)) return candidate;
+        path.substr(0, dot) + " (" + std::to_string(*next) + ")" + path.substr(dot);
+    if (isFree(candidate)) {
+      ++*next;
+      return candidate;
+    }
   }
 }
 

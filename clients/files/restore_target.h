@@ -30,11 +30,13 @@ RestoreTarget KeptFolderTarget(const std::string& folder, const std::string& sto
 // the folder.
 RestoreTarget ChosenFolderTarget(const std::string& folder, const std::string& localName);
 
-// The first of "name (2).ext", "name (3).ext", ... that `isFree` accepts,
-// the number going before the extension (the text after the last dot of
-// the file name; a leading dot starts no extension).
+// The first of "name (n).ext", "name (n+1).ext", ... from n = *next on
+// (at least 2) that `isFree` accepts, the number going before the extension
+// (the text after the last dot of the file name; a leading dot starts no
+// extension). *next becomes the number after the one taken, so that a
+// caller keeping it per name never tries the same numbers twice.
 std::string NumberedName(const std::string& path,
-                         const std::function<bool(const std::string&)>& isFree);
+                         const std::function<bool(const std::string&)>& isFree, int* next);
 
 // The local name inside a file object's options: 28 bytes of attributes and
 // times, then the name up to its terminating zero.

@@ -15,6 +15,7 @@
 
 #include "app/engine/archive_naming.h"
 #include "platform/registry.h"
+#include "tests/archive/independent_writer.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -132,9 +133,11 @@ TEST_F(EngineCommands, ABackupWithoutDestinationCannotStart) {
 }
 
 TEST_F(EngineCommands, ScheduleAndTickBackUpWhenDueAndPrune) {
-  // Two older archives by name; pruning looks only at the encoded moments.
-  WriteFile(dest / "VOPALARC113000.KV", "old");
-  WriteFile(dest / "VOPALARC213000.KV", "older than the new one");
+  // Two older archives by name; pruning orders by the encoded moments, and
+  // takes only files that read as archives.
+  const std::string empty = bkvp::testing::plain::ComposeArchive("u", "m", "l", 0, 2, 1, {});
+  WriteFile(dest / "VOPALARC113000.KV", empty);
+  WriteFile(dest / "VOPALARC213000.KV", empty);
   const CommandResult set = Bkvp("schedule set --daily --at 03:00 --keep 2 --to " +
                                  Quote(dest.path()) + " --client 'files and folders'");
   ASSERT_EQ(set.exitCode, 0) << set.output;

@@ -1,9 +1,13 @@
 #include "app/engine/archive_naming.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include "app/engine/pruning.h"
+#include "app/engine/run_log.h"
 #include "platform/files.h"
+#include "tests/archive/independent_writer.h"
 #include "tests/engine/engine_doubles.h"
 #include "tests/support/calendar_time.h"
 #include "tests/support/test_support.h"
@@ -13,6 +17,7 @@ namespace {
 
 using bkvp::testing::TempDir;
 using bkvp::testing::WriteFile;
+namespace plain = bkvp::testing::plain;
 
 // The moment an archive is named after.
 constexpr auto Moment = testing::CalendarTime;
@@ -92,7 +97,7 @@ class Pruning : public ::testing::Test {
  protected:
   std::string Archive(const std::tm& moment, time_t fileTime) {
     const std::string path = dir / ArchiveName(moment);
-    WriteFile(path, "x");
+    WriteFile(path, plain::ComposeArchive("user", "machine", "label", 0, 2, 1, {}));
     utimbuf times{fileTime, fileTime};
     utime(path.c_str(), &times);
     return path;
@@ -132,6 +137,27 @@ TEST_F(Pruning, NeverDeletesTheArchiveJustWritten) {
   EXPECT_EQ(result.deleted, (std::vector<std::string>{older}));
   EXPECT_TRUE(platform::FileExists(justWritten));
   EXPECT_TRUE(platform::FileExists(newer));
+}
+
+TEST_F(Pruning, OnlyRegularFilesThatAreArchivesByNameAndHeaderGo) {
+  // Files of the user's that merely look like archives, each older by its
+  // name than the two real archives.
+  WriteFile(dir / "VOPALARC111111.KV", "a text file of the user's");
+  WriteFile(dir / "vopalarc111112.kv", plain::ComposeArchive("u", "m", "l", 0, 2, 1, {}));
+  const std::string target = dir / "target.txt";
+  WriteFile(target, "what a link points to");
+  ASSERT_EQ(::symlink(target.c_str(), (dir / "VOPALARC111113.KV").c_str()), 0);
+  ASSERT_EQ(::mkfifo((dir / "VOPALARC111114.KV").c_str(), 0600), 0);
+  const std::string older = Archive(Moment(2003, 3, 1, 8, 0), 0);
+  const std::string newer = Archive(Moment(2003, 3, 2, 8, 0), 0);
+
+  const PruneResult result = PruneArchives(folder(), 1, newer);
+  EXPECT_EQ(result.deleted, (std::vector<std::string>{older}));
+  for (const char* name : {"VOPALARC111111.KV", "vopalarc111112.kv", "VOPALARC111113.KV",
+                           "VOPALARC111114.KV", "target.txt"})
+    EXPECT_TRUE(platform::FileExists(dir / name)) << name;
+  EXPECT_EQ(result.leftAlone.size(), 4u);
+  EXPECT_NE(bkvp::testing::ReadFile(LogPath()).find("Removed " + older), std::string::npos);
 }
 
 TEST_F(Pruning, NothingHappensWithinTheKeepCount) {
