@@ -77,6 +77,7 @@ void PrintJson(const RunReport& report, const engine::RunOutcome& outcome) {
             << ",\"clientsFailed\":" << outcome.clientsFailed << ",\"bytes\":" << outcome.bytesDone
             << ",\"archiveBytes\":" << outcome.archiveBytes << ",\"seconds\":" << outcome.seconds
             << ",\"problem\":" << JsonString(outcome.problem)
+            << ",\"recorded\":" << (outcome.recorded ? "true" : "false")
             << ",\"log\":" << JsonString(engine::LogPath()) << "}\n";
 }
 
@@ -95,6 +96,8 @@ SummaryStyle SummaryStyleOf(const Options& options) {
 
 int FinishRun(const RunReport& report, const engine::RunOutcome& outcome) {
   if (report.style == SummaryStyle::kJson) PrintJson(report, outcome);
+  if (!outcome.recorded && report.style != SummaryStyle::kJson)
+    Fail(report.command, engine::kNotRecordedText, 0);
   if (outcome.carriedOut()) {
     if (report.style == SummaryStyle::kLine) std::cout << SummaryLine(report, outcome) << "\n";
     if (report.style == SummaryStyle::kQuiet) {

@@ -4,12 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <thread>
+#include <utility>
 
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "platform/ui.h"
 
 namespace platform::regstore {
 namespace {
@@ -17,8 +23,16 @@ namespace {
 // Marks a database as a hive of this store ("BkVp"), and the schema version.
 constexpr int64_t kApplicationId = 0x426B5670;
 constexpr int64_t kSchemaVersion = 1;
-// Long enough for another process to finish a large import.
-constexpr int kBusyTimeoutMs = 15000;
+// Long enough for another process to finish a large import;
+// BKVP_STORE_WAIT_MS sets another bound (scripts and tests that must not wait).
+std::chrono::milliseconds BusyTimeout() {
+  const char* text = std::getenv("BKVP_STORE_WAIT_MS");
+  if (!text || !*text) return std::chrono::seconds(15);
+  return std::chrono::milliseconds(std::strtoul(text, nullptr, 10));
+}
+// A wait shorter than this goes unmentioned.
+constexpr auto kBusyNoticeAfter = std::chrono::seconds(1);
+constexpr auto kBusyPoll = std::chrono::milliseconds(20);
 // Connections kept open for folders other than the current one.
 constexpr size_t kMaxCachedDatabases = 8;
 // Keys whose enumeration lists are kept at once.
@@ -73,7 +87,40 @@ Status FromSqlite(int rc, bool writing) {
   }
 }
 
+// Once a wait has run out, later calls do not wait again until the store
+// has been found free: a run with many values to write stalls once, not
+// once per value, while another program holds the store.
+std::atomic<bool> gStoreUnavailable{false};
+
+void NoteStoreFree() { gStoreUnavailable.store(false); }
+
 }  // namespace
+
+// SQLite's busy handler: waits up to BusyTimeout() for a store another
+// process holds, saying once what it waits for.
+int Database::OnBusy(void* context, int attempts) {
+  auto* db = static_cast<Database*>(context);
+  const auto now = std::chrono::steady_clock::now();
+  if (attempts == 0) {
+    db->busySince_ = now;
+    db->busyNoticed_ = false;
+  }
+  if (gStoreUnavailable.load()) return 0;
+  const auto waited = now - db->busySince_;
+  const auto timeout = BusyTimeout();
+  if (waited >= timeout) {
+    gStoreUnavailable.store(true);
+    ui::Notice("The settings store " + db->path_ +
+               " is still held by another program; going on without it.");
+    return 0;
+  }
+  if (waited >= kBusyNoticeAfter && !std::exchange(db->busyNoticed_, true))
+    ui::Notice("Waiting up to " +
+               std::to_string(std::chrono::duration_cast<std::chrono::seconds>(timeout).count()) +
+               " s for the settings store " + db->path_ + ", which another program holds.");
+  std::this_thread::sleep_for(kBusyPoll);
+  return 1;
+}
 
 // One prepared statement in use; reset when it goes out of scope so that
 // the statement cache can hand it out again.
@@ -109,6 +156,7 @@ class Query {
   bool Step() {
     if (!stmt_ || status_ != ERROR_SUCCESS) return false;
     const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW || rc == SQLITE_DONE) NoteStoreFree();
     if (rc == SQLITE_ROW) return true;
     if (rc != SQLITE_DONE) Check(rc);
     return false;
@@ -274,7 +322,7 @@ Status OpenDatabase(const std::string& path, bool create, std::shared_ptr<Databa
   if (int rc = sqlite3_open_v2(path.c_str(), &db->db_, flags, nullptr); rc != SQLITE_OK)
     return FromSqlite(rc, false);
   sqlite3_extended_result_codes(db->db_, 1);
-  sqlite3_busy_timeout(db->db_, kBusyTimeoutMs);
+  sqlite3_busy_handler(db->db_, &Database::OnBusy, db.get());
 
   bool empty = false;
   if (Status status = db->Validate(&empty)) return status;
@@ -376,6 +424,7 @@ Transaction::Transaction(Database& db, Access access) : db_(db) {
   status_ = db_.inTransaction_ ? ERROR_INVALID_PARAMETER : db_.Execute(begin);
   open_ = status_ == ERROR_SUCCESS;
   db_.inTransaction_ = open_;
+  if (open_ && access == Access::Write) NoteStoreFree();
 }
 
 Transaction::~Transaction() {

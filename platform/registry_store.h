@@ -14,6 +14,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -125,6 +126,7 @@ class Database {
   // Requires: a Transaction is open. Fails for a key that has gone.
   Status PrepareChange(KeyId id);
   void DropCaches();
+  static int OnBusy(void* context, int attempts);
   Status CachedSubKeys(KeyId id, const std::vector<std::string>** names);
   Status CachedValues(KeyId id, const std::vector<ValueInfo>** values);
 
@@ -136,6 +138,8 @@ class Database {
   std::unordered_map<KeyId, std::vector<std::string>> subKeyCache_;
   std::unordered_map<KeyId, std::vector<ValueInfo>> valueCache_;
   bool inTransaction_ = false;
+  std::chrono::steady_clock::time_point busySince_;
+  bool busyNoticed_ = false;
 };
 
 enum class OpenMode {

@@ -1,5 +1,6 @@
 #include "platform/ui.h"
 
+#include <cstdio>
 #include <iterator>
 #include <mutex>
 
@@ -41,6 +42,14 @@ int CloseCountdown(const CountdownRequest& request) {
   const Hooks hooks = CurrentHooks();
   if (hooks.closeCountdown) return hooks.closeCountdown(request);
   return IDOK;  // nobody to ask: the countdown runs out at once
+}
+
+void Notice(const std::string& text) {
+  const Hooks hooks = CurrentHooks();
+  if (hooks.notice)
+    hooks.notice(text);
+  else
+    std::fprintf(stderr, "%s\n", text.c_str());
 }
 
 int DefaultAnswer(unsigned style) {

@@ -52,6 +52,9 @@ struct Hooks {
       messageBox;
   // Show the close countdown; returns IDOK (closed by the user or timed out) or IDCANCEL.
   std::function<int(const CountdownRequest&)> closeCountdown;
+  // Tell the person something that is going on, without asking (a wait for
+  // a resource another program holds). Must not block.
+  std::function<void(const std::string& text)> notice;
 };
 
 // Replaces the hooks; empty members fall back to the defaults.
@@ -61,6 +64,8 @@ void ResetHooks();
 void PumpMessages();
 int MessageBox(const std::string& text, const std::string& caption, unsigned style);
 int CloseCountdown(const CountdownRequest& request);
+// Without a hook the line goes to standard error.
+void Notice(const std::string& text);
 
 // The answer of an unattended run: the default button of the style's button
 // set (set 0: OK; 1: OK, Cancel; 2: Abort, Retry, Ignore; 3: Yes, No, Cancel;

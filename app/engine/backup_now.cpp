@@ -45,12 +45,14 @@ RunOutcome RecordedBackup(const BackupJob& job, ClientList& clients, const std::
   started.result = RunResult::kStopped;
   started.scheduled = scheduled;
   started.cutOff = true;
-  RecordLastRun(RunKind::kBackup, started);
+  // A start the store would not take waits in the program folder like any
+  // record; the run's own record below says whether it got through.
+  static_cast<void>(RecordLastRun(RunKind::kBackup, started));
   SetTaskStatus(kTaskRunning);
 
-  const RunOutcome outcome = RunBackup(job, clients, destination, display, cancel, createBackuper);
+  RunOutcome outcome = RunBackup(job, clients, destination, display, cancel, createBackuper);
   SetTaskStatus(outcome.carriedOut() ? kTaskCompleted : kTaskIdleOrFailed);
-  RecordLastRun(RunKind::kBackup, LastRunFrom(outcome, job.time, scheduled));
+  outcome.recorded = RecordFinishedRun(RunKind::kBackup, LastRunFrom(outcome, job.time, scheduled));
   return outcome;
 }
 

@@ -1,7 +1,13 @@
 #include "app/engine/last_run.h"
 
+#include <cstdio>
+#include <fstream>
+
 #include "app/engine/program_settings.h"
 #include "app/engine/run_lock.h"
+#include "app/engine/run_log.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/registry.h"
 #include "platform/time.h"
 
@@ -20,7 +26,92 @@ std::string FailedObjects(RunKind kind, int count) {
 
 }  // namespace
 
+namespace {
+
+bool WriteRecord(RunKind kind, const LastRun& run) {
+  const std::string key = HistoryKey();
+  const std::string prefix = Prefix(kind);
+  const uint32_t flags = (run.scheduled ? 1 : 0) | (run.cutOff ? 2 : 0);
+  bool stored = platform::RegWriteString(key, prefix + "Archive", run.archivePath) == 0;
+  stored &= platform::RegWriteString(key, prefix + "Problem", run.problem) == 0;
+  stored &= platform::RegWriteDword(key, prefix + "Failures",
+                                    static_cast<uint32_t>(run.objectsFailed)) == 0;
+  stored &= platform::RegWriteDword(key, prefix + "Flags", flags) == 0;
+  stored &= platform::RegWriteDword(key, prefix + "Result", static_cast<uint32_t>(run.result)) == 0;
+  // Written last: a record is read only when its moment is there.
+  stored &= platform::RegWriteDword(key, prefix + "Time", static_cast<uint32_t>(run.time)) == 0;
+  return stored;
+}
+
+// A record the settings store could not take (another program held it)
+// waits in a file of the program folder, one field a line, and is written
+// at the next chance.
+std::string PendingPath(RunKind kind) {
+  return platform::ProgramFolder() + "BackupVopal." + Prefix(kind) + ".unrecorded";
+}
+
+std::string EscapeLine(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    if (c == '\\' || c == '\n') out += '\\';
+    out += c == '\n' ? 'n' : c;
+  }
+  return out;
+}
+
+std::string UnescapeLine(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i)
+    out += text[i] == '\\' && i + 1 < text.size() ? (text[++i] == 'n' ? '\n' : text[i]) : text[i];
+  return out;
+}
+
+void SavePending(RunKind kind, const LastRun& run) {
+  platform::CreateFolders(platform::ProgramFolder());
+  std::ofstream file(PendingPath(kind), std::ios::trunc);
+  file << run.time << "\n"
+       << static_cast<int>(run.result) << "\n"
+       << run.objectsFailed << "\n"
+       << ((run.scheduled ? 1 : 0) | (run.cutOff ? 2 : 0)) << "\n"
+       << EscapeLine(run.archivePath) << "\n"
+       << EscapeLine(run.problem) << "\n";
+}
+
+std::optional<LastRun> LoadPending(RunKind kind) {
+  std::ifstream file(PendingPath(kind));
+  std::string lines[6];
+  for (std::string& line : lines)
+    if (!std::getline(file, line)) return std::nullopt;
+  try {
+    LastRun run;
+    run.time = static_cast<std::time_t>(std::stoll(lines[0]));
+    const int result = std::stoi(lines[1]);
+    if (result < 0 || result > static_cast<int>(RunResult::kCouldNotStart)) return std::nullopt;
+    run.result = static_cast<RunResult>(result);
+    run.objectsFailed = std::stoi(lines[2]);
+    const int flags = std::stoi(lines[3]);
+    run.scheduled = flags & 1;
+    run.cutOff = flags & 2;
+    run.archivePath = UnescapeLine(lines[4]);
+    run.problem = UnescapeLine(lines[5]);
+    return run;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+// Writes a waiting record once the store takes it; the waiting record is
+// the newer one either way.
+std::optional<LastRun> RecordPending(RunKind kind) {
+  std::optional<LastRun> pending = LoadPending(kind);
+  if (pending && WriteRecord(kind, *pending)) std::remove(PendingPath(kind).c_str());
+  return pending;
+}
+
+}  // namespace
+
 std::optional<LastRun> ReadLastRun(RunKind kind) {
+  if (std::optional<LastRun> pending = RecordPending(kind)) return pending;
   const std::string key = HistoryKey();
   const std::string prefix = Prefix(kind);
   const auto time = platform::RegReadDword(key, prefix + "Time");
@@ -41,18 +132,19 @@ std::optional<LastRun> ReadLastRun(RunKind kind) {
 }
 
 bool RecordLastRun(RunKind kind, const LastRun& run) {
-  const std::string key = HistoryKey();
-  const std::string prefix = Prefix(kind);
-  const uint32_t flags = (run.scheduled ? 1 : 0) | (run.cutOff ? 2 : 0);
-  bool stored = platform::RegWriteString(key, prefix + "Archive", run.archivePath) == 0;
-  stored &= platform::RegWriteString(key, prefix + "Problem", run.problem) == 0;
-  stored &= platform::RegWriteDword(key, prefix + "Failures",
-                                    static_cast<uint32_t>(run.objectsFailed)) == 0;
-  stored &= platform::RegWriteDword(key, prefix + "Flags", flags) == 0;
-  stored &= platform::RegWriteDword(key, prefix + "Result", static_cast<uint32_t>(run.result)) == 0;
-  // Written last: a record is read only when its moment is there.
-  stored &= platform::RegWriteDword(key, prefix + "Time", static_cast<uint32_t>(run.time)) == 0;
-  return stored;
+  if (WriteRecord(kind, run)) {
+    std::remove(PendingPath(kind).c_str());
+    return true;
+  }
+  SavePending(kind, run);
+  return false;
+}
+
+bool RecordFinishedRun(RunKind kind, const LastRun& run) {
+  if (RecordLastRun(kind, run)) return true;
+  RunLog log;
+  if (log.OpenForAppend()) log.Write(std::string(kNotRecordedText) + "\n");
+  return false;
 }
 
 LastRun LastRunFrom(const RunOutcome& outcome, std::time_t time, bool scheduled) {

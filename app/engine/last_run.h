@@ -25,9 +25,21 @@ struct LastRun {
 };
 
 // Missing or unreadable values give nullopt: no such run has been recorded.
+// A record still waiting for the store (below) is the last run.
 std::optional<LastRun> ReadLastRun(RunKind kind);
-bool RecordLastRun(RunKind kind, const LastRun& run);
+// False when the settings store would not take the record (another program
+// held it past the wait): the record then waits in the program folder and
+// is written by the next ReadLastRun or RecordLastRun that finds the store
+// free.
+[[nodiscard]] bool RecordLastRun(RunKind kind, const LastRun& run);
 LastRun LastRunFrom(const RunOutcome& outcome, std::time_t time, bool scheduled);
+// Records the finished run; when the store would not take it, the run's log
+// says so. Returns what RecordLastRun returned.
+[[nodiscard]] bool RecordFinishedRun(RunKind kind, const LastRun& run);
+// The sentence a summary and a log give for a run whose record waits.
+constexpr const char* kNotRecordedText =
+    "This run could not be recorded: another program holds the settings store. It will be "
+    "recorded once the store is free.";
 
 // One line for people: "completed on Tuesday, December 08, 2026 10:00:00",
 // "failed on ...: 3 files not saved", "No backup has run yet", "running now".

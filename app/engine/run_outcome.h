@@ -29,6 +29,9 @@ struct RunOutcome {
   uint64_t archiveBytes = 0;   // a backup's archive, as written
   double seconds = 0;          // how long the run took
   bool errorStateSet = false;  // the run turned the error state on
+  // False when the settings store would not take the run's record (another
+  // program held it); the record is written once the store is free.
+  bool recorded = true;
 
   bool succeeded() const { return result == RunResult::kSucceeded; }
   // The run went through to its end, with or without failures.

@@ -57,7 +57,8 @@ RunOutcome RunScheduledBackup(const ProgramSettings& settings, std::time_t now,
     if (log.Create())
       log.Write(std::string(kLogFirstLine) + "The scheduled backup " + problem + ".\n");
     RunOutcome outcome = CouldNotStart(problem);
-    RecordLastRun(RunKind::kBackup, LastRunFrom(outcome, now, /*scheduled=*/true));
+    outcome.recorded =
+        RecordFinishedRun(RunKind::kBackup, LastRunFrom(outcome, now, /*scheduled=*/true));
     return outcome;
   }
   const RunOutcome outcome = RecordedBackup(job, clients, destination, nullptr, nullptr,
@@ -130,7 +131,7 @@ void SettleCutOffRun() {
     run.time = std::time(nullptr);
     run.result = RunResult::kStopped;
     run.cutOff = true;
-    RecordLastRun(RunKind::kBackup, run);
+    static_cast<void>(RecordFinishedRun(RunKind::kBackup, run));
   }
 }
 
