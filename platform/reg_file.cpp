@@ -394,26 +394,63 @@ RegFileResult Apply(const std::vector<Operation>& operations) {
 // ---------------------------------------------------------------------------
 // Export
 
-void AppendHexValue(std::string& out, std::string line, const std::vector<uint8_t>& data) {
+// Adds one byte of hex data to `line`; a full line goes to `out` first,
+// with its continuation mark.
+void AppendHexByte(std::string& out, std::string& line, uint8_t byte, bool last) {
   static const char kDigits[] = "0123456789abcdef";
-  for (size_t i = 0; i < data.size(); ++i) {
-    const bool last = i + 1 == data.size();
-    std::string piece{kDigits[data[i] >> 4], kDigits[data[i] & 15]};
-    if (!last) piece += ',';
-    // Room for the piece and, unless it ends the data, a continuation mark.
-    if (line.size() + piece.size() + (last ? 0 : 1) > kLineWidth && line.size() > 2) {
-      out += line + "\\\n";
-      line = "  ";
-    }
-    line += piece;
+  std::string piece{kDigits[byte >> 4], kDigits[byte & 15]};
+  if (!last) piece += ',';
+  // Room for the piece and, unless it ends the data, a continuation mark.
+  if (line.size() + piece.size() + (last ? 0 : 1) > kLineWidth && line.size() > 2) {
+    out += line + "\\\n";
+    line = "  ";
   }
+  line += piece;
+}
+
+void AppendHexValue(std::string& out, std::string line, const std::vector<uint8_t>& data) {
+  for (size_t i = 0; i < data.size(); ++i) AppendHexByte(out, line, data[i], i + 1 == data.size());
   out += line;
+}
+
+std::string ValueNameText(std::string_view name) {
+  return name.empty() ? "@=" : "\"" + Escape(name) + "\"=";
+}
+
+std::string HexTag(uint32_t type) {
+  if (type == REG_BINARY) return "hex:";
+  char tag[24];
+  std::snprintf(tag, sizeof tag, "hex(%x):", type);
+  return tag;
 }
 
 }  // namespace
 
+void RegValueWriter::Begin(std::string_view name, uint32_t type, uint32_t size) {
+  name_ = name;
+  type_ = type;
+  size_ = size;
+  done_ = 0;
+  gathered_.clear();
+  line_ = ValueNameText(name) + HexTag(type);
+}
+
+void RegValueWriter::Data(const uint8_t* bytes, size_t size) {
+  if (size_ <= kGatheredBytes) {
+    gathered_.insert(gathered_.end(), bytes, bytes + size);
+    return;
+  }
+  std::string out;
+  for (size_t i = 0; i < size; ++i) AppendHexByte(out, line_, bytes[i], ++done_ == size_);
+  write_(out);
+}
+
+void RegValueWriter::End() {
+  write_(size_ <= kGatheredBytes ? FormatRegValue(name_, type_, gathered_) + "\n" : line_ + "\n");
+}
+
 std::string FormatRegValue(std::string_view name, uint32_t type, const std::vector<uint8_t>& data) {
-  std::string line = name.empty() ? "@=" : "\"" + Escape(name) + "\"=";
+  std::string line = ValueNameText(name);
   if (type == REG_SZ && IsPlainText(data)) {
     line += "\"" +
             Escape(std::string_view(reinterpret_cast<const char*>(data.data()), data.size() - 1)) +
@@ -427,15 +464,8 @@ std::string FormatRegValue(std::string_view name, uint32_t type, const std::vect
                       uint32_t(data[3]) << 24);
     return line + digits;
   }
-  if (type == REG_BINARY) {
-    line += "hex:";
-  } else {
-    char tag[24];
-    std::snprintf(tag, sizeof tag, "hex(%x):", type);
-    line += tag;
-  }
   std::string out;
-  AppendHexValue(out, std::move(line), data);
+  AppendHexValue(out, line + HexTag(type), data);
   return out;
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -167,6 +168,29 @@ RegFileResult ImportRegFile(const std::string& path);
 RegFileResult ExportRegText(std::string_view fullKeyPath, std::string& text);
 // Values of one key in .reg syntax (one line per value), for queries.
 std::string FormatRegValue(std::string_view name, uint32_t type, const std::vector<uint8_t>& data);
+
+// One value in .reg syntax written as its data arrives, so that a value of
+// any size is never held whole: short text and number values get their
+// text forms as FormatRegValue gives them, everything larger hex lines.
+// `write` receives the text piece by piece; End() adds the line break.
+class RegValueWriter {
+ public:
+  explicit RegValueWriter(std::function<void(std::string_view)> write) : write_(std::move(write)) {}
+  void Begin(std::string_view name, uint32_t type, uint32_t size);
+  void Data(const uint8_t* bytes, size_t size);
+  void End();
+
+ private:
+  // Values up to this size are gathered and formatted whole.
+  static constexpr uint32_t kGatheredBytes = 64 * 1024;
+  std::function<void(std::string_view)> write_;
+  std::string name_;
+  uint32_t type_ = 0;
+  uint32_t size_ = 0;
+  uint32_t done_ = 0;
+  std::vector<uint8_t> gathered_;
+  std::string line_;  // the hex line being filled
+};
 
 }  // namespace platform
 

@@ -7,13 +7,17 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <stdexcept>
+#include <utility>
 
 #include "app/engine/archive_list.h"
 #include "app/engine/backup_now.h"
-#include "app/engine/program_settings.h"
 #include "app/engine/progress_indicator.h"
 #include "app/engine/restore_now.h"
 #include "app/engine/run_lock.h"
+#include "archive/archive_reader.h"
+#include "archive/format.h"
+#include "archive/key_blocks.h"
 #include "contract/errors.h"
 #include "platform/folder_walk.h"
 #include "platform/registry.h"
@@ -21,14 +25,6 @@
 
 namespace bkvp::engine {
 namespace {
-
-// Keys are restored here, exported, and removed again.
-std::string ScratchKey() { return ProgramKey() + "\\Extract"; }
-
-void RemoveScratchKey() {
-  if (auto path = platform::SplitKeyPath(ScratchKey()))
-    platform::RegDeleteTree(path->root, path->subKey.c_str());
-}
 
 // A name for one path part: no "/" and never "." or "..".
 std::string PartName(std::string text, const std::string& fallback) {
@@ -38,72 +34,100 @@ std::string PartName(std::string text, const std::string& fallback) {
   return text;
 }
 
-// Writes a new file below the extraction folder, completely or not at all,
-// without following a link that somebody else put on the way; an existing
-// file is left alone. Returns "" or the reason.
-std::string WriteNewFile(const std::string& path, const std::string& bytes) {
-  const size_t slash = path.rfind('/');
-  const std::string folder = path.substr(0, slash), name = path.substr(slash + 1);
-  const int dir = platform::OpenFolderForWriting(folder, true);
-  if (dir < 0) return std::string("cannot create its folder: ") + std::strerror(errno);
-  const std::string temporary = "." + name + "." + std::to_string(getpid()) + ".tmp";
-  std::string problem;
-  const int fd =
-      openat(dir, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    problem = std::string("cannot create it: ") + std::strerror(errno);
-  } else {
-    if (!platform::WriteAll(fd, bytes))
-      problem = std::string("cannot write it: ") + std::strerror(errno);
-    close(fd);
-    if (problem.empty() && platform::RenameNoReplaceAt(dir, temporary, dir, name) != 0)
-      problem = errno == EEXIST ? "a file of that name is there already"
-                                : std::string("cannot name it: ") + std::strerror(errno);
-    if (!problem.empty()) unlinkat(dir, temporary.c_str(), 0);
-  }
-  close(dir);
-  return problem;
-}
+std::string Reason(const char* doing) { return std::string(doing) + ": " + std::strerror(errno); }
 
-// The .reg text of a key restored at `from`, its sections named as if it
-// had been exported where it came from. Key names keep the letter case they
-// were created with, so the prefix is compared without it.
-std::string RenameSections(const std::string& text, const std::string& from,
-                           const std::string& to) {
-  std::string out;
-  for (size_t start = 0; start < text.size();) {
-    const size_t end = std::min(text.find('\n', start), text.size());
-    std::string line = text.substr(start, end - start);
-    if (line.size() > from.size() + 1 && line[0] == '[' &&
-        platform::EqualsIgnoreCase(std::string_view(line).substr(1, from.size()), from) &&
-        (line[from.size() + 1] == ']' || line[from.size() + 1] == '\\'))
-      line = "[" + to + line.substr(from.size() + 1);
-    out += line;
-    if (end < text.size()) out += '\n';
-    start = end + 1;
+// A new file below the extraction folder, written piece by piece and named
+// only when complete, without following a link that somebody else put on
+// the way; an existing file is left alone.
+class NewFile {
+ public:
+  explicit NewFile(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    name_ = path.substr(slash + 1);
+    folder_ = platform::OpenFolderForWriting(path.substr(0, slash), true);
+    if (folder_ < 0) {
+      problem_ = Reason("cannot create its folder");
+      return;
+    }
+    temporary_ = "." + name_ + "." + std::to_string(getpid()) + ".tmp";
+    fd_ = openat(folder_, temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                 0666);
+    if (fd_ < 0) problem_ = Reason("cannot create it");
   }
-  return out;
-}
+  NewFile(const NewFile&) = delete;
+  NewFile& operator=(const NewFile&) = delete;
+  ~NewFile() {
+    if (fd_ >= 0) close(fd_);
+    if (folder_ >= 0) {
+      if (!named_) unlinkat(folder_, temporary_.c_str(), 0);
+      close(folder_);
+    }
+  }
+
+  void Write(std::string_view bytes) {
+    if (problem_.empty() && !platform::WriteAll(fd_, bytes)) problem_ = Reason("cannot write it");
+    written_ += bytes.size();
+  }
+  // "" when the file took its name; otherwise why not.
+  std::string Commit() {
+    if (!problem_.empty()) return problem_;
+    close(std::exchange(fd_, -1));
+    if (platform::RenameNoReplaceAt(folder_, temporary_, folder_, name_) != 0)
+      return errno == EEXIST ? "a file of that name is there already" : Reason("cannot name it");
+    named_ = true;
+    return "";
+  }
+  uint64_t written() const { return written_; }
+
+ private:
+  std::string name_, temporary_;
+  int folder_ = -1;
+  int fd_ = -1;
+  bool named_ = false;
+  uint64_t written_ = 0;
+  std::string problem_;
+};
+
+// Names a key's .reg section and its values carry as they are; a line
+// break would start a line of its own when the file is read back.
+bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != text.npos; }
 
 class Extraction {
  public:
   Extraction(ArchiveEntry& archive, std::string folder, const std::vector<PathPattern>& only,
              ExtractOutcome& out)
-      : reader_(archive.reader.get()), folder_(std::move(folder)), only_(only), out_(out) {}
+      : reader_(archive.reader.get()),
+        folder_(std::move(folder)),
+        only_(only),
+        out_(out),
+        cursor_(archive::DefaultFileLayer()) {
+    if (!cursor_.Open(archive.path)) throw std::runtime_error(cursor_.failure().text);
+  }
 
   void Client(const std::string& name, const std::string& clsid) {
     clientFolder_ = folder_ + "/" + PartName(name, PartName(clsid, "client"));
-    if (Failed(reader_->Iterate(Bstr(clsid).get()))) {
+    const auto section = cursor_.clients().find(clsid);
+    int32_t total = 0;
+    if (section == cursor_.clients().end() ||
+        !cursor_.ReadSectionTotal(section->second.sectionOffset, &total) ||
+        Failed(reader_->Iterate(Bstr(clsid).get()))) {
       Fail(name + ": its section cannot be read");
       return;
     }
+    // The reader and this walk go through the section side by side: the
+    // reader restores files, this walk reads keys and strings itself.
+    uint64_t position = section->second.sectionOffset + archive::kSectionWeightSize;
     for (;;) {
       BOOL end = 0;
       if (Failed(reader_->IsEnd(&end)) || end) return;
       USHORT type = 0;
       Bstr objectName;
       LONG weight = 0;
-      if (Failed(reader_->GetObjectInfo(&type, objectName.out(), &weight))) return;
+      if (Failed(reader_->GetObjectInfo(&type, objectName.out(), &weight)) ||
+          !cursor_.ReadRecord(position, &record_) || record_.head.name != objectName.str()) {
+        Fail(name + ": its section cannot be read");
+        return;
+      }
       const std::string object = objectName.str();
       if (type == kObjectFile && AnyMatches(only_, object))
         File(object);
@@ -112,6 +136,7 @@ class Extraction {
       else if (type == kObjectString && only_.empty())
         String(object);
       reader_->Next();
+      position = record_.next;
     }
   }
 
@@ -136,45 +161,69 @@ class Extraction {
     }
   }
 
+  // The key's blocks turned into .reg text as they are read, never applied
+  // to this machine's settings and never held whole.
   void Key(const std::string& key) {
     const std::string place = ExtractedPathOf(key);
-    if (place.empty()) return Fail(key + " FAILED: its name is not a plain key path");
-    const std::string scratch = ScratchKey() + "\\" + std::to_string(++keys_);
-    if (Failed(reader_->RestoreRegistryKey(Bstr(scratch).get())))
-      return Fail(key + " FAILED: its blocks cannot be read");
-    std::string text;
-    const platform::RegFileResult exported = platform::ExportRegText(scratch, text);
-    if (!exported.ok) return Fail(key + " FAILED: " + exported.error);
-    Write(clientFolder_ + "/" + place + ".reg", RenameSections(text, scratch, key), key);
+    if (place.empty() || HasLineBreak(key))
+      return Fail(key + " FAILED: its name is not a plain key path");
+    if (!record_.dataInFile) return Fail(key + " FAILED: its blocks cannot be read");
+    NewFile file(clientFolder_ + "/" + place + ".reg");
+    file.Write("REGEDIT4\n");
+    std::string unwritable;
+    platform::RegValueWriter value([&](std::string_view text) { file.Write(text); });
+    uint64_t offset = record_.dataOffset;
+    const bool whole = archive::WalkKeyBlocks(
+        record_.head.dataSize,
+        [&](void* buffer, size_t size) {
+          if (!cursor_.ReadExact(offset, buffer, size)) return false;
+          offset += size;
+          return true;
+        },
+        {[&](const std::string& relative) {
+           if (HasLineBreak(relative)) unwritable = relative;
+           file.Write("\n[" + platform::JoinKeyPath(key, relative) + "]\n");
+         },
+         [&](const std::string& name, uint32_t type, uint32_t size) {
+           if (HasLineBreak(name) || name.find('\0') != std::string::npos) unwritable = name;
+           value.Begin(name, type, size);
+         },
+         [&](const uint8_t* data, size_t size) { value.Data(data, size); }, [&] { value.End(); }});
+    if (!whole) return Fail(key + " FAILED: its blocks cannot be read");
+    if (!unwritable.empty())
+      return Fail(key + " FAILED: the name \"" + unwritable + "\" cannot be written as .reg text");
+    Commit(file, key);
   }
 
   void String(const std::string& name) {
-    std::string text;
-    char buffer[65536];
+    NewFile file(clientFolder_ + "/" + PartName(name, "string") + ".txt");
+    std::vector<char> buffer(archive::kChunkSize);
     LONG read = 0, total = 0;
-    if (Failed(reader_->BeginRestoreString(buffer, sizeof buffer, &read, &total)))
+    const LONG size = static_cast<LONG>(buffer.size());
+    if (Failed(reader_->BeginRestoreString(buffer.data(), size, &read, &total)))
       return Fail(name + " FAILED: the string cannot be read");
     while (read > 0) {
-      text.append(buffer, static_cast<size_t>(read));
-      if (Failed(reader_->RestoreNextPartOfString(buffer, sizeof buffer, &read)))
+      file.Write(std::string_view(buffer.data(), static_cast<size_t>(read)));
+      if (Failed(reader_->RestoreNextPartOfString(buffer.data(), size, &read)))
         return Fail(name + " FAILED: the string cannot be read");
     }
-    Write(clientFolder_ + "/" + PartName(name, "string") + ".txt", text, name);
+    Commit(file, name);
   }
 
-  void Write(const std::string& path, const std::string& bytes, const std::string& object) {
-    if (std::string problem = WriteNewFile(path, bytes); !problem.empty())
-      return Fail(path + " FAILED: " + object + ": " + problem);
+  void Commit(NewFile& file, const std::string& object) {
+    if (std::string problem = file.Commit(); !problem.empty())
+      return Fail(object + " FAILED: " + problem);
     ++out_.run.objectsDone;
-    out_.run.bytesDone += bytes.size();
+    out_.run.bytesDone += file.written();
   }
 
   IRestorer* reader_;
   std::string folder_;
   const std::vector<PathPattern>& only_;
   ExtractOutcome& out_;
+  archive::ArchiveReader cursor_;
+  archive::RecordLocation record_;
   std::string clientFolder_;
-  int keys_ = 0;
 };
 
 }  // namespace
@@ -224,7 +273,6 @@ ExtractOutcome ExtractArchive(const std::string& archivePath, const std::string&
       out.failures.push_back(line);
   });
   archive.reader->SetProgress(indicator.As<IProgress>().get());
-  RemoveScratchKey();
   out.run.result = RunResult::kSucceeded;
   try {
     Extraction extraction(
@@ -241,8 +289,10 @@ ExtractOutcome ExtractArchive(const std::string& archivePath, const std::string&
     const EarlyEnd end = EndedEarly(e.Error(), cancel, "extraction", "what was extracted stays");
     out.run.result = end.result;
     out.run.problem = end.problem;
+  } catch (const std::runtime_error& e) {
+    out.run.result = RunResult::kStopped;
+    out.run.problem = e.what();
   }
-  RemoveScratchKey();
   archive.reader->SetProgress(nullptr);
   out.run.bytesDone += indicator->bytesDone();
   if (out.run.result == RunResult::kSucceeded && out.run.objectsFailed > 0)
