@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCryptographicHash>
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/files.h"
 #include "platform/paths.h"
 
 namespace bkvp::ui {
@@ -21,17 +23,47 @@ constexpr char kConfirmation[] = "ok\n";
 
 QString LockPath() { return InstanceSocketPath() + ".lock"; }
 
+// A folder of this user's that no other user may enter or write.
+QString WhyNotPrivate(const QString& folder) {
+  struct stat st {};
+  if (lstat(QFile::encodeName(folder).constData(), &st) != 0)
+    return QStringLiteral("cannot use %1: %2").arg(folder, strerror(errno));
+  if (!S_ISDIR(st.st_mode)) return QStringLiteral("%1 is not a folder").arg(folder);
+  if (st.st_uid != getuid()) return QStringLiteral("%1 belongs to another user").arg(folder);
+  if (st.st_mode & 077) return QStringLiteral("%1 is open to other users").arg(folder);
+  return {};
+}
+
+// $XDG_RUNTIME_DIR is the session's own, closed to other users; without
+// it, "run" in the state folder, made 0700. Either must be private: in a
+// folder others can write to, another user could plant a lock and a socket
+// where this program looks and so keep it from starting.
+QString InstanceFolder(QString* error) {
+  QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  if (folder.isEmpty() || !QDir(folder).exists()) {
+    folder = QString::fromStdString(platform::ProgramFolder()) + QStringLiteral("run");
+    platform::CreateFolders(platform::ProgramFolder());
+    mkdir(QFile::encodeName(folder).constData(), 0700);
+  }
+  if (QString why = WhyNotPrivate(folder); !why.isEmpty()) {
+    if (error) *error = why;
+    return {};
+  }
+  return folder;
+}
+
 }  // namespace
 
 QString InstanceSocketPath() {
-  QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::tempPath();
+  const QString folder = InstanceFolder(nullptr);
+  if (folder.isEmpty()) return {};
   const QByteArray state = QByteArray::fromStdString(platform::ProgramFolder());
   const QByteArray hash = QCryptographicHash::hash(state, QCryptographicHash::Sha256).toHex();
   return folder + QStringLiteral("/BackupVopal-%1-%2").arg(getuid()).arg(hash.left(16));
 }
 
 std::unique_ptr<InstanceLock> InstanceLock::TryAcquire(QString* error) {
+  if (InstanceFolder(error).isEmpty()) return nullptr;
   const QByteArray path = QFile::encodeName(LockPath());
   const int fd = open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) {
@@ -49,10 +81,19 @@ InstanceLock::~InstanceLock() { close(fd_); }
 
 ForwardResult ForwardCommand(int command, int timeoutMs) {
   const QDeadlineTimer deadline(timeoutMs);
+  // Only the program of this user takes the command, never a socket that
+  // somebody else put there.
+  const QString path = InstanceSocketPath();
+  struct stat st {};
+  if (lstat(QFile::encodeName(path).constData(), &st) == 0 &&
+      (!S_ISSOCK(st.st_mode) || st.st_uid != getuid()))
+    return {
+        false,
+        QStringLiteral("%1 is not this user's Backup Vopal; not handing it the command").arg(path)};
   QLocalSocket socket;
   // The first program may hold the lock and not listen yet: it is starting.
   for (;;) {
-    socket.connectToServer(InstanceSocketPath());
+    socket.connectToServer(path);
     if (socket.waitForConnected(int(deadline.remainingTime()))) break;
     if (deadline.hasExpired())
       return {

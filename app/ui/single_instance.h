@@ -17,7 +17,8 @@ namespace bkvp::ui {
 
 // Socket path for this user and state folder: the user id and a hash of the
 // state folder, so that tests in their own BKVP_HOME never meet the user's
-// real program. In $XDG_RUNTIME_DIR, else the temporary folder.
+// real program. In $XDG_RUNTIME_DIR, else in "run" of the state folder;
+// "" when that folder is not this user's alone.
 QString InstanceSocketPath();
 
 // Holds the lock file beside the socket while it exists.
