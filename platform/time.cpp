@@ -150,6 +150,10 @@ TimePoint TimePointFromFileTime(FILETIME ft) {
   return TimePoint(std::chrono::duration_cast<Clock::duration>(Nanoseconds(sinceUnix * 100)));
 }
 
+std::time_t TimeFromFileTime(FILETIME ft) {
+  return static_cast<std::time_t>(ft / kTicksPerSecond) - kUnixEpochSeconds1601;
+}
+
 FILETIME FileTimeFromTimespec(const struct timespec& ts) {
   const int64_t seconds = static_cast<int64_t>(ts.tv_sec) + FloorDiv(ts.tv_nsec, 1'000'000'000);
   const int64_t nanoseconds = ts.tv_nsec - FloorDiv(ts.tv_nsec, 1'000'000'000) * 1'000'000'000;

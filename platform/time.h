@@ -22,6 +22,9 @@ constexpr uint64_t kFileTimeUnixEpoch = 116444736000000000ULL;
 
 FILETIME FileTimeFromTimePoint(TimePoint t);
 TimePoint TimePointFromFileTime(FILETIME ft);
+// Whole seconds since 1970, for any FILETIME (1601 to 30828): time_t holds
+// them all where the clock's time points do not.
+std::time_t TimeFromFileTime(FILETIME ft);
 FILETIME FileTimeFromTimespec(const struct timespec& ts);
 struct timespec TimespecFromFileTime(FILETIME ft);
 

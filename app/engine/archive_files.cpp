@@ -3,6 +3,7 @@
 #include <map>
 
 #include "app/engine/archive_inspect.h"
+#include "app/engine/archive_list.h"
 #include "archive/format.h"
 #include "contract/component.h"
 #include "contract/identifiers.h"
@@ -13,31 +14,38 @@
 namespace bkvp::engine {
 namespace {
 
-// Record offset to unpacked size, from the archive service's check.
-std::string UnpackedSizes(const std::string& archivePath, std::map<uint64_t, uint64_t>& sizes) {
+// The unpacked sizes, from the archive service's check.
+std::string UnpackedSizes(const std::string& archivePath, std::vector<uint8_t>& sizes) {
   ComPtr<IArchiveCheck> checker;
   if (Failed(CreateInstance(CLSID_ArchiveChecker, checker)) || !checker)
-    return "the archive service cannot read archives: " + LastComponentError();
+    return ArchiveServiceProblem();
   Variant bytes;
   Bstr problem;
   checker->FileSizes(Bstr(archivePath).get(), &bytes, problem.out());
-  if (const auto data = ByteArrayOf(bytes.get()))
-    for (size_t at = 0; at + 16 <= data->size(); at += 16)
-      sizes[archive::GetLE<uint64_t>(data->data() + at)] =
-          archive::GetLE<uint64_t>(data->data() + at + 8);
+  if (auto data = ByteArrayOf(bytes.get())) sizes = std::move(*data);
   return problem.str();
 }
 
 }  // namespace
 
+void MergeUnpackedSizes(std::vector<FoundFile>& found, const std::vector<uint8_t>& sizes,
+                        std::vector<ArchivedFile>& files) {
+  std::map<uint64_t, uint64_t> byOffset;
+  for (size_t at = 0; at + 16 <= sizes.size(); at += 16)
+    byOffset[archive::GetLE<uint64_t>(sizes.data() + at)] =
+        archive::GetLE<uint64_t>(sizes.data() + at + 8);
+  for (FoundFile& f : found) {
+    const auto size = byOffset.find(f.recordOffset);
+    if (size == byOffset.end()) break;  // damaged from here on: the check says where
+    f.file.size = size->second;
+    files.push_back(std::move(f.file));
+  }
+}
+
 std::string ListArchivedFiles(const std::string& archivePath, const std::string& clsid,
                               const std::vector<PathPattern>& patterns,
                               std::vector<ArchivedFile>& files) {
-  struct Found {
-    uint64_t recordOffset;
-    ArchivedFile file;
-  };
-  std::vector<Found> found;
+  std::vector<FoundFile> found;
   bool sectionSeen = false;
   ArchiveVisitor visitor;
   visitor.client = [&](const InspectedClient& client) {
@@ -47,21 +55,17 @@ std::string ListArchivedFiles(const std::string& archivePath, const std::string&
     if (object.type != kObjectFile || !platform::EqualsIgnoreCase(client.clsid, clsid) ||
         !AnyMatches(patterns, object.name))
       return;
-    const auto modified = platform::TimePointFromFileTime(object.lastWriteTime);
-    found.push_back({object.recordOffset, {object.name, 0, platform::Clock::to_time_t(modified)}});
+    found.push_back(
+        {object.recordOffset, {object.name, 0, platform::TimeFromFileTime(object.lastWriteTime)}});
   };
-  std::string problem = InspectArchive(archivePath, visitor);
-  if (!problem.empty() && found.empty()) return problem;
-  if (problem.empty() && !sectionSeen) return "the archive holds no section of that client";
+  const Status walked = InspectArchive(archivePath, visitor);
+  const std::string problem = walked.message();
+  if (!walked.ok() && found.empty()) return problem;
+  if (walked.ok() && !sectionSeen) return "the archive holds no section of that client";
 
-  std::map<uint64_t, uint64_t> sizes;
+  std::vector<uint8_t> sizes;
   const std::string checked = UnpackedSizes(archivePath, sizes);
-  for (Found& f : found) {
-    const auto size = sizes.find(f.recordOffset);
-    if (size == sizes.end()) break;  // damaged from here on: the check says where
-    f.file.size = size->second;
-    files.push_back(std::move(f.file));
-  }
+  MergeUnpackedSizes(found, sizes, files);
   return problem.empty() ? checked : problem;
 }
 

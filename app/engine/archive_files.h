@@ -27,4 +27,17 @@ std::string ListArchivedFiles(const std::string& archivePath, const std::string&
                               const std::vector<PathPattern>& patterns,
                               std::vector<ArchivedFile>& files);
 
+// One file object found by the layout walk, by the offset of its record.
+struct FoundFile {
+  uint64_t recordOffset = 0;
+  ArchivedFile file;
+};
+
+// The archive service's answer of unpacked sizes (16 bytes a file: the
+// record offset and the size, little-endian) laid onto the files found:
+// in order, up to the first file it has no size for (the check stopped at
+// damage there). Appends to `files`.
+void MergeUnpackedSizes(std::vector<FoundFile>& found, const std::vector<uint8_t>& sizes,
+                        std::vector<ArchivedFile>& files);
+
 }  // namespace bkvp::engine

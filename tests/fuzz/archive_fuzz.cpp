@@ -43,7 +43,8 @@ const std::string& ScratchFolder() {
 
 void WalkSection(IRestorer* reader, BSTR clsid, size_t inputSize) {
   if (Failed(reader->Iterate(clsid))) return;
-  const std::string target = ScratchFolder() + "/restored";
+  // Not in the state folder itself, where no restore may write.
+  const std::string target = ScratchFolder() + "/out/restored";
   // Every record takes at least 22 bytes, and the reader never goes back.
   const size_t maxSteps = inputSize / 22 + 1;
   size_t steps = 0;
@@ -88,7 +89,7 @@ void InspectLayout(const std::string& path, size_t inputSize) {
         object.storedSize > inputSize - object.recordOffset - archive::kRecordOverhead)
       abort();
   };
-  bkvp::engine::InspectArchive(path, visitor);
+  static_cast<void>(bkvp::engine::InspectArchive(path, visitor));
 }
 
 }  // namespace
@@ -126,6 +127,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The check for verification reads the same untrusted bytes.
   bkvp::archive::CheckArchiveFile(path);
   platform::RegDeleteTree(platform::HKEY_CURRENT_USER, "Software\\Fuzz");
-  unlink((ScratchFolder() + "/restored").c_str());
+  unlink((ScratchFolder() + "/out/restored").c_str());
   return 0;
 }
