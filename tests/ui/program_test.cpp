@@ -103,6 +103,23 @@ class ProgramTest : public QObject {
     QTRY_VERIFY(next.trace().contains("wizard opened at page 0"));
   }
 
+  void aLockFolderOtherUsersMayWriteToIsRefused() {
+    // Without a session folder the lock and socket live in the state
+    // folder's "run"; one that others may write to could hold a stranger's.
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    const IsolatedState state;
+    const QString run = state.home() + "/run";
+    QVERIFY(QDir().mkpath(run));
+    QVERIFY(QFile::setPermissions(run, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner | QFileDevice::WriteOther |
+                                           QFileDevice::ExeOther));
+    QByteArray output;
+    QCOMPARE(Program(state, {"/q"}).Finish(&output), 1);
+    QVERIFY2(output.contains("is open to other users"), output.constData());
+    if (!runtime.isEmpty()) qputenv("XDG_RUNTIME_DIR", runtime);
+  }
+
   void aHangingProgramMakesTheSecondStartGiveUpAndSaySo() {
     const IsolatedState state;
     Program hanging(state, {"/q"});
