@@ -13,6 +13,10 @@ std::string RegistryFolder();
 // $BKVP_HOME/ or $XDG_STATE_HOME/BackupVopal/ (default
 // ~/.local/state/BackupVopal/), with a trailing "/". Holds BackupVopal.log.
 std::string ProgramFolder();
+// $BKVP_HOME/cache/ or $XDG_CACHE_HOME/backupvopal/ (default
+// ~/.cache/backupvopal/), with a trailing "/": archives on their way to or
+// from another machine. Nothing there is needed once a run has ended.
+std::string CacheFolder();
 // $XDG_CONFIG_HOME/ (default ~/.config/), with a trailing "/"; BKVP_HOME does
 // not move it: the desktop's own settings (autostart entries) live there.
 std::string ConfigFolder();
