@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct ArchiveEntry {
   std::string userName;
   std::string machineName;
   std::string label;
+  // A remote archive's downloaded copy, removed when the last entry holding
+  // it goes; null for a local archive.
+  std::shared_ptr<void> localCopy;
 };
 
 using RestorerFactory = std::function<HRESULT(bkvp::ComPtr<IRestorer>&)>;
