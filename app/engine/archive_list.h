@@ -40,6 +40,9 @@ bool OpenArchive(const std::string& path, ArchiveEntry& entry,
 std::vector<ArchiveEntry> ListArchives(const std::string& folder,
                                        const RestorerFactory& createRestorer = {});
 
+// Puts the entry into a list kept newest first, after those of its moment.
+void InsertNewestFirst(std::vector<ArchiveEntry>& list, ArchiveEntry entry);
+
 constexpr const char* kNoArchivesText =
     "No backup archives found. Select a different source location.";
 

@@ -69,9 +69,7 @@ std::vector<ArchiveEntry> ListRemoteArchives(const RemoteFolder& folder, std::st
     entry.label = header->label;
     entry.versionMajor = header->versionMajor;
     entry.versionMinor = header->versionMinor;
-    auto place = list.begin();
-    while (place != list.end() && !(place->time < entry.time)) ++place;
-    list.insert(place, std::move(entry));
+    InsertNewestFirst(list, std::move(entry));
   }
   return list;
 }
