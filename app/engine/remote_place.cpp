@@ -34,7 +34,9 @@ std::optional<RemotePlace> ParseRemotePlace(std::string_view text) {
   if (!IsRemotePlace(text)) return std::nullopt;
   text.remove_prefix(kRemotePrefix.size());
   const size_t colon = text.find(':');
-  if (colon == std::string_view::npos || colon == 0) return std::nullopt;
+  // rclone's remote names begin with a letter, a digit, "_" or "."; one that
+  // began with "-" would be taken for an option of rclone's.
+  if (colon == std::string_view::npos || colon == 0 || text.front() == '-') return std::nullopt;
   RemotePlace place{std::string(text.substr(0, colon)), std::string(text.substr(colon + 1))};
   while (place.path.size() > 1 && place.path.back() == '/') place.path.pop_back();
   return place;

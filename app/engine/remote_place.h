@@ -26,7 +26,8 @@ struct RemotePlace {
 
 // Whether the text names a remote place (it begins with "rclone:").
 bool IsRemotePlace(std::string_view text);
-// nullopt when the text is not "rclone:REMOTE:PATH" with a remote name.
+// nullopt when the text is not "rclone:REMOTE:PATH" with a remote name
+// (which never begins with "-").
 std::optional<RemotePlace> ParseRemotePlace(std::string_view text);
 
 // An archive or folder as a person gave it: a remote place as written, a

@@ -26,6 +26,7 @@ TEST(RemotePlace, TextAndNamesRoundTrip) {
   EXPECT_EQ(ParseRemotePlace("rclone:nas:/X.KV")->Parent().Target(), "nas:/");
   EXPECT_FALSE(ParseRemotePlace("rclone:nas"));
   EXPECT_FALSE(ParseRemotePlace("rclone::path"));
+  EXPECT_FALSE(ParseRemotePlace("rclone:--config=/tmp/x:path"));
   EXPECT_FALSE(ParseRemotePlace("/home/ann/rclone:nas:x"));
   // Only a local path is made absolute.
   EXPECT_EQ(ResolveDestination("rclone:nas:b"), "rclone:nas:b");
