@@ -2,6 +2,7 @@
 // 127.0.0.1 over a temporary folder, reached through a temporary rclone
 // configuration (RCLONE_CONFIG), and the real tool, archive service and
 // files client.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -100,6 +101,41 @@ class RemoteDestination : public bkvp::testing::HomeFixture {
     EXPECT_EQ(diff.exitCode, 0) << diff.output;
   }
   std::string Log() { return ReadFile(home() + "/BackupVopal.log"); }
+  // A backup to `destination` started in the background with its upload
+  // slowed down, its output going to `output`; returns once this run's
+  // temporary upload has reached `folder` on the server, with its name.
+  std::string SlowBackupCaughtUploading(const std::string& destination, const std::string& folder,
+                                        const std::string& output) {
+    WriteFile(source / "large.bin", RandomBytes(3 << 20));
+    const std::string tool = BinDir() + "/bkvp";
+    const char* argv[] = {tool.c_str(),        "backup",       "--to",
+                          destination.c_str(), "--unattended", nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    setenv("RCLONE_BWLIMIT", "512k", 1);
+    const int spawned =
+        posix_spawn(&pid, tool.c_str(), &actions, nullptr, const_cast<char**>(argv), environ);
+    unsetenv("RCLONE_BWLIMIT");
+    posix_spawn_file_actions_destroy(&actions);
+    EXPECT_EQ(spawned, 0);
+    for (int i = 0; spawned == 0 && i < 6000; ++i) {
+      for (const std::string& name : NamesBelow(folder))
+        if (name.starts_with(".bkvp-upload-") && name.find("-00000000-") == std::string::npos &&
+            fs::file_size(folder + "/" + name) > 0)
+          return name;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return "";
+  }
+  int WaitForBackup() {
+    int status = 0;
+    EXPECT_EQ(waitpid(pid, &status, 0), pid);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  pid_t pid = 0;
 
   TempDir served, scratch, source;
   std::unique_ptr<RcloneServer> server;
@@ -173,27 +209,10 @@ TEST_F(RemoteDestination, AnUploadKilledHalfWayLeavesNoArchiveAndTheNextRunClear
   const std::string folder = served / "laptop";
   WriteFile(folder + "/.bkvp-upload-00000000-0123456789abcdef.part", "someone else's");
   WriteFile(folder + "/notes.part", "mine");
-  WriteFile(source / "large.bin", RandomBytes(3 << 20));
-  // Slowed down so that the upload is caught half way.
-  const std::string tool = BinDir() + "/bkvp";
-  const char* argv[] = {tool.c_str(),        "backup",       "--to",
-                        "rclone:dav:laptop", "--unattended", nullptr};
-  setenv("RCLONE_BWLIMIT", "512k", 1);
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, tool.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ),
-            0);
-  unsetenv("RCLONE_BWLIMIT");
-  std::string partial;
-  for (int i = 0; i < 6000 && partial.empty(); ++i) {
-    for (const std::string& name : NamesBelow(folder))
-      if (name.starts_with(".bkvp-upload-") && name.find("-00000000-") == std::string::npos &&
-          fs::file_size(folder + "/" + name) > 0)
-        partial = name;
-    if (partial.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  const std::string partial =
+      SlowBackupCaughtUploading("rclone:dav:laptop", folder, home() + "/output");
   kill(pid, SIGKILL);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_EQ(WaitForBackup(), 128 + SIGKILL);
   ASSERT_FALSE(partial.empty()) << "the upload was never seen";
   EXPECT_TRUE(ArchiveNamesIn(folder).empty());
 
@@ -208,7 +227,20 @@ TEST_F(RemoteDestination, AnUploadKilledHalfWayLeavesNoArchiveAndTheNextRunClear
 }
 
 TEST_F(RemoteDestination, AServerThatIsDownFailsTheRunWithRclonesReason) {
+  // Gone during the upload: the archive stays in the cache, and says so.
+  const std::string output = home() + "/output";
+  ASSERT_FALSE(SlowBackupCaughtUploading("rclone:dav:laptop", served / "laptop", output).empty());
   server->Stop();
+  EXPECT_EQ(WaitForBackup(), 1) << ReadFile(output);
+  const std::vector<std::string> kept = ArchiveNamesIn(home() + "/cache/outgoing");
+  ASSERT_EQ(kept.size(), 1u) << ReadFile(output);
+  EXPECT_NE(ReadFile(output).find("it is kept at " + home() + "/cache/outgoing/" + kept[0]),
+            std::string::npos)
+      << ReadFile(output);
+  EXPECT_NE(Bkvp("status").output.find("Error state:  on"), std::string::npos);
+  fs::remove(home() + "/cache/outgoing/" + kept[0]);
+
+  // Gone before the run: nothing is done.
   const CommandResult backup = Bkvp("backup --to rclone:dav:laptop");
   EXPECT_EQ(backup.exitCode, 2);
   EXPECT_NE(backup.output.find("connection refused"), std::string::npos) << backup.output;
