@@ -128,7 +128,20 @@ class ErrorLines {
   std::string partial_;
 };
 
-void RecordExit(int status, ChildResult& result) {
+// Whether the child has ended, without reaping it: while it is not reaped
+// its process group cannot be anybody else's.
+bool HasEnded(pid_t child) {
+  siginfo_t info{};
+  return waitid(P_PID, id_t(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+         info.si_pid == child;
+}
+
+// Ends what the child left in its group, then reaps the child.
+void Reap(pid_t child, ChildResult& result) {
+  kill(-child, SIGKILL);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
 }
@@ -137,21 +150,9 @@ void RecordExit(int status, ChildResult& result) {
 void EndGroup(pid_t child, ChildResult& result) {
   kill(-child, SIGTERM);
   const auto giveUp = Clock::now() + kTermGrace;
-  int status = 0;
-  while (Clock::now() < giveUp) {
-    const pid_t done = waitpid(child, &status, WNOHANG);
-    if (done == child) {
-      kill(-child, SIGKILL);  // anything it started goes with it
-      RecordExit(status, result);
-      return;
-    }
-    if (done < 0 && errno != EINTR) return;
+  while (Clock::now() < giveUp && !HasEnded(child))
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  kill(-child, SIGKILL);
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  RecordExit(status, result);
+  Reap(child, result);
 }
 
 }  // namespace
@@ -238,15 +239,13 @@ ChildResult RunChild(const ChildRun& run) {
       break;
     }
     if (errOpen) drain(err.read(), errOpen, false);
-    int status = 0;
-    if (waitpid(child, &status, WNOHANG) == child) {
+    if (HasEnded(child)) {
       // Whatever it wrote before it ended is still in the pipes.
       const bool accepted = !outOpen || drain(out.read(), outOpen, true);
       if (errOpen) drain(err.read(), errOpen, false);
       errorLines.Finish();
-      RecordExit(status, result);
+      Reap(child, result);
       result.outputRefused = !accepted;
-      kill(-child, SIGKILL);  // helpers it left behind in its group
       return result;
     }
     if (run.shouldStop && run.shouldStop()) {
