@@ -3,6 +3,8 @@
 // zip -9 -r, unzip, and cp -r followed by sync.
 //
 //   bkvp_bench run WORKDIR [RUNS]      generate the corpora, time everything
+//   bkvp_bench remote WORKDIR [RUNS]   backups to a WebDAV remote on 127.0.0.1
+//                                      against a local backup plus rclone copyto
 //   bkvp_bench zlib9 OUTPUT FOLDER     (internal) the plain zlib loop
 //
 // bkvp and its modules are taken from the folder of this program. Every bkvp
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "tests/support/rclone_server.h"
 
 using namespace bench;
 
@@ -107,10 +110,12 @@ std::string LoadAverage() {
   return one + " " + five + " " + fifteen;
 }
 
+// `to` is where the archive goes (a folder, or a remote place) and `out`
+// the folder that receives it, removed before each run.
 Step BkvpBackup(const Setup& setup, const fs::path& home, const fs::path& inputs,
-                const fs::path& out, const std::string& threads = "") {
-  Step step{{setup.bkvp.string(), "backup", "--to", out.string(), "--client", "Files and folders",
-             "--unattended", "--quiet"},
+                const fs::path& out, const std::string& threads = "", const std::string& to = "") {
+  Step step{{setup.bkvp.string(), "backup", "--to", to.empty() ? out.string() : to, "--client",
+             "Files and folders", "--unattended", "--quiet"},
             setup.work,
             inputs,
             {out},
@@ -160,6 +165,62 @@ std::vector<Sample> RestoreAgainstUnzip(const Setup& setup, int runs, const std:
   Row((corpus + ": bkvp restore").c_str(), samples[0], mb, files, 0);
   Row((corpus + ": unzip").c_str(), samples[1], mb, files, 0);
   return samples;
+}
+
+// A backup to a remote against what it cannot do without: the same backup
+// into a local folder, and one "rclone copyto" of that archive to the remote.
+void CompareUpload(const Setup& setup, int runs, const std::string& corpus, const fs::path& home,
+                   const fs::path& inputs, const fs::path& served,
+                   const std::vector<std::pair<std::string, std::string>>& rclone) {
+  const fs::path out = setup.work / "out", kept = setup.work / "kept" / (corpus + ".KV");
+  Step remote = BkvpBackup(setup, home, inputs, served / "remote", "", "rclone:bench:remote");
+  Step copy{{"rclone", "copyto", kept.string(), "bench:copy/" + corpus + ".KV"},
+            setup.work,
+            kept.parent_path(),
+            {served / "copy"}};
+  for (const auto& variable : rclone) {
+    remote.environment.push_back(variable);
+    copy.environment.push_back(variable);
+  }
+  Compare(1, {BkvpBackup(setup, home, inputs, out)});
+  KeepArchive(out, kept);
+  const auto samples = Compare(runs, {BkvpBackup(setup, home, inputs, out), remote, copy});
+  const double mb = FolderBytes(inputs) / 1e6, files = double(FilesBelow(inputs).size());
+  Row((corpus + ": bkvp backup, local").c_str(), samples[0], mb, files, FileBytes(kept));
+  Row((corpus + ": bkvp backup, WebDAV").c_str(), samples[1], mb, files, FileBytes(kept));
+  Row((corpus + ": rclone copyto").c_str(), samples[2], mb, files, FileBytes(kept));
+  Goal((corpus + ": WebDAV backup / (local backup + copyto)").c_str(),
+       samples[1].seconds / (samples[0].seconds + samples[2].seconds), "<=", 1.0);
+}
+
+int RunRemote(const fs::path& work, int runs, const fs::path& self) {
+  const Setup setup{self.parent_path() / "bkvp", work};
+  const Corpora corpora = MakeCorpora(work);
+  const fs::path served = work / "served", scratch = work / "server-scratch";
+  fs::create_directories(served);
+  fs::create_directories(scratch);
+  fs::create_directories(work / "kept");
+  bkvp::testing::RcloneServer server(bkvp::testing::RcloneServer::Kind::kWebdav, served, scratch);
+  if (!server.running()) {
+    std::fprintf(stderr, "bench: the WebDAV server did not start:\n%s", server.startLog().c_str());
+    return 1;
+  }
+  const fs::path config = work / "rclone.conf";
+  std::ofstream(config) << server.RemoteSection("bench");
+  const std::vector<std::pair<std::string, std::string>> rclone = {
+      {"RCLONE_CONFIG", config.string()}};
+  std::printf("load average at the start: %s\n\n", LoadAverage().c_str());
+  std::printf("| step | time (median of %d) | MB/s | files/s | output bytes | peak memory |\n",
+              runs);
+  std::printf("|---|---|---|---|---|---|\n");
+  CompareUpload(setup, runs, "text", HomeFor(setup, "text", corpora.text), corpora.text, served,
+                rclone);
+  CompareUpload(setup, runs, "stored as is", HomeFor(setup, "packed", corpora.packed),
+                corpora.packed, served, rclone);
+  std::printf("\nload average at the end: %s\n", LoadAverage().c_str());
+  fs::remove_all(served);
+  fs::remove_all(work / "out");
+  return 0;
 }
 
 int Run(const fs::path& work, int runs, const fs::path& self) {
@@ -261,6 +322,9 @@ int main(int argc, char** argv) {
   if (mode == "run" && argc >= 3)
     return Run(fs::absolute(argv[2]), argc > 3 ? std::atoi(argv[3]) : 5,
                fs::canonical("/proc/self/exe"));
-  std::fprintf(stderr, "usage: bkvp_bench run WORKDIR [RUNS]\n");
+  if (mode == "remote" && argc >= 3)
+    return RunRemote(fs::absolute(argv[2]), argc > 3 ? std::atoi(argv[3]) : 5,
+                     fs::canonical("/proc/self/exe"));
+  std::fprintf(stderr, "usage: bkvp_bench run|remote WORKDIR [RUNS]\n");
   return 2;
 }

@@ -1,9 +1,8 @@
-// bkvp archives: the archives of a folder, newest first.
-#include "app/engine/archive_list.h"
-#include "app/engine/run_backup.h"
+// bkvp archives: the archives of a folder or remote place, newest first.
+#include "app/engine/remote_archives.h"
+#include "app/engine/remote_place.h"
 #include "cli/command.h"
 #include "cli/engine_cli.h"
-#include "platform/files.h"
 
 namespace bkvp::cli {
 namespace {
@@ -15,11 +14,11 @@ int RunArchives(const std::vector<std::string>& args) {
   front::Options options;
   if (!options.Parse(kName, args, {})) return 2;
   if (options.positional().size() != 1) return front::Fail(kName, "give one folder", 2);
-  const std::string folder = WithTrailingSlash(front::AbsolutePath(options.positional()[0]));
-  if (!platform::DirectoryExists(folder)) return front::Fail(kName, folder + " is not a folder", 2);
-
-  const std::vector<ArchiveEntry> archives = ListArchives(folder);
-  if (archives.empty()) return front::Fail(kName, "no backup archives in " + folder, 1);
+  const std::string place = ResolvePlace(options.positional()[0]);
+  std::string problem;
+  const std::vector<ArchiveEntry> archives = ListArchivesAt(place, &problem);
+  if (!problem.empty()) return front::Fail(kName, problem, 2);
+  if (archives.empty()) return front::Fail(kName, "no backup archives in " + place, 1);
   std::vector<std::vector<std::string>> rows = {
       {"TIME", "LABEL", "USER", "MACHINE", "CLIENTS", "FILE"}};
   for (const ArchiveEntry& a : archives)
@@ -31,11 +30,12 @@ int RunArchives(const std::vector<std::string>& args) {
 
 const CommandRegistrar registrar({
     kName,
-    "list the archives of a folder, newest first",
-    "usage: bkvp archives DIR\n"
+    "list the archives of a folder or a remote place, newest first",
+    "usage: bkvp archives DIR|rclone:REMOTE:PATH\n"
     "\n"
     "Lists the backup archives in DIR, newest first: time, label, user, machine,\n"
-    "number of clients and file. Files that are not archives are left out.\n"
+    "number of clients and file. Files that are not archives are left out. On a\n"
+    "remote only the first bytes of each archive are read.\n"
     "Exit status 1 when DIR holds no archive.\n",
     RunArchives,
 });

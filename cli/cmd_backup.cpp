@@ -4,6 +4,7 @@
 #include "app/engine/backup_now.h"
 #include "app/engine/discovery.h"
 #include "app/engine/program_settings.h"
+#include "app/engine/remote_place.h"
 #include "app/engine/scheduler.h"
 #include "cli/command.h"
 #include "cli/engine_cli.h"
@@ -40,7 +41,8 @@ int RunBackupCommand(const std::vector<std::string>& args) {
 
   const std::string folder = options.Value("--to").value_or(settings.storePath);
   if (folder.empty())
-    return front::Fail(kName, "no destination: give --to DIR", front::kExitCannotStart);
+    return front::Fail(kName, "no destination: give --to DIR or --to rclone:REMOTE:PATH",
+                       front::kExitCannotStart);
   if (!options.Has("--to") && style == front::SummaryStyle::kLine)
     std::cerr << "bkvp backup: backing up into the last destination, " << folder << "\n";
 
@@ -50,27 +52,32 @@ int RunBackupCommand(const std::vector<std::string>& args) {
   constexpr auto kind = front::TerminalFrontEnd::Kind::kBackup;
   front::TerminalFrontEnd frontEnd(options.Has("--unattended"), kind);
   const RunOutcome outcome =
-      BackupNow(job, clients, front::AbsolutePath(folder), frontEnd.display(), signals.cancel());
+      BackupNow(job, clients, ResolveDestination(folder), frontEnd.display(), signals.cancel());
   frontEnd.Finish(outcome.carriedOut());
   return front::FinishRun({kName, kind, style}, outcome);
 }
 
 const CommandRegistrar registrar({
     kName,
-    "back up now into a destination folder",
-    "usage: bkvp backup [--to DIR] [--client ID|NAME]... [--label TEXT] [--unattended]\n"
-    "                   [--quiet | --json]\n"
+    "back up now into a destination folder or onto another machine",
+    "usage: bkvp backup [--to DIR|rclone:REMOTE:PATH] [--client ID|NAME]... [--label TEXT]\n"
+    "                   [--unattended] [--quiet | --json]\n"
     "\n"
     "Backs up the selected clients into one new archive and says what it saved.\n"
     "Without options the last destination and client selection are used; with\n"
     "no stored selection, every present client that has something to save.\n"
     "\n"
     "  --to DIR          destination folder (created when missing)\n"
+    "  --to rclone:REMOTE:PATH\n"
+    "                    a folder on another machine, through a remote of your rclone\n"
+    "                    configuration (see rclone config); the archive is written into\n"
+    "                    the cache folder first, sent, checked, and then named\n"
     "  --client ID|NAME  a client by name (as bkvp clients lists it) or identifier; repeatable\n"
     "  --label TEXT      archive label (default: the date and time)\n"
     "  --unattended      answer every question automatically, no progress bar\n"
     "  --quiet           print only the new archive's path\n"
-    "  --json            print the outcome as one JSON object, for scripts\n"
+    "  --json            print the outcome as one JSON object, for scripts (with the\n"
+    "                    remote and the bytes sent there)\n"
     "\n"
     "Ctrl-C stops the run and discards the unfinished archive.\n"
     "\n"

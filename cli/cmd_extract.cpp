@@ -3,6 +3,8 @@
 #include <iostream>
 
 #include "app/engine/archive_extract.h"
+#include "app/engine/archive_fetch.h"
+#include "app/engine/remote_place.h"
 #include "cli/command.h"
 #include "cli/engine_cli.h"
 #include "cli/run_summary.h"
@@ -22,7 +24,9 @@ int RunExtract(const std::vector<std::string>& args) {
   if (options.positional().size() != 2)
     return front::Fail(kName, "give an archive and a folder (see bkvp extract --help)",
                        front::kExitCannotStart);
-  const std::string archive = front::AbsolutePath(options.positional()[0]);
+  const FetchedArchive fetched = FetchArchive(ResolvePlace(options.positional()[0]));
+  if (!fetched.problem.empty()) return front::Fail(kName, fetched.problem, front::kExitCannotStart);
+  const std::string& archive = fetched.localPath;
   const std::string folder = front::AbsolutePath(options.positional()[1]);
   const auto only = front::PathPatternsOf(options.Values("--only"));
   if (!only)
@@ -35,7 +39,7 @@ int RunExtract(const std::vector<std::string>& args) {
   const front::SummaryStyle style = front::SummaryStyleOf(options);
   if (style != front::SummaryStyle::kJson)
     for (const std::string& line : extracted.failures) std::cerr << line << "\n";
-  front::RunReport report{kName, front::TerminalFrontEnd::Kind::kRestore, style, archive};
+  front::RunReport report{kName, front::TerminalFrontEnd::Kind::kRestore, style, fetched.shownPath};
   report.destination = folder;
   return front::FinishRun(report, extracted.run);
 }

@@ -3,6 +3,7 @@
 
 #include "app/engine/backup_now.h"
 #include "app/engine/discovery.h"
+#include "app/engine/remote_place.h"
 #include "app/engine/restore_now.h"
 #include "app/engine/scheduler.h"
 #include "cli/command.h"
@@ -34,7 +35,7 @@ int RunRestoreCommand(const std::vector<std::string>& args) {
     return front::Fail(kName, "--flat goes with --to DIR", front::kExitCannotStart);
 
   CheckForInterruptedRun();
-  const std::string path = front::AbsolutePath(options.positional().front());
+  const std::string path = ResolvePlace(options.positional().front());
   ClientList clients = DiscoverClients();
   ArchiveEntry archive;
   if (std::string problem = OpenArchiveForRestore(path, archive); !problem.empty())
@@ -99,7 +100,8 @@ const CommandRegistrar registrar({
     "                    [--quiet | --json]\n"
     "\n"
     "Restores the clients recorded in ARCHIVE that are installed and present here\n"
-    "(or only those named with --client).\n"
+    "(or only those named with --client). ARCHIVE may be on another machine,\n"
+    "rclone:REMOTE:PATH/NAME: it is downloaded into the cache folder first.\n"
     "\n"
     "  --client ID|NAME  a client of the archive by name or identifier; repeatable;\n"
     "                    restores only the clients named (leave the mail clients out\n"

@@ -6,6 +6,7 @@
 #include "app/engine/discovery.h"
 #include "app/engine/last_run.h"
 #include "app/engine/program_settings.h"
+#include "app/engine/remote_place.h"
 #include "app/engine/run_backup.h"
 #include "app/engine/scheduler.h"
 #include "cli/command.h"
@@ -132,10 +133,12 @@ int Set(const std::vector<std::string>& args) {
 
   std::string folder = o.Value("--to").value_or(
       !settings.scheduleStorePath.empty() ? settings.scheduleStorePath : settings.storePath);
-  if (folder.empty()) return front::Fail(kName, "no destination: give --to DIR", 2);
-  folder = WithTrailingSlash(front::AbsolutePath(folder));
-  // A destination that cannot be made now would fail every scheduled run.
-  if (std::string problem = PrepareDestination(folder); !problem.empty())
+  if (folder.empty())
+    return front::Fail(kName, "no destination: give --to DIR or --to rclone:REMOTE:PATH", 2);
+  folder = ResolveDestination(folder);
+  // A destination that cannot be made (or reached) now would fail every
+  // scheduled run.
+  if (std::string problem = PrepareBackupPlace(folder); !problem.empty())
     return front::Fail(kName, problem, 2);
 
   std::vector<std::string> clsids;
@@ -209,7 +212,7 @@ const CommandRegistrar registrar({
     "set, show or turn off scheduled backups",
     "usage: bkvp schedule set (--daily | --weekly DAYS | --monthly-day N |\n"
     "                          --monthly ORDINAL WEEKDAY) --at HH:MM\n"
-    "                         [--keep N] [--to DIR] [--client ID|NAME]...\n"
+    "                         [--keep N] [--to DIR|rclone:REMOTE:PATH] [--client ID|NAME]...\n"
     "       bkvp schedule show\n"
     "       bkvp schedule off\n"
     "\n"
@@ -218,8 +221,9 @@ const CommandRegistrar registrar({
     "  --monthly-day N           on day N of every month (31: the last day)\n"
     "  --monthly ORDINAL WEEKDAY on the 1st, 2nd, 3rd, 4th or last WEEKDAY\n"
     "  --at HH:MM                local time of the run\n"
-    "  --keep N                  keep only the newest N archives (0: all)\n"
+    "  --keep N                  keep only the newest N archives (0: all), also on a remote\n"
     "  --to DIR                  destination (default: the stored one)\n"
+    "  --to rclone:REMOTE:PATH   a folder on another machine (see bkvp backup --help)\n"
     "  --client ID|NAME          clients to save (default: the stored selection,\n"
     "                            else every present client); repeatable\n"
     "\n"

@@ -3,8 +3,10 @@
 
 #include <iomanip>
 
+#include "app/engine/archive_fetch.h"
 #include "app/engine/archive_files.h"
 #include "app/engine/archive_inspect.h"
+#include "app/engine/remote_place.h"
 #include "cli/command.h"
 #include "cli/engine_cli.h"
 #include "clients/files/files_identity.h"
@@ -62,10 +64,12 @@ int RunShow(const std::vector<std::string>& args) {
     return front::Fail(kName, "give one archive", 2);
   if (options.Has("--json") && !options.Has("--files"))
     return front::Fail(kName, "--json goes with --files", 2);
-  const std::string path = front::AbsolutePath(options.positional()[0]);
+  const FetchedArchive archive = FetchArchive(ResolvePlace(options.positional()[0]));
+  if (!archive.problem.empty()) return front::Fail(kName, archive.problem, 1);
+  const std::string& path = archive.shownPath;
   if (options.Has("--files"))
     return ShowFiles(
-        path,
+        archive.localPath,
         std::vector<std::string>(options.positional().begin() + 1, options.positional().end()),
         options.Has("--json"));
 
@@ -96,7 +100,7 @@ int RunShow(const std::vector<std::string>& args) {
                        std::to_string(o.storedSize), o.compressed ? "yes" : "no",
                        platform::EscapeControls(o.name)});
   };
-  const Status shown = InspectArchive(path, visitor);
+  const Status shown = InspectArchive(archive.localPath, visitor);
   flushObjects();
   if (!shown.ok()) return front::Fail(kName, shown.message(), front::ExitStatusOf(shown));
   return 0;
@@ -115,7 +119,10 @@ const CommandRegistrar registrar({
     "\n"
     "With --files: the files a restore of files and folders would write, one per\n"
     "line with their time and size, or those matching a PATTERN (as restore --only\n"
-    "takes them); --json prints them as a JSON array for scripts.\n",
+    "takes them); --json prints them as a JSON array for scripts.\n"
+    "\n"
+    "ARCHIVE may be on another machine, rclone:REMOTE:PATH/NAME: it is downloaded\n"
+    "into the cache folder first.\n",
     RunShow,
 });
 

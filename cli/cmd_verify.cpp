@@ -1,7 +1,9 @@
 // bkvp verify: checks every object of an archive and names the first damaged one.
 #include <iostream>
 
+#include "app/engine/archive_fetch.h"
 #include "app/engine/archive_verify.h"
+#include "app/engine/remote_place.h"
 #include "cli/command.h"
 #include "cli/engine_cli.h"
 
@@ -15,8 +17,10 @@ int RunVerify(const std::vector<std::string>& args) {
   front::Options options;
   if (!options.Parse(kName, args, {})) return 2;
   if (options.positional().size() != 1) return front::Fail(kName, "give one archive", 2);
-  const std::string path = front::AbsolutePath(options.positional()[0]);
-  const VerifyResult result = VerifyArchive(path);
+  const FetchedArchive archive = FetchArchive(ResolvePlace(options.positional()[0]));
+  if (!archive.problem.empty()) return front::Fail(kName, archive.problem, front::kExitCannotStart);
+  const std::string& path = archive.shownPath;
+  const VerifyResult result = VerifyArchive(archive.localPath);
   if (!result.checked) return front::Fail(kName, result.problem, front::kExitCannotStart);
   if (!result.ok) return front::Fail(kName, path + ": damaged: " + result.problem, 1);
   std::cout << path << ": OK, " << result.objectsChecked << " objects read\n";
@@ -27,6 +31,9 @@ const CommandRegistrar registrar({
     kName,
     "check that every object of an archive can be read back",
     "usage: bkvp verify ARCHIVE\n"
+    "\n"
+    "ARCHIVE may be on another machine, rclone:REMOTE:PATH/NAME: it is downloaded\n"
+    "into the cache folder first.\n"
     "\n"
     "Checks the archive's layout and every object in it: each record against its\n"
     "section, each section's sum of weights, each registry key's blocks, and every\n"

@@ -75,7 +75,9 @@ void PrintJson(const RunReport& report, const engine::RunOutcome& outcome) {
             << ",\"items\":" << outcome.objectsDone << ",\"failed\":" << outcome.objectsFailed
             << ",\"clients\":" << outcome.clientsRun
             << ",\"clientsFailed\":" << outcome.clientsFailed << ",\"bytes\":" << outcome.bytesDone
-            << ",\"archiveBytes\":" << outcome.archiveBytes << ",\"seconds\":" << outcome.seconds
+            << ",\"archiveBytes\":" << outcome.archiveBytes
+            << ",\"remote\":" << JsonString(outcome.remote)
+            << ",\"uploadedBytes\":" << outcome.uploadedBytes << ",\"seconds\":" << outcome.seconds
             << ",\"problem\":" << JsonString(outcome.problem)
             << ",\"recorded\":" << (outcome.recorded ? "true" : "false")
             << ",\"log\":" << JsonString(engine::LogPath()) << "}\n";

@@ -147,6 +147,14 @@ class TerminalDisplay : public engine::ProgressDisplay {
     text_ = text;
     Draw(false);
   }
+  // The bar shows the transfer's share; the text its sizes and rate.
+  void Transfer(const std::string& what, uint64_t done, uint64_t total,
+                double bytesPerSecond) override {
+    position_ = total ? int(10000 * std::min(done, total) / total) : 0;
+    text_ = what + ": " + ByteSize(done) + " of " + ByteSize(total);
+    if (bytesPerSecond > 0) text_ += ", " + ByteSize(static_cast<uint64_t>(bytesPerSecond)) + "/s";
+    Draw(false);
+  }
   void ObjectDone(const std::string& name, bool, uint64_t bytes) override {
     bytes_ += bytes;
     if (restoring_) text_ = name;

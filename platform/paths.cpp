@@ -52,4 +52,10 @@ std::string ProgramFolder() {
   return XdgFolder("XDG_STATE_HOME", ".local/state") + "BackupVopal/";
 }
 
+std::string CacheFolder() {
+  const std::string home = Env("BKVP_HOME");
+  if (!home.empty()) return WithTrailingSlash(home) + "cache/";
+  return XdgFolder("XDG_CACHE_HOME", ".cache") + "backupvopal/";
+}
+
 }  // namespace platform

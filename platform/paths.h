@@ -15,6 +15,10 @@ std::string RegistryFolder();
 std::string ProgramFolder();
 // $HOME, else the password database's home folder, else /tmp; no trailing "/".
 std::string HomeFolder();
+// $BKVP_HOME/cache/ or $XDG_CACHE_HOME/backupvopal/ (default
+// ~/.cache/backupvopal/), with a trailing "/": archives on their way to or
+// from another machine. Nothing there is needed once a run has ended.
+std::string CacheFolder();
 // $XDG_CONFIG_HOME/ (default ~/.config/), with a trailing "/"; BKVP_HOME does
 // not move it: the desktop's own settings (autostart entries) live there.
 std::string ConfigFolder();

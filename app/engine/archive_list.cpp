@@ -54,12 +54,16 @@ std::vector<ArchiveEntry> ListArchives(const std::string& folder,
   for (const auto& found : platform::FindFiles(folder + kArchivePattern)) {
     if (found.attributes & platform::FILE_ATTRIBUTE_DIRECTORY) continue;
     ArchiveEntry entry;
-    if (!OpenArchive(folder + found.name, entry, createRestorer)) continue;
-    auto place = list.begin();
-    while (place != list.end() && !(place->time < entry.time)) ++place;
-    list.insert(place, std::move(entry));
+    if (OpenArchive(folder + found.name, entry, createRestorer))
+      InsertNewestFirst(list, std::move(entry));
   }
   return list;
+}
+
+void InsertNewestFirst(std::vector<ArchiveEntry>& list, ArchiveEntry entry) {
+  auto place = list.begin();
+  while (place != list.end() && !(place->time < entry.time)) ++place;
+  list.insert(place, std::move(entry));
 }
 
 std::vector<ArchiveClient> MatchClients(ArchiveEntry& archive, ClientList& clients) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct ArchiveEntry {
   std::string userName;
   std::string machineName;
   std::string label;
+  // A remote archive's downloaded copy, removed when the last entry holding
+  // it goes; null for a local archive.
+  std::shared_ptr<void> localCopy;
 };
 
 using RestorerFactory = std::function<HRESULT(bkvp::ComPtr<IRestorer>&)>;
@@ -40,6 +44,9 @@ bool OpenArchive(const std::string& path, ArchiveEntry& entry,
 // that are not archives are left out.
 std::vector<ArchiveEntry> ListArchives(const std::string& folder,
                                        const RestorerFactory& createRestorer = {});
+
+// Puts the entry into a list kept newest first, after those of its moment.
+void InsertNewestFirst(std::vector<ArchiveEntry>& list, ArchiveEntry entry);
 
 constexpr const char* kNoArchivesText =
     "No backup archives found. Select a different source location.";

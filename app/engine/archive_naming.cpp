@@ -66,8 +66,8 @@ constexpr int kFinishTries = 60;
 
 // The first name from `name` on that no file in the folder has.
 std::string FirstFreeFrom(const std::string& folder, std::string name) {
-  while (!name.empty() && platform::FileExists(folder + name)) name = NextMinuteName(name);
-  return name;
+  return FirstFreeName(std::move(name),
+                       [&](const std::string& n) { return platform::FileExists(folder + n); });
 }
 
 }  // namespace
@@ -109,6 +109,11 @@ std::string NextMinuteName(std::string_view name) {
 
 std::string FreeArchiveName(const std::string& folder, const std::tm& local) {
   return FirstFreeFrom(folder, ArchiveName(local));
+}
+
+std::string FirstFreeName(std::string name, const std::function<bool(const std::string&)>& taken) {
+  while (!name.empty() && taken(name)) name = NextMinuteName(name);
+  return name;
 }
 
 std::string NameTakenNote(const std::string& wanted, const std::string& path) {

@@ -4,6 +4,7 @@
 
 #include <compare>
 #include <ctime>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -59,6 +60,10 @@ std::string NextMinuteName(std::string_view name);
 // that two archives of one minute never share a name and the later one
 // sorts after the earlier. "" when every later name is taken too.
 std::string FreeArchiveName(const std::string& folder, const std::tm& local);
+
+// The first name from `name` on (its own minute's, then the following
+// minutes') that `taken` refuses; "" when every later name is taken too.
+std::string FirstFreeName(std::string name, const std::function<bool(const std::string&)>& taken);
 
 // The log line telling that the archive took `path` because `wanted` (a
 // path or a name) was taken.

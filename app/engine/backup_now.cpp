@@ -4,6 +4,8 @@
 
 #include "app/engine/last_run.h"
 #include "app/engine/program_settings.h"
+#include "app/engine/remote_backup.h"
+#include "app/engine/remote_place.h"
 #include "app/engine/run_lock.h"
 #include "app/engine/scheduler.h"
 #include "platform/files.h"
@@ -39,7 +41,7 @@ std::string PrepareDestination(const std::string& folder) {
 
 RunOutcome RecordedBackup(const BackupJob& job, ClientList& clients, const std::string& destination,
                           ProgressDisplay* display, const CancelRequest* cancel, bool scheduled,
-                          const BackuperFactory& createBackuper) {
+                          const BackuperFactory& createBackuper, const AfterBackup& afterBackup) {
   LastRun started;
   started.time = job.time;
   started.result = RunResult::kStopped;
@@ -51,6 +53,7 @@ RunOutcome RecordedBackup(const BackupJob& job, ClientList& clients, const std::
   SetTaskStatus(kTaskRunning);
 
   RunOutcome outcome = RunBackup(job, clients, destination, display, cancel, createBackuper);
+  if (afterBackup) afterBackup(outcome);
   SetTaskStatus(outcome.carriedOut() ? kTaskCompleted : kTaskIdleOrFailed);
   outcome.recorded = RecordFinishedRun(RunKind::kBackup, LastRunFrom(outcome, job.time, scheduled));
   return outcome;
@@ -62,6 +65,8 @@ RunOutcome BackupNow(const BackupJob& job, ClientList& clients, const std::strin
   std::string why;
   auto lock = RunLock::TryAcquire(&why);
   if (!lock) return CouldNotStart(why);
+  if (IsRemotePlace(destination))
+    return RemoteBackup(job, clients, destination, display, cancel, false, 0, createBackuper);
   if (std::string problem = PrepareDestination(destination); !problem.empty())
     return CouldNotStart(problem);
   return RecordedBackup(job, clients, WithTrailingSlash(destination), display, cancel,

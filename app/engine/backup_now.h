@@ -21,13 +21,18 @@ std::string SelectClientsForBackup(ClientList& clients, const std::vector<std::s
 // denied").
 std::string PrepareDestination(const std::string& folder);
 
+// Work that belongs to the run after its archive is written (sending it to
+// another machine): it may change the outcome before it is recorded.
+using AfterBackup = std::function<void(RunOutcome&)>;
+
 // A backup run with its bookkeeping: "TaskStatus" 1 while it runs, then 2
 // when it was carried out or 0 when it was not; the last-run record is
 // written when it starts (so a run that is killed reads as cut off) and again
 // with the outcome. Requires: the caller holds the run lock.
 RunOutcome RecordedBackup(const BackupJob& job, ClientList& clients, const std::string& destination,
                           ProgressDisplay* display, const CancelRequest* cancel, bool scheduled,
-                          const BackuperFactory& createBackuper = {});
+                          const BackuperFactory& createBackuper = {},
+                          const AfterBackup& afterBackup = {});
 
 // A backup started by the user: takes the run lock (refused while another
 // run goes on, here or in another process), creates the destination, then

@@ -1,8 +1,15 @@
 #include "app/engine/progress_display.h"
 
+#include <algorithm>
+
 #include "platform/ui.h"
 
 namespace bkvp::engine {
+
+void ProgressDisplay::Transfer(const std::string& what, uint64_t done, uint64_t total, double) {
+  SetPosition(total ? int(10000 * std::min(done, total) / total) : 0);
+  SetText(what);
+}
 
 int ProgressDisplay::AskPrompt(const std::string& text, const std::string& caption,
                                unsigned style) {

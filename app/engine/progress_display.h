@@ -21,6 +21,12 @@ class ProgressDisplay {
     (void)ok;
     (void)bytes;
   }
+  // An archive on its way to or from another machine: `done` of `total`
+  // bytes, at `bytesPerSecond` (0 when not known). `what` says which way and
+  // where ("Uploading to rclone:nas:backups"). By default the bar shows the
+  // share done and the text `what`.
+  virtual void Transfer(const std::string& what, uint64_t done, uint64_t total,
+                        double bytesPerSecond);
 
   // Questions asked during a run. The defaults go through the platform's
   // message box hook; a front end overrides them with its own dialogs.

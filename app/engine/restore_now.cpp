@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "app/engine/archive_fetch.h"
 #include "app/engine/last_run.h"
+#include "app/engine/remote_place.h"
 #include "app/engine/run_lock.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -13,6 +15,7 @@
 namespace bkvp::engine {
 
 std::string OpenArchiveForRestore(const std::string& path, ArchiveEntry& archive) {
+  if (IsRemotePlace(path)) return OpenRemoteArchiveForRestore(path, archive);
   if (platform::DirectoryExists(path)) return path + " is a folder, not a backup archive";
   if (access(path.c_str(), R_OK) != 0)
     return "cannot read the archive " + path + ": " + std::strerror(errno);

@@ -27,6 +27,8 @@ struct RunOutcome {
   int objectsFailed = 0;       // files, keys and strings not saved or not restored
   uint64_t bytesDone = 0;      // size of the files saved or restored
   uint64_t archiveBytes = 0;   // a backup's archive, as written
+  std::string remote;          // the rclone remote the archive was sent to; empty when none
+  uint64_t uploadedBytes = 0;  // what was sent there
   double seconds = 0;          // how long the run took
   bool errorStateSet = false;  // the run turned the error state on
   // False when the settings store would not take the run's record (another

@@ -7,6 +7,8 @@
 #include "app/engine/error_state.h"
 #include "app/engine/last_run.h"
 #include "app/engine/pruning.h"
+#include "app/engine/remote_backup.h"
+#include "app/engine/remote_place.h"
 #include "app/engine/run_lock.h"
 #include "app/engine/run_log.h"
 #include "platform/registry.h"
@@ -51,6 +53,9 @@ RunOutcome RunScheduledBackup(const ProgramSettings& settings, std::time_t now,
   ClientList clients = DiscoverClients();
   clients.Select(settings.scheduleClients);
   const BackupJob job = ScheduledJob(now, ScheduleSentence(settings.schedule));
+  if (IsRemotePlace(settings.scheduleStorePath))
+    return RemoteBackup(job, clients, settings.scheduleStorePath, nullptr, nullptr,
+                        /*scheduled=*/true, settings.schedule.keepCount, createBackuper);
   const std::string destination = WithTrailingSlash(settings.scheduleStorePath);
   if (std::string problem = PrepareDestination(destination); !problem.empty()) {
     RunLog log;
