@@ -94,9 +94,11 @@ std::string RestorePlaces::Outside() const {
 std::string RestorePlaces::RefusalForFile(const std::string& storedName) const {
   bool plain = false;
   const std::vector<std::string> path = PathComponents(storedName, &plain);
-  // A place itself may be a file; below a place lies everything else.
-  if (plain && std::any_of(paths_.begin(), paths_.end(),
-                           [&](const auto& place) { return IsBelowOrSame(path, place, false); }))
+  // A place itself may be a file; below a place lies everything else. A
+  // name ending in "/" names no file.
+  if (plain && storedName.back() != '/' &&
+      std::any_of(paths_.begin(), paths_.end(),
+                  [&](const auto& place) { return IsBelowOrSame(path, place, false); }))
     return "";
   return Outside();
 }

@@ -14,6 +14,7 @@ constexpr size_t kFileInfoBytes = 28;  // attributes and three file times
 RestoreTarget OriginalLocationTarget(const std::string& storedName) {
   if (storedName.empty() || storedName.front() != '/')
     return {"", "the saved name is not an absolute path on this system"};
+  if (storedName.back() == '/') return {"", "the saved name names a folder, not a file"};
   return {storedName, ""};
 }
 

@@ -102,10 +102,13 @@ void FilesTargets(const std::string& name) {
 }
 
 void MailPlaces(const std::string& name) {
-  clients::RestorePlaces places("Mail");
-  places.AddPath("/srv/mail/store");
-  places.AddPath("/srv/mail/book.wab");
-  places.AddKey("HKEY_CURRENT_USER\\Software\\Mail");
+  static const clients::RestorePlaces places = [] {
+    clients::RestorePlaces mail("Mail");
+    mail.AddPath("/srv/mail/store");
+    mail.AddPath("/srv/mail/book.wab");
+    mail.AddKey("HKEY_CURRENT_USER\\Software\\Mail");
+    return mail;
+  }();
   if (places.RefusalForFile(name).empty())
     Require(name == "/srv/mail/book.wab" || name == "/srv/mail/store" ||
             clients::RelativePathBelow(name, "/srv/mail/store").has_value() ||
