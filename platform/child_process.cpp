@@ -15,7 +15,7 @@
 
 extern char** environ;
 
-namespace platform {
+namespace bkvp::platform {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -284,4 +284,4 @@ std::optional<std::string> FindProgram(const std::string& name) {
   return std::nullopt;
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -21,7 +21,7 @@
 
 #pragma GCC visibility push(default)
 
-namespace platform {
+namespace bkvp::platform {
 
 struct ChildRun {
   // argv[0] is the program: a path, or a name looked up on PATH.
@@ -60,6 +60,6 @@ ChildResult RunChild(const ChildRun& run);
 // PATH; nullopt when there is none. A name with a "/" is checked as it is.
 std::optional<std::string> FindProgram(const std::string& name);
 
-}  // namespace platform
+}  // namespace bkvp::platform
 
 #pragma GCC visibility pop

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-namespace platform {
+namespace bkvp::platform {
 
 namespace {
 
@@ -95,4 +95,4 @@ std::string ErrorMessage(uint32_t code) {
   return "Unknown system error " + std::to_string(code) + ".";
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -7,7 +7,7 @@
 
 #pragma GCC visibility push(default)
 
-namespace platform {
+namespace bkvp::platform {
 
 constexpr uint32_t ERROR_SUCCESS = 0;
 constexpr uint32_t ERROR_FILE_NOT_FOUND = 2;
@@ -49,6 +49,6 @@ uint32_t SetLastErrorFromErrno(int errnoValue);
 // without a line break; unknown codes give a generic text naming the number.
 std::string ErrorMessage(uint32_t code);
 
-}  // namespace platform
+}  // namespace bkvp::platform
 
 #pragma GCC visibility pop

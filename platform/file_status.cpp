@@ -8,7 +8,7 @@
 
 #include "platform/errors.h"
 
-namespace platform {
+namespace bkvp::platform {
 
 namespace {
 
@@ -60,4 +60,4 @@ std::optional<FindData> StatusAt(int dirFd, const std::string& path, std::string
   return status;
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -9,7 +9,7 @@
 
 #include "platform/files.h"
 
-namespace platform {
+namespace bkvp::platform {
 
 // The entry at `path` relative to the open folder dirFd (AT_FDCWD for plain
 // paths; an empty path describes dirFd itself), described as a search result
@@ -18,4 +18,4 @@ namespace platform {
 std::optional<FindData> StatusAt(int dirFd, const std::string& path, std::string_view name,
                                  bool followLinks);
 
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -10,7 +10,7 @@
 #include "platform/errors.h"
 #include "platform/file_status.h"
 
-namespace platform {
+namespace bkvp::platform {
 
 namespace {
 
@@ -159,4 +159,4 @@ bool CreateFolders(const std::string& path) {
   return false;
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

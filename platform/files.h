@@ -13,7 +13,7 @@
 
 #pragma GCC visibility push(default)
 
-namespace platform {
+namespace bkvp::platform {
 
 constexpr uint32_t FILE_ATTRIBUTE_READONLY = 0x1;  // owner has no write permission
 constexpr uint32_t FILE_ATTRIBUTE_HIDDEN = 0x2;    // name begins with "."
@@ -109,6 +109,6 @@ std::string JoinPath(std::string_view a, std::string_view b);
 // Creates the folder and its missing parents (0777 & umask); true when it exists afterwards.
 bool CreateFolders(const std::string& path);
 
-}  // namespace platform
+}  // namespace bkvp::platform
 
 #pragma GCC visibility pop

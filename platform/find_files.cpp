@@ -21,7 +21,7 @@
 #include "platform/text.h"
 #include "platform/unicode.h"
 
-namespace platform {
+namespace bkvp::platform {
 
 namespace {
 
@@ -198,4 +198,4 @@ std::vector<FindData> FindFiles(const std::string& pathWithPattern) {
   return found;
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

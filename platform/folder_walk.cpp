@@ -12,7 +12,7 @@
 
 #include "platform/errors.h"
 
-namespace platform {
+namespace bkvp::platform {
 
 namespace {
 
@@ -138,4 +138,4 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -8,7 +8,7 @@
 
 #pragma GCC visibility push(default)
 
-namespace platform {
+namespace bkvp::platform {
 
 // Opens the folder at `path` (absolute, or relative to the working folder)
 // one component at a time and returns an O_PATH descriptor for the *at
@@ -31,6 +31,6 @@ int RenameNoReplaceAt(int fromDir, const std::string& from, int toDir, const std
 // a failing or empty write.
 bool WriteAll(int fd, std::string_view bytes);
 
-}  // namespace platform
+}  // namespace bkvp::platform
 
 #pragma GCC visibility pop

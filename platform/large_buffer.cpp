@@ -5,7 +5,7 @@
 #include <new>
 #include <utility>
 
-namespace platform {
+namespace bkvp::platform {
 
 namespace {
 
@@ -47,4 +47,4 @@ LargeBuffer::~LargeBuffer() {
   if (data_) ::munmap(data_, mapped_);
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

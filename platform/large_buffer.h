@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace platform {
+namespace bkvp::platform {
 
 class LargeBuffer {
  public:
@@ -27,4 +27,4 @@ class LargeBuffer {
   size_t mapped_ = 0;
 };
 
-}  // namespace platform
+}  // namespace bkvp::platform

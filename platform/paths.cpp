@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-namespace platform {
+namespace bkvp::platform {
 namespace {
 
 // The value of an environment variable, "" when unset.
@@ -58,4 +58,4 @@ std::string CacheFolder() {
   return XdgFolder("XDG_CACHE_HOME", ".cache") + "backupvopal/";
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -5,7 +5,7 @@
 
 #pragma GCC visibility push(default)
 
-namespace platform {
+namespace bkvp::platform {
 
 // $BKVP_HOME/registry/ or $XDG_CONFIG_HOME/BackupVopal/registry/
 // (default ~/.config/BackupVopal/registry/), with a trailing "/".
@@ -23,6 +23,6 @@ std::string CacheFolder();
 // not move it: the desktop's own settings (autostart entries) live there.
 std::string ConfigFolder();
 
-}  // namespace platform
+}  // namespace bkvp::platform
 
 #pragma GCC visibility pop

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-namespace platform {
+namespace bkvp::platform {
 
 namespace {
 
@@ -212,4 +212,4 @@ bool ShellOpen(const std::string& path, const std::string& parameters) {
   return forked && n == 0;
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -12,7 +12,7 @@
 
 #pragma GCC visibility push(default)
 
-namespace platform {
+namespace bkvp::platform {
 
 struct ProcessInfo {
   pid_t pid = 0;
@@ -51,6 +51,6 @@ bool WaitForExit(pid_t pid, std::chrono::milliseconds timeout);
 // when nothing exists at the path.
 bool ShellOpen(const std::string& path, const std::string& parameters = "");
 
-}  // namespace platform
+}  // namespace bkvp::platform
 
 #pragma GCC visibility pop

@@ -11,7 +11,7 @@
 #include "platform/registry.h"
 #include "platform/registry_store.h"
 
-namespace platform {
+namespace bkvp::platform {
 namespace {
 
 using regstore::Database;
@@ -548,4 +548,4 @@ RegFileResult ExportRegText(std::string_view fullKeyPath, std::string& text) {
   return {};
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -10,7 +10,7 @@
 #include "platform/registry_store.h"
 #include "platform/text.h"
 
-namespace platform {
+namespace bkvp::platform {
 
 struct RegKey {
   std::shared_ptr<regstore::Database> db;
@@ -454,4 +454,4 @@ std::optional<StoreProblem> CheckRegistryStore() {
   return std::nullopt;
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

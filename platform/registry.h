@@ -18,7 +18,7 @@
 
 #pragma GCC visibility push(default)
 
-namespace platform {
+namespace bkvp::platform {
 
 using LSTATUS = int32_t;
 struct RegKey;  // opaque
@@ -192,6 +192,6 @@ class RegValueWriter {
   std::string line_;  // the hex line being filled
 };
 
-}  // namespace platform
+}  // namespace bkvp::platform
 
 #pragma GCC visibility pop

@@ -17,7 +17,7 @@
 #include "platform/text.h"
 #include "platform/ui.h"
 
-namespace platform::regstore {
+namespace bkvp::platform::regstore {
 namespace {
 
 // Marks a database as a hive of this store ("BkVp"), and the schema version.
@@ -641,4 +641,4 @@ Status Database::DeleteSubtree(KeyId id, bool includeSelf) {
   return keys.Bind(1, id).Bind(2, int64_t{includeSelf && id != kHiveRoot}).Run();
 }
 
-}  // namespace platform::regstore
+}  // namespace bkvp::platform::regstore

@@ -28,7 +28,7 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace platform::regstore {
+namespace bkvp::platform::regstore {
 
 using Status = uint32_t;  // ERROR_SUCCESS or a system error code
 using KeyId = int64_t;
@@ -177,4 +177,4 @@ class Transaction {
   bool open_ = false;
 };
 
-}  // namespace platform::regstore
+}  // namespace bkvp::platform::regstore

@@ -13,7 +13,7 @@
 #include "platform/errors.h"
 #include "platform/registry.h"
 
-namespace platform {
+namespace bkvp::platform {
 
 namespace {
 
@@ -134,4 +134,4 @@ std::optional<VersionBlock> ReadFileVersionBlock(const std::string& path) {
   return result;
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

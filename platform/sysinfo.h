@@ -8,7 +8,7 @@
 
 #pragma GCC visibility push(default)
 
-namespace platform {
+namespace bkvp::platform {
 
 std::string UserName();      // from the password database
 std::string ComputerName();  // host name
@@ -44,6 +44,6 @@ std::optional<VersionBlock> ScanVersionBlock(const uint8_t* data, size_t size);
 // The same over a whole file, read in bounded chunks.
 std::optional<VersionBlock> ReadFileVersionBlock(const std::string& path);
 
-}  // namespace platform
+}  // namespace bkvp::platform
 
 #pragma GCC visibility pop

@@ -11,7 +11,7 @@
 #include "platform/files.h"
 #include "platform/unicode.h"
 
-namespace platform {
+namespace bkvp::platform {
 
 namespace {
 
@@ -67,4 +67,4 @@ std::optional<std::string> CreateTempFile(const std::string& folder, std::string
   return std::nullopt;
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -4,7 +4,7 @@
 
 #include "platform/unicode.h"
 
-namespace platform {
+namespace bkvp::platform {
 
 namespace {
 
@@ -142,4 +142,4 @@ std::string EscapeControls(std::string_view text) {
   return out;
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

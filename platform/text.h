@@ -6,7 +6,7 @@
 
 #pragma GCC visibility push(default)
 
-namespace platform {
+namespace bkvp::platform {
 
 // Letter case conversion of UTF-8 text, multi-byte aware.
 std::string ToLower(std::string_view text);
@@ -31,6 +31,6 @@ std::string EscapeControls(std::string_view text);
 // CR LF, which becomes a space.
 std::string OneLine(std::string_view text);
 
-}  // namespace platform
+}  // namespace bkvp::platform
 
 #pragma GCC visibility pop

@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-namespace platform {
+namespace bkvp::platform {
 
 namespace {
 
@@ -235,4 +235,4 @@ std::string FormatTime(const std::tm& local, const std::string& format) {
 
 std::string FormatLongDateTime(const std::tm& local) { return FormatTime(local, "%#c"); }
 
-}  // namespace platform
+}  // namespace bkvp::platform

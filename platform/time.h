@@ -10,7 +10,7 @@
 
 #pragma GCC visibility push(default)
 
-namespace platform {
+namespace bkvp::platform {
 
 using FILETIME = uint64_t;
 using DATE = double;
@@ -48,6 +48,6 @@ std::string TimeZoneName(std::time_t t);
 std::string FormatTime(const std::tm& local, const std::string& format);
 std::string FormatLongDateTime(const std::tm& local);
 
-}  // namespace platform
+}  // namespace bkvp::platform
 
 #pragma GCC visibility pop

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <mutex>
 
-namespace platform::ui {
+namespace bkvp::platform::ui {
 
 namespace {
 
@@ -73,4 +73,4 @@ int DefaultAnswer(unsigned style) {
   return kSets[set].answers[index < kSets[set].count ? index : 0];
 }
 
-}  // namespace platform::ui
+}  // namespace bkvp::platform::ui

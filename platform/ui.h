@@ -8,7 +8,7 @@
 
 #pragma GCC visibility push(default)
 
-namespace platform::ui {
+namespace bkvp::platform::ui {
 
 // Answer codes (dialog button identifiers).
 constexpr int IDOK = 1;
@@ -73,6 +73,6 @@ void Notice(const std::string& text);
 // an unknown set answers IDCANCEL.
 int DefaultAnswer(unsigned style);
 
-}  // namespace platform::ui
+}  // namespace bkvp::platform::ui
 
 #pragma GCC visibility pop

@@ -3,7 +3,7 @@
 #include <locale.h>
 #include <wctype.h>
 
-namespace platform::unicode {
+namespace bkvp::platform::unicode {
 
 namespace {
 
@@ -99,4 +99,4 @@ char32_t ToUpperCodePoint(char32_t c) {
   return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), Utf8Locale()));
 }
 
-}  // namespace platform::unicode
+}  // namespace bkvp::platform::unicode

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform::unicode {
+namespace bkvp::platform::unicode {
 
 constexpr char32_t kReplacement = 0xFFFD;
 // A byte that is not part of a valid UTF-8 sequence decodes to
@@ -27,4 +27,4 @@ void Append(std::string& out, char32_t c);
 char32_t ToLowerCodePoint(char32_t c);
 char32_t ToUpperCodePoint(char32_t c);
 
-}  // namespace platform::unicode
+}  // namespace bkvp::platform::unicode

@@ -15,7 +15,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 
-namespace platform {
+namespace bkvp::platform {
 
 namespace {
 
@@ -129,4 +129,4 @@ bool HoldsUserFiles(const std::string& rootPath, std::string_view fileSystemType
   return DirectoryExists(rootPath);
 }
 
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -72,7 +72,7 @@ int ForwardToRunningProgram(const std::vector<std::string>& args, const ProgramC
 int Fail(const std::string& text) {
   std::cerr << "BackupVopal: " << text << "\n";
   bkvp::ui::StyledMessageBox::Ask(text, bkvp::engine::kProgramCaption,
-                                  platform::ui::MB_OK | platform::ui::MB_ICONSTOP);
+                                  bkvp::platform::ui::MB_OK | bkvp::platform::ui::MB_ICONSTOP);
   return 1;
 }
 

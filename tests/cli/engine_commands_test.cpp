@@ -145,10 +145,10 @@ TEST_F(EngineCommands, ScheduleAndTickBackUpWhenDueAndPrune) {
   EXPECT_NE(Stdout("tick").find("Not due"), std::string::npos);
 
   // Make the run due now.
-  ASSERT_EQ(
-      platform::RegWriteDword("HKEY_CURRENT_USER\\SOFTWARE\\Tarvik Systems\\Backup Vopal\\Schedule",
-                              "TaskTime", 1000000000),
-      platform::ERROR_SUCCESS);
+  ASSERT_EQ(bkvp::platform::RegWriteDword(
+                "HKEY_CURRENT_USER\\SOFTWARE\\Tarvik Systems\\Backup Vopal\\Schedule", "TaskTime",
+                1000000000),
+            bkvp::platform::ERROR_SUCCESS);
   const CommandResult tick = Bkvp("tick");
   ASSERT_EQ(tick.exitCode, 0) << tick.output;
   std::vector<std::string> names;

@@ -58,7 +58,7 @@ TEST_F(HostileArchive, AMailSectionWritesOnlyBelowItsClientsOwnPlaces) {
   // Outlook Express is present here and keeps its mail in `store`.
   const std::string store = dir / "store";
   std::filesystem::create_directories(store);
-  platform::RegWriteString(kStoreRoot, "Store Root", store);
+  bkvp::platform::RegWriteString(kStoreRoot, "Store Root", store);
   WriteFile(dir / "victim.txt", "the user's own file");
 
   const std::string archive =
@@ -79,9 +79,9 @@ TEST_F(HostileArchive, AMailSectionWritesOnlyBelowItsClientsOwnPlaces) {
   EXPECT_EQ(ReadFile(dir / "victim.txt"), "the user's own file");
   EXPECT_FALSE(std::filesystem::exists(dir / "evil.so"));
   EXPECT_FALSE(std::filesystem::exists(dir / "escaped.txt"));
-  EXPECT_EQ(platform::RegReadString(kStoreRoot, "").value_or(""), "moved");
-  EXPECT_NE(platform::RegReadString(kProgramSchedule, "").value_or(""), "x");
-  EXPECT_NE(platform::RegReadString(kClassKey, "").value_or(""), dir / "evil.so");
+  EXPECT_EQ(bkvp::platform::RegReadString(kStoreRoot, "").value_or(""), "moved");
+  EXPECT_NE(bkvp::platform::RegReadString(kProgramSchedule, "").value_or(""), "x");
+  EXPECT_NE(bkvp::platform::RegReadString(kClassKey, "").value_or(""), dir / "evil.so");
   const std::string log = ReadFile(home() + "/BackupVopal.log");
   EXPECT_NE(log.find(dir / "evil.so FAILED"), std::string::npos) << log;
   EXPECT_NE(log.find("left out: outside the places Outlook Express restores"), std::string::npos);
@@ -94,7 +94,7 @@ TEST_F(HostileArchive, AMailSectionWritesOnlyBelowItsClientsOwnPlaces) {
 TEST_F(HostileArchive, NoSectionWritesTheSettingsStoreOrAKeyBelowAProtectedOne) {
   // Whichever client's section: the files client puts a file back at its
   // original place, but never into the program's own settings folder.
-  const std::string store = platform::RegistryFolder() + "HKEY_LOCAL_MACHINE.db";
+  const std::string store = bkvp::platform::RegistryFolder() + "HKEY_LOCAL_MACHINE.db";
   const std::string before = ReadFile(store);
   const std::string archive =
       Archive({{kFilesClient, "Files and folders", "", {FileRecord(store, "not a database")}, 1}});

@@ -31,7 +31,7 @@ class MailClientCommands : public HomeFixture {
   }
   std::string Export(const std::string& key) {
     std::string text;
-    EXPECT_TRUE(platform::ExportRegText(key, text).ok) << key;
+    EXPECT_TRUE(bkvp::platform::ExportRegText(key, text).ok) << key;
     return text;
   }
   // Saves the client, wipes its files and keys, restores the archive, and
@@ -54,13 +54,14 @@ class MailClientCommands : public HomeFixture {
 
     fs::remove_all(dir_ / "user");
     for (const auto& key : keys) {
-      const auto path = platform::SplitKeyPath(key);
+      const auto path = bkvp::platform::SplitKeyPath(key);
       ASSERT_TRUE(path);
-      platform::RegDeleteTree(path->root, path->subKey.c_str());
+      bkvp::platform::RegDeleteTree(path->root, path->subKey.c_str());
     }
     if (!installedKey.empty()) {
-      platform::RegKeyHandle key;
-      ASSERT_EQ(platform::RegCreateKeyPath(installedKey, key.out()), platform::ERROR_SUCCESS);
+      bkvp::platform::RegKeyHandle key;
+      ASSERT_EQ(bkvp::platform::RegCreateKeyPath(installedKey, key.out()),
+                bkvp::platform::ERROR_SUCCESS);
     }
     Run("restore '" + archive + "' --client '" + client + "' --saved-places --unattended");
 
@@ -76,17 +77,17 @@ TEST_F(MailClientCommands, OutlookExpressComesBackWithItsIdentitiesAndStores) {
   const std::string settings = "\\SOFTWARE\\Microsoft\\Outlook Express\\5.0";
   const std::string store = dir_ / "user/Identities/{A}/Outlook Express";
   const std::string mainStore = dir_ / "user/Outlook Express";
-  platform::RegWriteString(ids, "Default User ID", "{A}");
-  platform::RegWriteString(ids + "\\{A}", "Username", "Main Identity");
-  platform::RegWriteString(ids + "\\{A}" + settings, "Store Root", store);
-  platform::RegWriteDword(ids + "\\{A}" + settings, "Running", 0);
-  platform::RegWriteString(
+  bkvp::platform::RegWriteString(ids, "Default User ID", "{A}");
+  bkvp::platform::RegWriteString(ids + "\\{A}", "Username", "Main Identity");
+  bkvp::platform::RegWriteString(ids + "\\{A}" + settings, "Store Root", store);
+  bkvp::platform::RegWriteDword(ids + "\\{A}" + settings, "Running", 0);
+  bkvp::platform::RegWriteString(
       "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Internet Account Manager\\Accounts\\00000001",
       "SMTP Server", "mail.example.org");
-  platform::RegWriteString("HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\WAB\\WAB4\\Wab File Name", "",
-                           dir_ / "user/Address Book/me.wab");
-  platform::RegWriteString("HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Outlook Express\\5.0",
-                           "Store Root", mainStore);
+  bkvp::platform::RegWriteString("HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\WAB\\WAB4\\Wab File Name",
+                                 "", dir_ / "user/Address Book/me.wab");
+  bkvp::platform::RegWriteString("HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Outlook Express\\5.0",
+                                 "Store Root", mainStore);
   WriteFile(store + "/Inbox.dbx", std::string(90000, 'i'));
   WriteFile(store + "/Folders.dbx", "folders");
   WriteFile(mainStore + "/Outbox.dbx", "outbox");
@@ -102,18 +103,19 @@ TEST_F(MailClientCommands, OutlookExpressComesBackWithItsIdentitiesAndStores) {
 TEST_F(MailClientCommands, OutlookComesBackWithItsProfilesAndPersonalFolders) {
   const std::string messaging =
       "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows Messaging Subsystem";
-  platform::RegWriteString(
+  bkvp::platform::RegWriteString(
       "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Office\\9.0\\Outlook\\InstallRoot", "Path",
       dir_ / "Office");
-  platform::RegWriteString(messaging + "\\Profiles", "DefaultProfile", "Outlook");
-  platform::RegWriteString(messaging + "\\Profiles\\Outlook\\0a0d0200", "001e6700",
-                           dir_ / "user/Mail/outlook.pst");
-  platform::RegWriteString(messaging + "\\Profiles\\Outlook\\9375CFF0", "001e6700",
-                           dir_ / "user/Mail/archive.pst");
-  platform::RegWriteDword("HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\9.0\\Outlook\\Options",
-                          "Sound", 1);
-  platform::RegWriteString("HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\Outlook", "Setup", "x");
-  platform::RegWriteString(
+  bkvp::platform::RegWriteString(messaging + "\\Profiles", "DefaultProfile", "Outlook");
+  bkvp::platform::RegWriteString(messaging + "\\Profiles\\Outlook\\0a0d0200", "001e6700",
+                                 dir_ / "user/Mail/outlook.pst");
+  bkvp::platform::RegWriteString(messaging + "\\Profiles\\Outlook\\9375CFF0", "001e6700",
+                                 dir_ / "user/Mail/archive.pst");
+  bkvp::platform::RegWriteDword(
+      "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\9.0\\Outlook\\Options", "Sound", 1);
+  bkvp::platform::RegWriteString("HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\Outlook", "Setup",
+                                 "x");
+  bkvp::platform::RegWriteString(
       "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
       "Local AppData", dir_ / "user/Local Settings");
   WriteFile(dir_ / "user/Mail/outlook.pst", std::string(150000, 'p'));

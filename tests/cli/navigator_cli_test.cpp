@@ -33,10 +33,11 @@ class NavigatorCommands : public HomeFixture {
   // Netscape 4.79: the version, the Windows directory with "nsreg.dat"
   // naming the two profiles, the profiles' files and the mail check key.
   void InstallNetscape479() {
-    platform::RegWriteString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape Navigator",
-                             "CurrentVersion", "4.79 (en)");
-    platform::RegWriteString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                             "SystemRoot", install_ + "/Windows");
+    bkvp::platform::RegWriteString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape Navigator",
+                                   "CurrentVersion", "4.79 (en)");
+    bkvp::platform::RegWriteString(
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot",
+        install_ + "/Windows");
     const std::string alice = install_ + "/Users/alice", bob = install_ + "/Program Files/bob 2";
     WriteFileBytes(install_ + "/Windows/nsreg.dat", NsregBytes({{"alice", alice}, {"bob", bob}}));
     for (const std::string& profile : {alice, bob}) {
@@ -51,13 +52,13 @@ class NavigatorCommands : public HomeFixture {
       WriteFile(profile + "/mail/Empty", "");
     }
     WriteFile(alice + "/news/news.example.net/comp.lang.c.snm", MixedBytes(1000));
-    platform::RegWriteDword(kBiffUsers, "alice", 1);
-    platform::RegWriteString(std::string(kBiffUsers) + "\\bob", "server", "pop.example.net");
+    bkvp::platform::RegWriteDword(kBiffUsers, "alice", 1);
+    bkvp::platform::RegWriteString(std::string(kBiffUsers) + "\\bob", "server", "pop.example.net");
   }
 
   std::string ExportBiffUsers() {
     std::string text;
-    EXPECT_TRUE(platform::ExportRegText(kBiffUsers, text).ok);
+    EXPECT_TRUE(bkvp::platform::ExportRegText(kBiffUsers, text).ok);
     return text;
   }
 
@@ -79,7 +80,7 @@ TEST_F(NavigatorCommands, TwoProfilesSurviveBackupWipeAndRestoreByteForByte) {
   ASSERT_EQ(archives.size(), 1u);
 
   fs::remove_all(install_);
-  platform::RegDeleteTree(platform::HKEY_CURRENT_USER, "Software\\Netscape");
+  bkvp::platform::RegDeleteTree(bkvp::platform::HKEY_CURRENT_USER, "Software\\Netscape");
   // The name it is registered under names it as well.
   Run("restore '" + archives.front().string() +
       "' --client 'Netscape 4.x' --saved-places --unattended");

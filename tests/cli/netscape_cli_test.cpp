@@ -36,10 +36,10 @@ class NetscapeCommands : public HomeFixture {
   void InstallNetscape7() {
     const std::string exe = dir_ / "Netscape/Netscp.exe";
     bkvp::netscape::testing::WriteVersionedProgram(exe, 0x00070001);
-    platform::RegWriteString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape", "CurrentVersion",
-                             "7.1 (en)");
-    platform::RegWriteString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape\\7.1 (en)\\Main",
-                             "PathToExe", exe);
+    bkvp::platform::RegWriteString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape",
+                                   "CurrentVersion", "7.1 (en)");
+    bkvp::platform::RegWriteString(
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Netscape\\Netscape\\7.1 (en)\\Main", "PathToExe", exe);
   }
 
   void MakeProfile(const std::string& folder) {
@@ -63,9 +63,9 @@ TEST_F(NetscapeCommands, AProfileSavedAndRestoredElsewhereNamesItsNewFolder) {
   const std::string target = dir_ / "Other Place/new profile";
   MakeProfile(profile);
   fs::create_directories(target);
-  platform::RegWriteString(std::string(kOptionKey) + "\\backuper", "Path", profile);
-  platform::RegWriteString(std::string(kOptionKey) + "\\backuper", "ProfileName", "default");
-  platform::RegWriteString(std::string(kOptionKey) + "\\restorer", "Path", target);
+  bkvp::platform::RegWriteString(std::string(kOptionKey) + "\\backuper", "Path", profile);
+  bkvp::platform::RegWriteString(std::string(kOptionKey) + "\\backuper", "ProfileName", "default");
+  bkvp::platform::RegWriteString(std::string(kOptionKey) + "\\restorer", "Path", target);
 
   Run("backup --to '" + (dir_ / "archives") + "' --client 'Netscape 7' --unattended");
   std::vector<fs::path> archives;

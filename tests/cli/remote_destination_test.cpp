@@ -270,10 +270,10 @@ TEST_F(RemoteDestination, AScheduledRunPrunesTheRemoteToTheKeptArchives) {
   const CommandResult set =
       Bkvp("schedule set --daily --at 03:00 --keep 2 --to rclone:dav:nightly");
   ASSERT_EQ(set.exitCode, 0) << set.output;
-  ASSERT_EQ(
-      platform::RegWriteDword("HKEY_CURRENT_USER\\SOFTWARE\\Tarvik Systems\\Backup Vopal\\Schedule",
-                              "TaskTime", 1000000000),
-      platform::ERROR_SUCCESS);
+  ASSERT_EQ(bkvp::platform::RegWriteDword(
+                "HKEY_CURRENT_USER\\SOFTWARE\\Tarvik Systems\\Backup Vopal\\Schedule", "TaskTime",
+                1000000000),
+            bkvp::platform::ERROR_SUCCESS);
   const CommandResult tick = Bkvp("tick");
   ASSERT_EQ(tick.exitCode, 0) << tick.output;
   const std::vector<std::string> left = ArchiveNamesIn(folder);

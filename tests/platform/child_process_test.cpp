@@ -10,6 +10,7 @@
 
 #include "platform/processes.h"
 
+namespace bkvp {
 namespace {
 
 TEST(ChildProcess, OutputErrorLinesAndExitStatusAreKept) {
@@ -65,3 +66,4 @@ TEST(ChildProcess, AStoppedChildEndsWithEverythingItStarted) {
 }
 
 }  // namespace
+}  // namespace bkvp

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <thread>
 
-namespace platform {
+namespace bkvp::platform {
 namespace {
 
 TEST(ErrorCodes, ErrnoMapsToSystemErrorCodes) {
@@ -59,4 +59,4 @@ TEST(ErrorCodes, LastErrorBelongsToItsThread) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -9,7 +9,7 @@
 #include "platform/errors.h"
 #include "tests/support/test_support.h"
 
-namespace platform {
+namespace bkvp::platform {
 namespace {
 
 using bkvp::testing::TempDir;
@@ -248,4 +248,4 @@ TEST(PathHelpers, CreateFoldersMakesEveryMissingLevel) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace bkvp::platform

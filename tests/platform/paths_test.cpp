@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace platform {
+namespace bkvp::platform {
 namespace {
 
 // Sets environment variables for one test and puts the old values back.
@@ -54,4 +54,4 @@ TEST_F(Environment, XdgFoldersAndTheirDefaults) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -5,7 +5,7 @@
 #include "platform/registry_store.h"
 #include "tests/support/test_support.h"
 
-namespace platform {
+namespace bkvp::platform {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -211,4 +211,4 @@ TEST_F(RegFile, ImportFileReportsAMissingFile) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -10,7 +10,7 @@
 #include "platform/registry_store.h"
 #include "tests/support/test_support.h"
 
-namespace platform {
+namespace bkvp::platform {
 namespace {
 
 using bkvp::testing::ReadFile;
@@ -412,4 +412,4 @@ TEST_F(DamagedRegistry, AHiveWithDamagedPagesIsRefused) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -6,7 +6,7 @@
 #include "platform/registry.h"
 #include "tests/support/test_support.h"
 
-namespace platform {
+namespace bkvp::platform {
 namespace {
 
 using bkvp::testing::TempDir;
@@ -100,4 +100,4 @@ TEST_F(WindowsDirectoryTest, ComesFromTheRegistryOrIsAbsent) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace bkvp::platform

@@ -4,7 +4,7 @@
 
 #include <clocale>
 
-namespace platform {
+namespace bkvp::platform {
 namespace {
 
 TEST(TextCase, FoldsLettersOutsideAsciiWhateverTheProcessLocale) {
@@ -70,4 +70,4 @@ TEST(TextUtf16, BytesThatAreNotUtf8RoundTripAsLoneSurrogates) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace bkvp::platform

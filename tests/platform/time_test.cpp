@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 
-namespace platform {
+namespace bkvp::platform {
 namespace {
 
 using std::chrono::nanoseconds;
@@ -177,4 +177,4 @@ TEST(DateFormat, LongResultsAreNotCutShort) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace bkvp::platform

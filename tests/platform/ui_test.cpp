@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace platform::ui {
+namespace bkvp::platform::ui {
 namespace {
 
 class UiHooksTest : public ::testing::Test {
@@ -57,4 +57,4 @@ TEST_F(UiHooksTest, InstalledHooksAnswerAndEmptyOnesFallBack) {
 }
 
 }  // namespace
-}  // namespace platform::ui
+}  // namespace bkvp::platform::ui
