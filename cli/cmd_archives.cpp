@@ -15,9 +15,9 @@ int RunArchives(const std::vector<std::string>& args) {
   if (!options.Parse(kName, args, {})) return 2;
   if (options.positional().size() != 1) return front::Fail(kName, "give one folder", 2);
   const std::string place = ResolvePlace(options.positional()[0]);
-  std::string problem;
-  const std::vector<ArchiveEntry> archives = ListArchivesAt(place, &problem);
-  if (!problem.empty()) return front::Fail(kName, problem, 2);
+  const Result<std::vector<ArchiveEntry>> listed = ListArchivesAt(place);
+  if (!listed.ok()) return front::Fail(kName, listed.status().message(), 2);
+  const std::vector<ArchiveEntry>& archives = listed.value();
   if (archives.empty()) return front::Fail(kName, "no backup archives in " + place, 1);
   std::vector<std::vector<std::string>> rows = {
       {"TIME", "LABEL", "USER", "MACHINE", "CLIENTS", "FILE"}};

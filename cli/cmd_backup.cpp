@@ -34,10 +34,10 @@ int RunBackupCommand(const std::vector<std::string>& args) {
   const std::time_t now = SystemNow();
   const ProgramSettings settings = ProgramSettings::Load(now);
   ClientList clients = DiscoverClients();
-  if (std::string problem =
+  if (Status selected =
           SelectClientsForBackup(clients, options.Values("--client"), settings.clients);
-      !problem.empty())
-    return front::Fail(kName, problem + " (see bkvp clients)", front::kExitCannotStart);
+      !selected.ok())
+    return front::Fail(kName, selected.message() + " (see bkvp clients)", front::kExitCannotStart);
 
   const std::string folder = options.Value("--to").value_or(settings.storePath);
   if (folder.empty())

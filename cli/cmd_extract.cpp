@@ -25,7 +25,8 @@ int RunExtract(const std::vector<std::string>& args) {
     return front::Fail(kName, "give an archive and a folder (see bkvp extract --help)",
                        front::kExitCannotStart);
   const FetchedArchive fetched = FetchArchive(ResolvePlace(options.positional()[0]));
-  if (!fetched.problem.empty()) return front::Fail(kName, fetched.problem, front::kExitCannotStart);
+  if (!fetched.status.ok())
+    return front::Fail(kName, fetched.status.message(), front::kExitCannotStart);
   const std::string& archive = fetched.localPath;
   const std::string folder = front::AbsolutePath(options.positional()[1]);
   const auto only = front::PathPatternsOf(options.Values("--only"));

@@ -38,15 +38,15 @@ int RunRestoreCommand(const std::vector<std::string>& args) {
   const std::string path = ResolvePlace(options.positional().front());
   ClientList clients = DiscoverClients();
   ArchiveEntry archive;
-  if (std::string problem = OpenArchiveForRestore(path, archive); !problem.empty())
-    return front::Fail(kName, problem, front::kExitCannotStart);
+  if (Status opened = OpenArchiveForRestore(path, archive); !opened.ok())
+    return front::Fail(kName, opened.message(), front::kExitCannotStart);
   const std::vector<ArchiveClient> sections = MatchClients(archive, clients);
   const std::string filesClsid = files::kFilesServiceClsid;
   // --only picks files of the files client; other clients only when named.
   std::vector<std::string> named = options.Values("--client");
   if (named.empty() && options.Has("--only")) named.push_back(filesClsid);
-  if (std::string problem = SelectClientsForRestore(sections, named, clients); !problem.empty())
-    return front::Fail(kName, problem, front::kExitCannotStart);
+  if (Status selected = SelectClientsForRestore(sections, named, clients); !selected.ok())
+    return front::Fail(kName, selected.message(), front::kExitCannotStart);
   const auto only = front::PathPatternsOf(options.Values("--only"));
   if (!only)
     return front::Fail(kName, "--only needs a pattern of 1 to 4096 characters",
@@ -60,8 +60,8 @@ int RunRestoreCommand(const std::vector<std::string>& args) {
     files::RestoreChoices choices;
     if (auto to = options.Value("--to")) {
       choices.destination = front::AbsolutePath(*to);
-      if (std::string problem = PrepareDestination(choices.destination); !problem.empty())
-        return front::Fail(kName, problem, front::kExitCannotStart);
+      if (Status prepared = PrepareDestination(choices.destination); !prepared.ok())
+        return front::Fail(kName, prepared.message(), front::kExitCannotStart);
     }
     choices.overwrite = options.Has("--overwrite");
     choices.keepFolders = !options.Has("--flat");

@@ -62,10 +62,9 @@ std::string Moment(std::time_t t) { return platform::FormatLongDateTime(platform
 // Scheduled runs need the tray program running, so it starts at login while
 // a schedule is on.
 int KeepAutostartInStep(bool scheduleEnabled) {
-  const AutostartResult result =
-      UpdateAutostartEntry(scheduleEnabled, ProgramBesideThisExecutable());
-  if (result.ok) return 0;
-  return front::Fail(kName, result.error + " (the schedule itself is saved)", 1);
+  const Status result = UpdateAutostartEntry(scheduleEnabled, ProgramBesideThisExecutable());
+  if (result.ok()) return 0;
+  return front::Fail(kName, result.message() + " (the schedule itself is saved)", 1);
 }
 
 // Which of the four rules, filled in from its options; an error text otherwise.
@@ -138,8 +137,8 @@ int Set(const std::vector<std::string>& args) {
   folder = ResolveDestination(folder);
   // A destination that cannot be made (or reached) now would fail every
   // scheduled run.
-  if (std::string problem = PrepareBackupPlace(folder); !problem.empty())
-    return front::Fail(kName, problem, 2);
+  if (Status prepared = PrepareBackupPlace(folder); !prepared.ok())
+    return front::Fail(kName, prepared.message(), 2);
 
   std::vector<std::string> clsids;
   if (o.Has("--client")) {
@@ -159,14 +158,15 @@ int Set(const std::vector<std::string>& args) {
   }
   if (clsids.empty()) return front::Fail(kName, "no client to back up (see bkvp clients)", 2);
 
-  const SavedSchedule saved = SaveSchedule(record, folder, clsids, now);
-  if (!saved.problem.empty()) return front::Fail(kName, saved.problem, 1);
+  const Result<std::time_t> next = SaveSchedule(record, folder, clsids, now);
+  if (!next.ok() && next.status().code() != Status::Code::kInvalid)
+    return front::Fail(kName, next.status().message(), 1);
   std::cout << "Schedule: " << ScheduleSentence(record) << "\n";
-  if (!saved.nextRun) {
+  if (!next.ok()) {
     KeepAutostartInStep(false);
-    return front::Fail(kName, "the schedule has no run day; scheduling is off", 1);
+    return front::Fail(kName, next.status().message(), 1);
   }
-  std::cout << "Next run: " << Moment(*saved.nextRun) << "\n";
+  std::cout << "Next run: " << Moment(next.value()) << "\n";
   return KeepAutostartInStep(true);
 }
 
@@ -192,8 +192,8 @@ int Show(const std::vector<std::string>& args) {
 
 int Off(const std::vector<std::string>& args) {
   if (!args.empty()) return front::Fail(kName, "off takes no arguments", 2);
-  if (!WriteScheduleEnabled(false))
-    return front::Fail(kName, "the setting could not be stored in the registry", 1);
+  if (Status stored = WriteScheduleEnabled(false); !stored.ok())
+    return front::Fail(kName, stored.message(), 1);
   std::cout << "Scheduled backups are off.\n";
   return KeepAutostartInStep(false);
 }

@@ -38,7 +38,7 @@ int ShowFiles(const std::string& path, const std::vector<std::string>& patternTe
   const auto patterns = front::PathPatternsOf(patternTexts);
   if (!patterns) return front::Fail(kName, "a pattern needs 1 to 4096 characters", 2);
   std::vector<ArchivedFile> files;
-  const std::string problem = ListArchivedFiles(path, files::kFilesServiceClsid, *patterns, files);
+  const Status listed = ListArchivedFiles(path, files::kFilesServiceClsid, *patterns, files);
   if (json) {
     std::cout << "[";
     for (size_t i = 0; i < files.size(); ++i)
@@ -53,7 +53,7 @@ int ShowFiles(const std::string& path, const std::vector<std::string>& patternTe
       std::cout << front::ShortDateTime(f.modified) << "  " << std::setw(12) << f.size << "  "
                 << platform::EscapeControls(f.path) << "\n";
   }
-  if (!problem.empty()) return front::Fail(kName, problem, 1);
+  if (!listed.ok()) return front::Fail(kName, listed.message(), front::ExitStatusOf(listed));
   return 0;
 }
 
@@ -65,7 +65,8 @@ int RunShow(const std::vector<std::string>& args) {
   if (options.Has("--json") && !options.Has("--files"))
     return front::Fail(kName, "--json goes with --files", 2);
   const FetchedArchive archive = FetchArchive(ResolvePlace(options.positional()[0]));
-  if (!archive.problem.empty()) return front::Fail(kName, archive.problem, 1);
+  if (!archive.status.ok())
+    return front::Fail(kName, archive.status.message(), front::ExitStatusOf(archive.status));
   const std::string& path = archive.shownPath;
   if (options.Has("--files"))
     return ShowFiles(

@@ -43,6 +43,9 @@ int RunTick(const std::vector<std::string>& args) {
   }
   const int status = front::FinishRun({kName}, tick.run);
   std::cout << "Next run " << Moment(tick.taskTime) << ".\n";
+  if (!tick.nextRunStored.ok())
+    return front::Fail(kName, "the next run could not be stored: " + tick.nextRunStored.message(),
+                       1);
   return status;
 }
 

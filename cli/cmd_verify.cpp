@@ -18,12 +18,17 @@ int RunVerify(const std::vector<std::string>& args) {
   if (!options.Parse(kName, args, {})) return 2;
   if (options.positional().size() != 1) return front::Fail(kName, "give one archive", 2);
   const FetchedArchive archive = FetchArchive(ResolvePlace(options.positional()[0]));
-  if (!archive.problem.empty()) return front::Fail(kName, archive.problem, front::kExitCannotStart);
+  if (!archive.status.ok())
+    return front::Fail(kName, archive.status.message(), front::kExitCannotStart);
   const std::string& path = archive.shownPath;
-  const VerifyResult result = VerifyArchive(archive.localPath);
-  if (!result.checked) return front::Fail(kName, result.problem, front::kExitCannotStart);
-  if (!result.ok) return front::Fail(kName, path + ": damaged: " + result.problem, 1);
-  std::cout << path << ": OK, " << result.objectsChecked << " objects read\n";
+  const Result<int> result = VerifyArchive(archive.localPath);
+  if (!result.ok()) {
+    const Status& why = result.status();
+    if (why.code() != Status::Code::kDamaged)
+      return front::Fail(kName, why.message(), front::kExitCannotStart);
+    return front::Fail(kName, path + ": damaged: " + why.message(), front::kExitFailures);
+  }
+  std::cout << path << ": OK, " << result.value() << " objects read\n";
   return 0;
 }
 

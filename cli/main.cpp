@@ -101,8 +101,8 @@ int Main(int argc, char** argv) {
   }
   // Every command reads or writes the registry store; a damaged one would
   // read as "nothing stored" and be overwritten.
-  if (std::string problem = engine::SettingsStoreProblem(); !problem.empty()) {
-    std::cerr << "bkvp: " << problem << " (move it aside to start with empty settings)\n";
+  if (Status store = engine::CheckSettingsStore(); !store.ok()) {
+    std::cerr << "bkvp: " << store.message() << " (move it aside to start with empty settings)\n";
     return 1;
   }
   const int status = Run(*command, args);

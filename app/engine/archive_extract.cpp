@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <stdexcept>
 #include <utility>
 
 #include "app/engine/archive_list.h"
@@ -100,8 +99,13 @@ class Extraction {
         folder_(std::move(folder)),
         only_(only),
         out_(out),
-        cursor_(archive::DefaultFileLayer()) {
-    if (!cursor_.Open(archive.path)) throw std::runtime_error(cursor_.failure().text);
+        path_(archive.path),
+        cursor_(archive::DefaultFileLayer()) {}
+
+  // The walk's own view of the archive, beside the reader's.
+  Status Open() {
+    if (cursor_.Open(path_)) return {};
+    return {Status::Code::kCannotRead, cursor_.failure().text};
   }
 
   void Client(const std::string& name, const std::string& clsid) {
@@ -221,6 +225,7 @@ class Extraction {
   std::string folder_;
   const std::vector<PathPattern>& only_;
   ExtractOutcome& out_;
+  std::string path_;
   archive::ArchiveReader cursor_;
   archive::RecordLocation record_;
   std::string clientFolder_;
@@ -256,12 +261,12 @@ ExtractOutcome ExtractArchive(const std::string& archivePath, const std::string&
     return out;
   }
   ArchiveEntry archive;
-  if (std::string problem = OpenArchiveForRestore(archivePath, archive); !problem.empty()) {
-    out.run = CouldNotStart(problem);
+  if (Status opened = OpenArchiveForRestore(archivePath, archive); !opened.ok()) {
+    out.run = CouldNotStart(opened.message());
     return out;
   }
-  if (std::string problem = PrepareDestination(folder); !problem.empty()) {
-    out.run = CouldNotStart(problem);
+  if (Status prepared = PrepareDestination(folder); !prepared.ok()) {
+    out.run = CouldNotStart(prepared.message());
     return out;
   }
 
@@ -279,7 +284,11 @@ ExtractOutcome ExtractArchive(const std::string& archivePath, const std::string&
         archive,
         folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder,
         only, out);
-    for (int32_t i = 0; i < archive.clientCount; ++i) {
+    if (Status opened = extraction.Open(); !opened.ok()) {
+      out.run.result = RunResult::kStopped;
+      out.run.problem = opened.message();
+    }
+    for (int32_t i = 0; out.run.result == RunResult::kSucceeded && i < archive.clientCount; ++i) {
       Bstr name, clsid;
       if (Failed(archive.reader->GetClient(i, name.out(), clsid.out()))) continue;
       ++out.run.clientsRun;
@@ -289,9 +298,6 @@ ExtractOutcome ExtractArchive(const std::string& archivePath, const std::string&
     const EarlyEnd end = EndedEarly(e.Error(), cancel, "extraction", "what was extracted stays");
     out.run.result = end.result;
     out.run.problem = end.problem;
-  } catch (const std::runtime_error& e) {
-    out.run.result = RunResult::kStopped;
-    out.run.problem = e.what();
   }
   archive.reader->SetProgress(nullptr);
   out.run.bytesDone += indicator->bytesDone();

@@ -84,7 +84,8 @@ FetchedArchive FetchArchive(const std::string& place, ProgressDisplay* display,
   if (!IsRemotePlace(place)) return fetched;
   const auto remote = ParseRemotePlace(place);
   if (!remote || remote->Name().empty()) {
-    fetched.problem = place + " names no archive: write rclone:REMOTE:PATH/NAME";
+    fetched.status = {Status::Code::kInvalid,
+                      place + " names no archive: write rclone:REMOTE:PATH/NAME"};
     return fetched;
   }
   const RemoteFolder folder(remote->Parent(), cancel);
@@ -92,17 +93,24 @@ FetchedArchive FetchArchive(const std::string& place, ProgressDisplay* display,
   std::string problem;
   const auto file = folder.Look(name, false, &problem);
   if (!file || file->isFolder) {
-    fetched.problem = !problem.empty() ? "cannot reach " + place + ": " + problem
-                      : file           ? place + " is a folder, not a backup archive"
-                                       : place + " does not exist";
+    fetched.status =
+        !problem.empty()
+            ? Status(Status::Code::kCannotRead, "cannot reach " + place + ": " + problem)
+        : file ? Status(Status::Code::kCannotRead, place + " is a folder, not a backup archive")
+               : Status(Status::Code::kNotFound, place + " does not exist");
     return fetched;
   }
   RemoveAbandonedCopies();
-  auto copy = IncomingCopy::Create(&fetched.problem);
-  if (!copy) return fetched;
+  std::string cacheProblem;
+  auto copy = IncomingCopy::Create(&cacheProblem);
+  if (!copy) {
+    fetched.status = {Status::Code::kCannotWrite, cacheProblem};
+    return fetched;
+  }
   if (const auto free = platform::FreeSpace(copy->folder()); free && *free < file->size) {
-    fetched.problem = "the cache folder " + IncomingFolder() + " has too little room for " + place +
-                      " (" + std::to_string(file->size) + " bytes)";
+    fetched.status = {Status::Code::kCannotWrite, "the cache folder " + IncomingFolder() +
+                                                      " has too little room for " + place + " (" +
+                                                      std::to_string(file->size) + " bytes)"};
     return fetched;
   }
   const std::string localPath = copy->folder() + "/" + name;
@@ -112,8 +120,9 @@ FetchedArchive FetchArchive(const std::string& place, ProgressDisplay* display,
   });
   const auto info = platform::GetFileInfo(localPath);
   if (!got || !info || info->size != file->size) {
-    fetched.problem = "cannot download " + place + ": " +
-                      (got ? std::string("the copy has a different size") : got.problem);
+    fetched.status = {Status::Code::kCannotRead,
+                      "cannot download " + place + ": " +
+                          (got ? std::string("the copy has a different size") : got.problem)};
     return fetched;
   }
   fetched.localPath = localPath;
@@ -121,14 +130,14 @@ FetchedArchive FetchArchive(const std::string& place, ProgressDisplay* display,
   return fetched;
 }
 
-std::string OpenRemoteArchiveForRestore(const std::string& place, ArchiveEntry& archive) {
+Status OpenRemoteArchiveForRestore(const std::string& place, ArchiveEntry& archive) {
   const FetchedArchive fetched = FetchArchive(place);
-  if (!fetched.problem.empty()) return fetched.problem;
-  if (std::string problem = OpenArchiveForRestore(fetched.localPath, archive); !problem.empty())
-    return problem;
+  if (!fetched.status.ok()) return fetched.status;
+  if (Status opened = OpenArchiveForRestore(fetched.localPath, archive); !opened.ok())
+    return opened;
   archive.path = place;
   archive.localCopy = fetched.copy;
-  return "";
+  return {};
 }
 
 }  // namespace bkvp::engine

@@ -17,7 +17,7 @@ namespace bkvp::engine {
 struct FetchedArchive {
   std::string localPath;       // the file to read
   std::string shownPath;       // the archive as it was named, for messages
-  std::string problem;         // why it could not be had; empty when it could
+  Status status;               // why it could not be had; ok when it could
   std::shared_ptr<void> copy;  // keeps a downloaded copy while held
 };
 
@@ -27,7 +27,7 @@ FetchedArchive FetchArchive(const std::string& place, ProgressDisplay* display =
 
 // OpenArchiveForRestore for a remote place: the archive fetched and opened;
 // the entry's path is the remote place and the entry keeps the copy.
-std::string OpenRemoteArchiveForRestore(const std::string& place, ArchiveEntry& archive);
+Status OpenRemoteArchiveForRestore(const std::string& place, ArchiveEntry& archive);
 
 // Where downloaded archives are kept while they are read.
 std::string IncomingFolder();

@@ -15,15 +15,16 @@ namespace bkvp::engine {
 namespace {
 
 // The unpacked sizes, from the archive service's check.
-std::string UnpackedSizes(const std::string& archivePath, std::vector<uint8_t>& sizes) {
+Status UnpackedSizes(const std::string& archivePath, std::vector<uint8_t>& sizes) {
   ComPtr<IArchiveCheck> checker;
   if (Failed(CreateInstance(CLSID_ArchiveChecker, checker)) || !checker)
-    return ArchiveServiceProblem();
+    return CheckArchiveService();
   Variant bytes;
   Bstr problem;
   checker->FileSizes(Bstr(archivePath).get(), &bytes, problem.out());
   if (auto data = ByteArrayOf(bytes.get())) sizes = std::move(*data);
-  return problem.str();
+  if (problem.str().empty()) return {};
+  return {Status::Code::kDamaged, problem.str()};
 }
 
 }  // namespace
@@ -42,9 +43,9 @@ void MergeUnpackedSizes(std::vector<FoundFile>& found, const std::vector<uint8_t
   }
 }
 
-std::string ListArchivedFiles(const std::string& archivePath, const std::string& clsid,
-                              const std::vector<PathPattern>& patterns,
-                              std::vector<ArchivedFile>& files) {
+Status ListArchivedFiles(const std::string& archivePath, const std::string& clsid,
+                         const std::vector<PathPattern>& patterns,
+                         std::vector<ArchivedFile>& files) {
   std::vector<FoundFile> found;
   bool sectionSeen = false;
   ArchiveVisitor visitor;
@@ -59,14 +60,14 @@ std::string ListArchivedFiles(const std::string& archivePath, const std::string&
         {object.recordOffset, {object.name, 0, platform::TimeFromFileTime(object.lastWriteTime)}});
   };
   const Status walked = InspectArchive(archivePath, visitor);
-  const std::string problem = walked.message();
-  if (!walked.ok() && found.empty()) return problem;
-  if (walked.ok() && !sectionSeen) return "the archive holds no section of that client";
+  if (!walked.ok() && found.empty()) return walked;
+  if (walked.ok() && !sectionSeen)
+    return {Status::Code::kNotFound, "the archive holds no section of that client"};
 
   std::vector<uint8_t> sizes;
-  const std::string checked = UnpackedSizes(archivePath, sizes);
+  const Status checked = UnpackedSizes(archivePath, sizes);
   MergeUnpackedSizes(found, sizes, files);
-  return problem.empty() ? checked : problem;
+  return walked.ok() ? checked : walked;
 }
 
 }  // namespace bkvp::engine

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/engine/path_pattern.h"
+#include "contract/status.h"
 
 namespace bkvp::engine {
 
@@ -20,12 +21,12 @@ struct ArchivedFile {
 };
 
 // The file objects of the section of `clsid` whose path matches one of the
-// patterns (all of them when there are none), in archive order. Returns ""
-// or a sentence naming the damage or what is missing; the files found before
-// the damage are listed.
-std::string ListArchivedFiles(const std::string& archivePath, const std::string& clsid,
-                              const std::vector<PathPattern>& patterns,
-                              std::vector<ArchivedFile>& files);
+// patterns (all of them when there are none), in archive order. A failure
+// names the damage or what is missing; the files found before the damage
+// are listed.
+Status ListArchivedFiles(const std::string& archivePath, const std::string& clsid,
+                         const std::vector<PathPattern>& patterns,
+                         std::vector<ArchivedFile>& files);
 
 // One file object found by the layout walk, by the offset of its record.
 struct FoundFile {

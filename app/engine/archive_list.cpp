@@ -10,22 +10,23 @@
 
 namespace bkvp::engine {
 
-std::string ArchiveServiceProblem() {
+Status CheckArchiveService() {
   ComPtr<IRestorer> reader;
-  if (Succeeded(CreateInstance(CLSID_Restorer, reader)) && reader) return "";
-  return "the archive service is not registered here (" + LastComponentError() +
-         "); run \"bkvp register\" to register the modules beside the tool";
+  if (Succeeded(CreateInstance(CLSID_Restorer, reader)) && reader) return {};
+  return {Status::Code::kNotRegistered,
+          "the archive service is not registered here (" + LastComponentError() +
+              "); run \"bkvp register\" to register the modules beside the tool"};
 }
 
-bool OpenArchive(const std::string& path, ArchiveEntry& entry,
-                 const RestorerFactory& createRestorer) {
+Status OpenArchive(const std::string& path, ArchiveEntry& entry,
+                   const RestorerFactory& createRestorer) {
   ComPtr<IRestorer> reader;
   const HRESULT hr =
       createRestorer ? createRestorer(reader) : CreateInstance(CLSID_Restorer, reader);
   if (Failed(hr) || !reader) {
     platform::ui::MessageBox(kComponentsDamagedText, kProgramCaption,
                              platform::ui::MB_OK | platform::ui::MB_ICONSTOP);
-    return false;
+    return {Status::Code::kNotRegistered, "the archive reader cannot be created"};
   }
   Bstr name(path);
   Bstr user, machine, label;
@@ -33,7 +34,7 @@ bool OpenArchive(const std::string& path, ArchiveEntry& entry,
   LONG clients = 0;
   if (Failed(reader->GetArchiveInfo(name.get(), user.out(), machine.out(), label.out(), &time,
                                     &clients)))
-    return false;
+    return {Status::Code::kDamaged, path + " is not a backup archive, or it is damaged"};
   entry.path = path;
   entry.time = platform::Clock::to_time_t(platform::TimePointFromDate(time));
   entry.clientCount = clients;
@@ -45,7 +46,7 @@ bool OpenArchive(const std::string& path, ArchiveEntry& entry,
   entry.versionMajor = major;
   entry.versionMinor = minor;
   entry.reader = std::move(reader);
-  return true;
+  return {};
 }
 
 std::vector<ArchiveEntry> ListArchives(const std::string& folder,
@@ -54,7 +55,7 @@ std::vector<ArchiveEntry> ListArchives(const std::string& folder,
   for (const auto& found : platform::FindFiles(folder + kArchivePattern)) {
     if (found.attributes & platform::FILE_ATTRIBUTE_DIRECTORY) continue;
     ArchiveEntry entry;
-    if (OpenArchive(folder + found.name, entry, createRestorer))
+    if (OpenArchive(folder + found.name, entry, createRestorer).ok())
       InsertNewestFirst(list, std::move(entry));
   }
   return list;

@@ -11,6 +11,7 @@
 
 #include "app/engine/client_list.h"
 #include "contract/interfaces.h"
+#include "contract/status.h"
 
 namespace bkvp::engine {
 
@@ -31,14 +32,15 @@ struct ArchiveEntry {
 
 using RestorerFactory = std::function<HRESULT(bkvp::ComPtr<IRestorer>&)>;
 
-// Why the archive service cannot be created here, telling how to mend it
-// (the modules are not registered, or a module cannot be loaded); "" when
-// it can be.
-std::string ArchiveServiceProblem();
+// kNotRegistered telling how to mend it when the archive service cannot be
+// created here (the modules are not registered, or a module cannot be
+// loaded).
+Status CheckArchiveService();
 
-// False when the reader cannot be created or the file is not an archive.
-bool OpenArchive(const std::string& path, ArchiveEntry& entry,
-                 const RestorerFactory& createRestorer = {});
+// kNotRegistered when the reader cannot be created, kDamaged when the file
+// is not an archive (or cannot be read as one).
+Status OpenArchive(const std::string& path, ArchiveEntry& entry,
+                   const RestorerFactory& createRestorer = {});
 
 // The archives of a folder (given with a trailing "/"), newest first; files
 // that are not archives are left out.

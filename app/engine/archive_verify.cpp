@@ -7,30 +7,23 @@
 
 namespace bkvp::engine {
 
-VerifyResult VerifyArchive(const std::string& path, const CheckerFactory& createChecker) {
-  VerifyResult result;
-  const Status layout = InspectArchive(path, {});
-  result.checked = layout.ok() || layout.code() == Status::Code::kDamaged;
-  result.problem = layout.message();
-  if (!layout.ok()) return result;
+Result<int> VerifyArchive(const std::string& path, const CheckerFactory& createChecker) {
+  if (Status layout = InspectArchive(path, {}); !layout.ok()) return layout;
 
   ComPtr<IArchiveCheck> checker;
   const HRESULT created =
       createChecker ? createChecker(checker) : CreateInstance(CLSID_ArchiveChecker, checker);
-  if (Failed(created) || !checker) {
-    result.checked = false;
-    result.problem =
-        createChecker ? "the archive service cannot check archives" : ArchiveServiceProblem();
-    return result;
-  }
+  if (Failed(created) || !checker)
+    return createChecker
+               ? Status(Status::Code::kNotRegistered, "the archive service cannot check archives")
+               : CheckArchiveService();
   LONG objects = 0;
   Bstr problem;
   const HRESULT checked = checker->CheckArchive(Bstr(path).get(), &objects, problem.out());
-  result.objectsChecked = static_cast<int>(objects);
-  result.problem = problem.str();
-  if (checked != S_OK && result.problem.empty()) result.problem = "the archive cannot be checked";
-  result.ok = checked == S_OK && result.problem.empty();
-  return result;
+  if (checked != S_OK || !problem.str().empty())
+    return Status(Status::Code::kDamaged,
+                  problem.str().empty() ? "the archive cannot be checked" : problem.str());
+  return static_cast<int>(objects);
 }
 
 }  // namespace bkvp::engine

@@ -8,21 +8,15 @@
 #include <string>
 
 #include "contract/interfaces.h"
+#include "contract/status.h"
 
 namespace bkvp::engine {
 
-struct VerifyResult {
-  bool ok = false;
-  // False when the archive could not be checked at all (it is missing,
-  // unreadable, no regular file, or the archive service is not here);
-  // `problem` then says why instead of naming a damaged place.
-  bool checked = false;
-  int objectsChecked = 0;
-  std::string problem;  // names the first damaged place
-};
-
 using CheckerFactory = std::function<HRESULT(bkvp::ComPtr<IArchiveCheck>&)>;
 
-VerifyResult VerifyArchive(const std::string& path, const CheckerFactory& createChecker = {});
+// The number of objects read back. kDamaged names the first damaged place;
+// any other failure says why the archive could not be checked at all (it is
+// missing, unreadable, no regular file, or the archive service is not here).
+Result<int> VerifyArchive(const std::string& path, const CheckerFactory& createChecker = {});
 
 }  // namespace bkvp::engine

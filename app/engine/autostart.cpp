@@ -15,8 +15,8 @@
 namespace bkvp::engine {
 namespace {
 
-AutostartResult Failure(const std::string& what, const std::string& path) {
-  return {false, what + " " + path + ": " + std::strerror(errno)};
+Status Failure(const std::string& what, const std::string& path) {
+  return {Status::Code::kCannotWrite, what + " " + path + ": " + std::strerror(errno)};
 }
 
 // An Exec argument: quoted when it holds anything but plain characters, with
@@ -69,7 +69,7 @@ std::string AutostartEntryText(const std::string& programPath) {
          "X-GNOME-Autostart-enabled=true\n";
 }
 
-AutostartResult WriteAutostartEntry(const std::string& programPath) {
+Status WriteAutostartEntry(const std::string& programPath) {
   const std::string path = AutostartEntryPath();
   const std::string folder = std::filesystem::path(path).parent_path();
   if (!platform::CreateFolders(folder + "/")) return Failure("cannot create the folder", folder);
@@ -81,21 +81,21 @@ AutostartResult WriteAutostartEntry(const std::string& programPath) {
   close(fd);
   if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
     if (!written) errno = savedErrno;
-    AutostartResult result = Failure("cannot write the autostart entry", path);
+    Status result = Failure("cannot write the autostart entry", path);
     std::remove(temporary.c_str());
     return result;
   }
   return {};
 }
 
-AutostartResult RemoveAutostartEntry() {
+Status RemoveAutostartEntry() {
   const std::string path = AutostartEntryPath();
   if (std::remove(path.c_str()) != 0 && errno != ENOENT)
     return Failure("cannot remove the autostart entry", path);
   return {};
 }
 
-AutostartResult UpdateAutostartEntry(bool scheduleEnabled, const std::string& programPath) {
+Status UpdateAutostartEntry(bool scheduleEnabled, const std::string& programPath) {
   return scheduleEnabled ? WriteAutostartEntry(programPath) : RemoveAutostartEntry();
 }
 

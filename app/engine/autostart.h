@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "contract/status.h"
+
 namespace bkvp::engine {
 
 // $XDG_CONFIG_HOME/autostart/BackupVopal.desktop (default ~/.config/...).
@@ -18,17 +20,12 @@ std::string ProgramBesideThisExecutable();
 // with "/q", quoted as desktop entries require.
 std::string AutostartEntryText(const std::string& programPath);
 
-struct AutostartResult {
-  bool ok = true;
-  std::string error;  // what went wrong, naming the file; empty when ok
-};
-
 // Writes the entry through a temporary file and a rename, so a failed write
 // never leaves half an entry behind.
-AutostartResult WriteAutostartEntry(const std::string& programPath);
+Status WriteAutostartEntry(const std::string& programPath);
 // Removing an entry that is not there succeeds.
-AutostartResult RemoveAutostartEntry();
+Status RemoveAutostartEntry();
 // Written while scheduling is on, removed when it is off.
-AutostartResult UpdateAutostartEntry(bool scheduleEnabled, const std::string& programPath);
+Status UpdateAutostartEntry(bool scheduleEnabled, const std::string& programPath);
 
 }  // namespace bkvp::engine

@@ -10,24 +10,21 @@ SavedChoices SaveBackupChoices(const BackupChoices& choices, std::time_t now,
                                const std::string& programPath) {
   SavedChoices saved;
   const std::string program = ProgramKey();
-  const bool stored = WriteClientSelection(program, choices.clsids) &&
-                      WriteStorePath(program, choices.destination) &&
-                      WriteRunImmediately(choices.runImmediately) &&
-                      // A schedule turns "Schedule" on only once all of it is stored.
-                      (choices.schedule || WriteScheduleEnabled(false));
-  if (!stored) saved.problem = "the choices could not be stored in the registry";
+  for (const Status& stored :
+       {WriteClientSelection(program, choices.clsids), WriteStorePath(program, choices.destination),
+        WriteRunImmediately(choices.runImmediately),
+        // A schedule turns "Schedule" on only once all of it is stored.
+        choices.schedule ? Status() : WriteScheduleEnabled(false)})
+    if (saved.stored.ok() && !stored.ok()) saved.stored = stored;
   if (choices.schedule) {
-    const SavedSchedule schedule =
+    Result<std::time_t> next =
         SaveSchedule(choices.record, choices.destination, choices.clsids, now);
-    if (!schedule.problem.empty())
-      saved.problem = schedule.problem;
-    else if (!schedule.nextRun)
-      saved.problem = "the schedule \"" + ScheduleSentence(choices.record) +
-                      "\" has no run day; scheduled backups are off";
-    saved.nextRun = schedule.nextRun;
+    if (next.ok())
+      saved.nextRun = next.value();
+    else if (saved.stored.ok())
+      saved.stored = next.status();
   }
-  const AutostartResult autostart = UpdateAutostartEntry(saved.scheduleOn(), programPath);
-  if (!autostart.ok) saved.autostartProblem = autostart.error;
+  saved.autostart = UpdateAutostartEntry(saved.scheduleOn(), programPath);
   return saved;
 }
 

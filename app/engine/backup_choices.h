@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/engine/schedule.h"
+#include "contract/status.h"
 
 namespace bkvp::engine {
 
@@ -21,10 +22,10 @@ struct BackupChoices {
 };
 
 struct SavedChoices {
-  std::string problem;  // a value that could not be stored; empty when all were
+  Status stored;  // a value that could not be stored, or a schedule without run day
   // The next scheduled run; nullopt when no schedule is on afterwards.
   std::optional<std::time_t> nextRun;
-  std::string autostartProblem;  // the autostart entry could not follow
+  Status autostart;  // whether the autostart entry could follow
   bool scheduleOn() const { return nextRun.has_value(); }
 };
 

@@ -12,13 +12,13 @@
 
 namespace bkvp::engine {
 
-std::string SelectClientsForBackup(ClientList& clients, const std::vector<std::string>& named,
-                                   const std::vector<std::string>& stored) {
+Status SelectClientsForBackup(ClientList& clients, const std::vector<std::string>& named,
+                              const std::vector<std::string>& stored) {
   clients.ClearSelection();
   if (!named.empty()) {
     for (const std::string& wanted : named) {
       ClientEntry* client = FindClientByIdOrName(clients, wanted);
-      if (!client) return "no installed client " + wanted;
+      if (!client) return {Status::Code::kNotFound, "no installed client " + wanted};
       client->selected = true;
     }
   } else if (!stored.empty()) {
@@ -28,15 +28,17 @@ std::string SelectClientsForBackup(ClientList& clients, const std::vector<std::s
       c.selected = IsClientPresent(c.service.get()) &&
                    ClientInfoText(c.service.get(), "HasBackup").value_or("x").empty();
   }
-  return clients.Selected().empty() ? "no client to back up" : "";
+  if (clients.Selected().empty()) return {Status::Code::kInvalid, "no client to back up"};
+  return {};
 }
 
-std::string PrepareDestination(const std::string& folder) {
+Status PrepareDestination(const std::string& folder) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
-  if (platform::DirectoryExists(folder)) return "";
-  return "cannot create the destination " + folder + ": " +
-         (ec ? ec.message() : std::string("it exists and is not a folder"));
+  if (platform::DirectoryExists(folder)) return {};
+  return {Status::Code::kCannotWrite,
+          "cannot create the destination " + folder + ": " +
+              (ec ? ec.message() : std::string("it exists and is not a folder"))};
 }
 
 RunOutcome RecordedBackup(const BackupJob& job, ClientList& clients, const std::string& destination,
@@ -55,7 +57,8 @@ RunOutcome RecordedBackup(const BackupJob& job, ClientList& clients, const std::
   RunOutcome outcome = RunBackup(job, clients, destination, display, cancel, createBackuper);
   if (afterBackup) afterBackup(outcome);
   SetTaskStatus(outcome.carriedOut() ? kTaskCompleted : kTaskIdleOrFailed);
-  outcome.recorded = RecordFinishedRun(RunKind::kBackup, LastRunFrom(outcome, job.time, scheduled));
+  outcome.recorded =
+      RecordFinishedRun(RunKind::kBackup, LastRunFrom(outcome, job.time, scheduled)).ok();
   return outcome;
 }
 
@@ -67,8 +70,8 @@ RunOutcome BackupNow(const BackupJob& job, ClientList& clients, const std::strin
   if (!lock) return CouldNotStart(why);
   if (IsRemotePlace(destination))
     return RemoteBackup(job, clients, destination, display, cancel, false, 0, createBackuper);
-  if (std::string problem = PrepareDestination(destination); !problem.empty())
-    return CouldNotStart(problem);
+  if (Status prepared = PrepareDestination(destination); !prepared.ok())
+    return CouldNotStart(prepared.message());
   return RecordedBackup(job, clients, WithTrailingSlash(destination), display, cancel,
                         /*scheduled=*/false, createBackuper);
 }

@@ -6,20 +6,20 @@
 #include <vector>
 
 #include "app/engine/run_backup.h"
+#include "contract/status.h"
 
 namespace bkvp::engine {
 
 // The clients of a backup the user did not pick item by item: those named
 // (class identifier or name), else the stored selection of the last wizard,
-// else every present client that has something to save. Returns "" or a
-// sentence saying why no selection could be made.
-std::string SelectClientsForBackup(ClientList& clients, const std::vector<std::string>& named,
-                                   const std::vector<std::string>& stored);
+// else every present client that has something to save. kNotFound or
+// kInvalid says why no selection could be made.
+Status SelectClientsForBackup(ClientList& clients, const std::vector<std::string>& named,
+                              const std::vector<std::string>& stored);
 
-// Creates the destination folder when it is missing. Returns "" or a
-// sentence with the reason ("cannot create the destination /x: Permission
-// denied").
-std::string PrepareDestination(const std::string& folder);
+// Creates the destination folder when it is missing; kCannotWrite with the
+// reason ("cannot create the destination /x: Permission denied").
+Status PrepareDestination(const std::string& folder);
 
 // Work that belongs to the run after its archive is written (sending it to
 // another machine): it may change the outcome before it is recorded.

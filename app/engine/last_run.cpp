@@ -6,6 +6,7 @@
 #include "app/engine/program_settings.h"
 #include "app/engine/run_lock.h"
 #include "app/engine/run_log.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
@@ -28,19 +29,24 @@ std::string FailedObjects(RunKind kind, int count) {
 
 namespace {
 
-bool WriteRecord(RunKind kind, const LastRun& run) {
+Status WriteRecord(RunKind kind, const LastRun& run) {
   const std::string key = HistoryKey();
   const std::string prefix = Prefix(kind);
   const uint32_t flags = (run.scheduled ? 1 : 0) | (run.cutOff ? 2 : 0);
-  bool stored = platform::RegWriteString(key, prefix + "Archive", run.archivePath) == 0;
-  stored &= platform::RegWriteString(key, prefix + "Problem", run.problem) == 0;
-  stored &= platform::RegWriteDword(key, prefix + "Failures",
-                                    static_cast<uint32_t>(run.objectsFailed)) == 0;
-  stored &= platform::RegWriteDword(key, prefix + "Flags", flags) == 0;
-  stored &= platform::RegWriteDword(key, prefix + "Result", static_cast<uint32_t>(run.result)) == 0;
-  // Written last: a record is read only when its moment is there.
-  stored &= platform::RegWriteDword(key, prefix + "Time", static_cast<uint32_t>(run.time)) == 0;
-  return stored;
+  const platform::LSTATUS written[] = {
+      platform::RegWriteString(key, prefix + "Archive", run.archivePath),
+      platform::RegWriteString(key, prefix + "Problem", run.problem),
+      platform::RegWriteDword(key, prefix + "Failures", static_cast<uint32_t>(run.objectsFailed)),
+      platform::RegWriteDword(key, prefix + "Flags", flags),
+      platform::RegWriteDword(key, prefix + "Result", static_cast<uint32_t>(run.result)),
+      // Written last: a record is read only when its moment is there.
+      platform::RegWriteDword(key, prefix + "Time", static_cast<uint32_t>(run.time))};
+  for (const platform::LSTATUS status : written)
+    if (status != platform::ERROR_SUCCESS)
+      return {Status::Code::kCannotWrite,
+              "the record of the last run cannot be stored: " +
+                  platform::ErrorMessage(static_cast<uint32_t>(status))};
+  return {};
 }
 
 // A record the settings store could not take (another program held it)
@@ -104,7 +110,7 @@ std::optional<LastRun> LoadPending(RunKind kind) {
 // the newer one either way.
 std::optional<LastRun> RecordPending(RunKind kind) {
   std::optional<LastRun> pending = LoadPending(kind);
-  if (pending && WriteRecord(kind, *pending)) std::remove(PendingPath(kind).c_str());
+  if (pending && WriteRecord(kind, *pending).ok()) std::remove(PendingPath(kind).c_str());
   return pending;
 }
 
@@ -131,20 +137,21 @@ std::optional<LastRun> ReadLastRun(RunKind kind) {
   return run;
 }
 
-bool RecordLastRun(RunKind kind, const LastRun& run) {
-  if (WriteRecord(kind, run)) {
+Status RecordLastRun(RunKind kind, const LastRun& run) {
+  Status written = WriteRecord(kind, run);
+  if (written.ok())
     std::remove(PendingPath(kind).c_str());
-    return true;
-  }
-  SavePending(kind, run);
-  return false;
+  else
+    SavePending(kind, run);
+  return written;
 }
 
-bool RecordFinishedRun(RunKind kind, const LastRun& run) {
-  if (RecordLastRun(kind, run)) return true;
+Status RecordFinishedRun(RunKind kind, const LastRun& run) {
+  Status recorded = RecordLastRun(kind, run);
+  if (recorded.ok()) return recorded;
   RunLog log;
   if (log.OpenForAppend()) log.Write(std::string(kNotRecordedText) + "\n");
-  return false;
+  return recorded;
 }
 
 LastRun LastRunFrom(const RunOutcome& outcome, std::time_t time, bool scheduled) {

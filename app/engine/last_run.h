@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/engine/run_outcome.h"
+#include "contract/status.h"
 
 namespace bkvp::engine {
 
@@ -27,15 +28,15 @@ struct LastRun {
 // Missing or unreadable values give nullopt: no such run has been recorded.
 // A record still waiting for the store (below) is the last run.
 std::optional<LastRun> ReadLastRun(RunKind kind);
-// False when the settings store would not take the record (another program
-// held it past the wait): the record then waits in the program folder and
-// is written by the next ReadLastRun or RecordLastRun that finds the store
-// free.
-[[nodiscard]] bool RecordLastRun(RunKind kind, const LastRun& run);
+// kCannotWrite when the settings store would not take the record (another
+// program held it past the wait): the record then waits in the program
+// folder and is written by the next ReadLastRun or RecordLastRun that finds
+// the store free.
+Status RecordLastRun(RunKind kind, const LastRun& run);
 LastRun LastRunFrom(const RunOutcome& outcome, std::time_t time, bool scheduled);
 // Records the finished run; when the store would not take it, the run's log
 // says so. Returns what RecordLastRun returned.
-[[nodiscard]] bool RecordFinishedRun(RunKind kind, const LastRun& run);
+Status RecordFinishedRun(RunKind kind, const LastRun& run);
 // The sentence a summary and a log give for a run whose record waits.
 constexpr const char* kNotRecordedText =
     "This run could not be recorded: another program holds the settings store. It will be "

@@ -17,6 +17,15 @@ std::string ReadText(std::string_view key, std::string_view name) {
 
 std::string ClientValueName(size_t number) { return "Client" + std::to_string(number); }
 
+// A write's status: the value named is in the store, or it could not be put
+// there (the store is held by another program, the disk is full, ...).
+Status Stored(platform::LSTATUS status, std::string_view key, std::string_view name) {
+  if (status == platform::ERROR_SUCCESS) return {};
+  return {Status::Code::kCannotWrite, "cannot store " + std::string(name) + " in " +
+                                          std::string(key) + ": " +
+                                          platform::ErrorMessage(static_cast<uint32_t>(status))};
+}
+
 }  // namespace
 
 std::string ProgramKey() { return kProgramKey; }
@@ -54,56 +63,61 @@ std::vector<std::string> ReadClientSelection(std::string_view key) {
   return clsids;
 }
 
-bool WriteClientSelection(std::string_view key, const std::vector<std::string>& clsids) {
+Status WriteClientSelection(std::string_view key, const std::vector<std::string>& clsids) {
   platform::RegKeyHandle handle;
-  if (platform::RegCreateKeyPath(key, handle.out()) != platform::ERROR_SUCCESS) return false;
+  if (Status opened = Stored(platform::RegCreateKeyPath(key, handle.out()), key, "the clients");
+      !opened.ok())
+    return opened;
   for (size_t n = 1;; ++n)
     if (platform::RegDeleteValue(handle.get(), ClientValueName(n).c_str()) !=
         platform::ERROR_SUCCESS)
       break;
-  bool stored = true;
   for (size_t i = 0; i < clsids.size(); ++i)
-    stored &=
-        platform::RegWriteString(key, ClientValueName(i + 1), clsids[i]) == platform::ERROR_SUCCESS;
-  return stored;
+    if (Status stored = Stored(platform::RegWriteString(key, ClientValueName(i + 1), clsids[i]),
+                               key, ClientValueName(i + 1));
+        !stored.ok())
+      return stored;
+  return {};
 }
 
-bool WriteScheduleEnabled(bool enabled) {
-  return platform::RegWriteDword(ProgramKey(), "Schedule", enabled ? 1 : 0) ==
-         platform::ERROR_SUCCESS;
+Status WriteScheduleEnabled(bool enabled) {
+  return Stored(platform::RegWriteDword(ProgramKey(), "Schedule", enabled ? 1 : 0), ProgramKey(),
+                "Schedule");
 }
 
-bool WriteRunImmediately(bool runImmediately) {
-  return platform::RegWriteDword(ProgramKey(), "RunImmediately", runImmediately ? 1 : 0) ==
-         platform::ERROR_SUCCESS;
+Status WriteRunImmediately(bool runImmediately) {
+  return Stored(platform::RegWriteDword(ProgramKey(), "RunImmediately", runImmediately ? 1 : 0),
+                ProgramKey(), "RunImmediately");
 }
 
-bool WriteScheduleRecord(const ScheduleRecord& record) {
-  return platform::RegWriteBinary(ScheduleKey(), "Settings", record.Encode()) ==
-         platform::ERROR_SUCCESS;
+Status WriteScheduleRecord(const ScheduleRecord& record) {
+  return Stored(platform::RegWriteBinary(ScheduleKey(), "Settings", record.Encode()), ScheduleKey(),
+                "Settings");
 }
 
-bool WriteTaskTime(uint32_t secondsSince1970) {
-  return platform::RegWriteDword(ScheduleKey(), "TaskTime", secondsSince1970) ==
-         platform::ERROR_SUCCESS;
+Status WriteTaskTime(uint32_t secondsSince1970) {
+  return Stored(platform::RegWriteDword(ScheduleKey(), "TaskTime", secondsSince1970), ScheduleKey(),
+                "TaskTime");
 }
 
 uint32_t ReadTaskStatus() { return ReadNumber(ScheduleKey(), "TaskStatus", kTaskIdleOrFailed); }
 
-bool WriteStorePath(std::string_view key, std::string_view path) {
-  return platform::RegWriteString(key, "StorePath", path) == platform::ERROR_SUCCESS;
+Status WriteStorePath(std::string_view key, std::string_view path) {
+  return Stored(platform::RegWriteString(key, "StorePath", path), key, "StorePath");
 }
 
-std::string SettingsStoreProblem() {
+Status CheckSettingsStore() {
   const auto problem = platform::CheckRegistryStore();
-  if (!problem) return "";
-  return "the settings store " + problem->file + " cannot be used (" +
-         platform::ErrorMessage(static_cast<uint32_t>(problem->status)) +
-         "); it was left untouched";
+  if (!problem) return {};
+  return {Status::Code::kCannotRead,
+          "the settings store " + problem->file + " cannot be used (" +
+              platform::ErrorMessage(static_cast<uint32_t>(problem->status)) +
+              "); it was left untouched"};
 }
 
-void WriteCmdLineFile(std::string_view path) {
-  platform::RegWriteString(GeneralKey(), "CmdLineFile", path);
+Status WriteCmdLineFile(std::string_view path) {
+  return Stored(platform::RegWriteString(GeneralKey(), "CmdLineFile", path), GeneralKey(),
+                "CmdLineFile");
 }
 
 }  // namespace bkvp::engine

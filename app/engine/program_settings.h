@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/engine/schedule.h"
+#include "contract/status.h"
 
 namespace bkvp::engine {
 
@@ -38,26 +39,26 @@ struct ProgramSettings {
   static ProgramSettings Load(std::time_t now);
 };
 
-// Empty when the registry store can be used; otherwise a sentence naming the
+// Ok when the registry store can be used; otherwise kCannotRead naming the
 // damaged file. Front ends check it first and refuse to run, so that a
 // damaged store is never read as "nothing stored" and then overwritten.
-std::string SettingsStoreProblem();
+Status CheckSettingsStore();
 
-// The writers return false when the value could not be stored.
+// The writers fail with kCannotWrite when the value could not be stored.
 
 // "Client1", "Client2", ... of a key, up to the first missing or empty value.
 std::vector<std::string> ReadClientSelection(std::string_view key);
 // Deletes the numbered values from 1 upward while deleting succeeds, then
 // writes the class identifiers numbered from 1.
-bool WriteClientSelection(std::string_view key, const std::vector<std::string>& clsids);
+Status WriteClientSelection(std::string_view key, const std::vector<std::string>& clsids);
 
-bool WriteScheduleEnabled(bool enabled);
-bool WriteRunImmediately(bool runImmediately);
-bool WriteScheduleRecord(const ScheduleRecord& record);
-bool WriteTaskTime(uint32_t secondsSince1970);
+Status WriteScheduleEnabled(bool enabled);
+Status WriteRunImmediately(bool runImmediately);
+Status WriteScheduleRecord(const ScheduleRecord& record);
+Status WriteTaskTime(uint32_t secondsSince1970);
 uint32_t ReadTaskStatus();
-bool WriteStorePath(std::string_view key, std::string_view path);
+Status WriteStorePath(std::string_view key, std::string_view path);
 // General\"CmdLineFile": the archive named on the program's command line.
-void WriteCmdLineFile(std::string_view path);
+Status WriteCmdLineFile(std::string_view path);
 
 }  // namespace bkvp::engine

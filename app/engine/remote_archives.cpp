@@ -74,23 +74,18 @@ std::vector<ArchiveEntry> ListRemoteArchives(const RemoteFolder& folder, std::st
   return list;
 }
 
-std::vector<ArchiveEntry> ListArchivesAt(const std::string& place, std::string* problem) {
-  problem->clear();
+Result<std::vector<ArchiveEntry>> ListArchivesAt(const std::string& place) {
   if (!IsRemotePlace(place)) {
-    if (!platform::DirectoryExists(place)) {
-      *problem = place + " is not a folder";
-      return {};
-    }
+    if (!platform::DirectoryExists(place))
+      return Status(Status::Code::kNotFound, place + " is not a folder");
     return ListArchives(WithTrailingSlash(place));
   }
   const auto remote = ParseRemotePlace(place);
-  if (!remote) {
-    *problem = place + " names no remote: write rclone:REMOTE:PATH";
-    return {};
-  }
+  if (!remote)
+    return Status(Status::Code::kInvalid, place + " names no remote: write rclone:REMOTE:PATH");
   std::string why;
   auto list = ListRemoteArchives(RemoteFolder(*remote), &why);
-  if (!why.empty()) *problem = "cannot list " + place + ": " + why;
+  if (!why.empty()) return Status(Status::Code::kCannotRead, "cannot list " + place + ": " + why);
   return list;
 }
 

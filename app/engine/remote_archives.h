@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "contract/status.h"
+
 #include "app/engine/archive_list.h"
 #include "app/engine/pruning.h"
 #include "app/engine/remote_folder.h"
@@ -28,9 +30,9 @@ std::optional<archive::ArchiveHeader> ReadRemoteHeader(const RemoteFolder& folde
 std::vector<ArchiveEntry> ListRemoteArchives(const RemoteFolder& folder, std::string* problem);
 
 // The archives of a local folder or a remote place, as the restore wizard
-// and `bkvp archives` offer them. `problem` says why none could be looked
-// for (a missing folder, an unreachable remote).
-std::vector<ArchiveEntry> ListArchivesAt(const std::string& place, std::string* problem);
+// and `bkvp archives` offer them, newest first. A failure says why none
+// could be looked for (a missing folder, an unreachable remote).
+Result<std::vector<ArchiveEntry>> ListArchivesAt(const std::string& place);
 
 // Keeps the newest `keep` archives of the folder, as PruneArchives does for
 // a local one; `justWritten` (a name) is never removed. Paths in the result

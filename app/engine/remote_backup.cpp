@@ -31,7 +31,8 @@ RunOutcome RefusedRun(const BackupJob& job, const std::string& problem, bool sch
   SetErrorState(true);
   RunOutcome outcome = CouldNotStart(problem);
   outcome.errorStateSet = true;
-  outcome.recorded = RecordFinishedRun(RunKind::kBackup, LastRunFrom(outcome, job.time, scheduled));
+  outcome.recorded =
+      RecordFinishedRun(RunKind::kBackup, LastRunFrom(outcome, job.time, scheduled)).ok();
   return outcome;
 }
 

@@ -54,12 +54,14 @@ std::string ResolveDestination(const std::string& text) {
   return IsRemotePlace(place) ? place : WithTrailingSlash(place);
 }
 
-std::string PrepareBackupPlace(const std::string& destination) {
+Status PrepareBackupPlace(const std::string& destination) {
   if (!IsRemotePlace(destination)) return PrepareDestination(destination);
   const auto place = ParseRemotePlace(destination);
-  if (!place) return destination + " names no remote: write rclone:REMOTE:PATH";
+  if (!place)
+    return {Status::Code::kInvalid, destination + " names no remote: write rclone:REMOTE:PATH"};
   const std::string problem = RemoteFolder(*place).Make();
-  return problem.empty() ? "" : "cannot reach " + destination + ": " + problem;
+  if (problem.empty()) return {};
+  return {Status::Code::kCannotRead, "cannot reach " + destination + ": " + problem};
 }
 
 std::vector<std::string> ListRemotes(std::string* problem) {

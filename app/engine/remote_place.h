@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "contract/status.h"
+
 namespace bkvp::engine {
 
 constexpr std::string_view kRemotePrefix = "rclone:";
@@ -39,8 +41,8 @@ std::string ResolveDestination(const std::string& text);
 
 // Makes a destination ready for backups: a local folder is created when
 // missing, a remote folder is created there (which also shows that it can be
-// reached). Returns "" or a sentence with the reason.
-std::string PrepareBackupPlace(const std::string& destination);
+// reached). kCannotWrite / kCannotRead with the reason.
+Status PrepareBackupPlace(const std::string& destination);
 
 // The remotes of the user's rclone configuration, without their colons.
 // `problem` gets why they could not be listed (rclone missing, for one).

@@ -14,29 +14,33 @@
 
 namespace bkvp::engine {
 
-std::string OpenArchiveForRestore(const std::string& path, ArchiveEntry& archive) {
+Status OpenArchiveForRestore(const std::string& path, ArchiveEntry& archive) {
   if (IsRemotePlace(path)) return OpenRemoteArchiveForRestore(path, archive);
-  if (platform::DirectoryExists(path)) return path + " is a folder, not a backup archive";
+  if (platform::DirectoryExists(path))
+    return {Status::Code::kCannotRead, path + " is a folder, not a backup archive"};
   if (access(path.c_str(), R_OK) != 0)
-    return "cannot read the archive " + path + ": " + std::strerror(errno);
-  if (std::string problem = ArchiveServiceProblem(); !problem.empty()) return problem;
-  if (!OpenArchive(path, archive)) return path + " is not a backup archive, or it is damaged";
-  return "";
+    return {errno == ENOENT ? Status::Code::kNotFound : Status::Code::kCannotRead,
+            "cannot read the archive " + path + ": " + std::strerror(errno)};
+  if (Status service = CheckArchiveService(); !service.ok()) return service;
+  return OpenArchive(path, archive);
 }
 
-std::string SelectClientsForRestore(const std::vector<ArchiveClient>& sections,
-                                    const std::vector<std::string>& named, ClientList& clients) {
+Status SelectClientsForRestore(const std::vector<ArchiveClient>& sections,
+                               const std::vector<std::string>& named, ClientList& clients) {
   clients.ClearSelection();
   for (const std::string& wanted : named) {
     const ArchiveClient* found = FindByIdOrName(sections, wanted);
-    if (!found) return "the archive holds no client " + wanted;
-    if (!found->restorable()) return found->name + " is not installed or not present here";
+    if (!found) return {Status::Code::kNotFound, "the archive holds no client " + wanted};
+    if (!found->restorable())
+      return {Status::Code::kNotFound, found->name + " is not installed or not present here"};
     found->installed->selected = true;
   }
   if (named.empty())
     for (const ArchiveClient& section : sections)
       if (section.restorable()) section.installed->selected = true;
-  return clients.Selected().empty() ? "no client of the archive can be restored here" : "";
+  if (clients.Selected().empty())
+    return {Status::Code::kNotFound, "no client of the archive can be restored here"};
+  return {};
 }
 
 std::vector<std::string> DescribeRestoreTargets(ClientList& clients,
@@ -59,7 +63,7 @@ RunOutcome RestoreNow(ArchiveEntry& archive, ClientList& clients, ProgressDispla
   RunOutcome outcome = RunRestore(archive, clients, display, cancel, chosen, toSavedPlaces);
   LastRun run = LastRunFrom(outcome, started, /*scheduled=*/false);
   run.archivePath = archive.path;
-  outcome.recorded = RecordFinishedRun(RunKind::kRestore, run);
+  outcome.recorded = RecordFinishedRun(RunKind::kRestore, run).ok();
   return outcome;
 }
 

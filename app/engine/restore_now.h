@@ -11,15 +11,16 @@
 
 namespace bkvp::engine {
 
-// Opens the file as an archive. Returns "" or a sentence that tells a missing
-// or unreadable file from one that is not a backup archive.
-std::string OpenArchiveForRestore(const std::string& path, ArchiveEntry& archive);
+// Opens the file as an archive. kNotFound / kCannotRead for a missing or
+// unreadable file, kNotRegistered without the archive service, kDamaged for
+// one that is not a backup archive.
+Status OpenArchiveForRestore(const std::string& path, ArchiveEntry& archive);
 
 // Selects the archive's sections to restore: those named (class identifier
 // or name), else every section whose client is installed and present here.
-// Returns "" or a sentence saying why nothing can be restored.
-std::string SelectClientsForRestore(const std::vector<ArchiveClient>& sections,
-                                    const std::vector<std::string>& named, ClientList& clients);
+// kNotFound says why nothing can be restored.
+Status SelectClientsForRestore(const std::vector<ArchiveClient>& sections,
+                               const std::vector<std::string>& named, ClientList& clients);
 
 // Where each selected client's data goes, one line each, to say before a
 // restore into a folder begins: the client `intoFolderClsid` into `folder`,

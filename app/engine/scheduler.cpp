@@ -18,34 +18,34 @@ namespace bkvp::engine {
 std::time_t SystemNow() { return std::time(nullptr); }
 
 void SetTaskStatus(uint32_t status) {
+  // A status that cannot be stored shows as a run cut off at the next start:
+  // the cautious reading.
   platform::RegWriteDword(ScheduleKey(), "TaskStatus", status);
 }
 
-std::optional<std::time_t> StoreNextRun(const ScheduleRecord& record, std::time_t now) {
+Result<std::time_t> StoreNextRun(const ScheduleRecord& record, std::time_t now) {
   const auto next = ComputeNextRun(record, now);
   if (!next) {
-    WriteScheduleEnabled(false);
+    const std::string why = "the schedule \"" + ScheduleSentence(record) +
+                            "\" has no run day; scheduled backups are off";
+    const Status disabled = WriteScheduleEnabled(false);
     RunLog log;
-    if (log.OpenForAppend())
-      log.Write("The schedule \"" + ScheduleSentence(record) +
-                "\" has no run day; scheduled backups are disabled.\n");
-    return std::nullopt;
+    if (log.OpenForAppend()) log.Write("T" + why.substr(1) + ".\n");
+    return Status(Status::Code::kInvalid, disabled.ok() ? why : why + "; " + disabled.message());
   }
   // "TaskTime" is an unsigned 32-bit count of seconds.
-  WriteTaskTime(static_cast<uint32_t>(*next));
-  return next;
+  if (Status stored = WriteTaskTime(static_cast<uint32_t>(*next)); !stored.ok()) return stored;
+  return *next;
 }
 
-SavedSchedule SaveSchedule(const ScheduleRecord& record, const std::string& destination,
-                           const std::vector<std::string>& clsids, std::time_t now) {
-  SavedSchedule saved;
-  if (!WriteScheduleRecord(record) || !WriteStorePath(ScheduleKey(), destination) ||
-      !WriteClientSelection(ScheduleKey(), clsids) || !WriteScheduleEnabled(true)) {
-    saved.problem = "the schedule could not be stored in the registry";
-    return saved;
-  }
-  saved.nextRun = StoreNextRun(record, now);
-  return saved;
+Result<std::time_t> SaveSchedule(const ScheduleRecord& record, const std::string& destination,
+                                 const std::vector<std::string>& clsids, std::time_t now) {
+  for (const Status& stored :
+       {WriteScheduleRecord(record), WriteStorePath(ScheduleKey(), destination),
+        WriteClientSelection(ScheduleKey(), clsids)})
+    if (!stored.ok()) return stored;
+  if (Status enabled = WriteScheduleEnabled(true); !enabled.ok()) return enabled;
+  return StoreNextRun(record, now);
 }
 
 RunOutcome RunScheduledBackup(const ProgramSettings& settings, std::time_t now,
@@ -57,13 +57,14 @@ RunOutcome RunScheduledBackup(const ProgramSettings& settings, std::time_t now,
     return RemoteBackup(job, clients, settings.scheduleStorePath, nullptr, nullptr,
                         /*scheduled=*/true, settings.schedule.keepCount, createBackuper);
   const std::string destination = WithTrailingSlash(settings.scheduleStorePath);
-  if (std::string problem = PrepareDestination(destination); !problem.empty()) {
+  if (Status prepared = PrepareDestination(destination); !prepared.ok()) {
+    const std::string problem = prepared.message();
     RunLog log;
     if (log.Create())
       log.Write(std::string(kLogFirstLine) + "The scheduled backup " + problem + ".\n");
     RunOutcome outcome = CouldNotStart(problem);
     outcome.recorded =
-        RecordFinishedRun(RunKind::kBackup, LastRunFrom(outcome, now, /*scheduled=*/true));
+        RecordFinishedRun(RunKind::kBackup, LastRunFrom(outcome, now, /*scheduled=*/true)).ok();
     return outcome;
   }
   const RunOutcome outcome = RecordedBackup(job, clients, destination, nullptr, nullptr,
@@ -100,14 +101,30 @@ TickReport Scheduler::Tick() {
     report.outcome = TickOutcome::kInterruptedFound;
     return report;
   }
-  if (now < static_cast<std::time_t>(settings.taskTime)) {
+  const std::time_t due = std::max<std::time_t>(settings.taskTime, unstoredNextRun_);
+  if (now < due) {
+    report.taskTime = due;
     report.outcome = TickOutcome::kNotDue;
     return report;
   }
 
   report.run = RunScheduledBackup(settings, now, createBackuper_);
   if (report.run.carriedOut()) {
-    if (auto next = StoreNextRun(settings.schedule, std::max(now, now_()))) report.taskTime = *next;
+    const std::time_t after = std::max(now, now_());
+    Result<std::time_t> next = StoreNextRun(settings.schedule, after);
+    if (!next.ok() && next.status().code() == Status::Code::kCannotWrite) {
+      // Kept here instead; the log and the error state say it was not stored.
+      if (const auto computed = ComputeNextRun(settings.schedule, after))
+        unstoredNextRun_ = *computed;
+      RunLog log;
+      if (log.OpenForAppend())
+        log.Write("The next run could not be stored: " + next.status().message() + ".\n");
+      SetErrorState(true);
+    }
+    if (next.ok()) report.taskTime = next.value();
+    if (unstoredNextRun_ > now) report.taskTime = unstoredNextRun_;
+    report.nextRunStored =
+        next.status().code() == Status::Code::kCannotWrite ? next.status() : Status();
     report.outcome = TickOutcome::kRunCompleted;
   } else {
     SetTaskStatus(kTaskIdleOrFailed);

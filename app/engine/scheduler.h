@@ -21,19 +21,17 @@ std::time_t SystemNow();
 void SetTaskStatus(uint32_t status);
 
 // Computes the next run after `now` and stores it as "TaskTime". A record
-// without any run day disables scheduling ("Schedule" 0) and says so in the
-// log; returns the stored moment or nullopt.
-std::optional<std::time_t> StoreNextRun(const ScheduleRecord& record, std::time_t now);
+// without any run day disables scheduling ("Schedule" 0), says so in the log
+// and fails with kInvalid; a moment the store would not take fails with
+// kCannotWrite.
+Result<std::time_t> StoreNextRun(const ScheduleRecord& record, std::time_t now);
 
 // The choices of a schedule as the wizard's Finish stores them: the record,
 // the destination and clients of scheduled runs, "Schedule" 1, and the next
-// run moment (none when the record has no run day: scheduling is then off).
-struct SavedSchedule {
-  std::string problem;  // not stored at all; empty when stored
-  std::optional<std::time_t> nextRun;
-};
-SavedSchedule SaveSchedule(const ScheduleRecord& record, const std::string& destination,
-                           const std::vector<std::string>& clsids, std::time_t now);
+// run moment. kInvalid: stored, but the record has no run day and scheduling
+// is off; kCannotWrite: not stored.
+Result<std::time_t> SaveSchedule(const ScheduleRecord& record, const std::string& destination,
+                                 const std::vector<std::string>& clsids, std::time_t now);
 
 // One scheduled backup with the stored destination (created when missing)
 // and clients, no display; prunes to the keep count after a run that was
@@ -52,8 +50,11 @@ enum class TickOutcome {
 
 struct TickReport {
   TickOutcome outcome = TickOutcome::kDisabled;
-  std::time_t taskTime = 0;  // the stored next run after the tick
+  std::time_t taskTime = 0;  // the next run after the tick
   RunOutcome run;            // for the two run outcomes
+  // Whether the next run could be stored after a completed run; when it
+  // could not, this scheduler keeps it and does not run again before it.
+  Status nextRunStored;
 };
 
 class Scheduler {
@@ -69,6 +70,9 @@ class Scheduler {
  private:
   NowFunction now_;
   bool wizardOpen_ = false;
+  // The next run this scheduler computed but the store would not take: a
+  // "TaskTime" left in the past would otherwise run the backup at every tick.
+  std::time_t unstoredNextRun_ = 0;
   BackuperFactory createBackuper_;
 };
 

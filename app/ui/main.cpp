@@ -60,7 +60,9 @@ int ForwardToRunningProgram(const std::vector<std::string>& args, const ProgramC
   if (args.empty()) {
     command = ui::kCommandStepByStep;
   } else if (!line.fileName.empty()) {
-    bkvp::engine::WriteCmdLineFile(AbsoluteFileName(line.fileName));
+    if (const bkvp::Status stored = bkvp::engine::WriteCmdLineFile(AbsoluteFileName(line.fileName));
+        !stored.ok())
+      std::cerr << "BackupVopal: " << stored.message() << "\n";
     command = ui::kCommandOpenCommandLineFile;
   }
   const ui::ForwardResult result = ui::ForwardCommand(command, kForwardTimeoutMs);
@@ -93,8 +95,8 @@ int main(int argc, char** argv) {
   ui::UseIconThemeFallback();
   const ui::QtUiSeams seams;
 
-  if (const std::string problem = bkvp::engine::SettingsStoreProblem(); !problem.empty())
-    return Fail(problem);
+  if (const bkvp::Status store = bkvp::engine::CheckSettingsStore(); !store.ok())
+    return Fail(store.message());
 
   QString lockError;
   const auto lock = ui::InstanceLock::TryAcquire(&lockError);
@@ -117,7 +119,11 @@ int main(int argc, char** argv) {
   ui::ShowDialogForScreenshot(&window);
 
   if (!line.quiet) {
-    if (!line.fileName.empty()) bkvp::engine::WriteCmdLineFile(AbsoluteFileName(line.fileName));
+    if (!line.fileName.empty())
+      if (const bkvp::Status stored =
+              bkvp::engine::WriteCmdLineFile(AbsoluteFileName(line.fileName));
+          !stored.ok())
+        std::cerr << "BackupVopal: " << stored.message() << "\n";
     window.PostOpenWizard(line.fileName.empty() ? ui::kPageStart : ui::kPageRestoreSource);
   }
   return app.exec();

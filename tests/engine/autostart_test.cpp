@@ -30,19 +30,19 @@ TEST_F(AutostartTest, EntryStartsTheProgramQuietlyAndQuotesAwkwardPaths) {
                 .find("\nExec=\"/home/a b/50%%\\\\$\\\\\"x/BackupVopal\" /q\n"),
             std::string::npos);
 
-  ASSERT_TRUE(UpdateAutostartEntry(true, "/opt/bv/bin/BackupVopal").ok);
+  ASSERT_TRUE(UpdateAutostartEntry(true, "/opt/bv/bin/BackupVopal").ok());
   EXPECT_EQ(bkvp::testing::ReadFile(AutostartEntryPath()),
             AutostartEntryText("/opt/bv/bin/BackupVopal"));
-  ASSERT_TRUE(UpdateAutostartEntry(false, "").ok);
+  ASSERT_TRUE(UpdateAutostartEntry(false, "").ok());
   EXPECT_FALSE(std::ifstream(AutostartEntryPath()).good());
-  EXPECT_TRUE(RemoveAutostartEntry().ok);  // nothing left to remove is fine
+  EXPECT_TRUE(RemoveAutostartEntry().ok());  // nothing left to remove is fine
 }
 
 TEST_F(AutostartTest, UnwritableFolderIsReportedByName) {
   bkvp::testing::WriteFile(config_ / "autostart", "a file where the folder should be");
-  const AutostartResult result = WriteAutostartEntry("/opt/bv/bin/BackupVopal");
-  EXPECT_FALSE(result.ok);
-  EXPECT_NE(result.error.find(config_ / "autostart"), std::string::npos) << result.error;
+  const Status result = WriteAutostartEntry("/opt/bv/bin/BackupVopal");
+  EXPECT_FALSE(result.ok());
+  EXPECT_NE(result.message().find(config_ / "autostart"), std::string::npos) << result.message();
 }
 
 }  // namespace

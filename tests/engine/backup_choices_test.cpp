@@ -23,7 +23,7 @@ class BackupChoicesTest : public bkvp::testing::HomeFixture {
 };
 
 TEST_F(BackupChoicesTest, ScheduleIsStoredWholeAndTurningItOffRemovesTheAutostartEntry) {
-  WriteClientSelection(ProgramKey(), {"{A}", "{B}", "{C}"});
+  ASSERT_TRUE(WriteClientSelection(ProgramKey(), {"{A}", "{B}", "{C}"}).ok());
   BackupChoices choices;
   choices.clsids = {"{B}", "{D}"};
   choices.destination = "/media/backup/";
@@ -35,7 +35,7 @@ TEST_F(BackupChoicesTest, ScheduleIsStoredWholeAndTurningItOffRemovesTheAutostar
   choices.record.timeOfDay = TimeOfDayOn(now, 22, 30);
 
   SavedChoices saved = SaveBackupChoices(choices, now, "/opt/bv/bin/BackupVopal");
-  EXPECT_EQ(saved.problem, "");
+  EXPECT_TRUE(saved.stored.ok()) << saved.stored.message();
   ASSERT_TRUE(saved.scheduleOn());
   EXPECT_EQ(*saved.nextRun, *ComputeNextRun(choices.record, now));
   ProgramSettings stored = ProgramSettings::Load(now);
@@ -54,7 +54,7 @@ TEST_F(BackupChoicesTest, ScheduleIsStoredWholeAndTurningItOffRemovesTheAutostar
   // and nothing starts the program at login any more.
   choices.runImmediately = choices.schedule = false;
   saved = SaveBackupChoices(choices, now, "/opt/bv/bin/BackupVopal");
-  EXPECT_EQ(saved.problem, "");
+  EXPECT_TRUE(saved.stored.ok()) << saved.stored.message();
   EXPECT_FALSE(saved.scheduleOn());
   EXPECT_EQ(Number(ProgramKey(), "Schedule"), 0u);
   EXPECT_EQ(Number(ProgramKey(), "RunImmediately"), 0u);
@@ -68,7 +68,8 @@ TEST_F(BackupChoicesTest, ScheduleWithoutARunDayIsReportedAndLeftOff) {
   choices.schedule = true;
   choices.record.kind = kWeekly;  // no weekday checked
   const SavedChoices saved = SaveBackupChoices(choices, now, "/opt/bv/bin/BackupVopal");
-  EXPECT_NE(saved.problem.find("has no run day"), std::string::npos) << saved.problem;
+  EXPECT_NE(saved.stored.message().find("has no run day"), std::string::npos)
+      << saved.stored.message();
   EXPECT_FALSE(saved.scheduleOn());
   EXPECT_EQ(Number(ProgramKey(), "Schedule"), 0u);
   EXPECT_FALSE(AutostartWritten());

@@ -33,7 +33,7 @@ class LastRunRecord : public bkvp::testing::HomeFixture {
 TEST_F(LastRunRecord, ARunTheHeldStoreWouldNotTakeIsRecordedOnceItIsFree) {
   LastRun earlier;
   earlier.time = 1000;
-  ASSERT_TRUE(RecordLastRun(RunKind::kBackup, earlier));
+  ASSERT_TRUE(RecordLastRun(RunKind::kBackup, earlier).ok());
   RunLog log;
   ASSERT_TRUE(log.Create());
   log.Close();
@@ -50,7 +50,7 @@ TEST_F(LastRunRecord, ARunTheHeldStoreWouldNotTakeIsRecordedOnceItIsFree) {
   run.archivePath = "/backups/VOPALARC373E05.KV";
   run.problem = "two lines\nof reason";
   run.objectsFailed = 3;
-  EXPECT_FALSE(RecordFinishedRun(RunKind::kBackup, run));
+  EXPECT_EQ(RecordFinishedRun(RunKind::kBackup, run).code(), Status::Code::kCannotWrite);
   EXPECT_NE(bkvp::testing::ReadFile(LogPath()).find(kNotRecordedText), std::string::npos);
   // Whoever asks meanwhile hears of the run all the same.
   const auto meanwhile = ReadLastRun(RunKind::kBackup);

@@ -130,7 +130,7 @@ TEST_F(RestoreTest, MatchingHandsOptionsToInstalledClientsOnly) {
       "weekly",
       {{"Files", kFiles}, {"Mail", kMail}, {"Gone", "{00000000-0000-0000-0000-00000000000C}"}}};
   ArchiveEntry archive;
-  ASSERT_TRUE(OpenArchive(path, archive, Factory()));
+  ASSERT_TRUE(OpenArchive(path, archive, Factory()).ok());
   const auto matched = MatchClients(archive, clients);
   ASSERT_EQ(matched.size(), 3u);
   EXPECT_TRUE(matched[0].restorable());
@@ -145,7 +145,7 @@ TEST_F(RestoreTest, MatchingComparesIdentifiersWithLetterCase) {
   const std::string path = folder() + "VOPALARC373E05.KV";
   table[path] = {March(7), "x", {{"Files", "{00000000-0000-0000-0000-00000000000a}"}}};
   ArchiveEntry archive;
-  ASSERT_TRUE(OpenArchive(path, archive, Factory()));
+  ASSERT_TRUE(OpenArchive(path, archive, Factory()).ok());
   EXPECT_EQ(MatchClients(archive, clients)[0].installed, nullptr);
 }
 
@@ -155,7 +155,7 @@ TEST_F(RestoreTest, LogOfARestoreLineByLineAndFailuresSetTheErrorState) {
   const std::string path = folder() + "VOPALARC373E05.KV";
   table[path] = {March(7), "weekly", {{"Files", kFiles}, {"Mail", kMail}}};
   ArchiveEntry archive;
-  ASSERT_TRUE(OpenArchive(path, archive, Factory()));
+  ASSERT_TRUE(OpenArchive(path, archive, Factory()).ok());
   for (auto& entry : clients.entries()) entry.selected = true;
   const RunOutcome outcome = RunRestore(archive, clients, nullptr);
   EXPECT_EQ(outcome.result, RunResult::kFailures);

@@ -1,5 +1,6 @@
 #include "app/engine/scheduler.h"
 
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include "app/engine/last_run.h"
 #include "app/engine/run_lock.h"
 #include "app/engine/run_log.h"
+#include "platform/paths.h"
 #include "platform/registry.h"
 #include "tests/engine/engine_doubles.h"
 #include "tests/support/test_support.h"
@@ -24,7 +26,7 @@ class SchedulerTest : public bkvp::testing::HomeFixture {
   void SetUp() override {
     HomeFixture::SetUp();
     record.timeOfDay = uint32_t(now);  // daily at the time of `now`
-    SaveSchedule(record, destination.path() + "/", {}, now - 60);
+    ASSERT_TRUE(SaveSchedule(record, destination.path() + "/", {}, now - 60).ok());
     scheduler.SetBackuperFactory([this](ComPtr<IBackuper>& out) {
       ++backupsStarted;
       out = ComPtr<IBackuper>::Attach(new RecordingBackuper);
@@ -53,6 +55,29 @@ TEST_F(SchedulerTest, ADueRunCompletesAndMovesTheNextRunOn) {
   EXPECT_NE(ReadFile(LogPath()).find("Schedule:   every day at "), std::string::npos);
 }
 
+TEST_F(SchedulerTest, ANextRunTheStoreWouldNotTakeIsKeptAndNotRunAgainAtEveryTick) {
+  // Another program holds the settings store for writing, and this one gives
+  // up on it at once.
+  setenv("BKVP_STORE_WAIT_MS", "0", 1);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open((platform::RegistryFolder() + "HKEY_CURRENT_USER.db").c_str(), &other),
+            SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+  const TickReport tick = scheduler.Tick();
+  EXPECT_EQ(tick.outcome, TickOutcome::kRunCompleted);
+  EXPECT_EQ(tick.nextRunStored.code(), Status::Code::kCannotWrite);
+  EXPECT_EQ(tick.taskTime, now + 86400);
+  // The stored moment is still this one; the scheduler knows better.
+  EXPECT_EQ(scheduler.Tick().outcome, TickOutcome::kNotDue);
+  EXPECT_EQ(backupsStarted, 1);
+
+  sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  unsetenv("BKVP_STORE_WAIT_MS");
+  EXPECT_NE(ReadFile(LogPath()).find("The next run could not be stored"), std::string::npos);
+}
+
 TEST_F(SchedulerTest, NothingRunsBeforeTheTaskTime) {
   now -= 30;
   EXPECT_EQ(scheduler.Tick().outcome, TickOutcome::kNotDue);
@@ -63,7 +88,7 @@ TEST_F(SchedulerTest, NothingRunsWhileDisabledOrWhileTheWizardIsOpen) {
   scheduler.SetWizardOpen(true);
   EXPECT_EQ(scheduler.Tick().outcome, TickOutcome::kBusy);
   scheduler.SetWizardOpen(false);
-  WriteScheduleEnabled(false);
+  ASSERT_TRUE(WriteScheduleEnabled(false).ok());
   EXPECT_EQ(scheduler.Tick().outcome, TickOutcome::kDisabled);
   EXPECT_EQ(backupsStarted, 0);
 }
@@ -155,15 +180,14 @@ TEST_F(SchedulerTest, TurningTheErrorStateOffMarksTheLastRunCompleted) {
 TEST_F(SchedulerTest, AScheduleWithoutRunDaysIsDisabledWithALogLine) {
   ScheduleRecord never;
   never.kind = kWeekly;
-  const SavedSchedule saved = SaveSchedule(never, "/tmp/", {}, now);
-  EXPECT_TRUE(saved.problem.empty());
-  EXPECT_FALSE(saved.nextRun);
+  const Result<std::time_t> saved = SaveSchedule(never, "/tmp/", {}, now);
+  EXPECT_EQ(saved.status().code(), Status::Code::kInvalid);
   EXPECT_FALSE(ProgramSettings::Load(now).scheduleEnabled);
   EXPECT_NE(ReadFile(LogPath()).find("has no run day"), std::string::npos);
 }
 
 TEST_F(SchedulerTest, TaskTimeIsReadAsAnUnsignedNumber) {
-  WriteTaskTime(0x90000000u);  // beyond 2038 as a signed number would be negative
+  ASSERT_TRUE(WriteTaskTime(0x90000000u).ok());  // beyond 2038 as a signed number would be negative
   EXPECT_EQ(ProgramSettings::Load(now).taskTime, 0x90000000u);
   EXPECT_EQ(scheduler.Tick().outcome, TickOutcome::kNotDue);
 }
@@ -177,7 +201,7 @@ TEST_F(SchedulerTest, SettingsFallBackToTheirDefaults) {
   EXPECT_EQ(s.schedule.kind, kDaily);
   EXPECT_EQ(s.schedule.timeOfDay, 12345u);
   EXPECT_EQ(s.clients, std::vector<std::string>{"{A}"});
-  WriteClientSelection(ProgramKey(), {"{X}"});
+  ASSERT_TRUE(WriteClientSelection(ProgramKey(), {"{X}"}).ok());
   EXPECT_EQ(ReadClientSelection(ProgramKey()), std::vector<std::string>{"{X}"});
 }
 

@@ -123,8 +123,8 @@ class HiddenWindowTest : public QObject {
   void startUpAfterACutOffRunAppendsTheBannerAndTurnsTheErrorOn() {
     const IsolatedState state;
     testing::WriteAll(LogPath(), "This is a Backup Vopal log file.\nFiles and folders\n");
-    engine::WriteScheduleEnabled(true);
-    engine::WriteTaskTime(uint32_t(std::time(nullptr) + 3600));
+    QVERIFY(engine::WriteScheduleEnabled(true).ok());
+    QVERIFY(engine::WriteTaskTime(uint32_t(std::time(nullptr) + 3600)).ok());
     engine::SetTaskStatus(engine::kTaskRunning);
 
     HiddenWindow window(FastBlink());
@@ -159,7 +159,7 @@ class HiddenWindowTest : public QObject {
              autostart.constData());
 
     const std::time_t now = std::time(nullptr);
-    engine::WriteTaskTime(uint32_t(now - 60));
+    QVERIFY(engine::WriteTaskTime(uint32_t(now - 60)).ok());
     HiddenWindow window({50, 20});
     window.Create();
     QTRY_COMPARE_WITH_TIMEOUT(engine::ReadTaskStatus(), engine::kTaskCompleted, 20000);
@@ -174,7 +174,7 @@ class HiddenWindowTest : public QObject {
     // the icon blinks.
     QDir(state.path("archives")).removeRecursively();
     testing::WriteAll(state.path("archives"), "a file, not a folder");
-    engine::WriteTaskTime(uint32_t(now - 60));
+    QVERIFY(engine::WriteTaskTime(uint32_t(now - 60)).ok());
     QSignalSpy images(&window, &HiddenWindow::iconShown);
     QTRY_VERIFY_WITH_TIMEOUT(window.errorShown(), 20000);
     QTRY_VERIFY(images.count() >= 2);

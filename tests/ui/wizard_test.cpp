@@ -245,7 +245,7 @@ class WizardTest : public QObject {
     QFile::remove(source + "/letter.txt");
 
     // Opened with the archive on the program's command line.
-    engine::WriteCmdLineFile(archive.toStdString());
+    QVERIFY(engine::WriteCmdLineFile(archive.toStdString()).ok());
     RecordedMessages messages;
     {
       Wizard wizard(kPageRestoreSource);
@@ -331,8 +331,8 @@ class WizardTest : public QObject {
     stored.monthlyMode = engine::kOrdinalWeekday;
     stored.ordinal = engine::kOrdinalLast;
     stored.weekday = 5;
-    engine::WriteScheduleRecord(stored);
-    engine::WriteScheduleEnabled(true);
+    QVERIFY(engine::WriteScheduleRecord(stored).ok());
+    QVERIFY(engine::WriteScheduleEnabled(true).ok());
     RecordedMessages messages;
     Wizard wizard(kPageBackupSchedule);
     CBkRsPropSheet& sheet = wizard.sheet;

@@ -69,13 +69,13 @@ bool CBkFinishPage::validatePage() {
   const std::time_t now = std::time(nullptr);
   const engine::SavedChoices saved =
       engine::SaveBackupChoices(choices, now, engine::ProgramBesideThisExecutable());
-  if (!saved.problem.empty())
-    ShowPageError("The settings were not all kept: " + saved.problem + ".");
-  if (!saved.autostartProblem.empty())
+  if (!saved.stored.ok())
+    ShowPageError("The settings were not all kept: " + saved.stored.message() + ".");
+  if (!saved.autostart.ok())
     ShowPageWarning(
         "Scheduled backups run only while Backup Vopal runs, and it could not be set "
         "to start at login: " +
-        saved.autostartProblem + ".");
+        saved.autostart.message() + ".");
   if (!choices.runImmediately) return true;
 
   const engine::BackupJob job =

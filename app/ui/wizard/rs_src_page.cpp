@@ -43,7 +43,8 @@ CRsSrcPage::CRsSrcPage(QWidget* parent)
 
 CRsSrcPage::~CRsSrcPage() {
   entries_.clear();
-  engine::WriteCmdLineFile("");
+  // Not kept for the next wizard either way; a failure is the store's to report.
+  static_cast<void>(engine::WriteCmdLineFile(""));
 }
 
 int CRsSrcPage::nextId() const { return kPageRestoreClients; }
@@ -59,7 +60,7 @@ void CRsSrcPage::initializePage() {
 void CRsSrcPage::OpenCommandLineFile(const std::string& path) {
   if (path.empty()) return;
   engine::ArchiveEntry entry;
-  if (!engine::OpenArchiveForRestore(path, entry).empty()) return;
+  if (!engine::OpenArchiveForRestore(path, entry).ok()) return;
   chooser_->SelectFolder(QFileInfo(QString::fromStdString(path)).absolutePath());
   const bool found = std::any_of(entries_.begin(), entries_.end(),
                                  [&](const engine::ArchiveEntry& e) { return e.path == path; });
