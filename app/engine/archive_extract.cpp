@@ -18,6 +18,7 @@
 #include "archive/format.h"
 #include "archive/key_blocks.h"
 #include "contract/errors.h"
+#include "contract/object_walk.h"
 #include "platform/folder_walk.h"
 #include "platform/registry.h"
 #include "platform/text.h"
@@ -113,35 +114,26 @@ class Extraction {
     const auto section = cursor_.clients().find(clsid);
     int32_t total = 0;
     if (section == cursor_.clients().end() ||
-        !cursor_.ReadSectionTotal(section->second.sectionOffset, &total) ||
-        Failed(reader_->Iterate(Bstr(clsid).get()))) {
+        !cursor_.ReadSectionTotal(section->second.sectionOffset, &total)) {
       Fail(name + ": its section cannot be read");
       return;
     }
     // The reader and this walk go through the section side by side: the
     // reader restores files, this walk reads keys and strings itself.
     uint64_t position = section->second.sectionOffset + archive::kSectionWeightSize;
-    for (;;) {
-      BOOL end = 0;
-      if (Failed(reader_->IsEnd(&end)) || end) return;
-      USHORT type = 0;
-      Bstr objectName;
-      LONG weight = 0;
-      if (Failed(reader_->GetObjectInfo(&type, objectName.out(), &weight)) ||
-          !cursor_.ReadRecord(position, &record_) || record_.head.name != objectName.str()) {
-        Fail(name + ": its section cannot be read");
-        return;
-      }
-      const std::string object = objectName.str();
-      if (type == kObjectFile && AnyMatches(only_, object))
-        File(object);
-      else if (type == kObjectRegistryKey && only_.empty())
-        Key(object);
-      else if (type == kObjectString && only_.empty())
-        String(object);
-      reader_->Next();
+    const SectionWalk walk = ForEachObject(reader_, clsid, [&](const SectionObject& object) {
+      if (!cursor_.ReadRecord(position, &record_) || record_.head.name != object.name)
+        return WalkStep::kStop;
+      if (object.type == kObjectFile && AnyMatches(only_, object.name))
+        File(object.name);
+      else if (object.type == kObjectRegistryKey && only_.empty())
+        Key(object.name);
+      else if (object.type == kObjectString && only_.empty())
+        String(object.name);
       position = record_.next;
-    }
+      return WalkStep::kNext;
+    });
+    if (Failed(walk.status) || walk.stopped) Fail(name + ": its section cannot be read");
   }
 
  private:

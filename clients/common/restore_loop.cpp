@@ -2,6 +2,7 @@
 
 #include "clients/common/progress_calls.h"
 #include "contract/errors.h"
+#include "contract/object_walk.h"
 
 namespace bkvp::clients {
 
@@ -30,52 +31,39 @@ RestoreLoopResult RestoreObjectLoop(IRestorer* restorer, IProgress* progress, Re
                                     const std::string& unknownTypeText,
                                     const BeforeRegistryKey& before, FailedObject onFailure) {
   RestoreLoopResult result;
-  Bstr clsid(serviceClsid);
-  // Without its section the reader would walk whatever it stood on before.
-  if (Failed(restorer->Iterate(clsid.get()))) {
-    result.hr = E_FAIL;
-    return result;
-  }
-  for (;;) {
-    BOOL end = 0;
-    if (Failed(restorer->IsEnd(&end)) || end) break;
-    USHORT type = 0;
-    Bstr name;
-    LONG weight = 0;
-    try {
-      restorer->GetObjectInfo(&type, name.out(), &weight);
-      const std::string text = name.str();
-      HRESULT status = S_OK;
-      const std::string refusal = type == kObjectFile ? RefusalAfterAsking(progress, places, text)
-                                  : type == kObjectRegistryKey ? places.RefusalForKey(text)
-                                                               : "";
-      if (!refusal.empty()) {
-        LogObjectFailure(progress, text, refusal);
-        result.hr = E_FAIL;
-      } else if (type == kObjectFile) {
-        // The reader creates missing folders itself, without following
-        // links; failures show when it cannot create the file.
-        status = restorer->RestoreFile(name.get(), 1, VARIANT_TRUE);
-      } else if (type == kObjectRegistryKey) {
-        if (before && before(text) == KeyStep::Abandon) {
-          result.hr = E_FAIL;
-          result.abandoned = true;
-          return result;
-        }
-        status = restorer->RestoreRegistryKey(name.get());
-      } else {
-        SendMessage(progress, text + ": " + unknownTypeText);
-      }
-      if (Failed(status)) {
-        // The reader has logged why; the client has failed either way.
-        result.hr = onFailure == FailedObject::EndRestore ? status : E_FAIL;
-        if (onFailure == FailedObject::EndRestore) return result;
-      }
-    } catch (const KVError& error) {
+  const SectionWalk walk = ForEachObject(restorer, serviceClsid, [&](const SectionObject& object) {
+    const std::string& text = object.name;
+    const Bstr name(text);
+    HRESULT status = S_OK;
+    const std::string refusal = object.type == kObjectFile
+                                    ? RefusalAfterAsking(progress, places, text)
+                                : object.type == kObjectRegistryKey ? places.RefusalForKey(text)
+                                                                    : "";
+    if (!refusal.empty()) {
+      LogObjectFailure(progress, text, refusal);
       result.hr = E_FAIL;
-      if (error.code < 0) break;
+    } else if (object.type == kObjectFile) {
+      // The reader creates missing folders itself, without following
+      // links; failures show when it cannot create the file.
+      status = restorer->RestoreFile(name.get(), 1, VARIANT_TRUE);
+    } else if (object.type == kObjectRegistryKey) {
+      if (before && before(text) == KeyStep::Abandon) {
+        result.abandoned = true;
+        return WalkStep::kStop;
+      }
+      status = restorer->RestoreRegistryKey(name.get());
+    } else {
+      SendMessage(progress, text + ": " + unknownTypeText);
     }
-    restorer->Next();
+    if (Failed(status)) {
+      // The reader has logged why; the client has failed either way.
+      result.hr = onFailure == FailedObject::EndRestore ? status : E_FAIL;
+      if (onFailure == FailedObject::EndRestore) return WalkStep::kStop;
+    }
+    return WalkStep::kNext;
+  });
+  if (Failed(walk.status) || walk.skipped || result.abandoned) {
+    if (!Failed(result.hr) || result.abandoned) result.hr = E_FAIL;
   }
   return result;
 }

@@ -8,6 +8,7 @@
 #include "clients/files/files_identity.h"
 #include "clients/files/restore_target.h"
 #include "contract/errors.h"
+#include "contract/object_walk.h"
 #include "platform/files.h"
 
 namespace bkvp::files {
@@ -28,10 +29,6 @@ RestoreTarget TargetFor(IRestorer* restorer, const std::string& name,
 }  // namespace
 
 HRESULT RestoreFiles(IRestorer* restorer, IProgress* progress, const RestoreChoices& choices) {
-  if (const HRESULT hr = restorer->Iterate(Bstr(LoadFilesString(IDS_SERVICE_CLSID)).get());
-      Failed(hr))
-    return hr;
-
   int failed = 0;
   // Two saved files that land on one target would replace each other.
   std::set<std::string> targets;
@@ -39,58 +36,54 @@ HRESULT RestoreFiles(IRestorer* restorer, IProgress* progress, const RestoreChoi
   // otherwise try every number of the ones before them again.
   std::unordered_map<std::string, int> nextNumbers;
   const bool sideBySide = !choices.destination.empty() && !choices.keepFolders;
-  for (;;) {
-    BOOL end = 0;
-    if (Failed(restorer->IsEnd(&end)) || end) break;
-    USHORT type = 0;
-    Bstr name;
-    LONG weight = 0;
-    if (const HRESULT hr = restorer->GetObjectInfo(&type, name.out(), &weight); Failed(hr))
-      return hr;
-    if (type == kObjectFile) {
-      RestoreTarget target = TargetFor(restorer, name.str(), choices);
-      // Side by side, a name that a file of this restore took gets a number
-      // instead of replacing that file; a file that was there before the
-      // restore keeps its name for --overwrite, and a numbered name never
-      // replaces anything.
-      if (target.ok() && sideBySide && targets.count(target.path)) {
-        const std::string taken = target.path;
-        target.path = NumberedName(
-            taken,
-            [&](const std::string& candidate) {
-              return !targets.count(candidate) && !platform::FileExists(candidate);
-            },
-            &nextNumbers[taken]);
-        clients::SendMessage(progress, name.str() + " is restored as " + target.path + ": " +
-                                           taken + " holds another file of this restore.");
-      }
-      if (!target.ok()) {
-        ++failed;
-        clients::LogObjectFailure(progress, name.str(), "not restored, " + target.refusal);
-      } else if (!targets.insert(target.path).second) {
-        ++failed;
-        clients::LogObjectFailure(
-            progress, target.path,
-            "not restored from " + name.str() + ", another file of this restore has the same name");
-      } else {
-        // The reader creates missing folders itself, without following
-        // links that somebody else put in their place.
-        try {
-          // A file the reader could not write has its " FAILED" line already.
-          if (Failed(restorer->RestoreFile(Bstr(target.path).get(), choices.overwrite ? 1 : 0,
-                                           VARIANT_TRUE)))
-            ++failed;
-        } catch (const KVError& error) {
-          // Raised without a line: the user declined to overwrite, chose to
-          // skip the file after an error, or cancelled.
-          ++failed;
-          clients::LogObjectFailure(progress, target.path, "");
-          if (error.code < 0) return E_FAIL;
+  const SectionWalk walk =
+      ForEachObject(restorer, LoadFilesString(IDS_SERVICE_CLSID), [&](const SectionObject& object) {
+        if (object.type != kObjectFile) return WalkStep::kNext;
+        const std::string& name = object.name;
+        RestoreTarget target = TargetFor(restorer, name, choices);
+        // Side by side, a name that a file of this restore took gets a number
+        // instead of replacing that file; a file that was there before the
+        // restore keeps its name for --overwrite, and a numbered name never
+        // replaces anything.
+        if (target.ok() && sideBySide && targets.count(target.path)) {
+          const std::string taken = target.path;
+          target.path = NumberedName(
+              taken,
+              [&](const std::string& candidate) {
+                return !targets.count(candidate) && !platform::FileExists(candidate);
+              },
+              &nextNumbers[taken]);
+          clients::SendMessage(progress, name + " is restored as " + target.path + ": " + taken +
+                                             " holds another file of this restore.");
         }
-      }
-    }
-    restorer->Next();
-  }
+        if (!target.ok()) {
+          ++failed;
+          clients::LogObjectFailure(progress, name, "not restored, " + target.refusal);
+        } else if (!targets.insert(target.path).second) {
+          ++failed;
+          clients::LogObjectFailure(
+              progress, target.path,
+              "not restored from " + name + ", another file of this restore has the same name");
+        } else {
+          // The reader creates missing folders itself, without following
+          // links that somebody else put in their place.
+          try {
+            // A file the reader could not write has its " FAILED" line already.
+            if (Failed(restorer->RestoreFile(Bstr(target.path).get(), choices.overwrite ? 1 : 0,
+                                             VARIANT_TRUE)))
+              ++failed;
+          } catch (const KVError&) {
+            // Raised without a line: the user declined to overwrite, chose to
+            // skip the file after an error, or cancelled.
+            ++failed;
+            clients::LogObjectFailure(progress, target.path, "");
+            throw;
+          }
+        }
+        return WalkStep::kNext;
+      });
+  if (walk.cancelled) return E_FAIL;
+  if (Failed(walk.status)) return walk.status;
   return failed > 0 ? E_FAIL : S_OK;
 }
 

@@ -16,6 +16,7 @@
 #include "clients/netscape/profile_rewrite.h"
 #include "clients/netscape/staged_profile_swap.h"
 #include "contract/errors.h"
+#include "contract/object_walk.h"
 #include "platform/files.h"
 
 namespace bkvp::netscape {
@@ -78,24 +79,15 @@ class StagedRestore {
       : edition_(edition), restorer_(restorer), progress_(progress), staging_(std::move(staging)) {}
 
   LoopEnd Run() {
-    const Bstr clsid(edition_.ServiceClsidText());
-    if (restorer_->Iterate(clsid.get()) < 0) return LoopEnd::BadObject;
-    for (;;) {
-      BOOL end = 0;
-      if (restorer_->IsEnd(&end) < 0 || end != 0) break;
-      USHORT type = 0;
-      Bstr name;
-      LONG weight = 0;
-      if (restorer_->GetObjectInfo(&type, name.out(), &weight) < 0) return LoopEnd::BadObject;
-      try {
-        const LoopEnd step = RestoreObject(type, name.str());
-        if (step != LoopEnd::Complete) return step;
-      } catch (const KVError& error) {
-        if (error.code < 0) return LoopEnd::Cancelled;
-      }
-      restorer_->Next();
-    }
-    return LoopEnd::Complete;
+    LoopEnd ended = LoopEnd::Complete;
+    const SectionWalk walk =
+        ForEachObject(restorer_, edition_.ServiceClsidText(), [&](const SectionObject& object) {
+          ended = RestoreObject(object.type, object.name);
+          return ended == LoopEnd::Complete ? WalkStep::kNext : WalkStep::kStop;
+        });
+    if (walk.cancelled) return LoopEnd::Cancelled;
+    if (Failed(walk.status)) return LoopEnd::BadObject;
+    return ended;
   }
 
   // The profile folder the archive was saved from; nullopt when the section
