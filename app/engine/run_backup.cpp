@@ -1,11 +1,10 @@
 #include "app/engine/run_backup.h"
 
-#include <chrono>
-
 #include "app/engine/archive_naming.h"
 #include "app/engine/error_state.h"
 #include "app/engine/program_settings.h"
 #include "app/engine/progress_indicator.h"
+#include "app/engine/run_frame.h"
 #include "app/engine/run_log.h"
 #include "contract/component.h"
 #include "contract/errors.h"
@@ -33,10 +32,9 @@ void WriteBackupHeader(RunLog& log, const BackupJob& job, const std::string& arc
   log.NoteEarlierLog();
 }
 
-RunOutcome RefuseToStart(const std::string& why) {
+void SayComponentsDamaged() {
   platform::ui::MessageBox(kComponentsDamagedText, kProgramCaption,
                            platform::ui::MB_OK | platform::ui::MB_ICONSTOP);
-  return CouldNotStart(why);
 }
 
 void HandOverOptions(IBackuper* backuper, const std::vector<ClientEntry*>& selected) {
@@ -50,16 +48,14 @@ void HandOverOptions(IBackuper* backuper, const std::vector<ClientEntry*>& selec
 }
 
 // Why the writer refused to start: its last error, else the plain fact.
-std::string StartProblem(IBackuper* backuper, const std::string& archivePath) {
+Status StartProblem(IBackuper* backuper, const std::string& archivePath) {
   INT code = 0;
   Bstr text;
   std::string why = "the archive " + archivePath + " cannot be created";
   if (Succeeded(backuper->GetLastError(&code, text.out())) && !text.str().empty())
     why += ": " + text.str();
-  return why;
+  return {Status::Code::kCannotWrite, why};
 }
-
-class ArchiveCannotStart {};
 
 // Tells the clients, for the length of a run, where its archive goes: they
 // leave that folder out of what they save.
@@ -87,7 +83,6 @@ RunOutcome RunBackup(const BackupJob& job, ClientList& clients, const std::strin
                      ProgressDisplay* display, const CancelRequest* cancel,
                      const BackuperFactory& createBackuper) {
   RunOutcome outcome;
-  const auto started = std::chrono::steady_clock::now();
   const std::vector<ClientEntry*> selected = clients.Selected();
   const LONG count = static_cast<LONG>(selected.size());
   const std::tm moment = platform::LocalTime(job.time);
@@ -95,109 +90,74 @@ RunOutcome RunBackup(const BackupJob& job, ClientList& clients, const std::strin
   const std::string freeName = FreeArchiveName(destination, moment);
   std::string archivePath = destination + (freeName.empty() ? momentName : freeName);
 
-  RunLog log;
-  log.Create();
-  WriteBackupHeader(log, job, archivePath);
+  RunFrame frame(outcome, {"run", "the archive was discarded"}, display, cancel, count,
+                 ProgressIndicator::Direction::kBackup);
+  WriteBackupHeader(frame.log(), job, archivePath);
   if (!freeName.empty() && freeName != momentName)
-    log.Write(NameTakenNote(momentName, archivePath) + "\n");
-
-  ComPtr<ProgressIndicator> indicator = ComPtr<ProgressIndicator>::Attach(new ProgressIndicator);
-  indicator->Init(display, &log, count, cancel);
-  ComPtr<IProgress> progress = indicator.As<IProgress>();
-  if (!progress) return RefuseToStart("the progress object is missing");
+    frame.log().Write(NameTakenNote(momentName, archivePath) + "\n");
+  IProgress* progress = frame.progress();
+  if (!progress) {
+    SayComponentsDamaged();
+    return CouldNotStart("the progress object is missing");
+  }
 
   ComPtr<IBackuper> backuper;
   const HRESULT created = createBackuper ? createBackuper(backuper) : CreateBackuper(backuper);
-  if (Failed(created) || !backuper)
-    return RefuseToStart("the archive writer cannot be created: " + LastComponentError());
+  if (Failed(created) || !backuper) {
+    SayComponentsDamaged();
+    return CouldNotStart("the archive writer cannot be created: " + LastComponentError());
+  }
 
-  backuper->SetProgress(progress.get());
+  backuper->SetProgress(progress);
   backuper->SetVersionInfo(job.versionMajor, job.versionMinor);
   {
     Bstr path(archivePath), user(job.userName), machine(job.machineName), label(job.label);
     const DATE time = platform::DateFromTimePoint(platform::Clock::from_time_t(job.time));
     backuper->SetArchiveInfo(path.get(), user.get(), machine.get(), label.get(), time, count);
   }
-  auto fail = [&] {
-    if (!outcome.errorStateSet) SetErrorState(true);
-    outcome.errorStateSet = true;
-  };
-  bool stopped = false;
   const RunDestination runDestination(destination);
   // The options hand-over is inside the guarded part too: an error exception
   // there must discard the archive as well rather than leave the run with the
   // writer unfinished.
-  try {
+  const bool carriedOut = frame.Run([&]() -> Status {
     HandOverOptions(backuper.get(), selected);
     // A writer that could not create its files would let every client fail
-    // object by object; the run stops at once instead, with a log line.
-    if (Failed(backuper->StartBackup())) {
-      outcome.problem = StartProblem(backuper.get(), archivePath);
-      log.Write("The archive " + platform::EscapeControls(archivePath) + " cannot be created.\n");
-      throw ArchiveCannotStart();
-    }
+    // object by object; the run stops at once instead.
+    if (Failed(backuper->StartBackup())) return StartProblem(backuper.get(), archivePath);
     for (ClientEntry* client : selected) {
-      log.Write(kLogSeparator);
+      frame.log().Write(kLogSeparator);
       ++outcome.clientsRun;
-      if (Failed(client->service->Backup(backuper.get(), progress.get()))) {
+      if (Failed(client->service->Backup(backuper.get(), progress))) {
         ++outcome.clientsFailed;
-        fail();
+        frame.Fail();
       }
     }
-  } catch (const ArchiveCannotStart&) {
-    stopped = true;
-    outcome.result = RunResult::kCouldNotStart;
-    fail();
-  } catch (const ComError& e) {
-    stopped = true;
-    const EarlyEnd end = EndedEarly(e.Error(), cancel, "run", "the archive was discarded",
-                                    indicator->lastQuestion());
-    outcome.result = end.result;
-    outcome.problem = end.problem;
-    log.Write(end.logLine);
-    if (end.isFailure) fail();
-  } catch (...) {
-    // Anything else thrown across the interfaces ends the run as a failure;
-    // the half-written archive is discarded.
-    stopped = true;
-    outcome.result = RunResult::kStopped;
-    outcome.problem = "a client ended the run with an unexpected error";
-    fail();
-  }
+    return {};
+  });
   bool finished = true;
   try {
     std::string note;
-    finished = Succeeded(stopped ? backuper->FinishBackup(1)
-                                 : FinishUnderFreeName(backuper.get(), job, archivePath, &note));
-    if (!note.empty()) log.Write(note + "\n");
+    finished =
+        Succeeded(!carriedOut ? backuper->FinishBackup(1)
+                              : FinishUnderFreeName(backuper.get(), job, archivePath, &note));
+    if (!note.empty()) frame.log().Write(note + "\n");
   } catch (...) {
     finished = false;
   }
-  outcome.objectsDone = indicator->objectsDone();
-  outcome.objectsFailed = indicator->objectsFailed();
-  outcome.bytesDone = indicator->bytesDone();
-  if (!stopped) {
+  if (carriedOut) {
     if (!finished) {
-      outcome.result = RunResult::kStopped;
-      outcome.problem = "the archive " + archivePath + " could not be written";
-      log.Write("The archive " + platform::EscapeControls(archivePath) +
-                " could not be written.\n");
-      fail();
+      frame.Stopped(
+          "the archive " + archivePath + " could not be written",
+          "The archive " + platform::EscapeControls(archivePath) + " could not be written.\n");
     } else if (!platform::FileExists(archivePath)) {
-      outcome.result = outcome.clientsFailed || outcome.objectsFailed ? RunResult::kFailures
-                                                                      : RunResult::kNothingWritten;
+      frame.Completed(/*nothingWritten=*/true);
     } else {
       outcome.archivePath = archivePath;
       if (const auto info = platform::GetFileInfo(archivePath)) outcome.archiveBytes = info->size;
-      outcome.result = outcome.clientsFailed || outcome.objectsFailed ? RunResult::kFailures
-                                                                      : RunResult::kSucceeded;
+      frame.Completed();
     }
   }
-  log.Close();
-  if (outcome.succeeded()) ForgetEarlierLog();
-  progress->Clean();
-  outcome.seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  frame.Close();
   return outcome;
 }
 

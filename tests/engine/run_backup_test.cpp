@@ -119,7 +119,8 @@ TEST_F(RunBackupTest, AWriterThatCannotStartStopsTheRunBeforeAnyClient) {
   EXPECT_EQ(backuper->calls.back(), "FinishBackup 1");
   const std::vector<std::string> lines = LinesOf(ReadFile(LogPath()));
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back(), "The archive /backups/VOPALARC373E05.KV cannot be created.");
+  EXPECT_EQ(lines.back(),
+            "The run could not start: the archive /backups/VOPALARC373E05.KV cannot be created.");
 }
 
 TEST_F(RunBackupTest, WithoutSelectedClientsTheRunStillStartsAndFinishes) {
