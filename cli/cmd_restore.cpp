@@ -3,6 +3,7 @@
 
 #include "app/engine/backup_now.h"
 #include "app/engine/discovery.h"
+#include "app/engine/files_restore_choices.h"
 #include "app/engine/remote_place.h"
 #include "app/engine/restore_now.h"
 #include "app/engine/scheduler.h"
@@ -11,7 +12,6 @@
 #include "cli/run_summary.h"
 #include "cli/signals.h"
 #include "cli/terminal_ui.h"
-#include "clients/files/backup_list_store.h"
 #include "clients/files/files_identity.h"
 
 namespace bkvp::cli {
@@ -57,16 +57,12 @@ int RunRestoreCommand(const std::vector<std::string>& args) {
   // leaves them.
   const ClientEntry* files = clients.Find(filesClsid);
   if (files && files->selected) {
-    files::RestoreChoices choices;
-    if (auto to = options.Value("--to")) {
-      choices.destination = front::AbsolutePath(*to);
-      if (Status prepared = PrepareDestination(choices.destination); !prepared.ok())
-        return front::Fail(kName, prepared.message(), front::kExitCannotStart);
-    }
-    choices.overwrite = options.Has("--overwrite");
-    choices.keepFolders = !options.Has("--flat");
-    if (files::WriteRestoreChoices(choices) != platform::ERROR_SUCCESS)
-      return front::Fail(kName, "cannot store the restore choices", front::kExitCannotStart);
+    FilesRestoreRequest request;
+    if (auto to = options.Value("--to")) request.folder = front::AbsolutePath(*to);
+    request.overwrite = options.Has("--overwrite");
+    request.flat = options.Has("--flat");
+    if (Status chosen = ChooseFilesRestore(request); !chosen.ok())
+      return front::Fail(kName, chosen.message(), front::kExitCannotStart);
   } else if (options.Has("--to") || options.Has("--overwrite") || options.Has("--flat")) {
     front::Fail(kName, "--to, --overwrite and --flat apply to files and folders only; ignored", 0);
   }

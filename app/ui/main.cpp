@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "app/engine/module_registration.h"
 #include "app/engine/program_command_line.h"
 #include "app/engine/program_settings.h"
 #include "app/engine/progress_indicator.h"
@@ -30,23 +31,15 @@ namespace ui = bkvp::ui;
 
 constexpr int kForwardTimeoutMs = 5000;
 
-std::string OwnPath() {
-  std::error_code ec;
-  return std::filesystem::read_symlink("/proc/self/exe", ec).string();
-}
-
 // Registration needs neither a display nor the running program: it is done
 // before anything else and ends the process.
 int Register(ProgramCommandLine::Registration registration) {
   const bool adding = registration == ProgramCommandLine::Registration::kRegister;
-  const bkvp::HRESULT hr = adding ? bkvp::engine::RegisterProgramComponent(OwnPath())
-                                  : bkvp::engine::UnregisterProgramComponent();
-  if (bkvp::Failed(hr)) {
-    std::cerr << "BackupVopal: cannot " << (adding ? "register" : "unregister")
-              << " the program component: " << bkvp::LastComponentError() << "\n";
-    return 1;
-  }
-  return 0;
+  const bkvp::Status done = adding ? bkvp::engine::RegisterProgram(bkvp::engine::ThisProgramFile())
+                                   : bkvp::engine::UnregisterProgram();
+  if (done.ok()) return 0;
+  std::cerr << "BackupVopal: " << done.message() << "\n";
+  return 1;
 }
 
 // A file named on the command line is kept with its full path: the program
