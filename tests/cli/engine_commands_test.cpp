@@ -16,6 +16,7 @@
 #include "app/engine/archive_naming.h"
 #include "platform/registry.h"
 #include "tests/archive/independent_writer.h"
+#include "tests/support/file_events.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -202,9 +203,9 @@ TEST_F(EngineCommands, SignalsEndABackupCleanly) {
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, tool.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ),
               0);
-    for (int i = 0; i < 2000 && !std::filesystem::exists(marker); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_TRUE(std::filesystem::exists(marker)) << "the run never reached the client";
+    ASSERT_TRUE(bkvp::testing::WaitUntil(out.path(), [&] {
+      return std::filesystem::exists(marker);
+    })) << "the run never reached the client";
     ASSERT_FALSE(std::filesystem::is_empty(dest.path()));  // the archive being written
     kill(pid, signal);
     int status = 0;

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "platform/registry.h"
+#include "tests/support/file_events.h"
 #include "tests/support/rclone_server.h"
 #include "tests/support/test_support.h"
 
@@ -121,14 +122,21 @@ class RemoteDestination : public bkvp::testing::HomeFixture {
     unsetenv("RCLONE_BWLIMIT");
     posix_spawn_file_actions_destroy(&actions);
     EXPECT_EQ(spawned, 0);
-    for (int i = 0; spawned == 0 && i < 6000; ++i) {
-      for (const std::string& name : NamesBelow(folder))
+    std::string uploading;
+    const auto found = [&] {
+      for (const std::string& name : NamesBelow(folder)) {
+        std::error_code ec;
         if (name.starts_with(".bkvp-upload-") && name.find("-00000000-") == std::string::npos &&
-            fs::file_size(folder + "/" + name) > 0)
-          return name;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return "";
+            fs::file_size(folder + "/" + name, ec) > 0 && !ec) {
+          uploading = name;
+          return true;
+        }
+      }
+      return false;
+    };
+    if (spawned != 0 || !bkvp::testing::WaitUntil(folder, found, std::chrono::minutes(1)))
+      return "";
+    return uploading;
   }
   int WaitForBackup() {
     int status = 0;

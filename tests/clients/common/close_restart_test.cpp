@@ -95,7 +95,7 @@ TEST_F(CloseRestartTest, RestartsOnlyWhenBothSwitchesAreOnAndTheRunClosedIt) {
 
   RestartAfterBackup(&progress, closed, {true, true}, kTexts, "--seconds 5");
   EXPECT_EQ(progress.messages, (std::vector<std::string>{"restarted"}));
-  ASSERT_TRUE(testing::Eventually([&] { return FindRunningProgram(program).has_value(); }));
+  ASSERT_TRUE(testing::WaitUntilRunning(program));
   EXPECT_TRUE(TerminateProgram(*FindRunningProgram(program), 3s, 20ms));
 
   progress.messages.clear();

@@ -7,21 +7,19 @@
 
 #include <filesystem>
 #include <stdexcept>
-#include <thread>
 
+#include "clients/common/running_program.h"
+#include "tests/support/file_events.h"
 #include "tests/support/test_support.h"
 
 namespace bkvp::testing {
 
 std::string SleeperProgram() { return BinDir() + "/bkvp_test_sleeper"; }
 
-bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return condition();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
+bool WaitUntilRunning(const std::string& path, std::chrono::milliseconds timeout) {
+  return WaitUntil(
+      std::filesystem::path(path).parent_path(),
+      [&] { return clients::FindRunningProgram(path).has_value(); }, timeout);
 }
 
 HelperProcess::HelperProcess(const std::string& folder, const std::string& name,
@@ -46,7 +44,7 @@ HelperProcess::HelperProcess(const std::string& folder, const std::string& name,
     execv(argv[0], argv.data());
     _exit(127);
   }
-  if (!Eventually([&] { return access(ready.c_str(), F_OK) == 0; }))
+  if (!WaitUntil(folder, [&] { return access(ready.c_str(), F_OK) == 0; }))
     throw std::runtime_error("helper " + path_ + " did not start");
 }
 
@@ -59,7 +57,7 @@ HelperProcess::~HelperProcess() {
 
 bool HelperProcess::Reap(std::chrono::milliseconds timeout) {
   if (reaped_) return true;
-  reaped_ = Eventually([&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; }, timeout);
+  reaped_ = WaitForExit(pid_, timeout) && waitpid(pid_, nullptr, 0) == pid_;
   return reaped_;
 }
 

@@ -28,7 +28,7 @@ class HelperProcess {
   pid_t pid() const { return pid_; }
   const std::string& path() const { return path_; }
   // Collects the exit of the child; true when it has ended within the time.
-  bool Reap(std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
+  bool Reap(std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
  private:
   std::string path_;
@@ -36,8 +36,9 @@ class HelperProcess {
   bool reaped_ = false;
 };
 
-// Polls until condition() is true or the timeout passes; the last answer.
-bool Eventually(const std::function<bool()>& condition,
-                std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
+// True once a program at `path` (a copy of the sleeper) runs, started by
+// anybody; false when the timeout passes first.
+bool WaitUntilRunning(const std::string& path,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
 }  // namespace bkvp::testing

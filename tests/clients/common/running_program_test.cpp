@@ -9,6 +9,7 @@
 
 #include "platform/processes.h"
 #include "tests/clients/common/helper_process.h"
+#include "tests/support/file_events.h"
 #include "tests/support/test_support.h"
 
 namespace bkvp::clients {
@@ -37,7 +38,8 @@ TEST(FindRunningProgram, ProgramThatEndedIsNoLongerFound) {
   ASSERT_TRUE(FindRunningProgram(helper.path()));
   kill(helper.pid(), SIGKILL);
   // Exited but not yet collected by its parent: already gone for the search.
-  EXPECT_TRUE(testing::Eventually([&] { return !FindRunningProgram(helper.path()); }));
+  ASSERT_TRUE(testing::WaitForExit(helper.pid()));
+  EXPECT_FALSE(FindRunningProgram(helper.path()));
 }
 
 TEST(CloseProgramGracefully, PoliteProgramCloses) {
@@ -116,7 +118,7 @@ TEST(ShellOpen, StartsAnExecutableDetachedWithItsParameters) {
   const std::string program = dir / "mailer.exe";
   std::filesystem::copy_file(testing::SleeperProgram(), program);
   ASSERT_TRUE(platform::ShellOpen(program, "--seconds \"5\""));
-  ASSERT_TRUE(testing::Eventually([&] { return FindRunningProgram(program).has_value(); }));
+  ASSERT_TRUE(testing::WaitUntilRunning(program));
   // Not our child: once killed it disappears without being collected here.
   EXPECT_TRUE(TerminateProgram(*FindRunningProgram(program), 3s, 20ms));
 }

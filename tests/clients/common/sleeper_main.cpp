@@ -6,6 +6,8 @@
 //   --lock FILE      hold an exclusive lock on FILE ...
 //   --hold-ms N      ... for N milliseconds (default: all the time)
 //   --ready FILE     create FILE once set up, so the test knows when to go on
+// Every start also writes "<its own path>.started", so that a test can wait
+// for a program started by somebody else (a restart) as for any file.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -41,6 +43,7 @@ int main(int argc, char** argv) {
     if (lockFd < 0 || flock(lockFd, LOCK_EX) != 0) return 2;
   }
   if (!readyPath.empty()) close(open(readyPath.c_str(), O_WRONLY | O_CREAT, 0644));
+  close(open((std::string(argv[0]) + ".started").c_str(), O_WRONLY | O_CREAT, 0644));
 
   const auto start = std::chrono::steady_clock::now();
   const auto end = start + std::chrono::milliseconds(static_cast<long>(seconds * 1000));

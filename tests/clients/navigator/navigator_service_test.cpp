@@ -206,10 +206,9 @@ TEST_F(NavigatorTest, NetscapeClosedWithoutAskingIsStartedAgainForMail) {
     EXPECT_EQ(progress.messages.back(), "Restarting Netscape succeeded");
 
     std::optional<clients::ProcessMatch> restarted;
-    ASSERT_TRUE(testing::Eventually([&] {
-      restarted = clients::FindRunningProgram(netscape.path());
-      return restarted.has_value();
-    }));
+    ASSERT_TRUE(testing::WaitUntilRunning(netscape.path()));
+    restarted = clients::FindRunningProgram(netscape.path());
+    ASSERT_TRUE(restarted);
     const std::string commandLine =
         ReadFile("/proc/" + std::to_string(restarted->processId) + "/cmdline");
     EXPECT_NE(commandLine.find(std::string("\0-mail", 6)), std::string::npos);

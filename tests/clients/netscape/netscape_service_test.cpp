@@ -298,10 +298,9 @@ TEST_F(NetscapeServiceTest, ABrowserOnTheChosenProfileIsClosedOnlyWhenAllowedAnd
     EXPECT_TRUE(browser.Reap());
   }
   std::optional<clients::ProcessMatch> restarted;
-  ASSERT_TRUE(bkvp::testing::Eventually([&] {
-    restarted = clients::FindRunningProgram(dir_ / "Netscp.exe");
-    return restarted.has_value();
-  }));
+  ASSERT_TRUE(bkvp::testing::WaitUntilRunning(dir_ / "Netscp.exe"));
+  restarted = clients::FindRunningProgram(dir_ / "Netscp.exe");
+  ASSERT_TRUE(restarted);
   const std::string commandLine =
       ReadFile("/proc/" + std::to_string(restarted->processId) + "/cmdline");
   EXPECT_NE(commandLine.find(std::string("\0-P\0default\0-mail", 17)), std::string::npos);

@@ -201,8 +201,7 @@ TEST_F(OutlookTest, RunningOutlookIsClosedAndStartedAgainWhenAsked) {
   EXPECT_EQ(progress.messages[1], "Termination succeeded");
   EXPECT_EQ(progress.messages.back(), "Restarting Outlook succeeded");
   EXPECT_TRUE(testing::ReadSection(archive, kClsid).present);
-  ASSERT_TRUE(
-      testing::Eventually([&] { return clients::FindRunningProgram(outlook.path()).has_value(); }));
+  ASSERT_TRUE(testing::WaitUntilRunning(outlook.path()));
   EXPECT_TRUE(clients::TerminateProgram(*clients::FindRunningProgram(outlook.path()), 3s, 20ms));
 }
 
