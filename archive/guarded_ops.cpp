@@ -302,7 +302,7 @@ void TargetFile::AskOverwrite() {
   const int answer = progress_.Prompt(question, kStyleOverwriteQuestion);
   if (answer == IDCANCEL || answer == IDNO) {
     Close();
-    throw KVError(answer == IDCANCEL ? E_FAIL : 1);
+    throw KVError(answer == IDCANCEL ? E_FAIL : kKeptExisting);
   }
   replace_ = true;
 }

@@ -18,7 +18,8 @@ constexpr const char* kName = "extract";
 
 int RunExtract(const std::vector<std::string>& args) {
   front::Options options;
-  std::vector<front::OptionDefinition> definitions = {{"--only", 1, true}};
+  std::vector<front::OptionDefinition> definitions = {
+      {"--only", 1, true}, {"--overwrite"}, {"--skip-existing"}};
   for (const auto& d : front::SummaryOptions()) definitions.push_back(d);
   if (!options.Parse(kName, args, definitions)) return front::kExitCannotStart;
   if (options.positional().size() != 2)
@@ -27,6 +28,9 @@ int RunExtract(const std::vector<std::string>& args) {
   const FetchedArchive fetched = FetchArchive(ResolvePlace(options.positional()[0]));
   if (!fetched.status.ok())
     return front::Fail(kName, fetched.status.message(), front::kExitCannotStart);
+  if (options.Has("--overwrite") && options.Has("--skip-existing"))
+    return front::Fail(kName, "--overwrite and --skip-existing exclude each other",
+                       front::kExitCannotStart);
   const std::string& archive = fetched.localPath;
   const std::string folder = front::AbsolutePath(options.positional()[1]);
   const auto only = front::PathPatternsOf(options.Values("--only"));
@@ -36,7 +40,7 @@ int RunExtract(const std::vector<std::string>& args) {
 
   front::RunSignals signals;
   const ExtractOutcome extracted =
-      ExtractArchive(archive, folder, *only, nullptr, signals.cancel());
+      ExtractArchive(archive, folder, *only, options.Has("--overwrite"), nullptr, signals.cancel());
   const front::SummaryStyle style = front::SummaryStyleOf(options);
   if (style != front::SummaryStyle::kJson)
     for (const std::string& line : extracted.failures) std::cerr << line << "\n";
@@ -48,18 +52,22 @@ int RunExtract(const std::vector<std::string>& args) {
 const CommandRegistrar registrar({
     kName,
     "write everything an archive holds into a folder, without the clients",
-    "usage: bkvp extract ARCHIVE DIR [--only PATTERN]... [--quiet | --json]\n"
+    "usage: bkvp extract ARCHIVE DIR [--only PATTERN]... [--overwrite | --skip-existing]\n"
+    "                    [--quiet | --json]\n"
     "\n"
     "Writes every object of ARCHIVE below DIR/<client name>/: files at their\n"
     "original path (/home/ann/a.txt of \"Files and folders\" becomes\n"
     "DIR/Files and folders/home/ann/a.txt), text objects as NAME.txt, and registry\n"
     "keys as .reg files (bkvp reg import applies one) instead of changing this\n"
     "machine's settings. It needs neither the programs the archive came from nor\n"
-    "their clients; existing files are left alone.\n"
+    "their clients.\n"
     "\n"
     "  --only PATTERN  only the files whose original path matches (* and ? within a\n"
     "                  folder name, ** across folders, a folder for all below it);\n"
     "                  repeatable\n"
+    "  --overwrite     replace files that are there already\n"
+    "  --skip-existing keep files that are there already as they are (the default);\n"
+    "                  they are counted, not failed\n"
     "  --quiet         print only problems\n"
     "  --json          print the outcome as one JSON object, for scripts\n"
     "\n"

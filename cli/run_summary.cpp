@@ -56,6 +56,10 @@ std::string SummaryLine(const RunReport& report, const engine::RunOutcome& outco
            (report.destination.empty() ? "" : " into " + report.destination) + " in " +
            Seconds(outcome.seconds) + ".";
   }
+  if (outcome.objectsKept > 0)
+    line += " " + std::to_string(outcome.objectsKept) +
+            (outcome.objectsKept == 1 ? " kept as it was" : " kept as they were") +
+            "; use --overwrite to replace them.";
   if (outcome.objectsFailed > 0)
     line += " " + std::to_string(outcome.objectsFailed) +
             (backup                       ? " not saved"
@@ -73,7 +77,7 @@ void PrintJson(const RunReport& report, const engine::RunOutcome& outcome) {
             << ",\"result\":" << JsonString(ResultName(outcome.result)) << ",\"archive\":"
             << JsonString(report.source.empty() ? outcome.archivePath : report.source)
             << ",\"items\":" << outcome.objectsDone << ",\"failed\":" << outcome.objectsFailed
-            << ",\"clients\":" << outcome.clientsRun
+            << ",\"kept\":" << outcome.objectsKept << ",\"clients\":" << outcome.clientsRun
             << ",\"clientsFailed\":" << outcome.clientsFailed << ",\"bytes\":" << outcome.bytesDone
             << ",\"archiveBytes\":" << outcome.archiveBytes
             << ",\"remote\":" << JsonString(outcome.remote)

@@ -13,7 +13,9 @@
 namespace bkvp {
 
 // Raised by IRestorer::RestoreFile: code 1 skips the current object and goes
-// on, a negative code (E_FAIL) stops the operation.
+// on, a negative code (E_FAIL) stops the operation. kKeptExisting skips it
+// too, for a reason that is no failure: the target existed, and the person
+// (or an unattended run without overwriting) chose to keep it as it was.
 class KVError {
  public:
   explicit KVError(int32_t c) : code(c) {}
@@ -22,6 +24,11 @@ class KVError {
   virtual ~KVError();
   int32_t code;
 };
+constexpr int32_t kKeptExisting = 2;
+// The end of the log line of a file kept as it was ("<path> kept as it
+// was"): the program counts such files apart from those restored and those
+// that failed.
+constexpr const char* kKeptLineEnd = " kept as it was";
 
 // The COM error exception: raised with E_FAIL when the user cancels a disk
 // prompt or gives up after a file error; caught by the program around a run.

@@ -68,15 +68,21 @@ class NewFile {
     if (problem_.empty() && !platform::WriteAll(fd_, bytes)) problem_ = Reason("cannot write it");
     written_ += bytes.size();
   }
-  // "" when the file took its name; otherwise why not.
-  std::string Commit() {
+  // "" when the file took its name (replacing a file of that name only
+  // with `replace`); otherwise why not. existed() tells a file left as it was.
+  std::string Commit(bool replace) {
     if (!problem_.empty()) return problem_;
     close(std::exchange(fd_, -1));
-    if (platform::RenameNoReplaceAt(folder_, temporary_, folder_, name_) != 0)
-      return errno == EEXIST ? "a file of that name is there already" : Reason("cannot name it");
+    const int renamed = replace ? renameat(folder_, temporary_.c_str(), folder_, name_.c_str())
+                                : platform::RenameNoReplaceAt(folder_, temporary_, folder_, name_);
+    if (renamed != 0) {
+      existed_ = errno == EEXIST;
+      return existed_ ? "a file of that name is there already" : Reason("cannot name it");
+    }
     named_ = true;
     return "";
   }
+  bool existed() const { return existed_; }
   uint64_t written() const { return written_; }
 
  private:
@@ -84,6 +90,7 @@ class NewFile {
   int folder_ = -1;
   int fd_ = -1;
   bool named_ = false;
+  bool existed_ = false;
   uint64_t written_ = 0;
   std::string problem_;
 };
@@ -95,8 +102,9 @@ bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != 
 class Extraction {
  public:
   Extraction(ArchiveEntry& archive, std::string folder, const std::vector<PathPattern>& only,
-             ExtractOutcome& out)
+             bool overwrite, ExtractOutcome& out)
       : reader_(archive.reader.get()),
+        overwrite_(overwrite),
         folder_(std::move(folder)),
         only_(only),
         out_(out),
@@ -148,12 +156,16 @@ class Extraction {
     try {
       // The reader logs a file it could not write (" FAILED"), which the
       // progress object hands on.
-      if (Succeeded(reader_->RestoreFile(Bstr(clientFolder_ + "/" + place).get(), 0, VARIANT_TRUE)))
+      if (Succeeded(reader_->RestoreFile(Bstr(clientFolder_ + "/" + place).get(),
+                                         overwrite_ ? 1 : 0, VARIANT_TRUE)))
         ++out_.run.objectsDone;
       else
         ++out_.run.objectsFailed;
-    } catch (const KVError&) {
-      Fail(clientFolder_ + "/" + place + " FAILED: a file of that name is there already");
+    } catch (const KVError& error) {
+      if (error.code == kKeptExisting)
+        ++out_.run.objectsKept;
+      else
+        Fail(clientFolder_ + "/" + place + " FAILED: it could not be written");
     }
   }
 
@@ -207,13 +219,19 @@ class Extraction {
   }
 
   void Commit(NewFile& file, const std::string& object) {
-    if (std::string problem = file.Commit(); !problem.empty())
+    if (std::string problem = file.Commit(overwrite_); !problem.empty()) {
+      if (file.existed()) {
+        ++out_.run.objectsKept;
+        return;
+      }
       return Fail(object + " FAILED: " + problem);
+    }
     ++out_.run.objectsDone;
     out_.run.bytesDone += file.written();
   }
 
   IRestorer* reader_;
+  bool overwrite_;
   std::string folder_;
   const std::vector<PathPattern>& only_;
   ExtractOutcome& out_;
@@ -242,8 +260,8 @@ std::string ExtractedPathOf(const std::string& name) {
 }
 
 ExtractOutcome ExtractArchive(const std::string& archivePath, const std::string& folder,
-                              const std::vector<PathPattern>& only, ProgressDisplay* display,
-                              const CancelRequest* cancel) {
+                              const std::vector<PathPattern>& only, bool overwrite,
+                              ProgressDisplay* display, const CancelRequest* cancel) {
   ExtractOutcome out;
   const auto started = std::chrono::steady_clock::now();
   std::string why;
@@ -275,7 +293,7 @@ ExtractOutcome ExtractArchive(const std::string& archivePath, const std::string&
     Extraction extraction(
         archive,
         folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder,
-        only, out);
+        only, overwrite, out);
     if (Status opened = extraction.Open(); !opened.ok()) {
       out.run.result = RunResult::kStopped;
       out.run.problem = opened.message();

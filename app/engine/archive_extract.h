@@ -22,9 +22,10 @@ struct ExtractOutcome {
 };
 
 // With patterns, only the file objects whose original path matches one of
-// them are extracted (and no keys or strings).
+// them are extracted (and no keys or strings). A file that is there already
+// is replaced with `overwrite`, else kept as it is (counted, no failure).
 ExtractOutcome ExtractArchive(const std::string& archivePath, const std::string& folder,
-                              const std::vector<PathPattern>& only,
+                              const std::vector<PathPattern>& only, bool overwrite = false,
                               ProgressDisplay* display = nullptr,
                               const CancelRequest* cancel = nullptr);
 

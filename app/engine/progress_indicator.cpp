@@ -21,7 +21,7 @@ void ProgressIndicator::Init(ProgressDisplay* display, RunLog* log, LONG clientC
   lastStepName_.clear();
   totalWeight_ = 0;
   position_ = 0;
-  objectsDone_ = objectsFailed_ = 0;
+  objectsDone_ = objectsFailed_ = objectsKept_ = 0;
   if (display_) display_->SetPosition(0);
 }
 
@@ -54,6 +54,10 @@ std::string ProgressIndicator::ObjectNameOf(const std::string& line, size_t suff
 }
 
 void ProgressIndicator::CountObject(const std::string& line) {
+  if (EndsWith(line, kKeptLineEnd)) {
+    ++objectsKept_;
+    return;
+  }
   const bool ok = EndsWith(line, " OK");
   if (!ok && !EndsWith(line, " FAILED")) return;
   const std::string name = ObjectNameOf(line, ok ? 3 : 7);

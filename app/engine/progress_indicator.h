@@ -41,6 +41,7 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
   LONG position() const { return position_; }
   int objectsDone() const { return objectsDone_; }
   int objectsFailed() const { return objectsFailed_; }
+  int objectsKept() const { return objectsKept_; }
   uint64_t bytesDone() const { return bytesDone_; }
   // The text of the last question or error report of the run; it usually
   // says why a stopped run stopped (a full disk, a missing medium).
@@ -69,6 +70,7 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
   const CancelRequest* cancel_ = nullptr;
   int objectsDone_ = 0;
   int objectsFailed_ = 0;
+  int objectsKept_ = 0;
   uint64_t bytesDone_ = 0;
   Direction direction_ = Direction::kBackup;
   bool savedPlacesAgreed_ = false;

@@ -67,6 +67,7 @@ void RunFrame::Stopped(const std::string& problem, const std::string& logLine) {
 void RunFrame::Close() {
   outcome_.objectsDone = indicator_->objectsDone();
   outcome_.objectsFailed = indicator_->objectsFailed();
+  outcome_.objectsKept = indicator_->objectsKept();
   outcome_.bytesDone = indicator_->bytesDone();
   log_.Close();
   if (outcome_.succeeded()) ForgetEarlierLog();

@@ -22,9 +22,12 @@ struct RunOutcome {
   std::string problem;      // why it could not start, or what stopped it
   std::string archivePath;  // a backup's archive; empty when none was kept
   int clientsRun = 0;
-  int clientsFailed = 0;       // their Backup or Restore returned a failure
-  int objectsDone = 0;         // files, keys and strings saved or restored
-  int objectsFailed = 0;       // files, keys and strings not saved or not restored
+  int clientsFailed = 0;  // their Backup or Restore returned a failure
+  int objectsDone = 0;    // files, keys and strings saved or restored
+  int objectsFailed = 0;  // files, keys and strings not saved or not restored
+  // Files a restore left as they were, because the person (or an
+  // unattended run without overwriting) chose to keep them: no failure.
+  int objectsKept = 0;
   uint64_t bytesDone = 0;      // size of the files saved or restored
   uint64_t archiveBytes = 0;   // a backup's archive, as written
   std::string remote;          // the rclone remote the archive was sent to; empty when none

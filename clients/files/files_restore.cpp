@@ -30,6 +30,7 @@ RestoreTarget TargetFor(IRestorer* restorer, const std::string& name,
 
 HRESULT RestoreFiles(IRestorer* restorer, IProgress* progress, const RestoreChoices& choices) {
   int failed = 0;
+  int kept = 0;
   // Two saved files that land on one target would replace each other.
   std::set<std::string> targets;
   // The next number to try per taken name: many files of one name would
@@ -72,9 +73,15 @@ HRESULT RestoreFiles(IRestorer* restorer, IProgress* progress, const RestoreChoi
             if (Failed(restorer->RestoreFile(Bstr(target.path).get(), choices.overwrite ? 1 : 0,
                                              VARIANT_TRUE)))
               ++failed;
-          } catch (const KVError&) {
-            // Raised without a line: the user declined to overwrite, chose to
-            // skip the file after an error, or cancelled.
+          } catch (const KVError& error) {
+            // Raised without a line. A file the person chose to keep (or an
+            // unattended run without overwriting kept) is no failure; one
+            // skipped after an error is, and so is a cancel.
+            if (error.code == kKeptExisting) {
+              ++kept;
+              clients::SendMessage(progress, target.path + kKeptLineEnd);
+              return WalkStep::kNext;
+            }
             ++failed;
             clients::LogObjectFailure(progress, target.path, "");
             throw;

@@ -222,7 +222,7 @@ TEST_F(GuardedTargets, ExistingTargetIsReplacedOnlyWhenTheUserAgrees) {
   const struct {
     int answer;
     int32_t code;  // 0: restored
-  } cases[] = {{IDNO, 1}, {IDCANCEL, E_FAIL}, {IDYES, 0}};
+  } cases[] = {{IDNO, kKeptExisting}, {IDCANCEL, E_FAIL}, {IDYES, 0}};
   for (const auto& c : cases) {
     WriteFile(target, "keep");
     auto& r = Reader();

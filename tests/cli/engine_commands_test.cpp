@@ -237,15 +237,29 @@ TEST_F(EngineCommands, SignalsEndABackupCleanly) {
 // client whose version is newer than the program's or that reports none.
 // Restoring over files that exist, without --overwrite, restores nothing of
 // them: the run says how many were not restored and fails.
-TEST_F(EngineCommands, ARestoreThatLeftFilesBehindFails) {
+TEST_F(EngineCommands, AFileKeptAsItWasIsNoFailureButOneThatCannotBeWrittenIs) {
   const std::string archive = BackUp();
   ASSERT_FALSE(archive.empty());
+  // Without --overwrite an unattended restore keeps what is there.
   WriteFile(out / "a.txt", "newer\n");
-  const CommandResult result =
+  const CommandResult kept =
       Bkvp("restore " + Quote(archive) + " --flat --to " + Quote(out.path()));
-  EXPECT_EQ(result.exitCode, 1) << result.output;
-  EXPECT_NE(result.output.find("1 not restored"), std::string::npos) << result.output;
+  EXPECT_EQ(kept.exitCode, 0) << kept.output;
+  EXPECT_NE(kept.output.find("1 kept as it was; use --overwrite to replace them"),
+            std::string::npos)
+      << kept.output;
   EXPECT_EQ(ReadFile(out / "a.txt"), "newer\n");
+  EXPECT_NE(ReadFile(home() + "/BackupVopal.log").find(out / "a.txt kept as it was\n"),
+            std::string::npos);
+  EXPECT_NE(Stdout("status").find("Error state:  off"), std::string::npos);
+
+  // A folder in the way cannot be replaced by a file: that fails the run.
+  std::filesystem::remove(out / "a.txt");
+  std::filesystem::create_directories(out / "a.txt");
+  const CommandResult failed =
+      Bkvp("restore " + Quote(archive) + " --flat --overwrite --to " + Quote(out.path()));
+  EXPECT_EQ(failed.exitCode, 1) << failed.output;
+  EXPECT_NE(failed.output.find("1 not restored"), std::string::npos) << failed.output;
   EXPECT_NE(Stdout("status").find("Error state:  on"), std::string::npos);
   EXPECT_NE(Stdout("status").find("Last restore: completed with failures"), std::string::npos);
 }

@@ -258,12 +258,13 @@ TEST_F(FilesEndToEnd, ExistingTargetsFollowTheOverwriteChoice) {
   ASSERT_EQ(WriteBackupList({Folder(src.path())}), 0);
   ASSERT_EQ(Backup(), S_OK);
 
-  // Without overwrite the reader asks: "No" skips that file (which counts
-  // as not restored), "Cancel" stops.
+  // Without overwrite the reader asks: "No" keeps that file as it is (no
+  // failure), "Cancel" stops.
   WriteFile(dest / "1.txt", "mine");
   progress->promptAnswers = {IDNO};
-  EXPECT_EQ(Restore(dest.path(), false), E_FAIL);
-  EXPECT_EQ(LinesWith(dest / "1.txt FAILED"), 1u);
+  EXPECT_EQ(Restore(dest.path(), false), S_OK);
+  EXPECT_EQ(LinesWith(dest / "1.txt kept as it was"), 1u);
+  EXPECT_EQ(LinesWith(" FAILED"), 0u);
   EXPECT_EQ(ReadFile(dest / "1.txt"), "mine");
   EXPECT_EQ(ReadFile(dest / "2.txt"), "new two");
   std::filesystem::remove(dest / "2.txt");
@@ -322,8 +323,9 @@ TEST_F(FilesEndToEnd, EveryFileNotRestoredIsLoggedAsFailedAndFailsTheRestore) {
   EXPECT_EQ(LinesWith("is restored as " + dest / "same (2).txt"), 1u);
   EXPECT_EQ(ReadFile(dest / "kept.txt"), "mine");
   EXPECT_EQ(ReadFile(dest / "fine.txt"), "fine.txt");
-  // The declined overwrite and the folder in the way.
-  EXPECT_EQ(LinesWith(" FAILED"), 2u);
+  // The folder in the way; the declined overwrite is no failure.
+  EXPECT_EQ(LinesWith(" FAILED"), 1u);
+  EXPECT_EQ(LinesWith(dest / "kept.txt kept as it was"), 1u);
 }
 
 TEST_F(FilesEndToEnd, OriginalLocationRefusesNamesThatAreNotAbsolute) {
