@@ -51,8 +51,9 @@ int RunBackupCommand(const std::vector<std::string>& args) {
   front::RunSignals signals;
   constexpr auto kind = front::TerminalFrontEnd::Kind::kBackup;
   front::TerminalFrontEnd frontEnd(options.Has("--unattended"), kind);
-  const RunOutcome outcome =
-      BackupNow(job, clients, ResolveDestination(folder), frontEnd.display(), signals.cancel());
+  const auto origin = options.Has("--to") ? DestinationOrigin::kNamed : DestinationOrigin::kStored;
+  const RunOutcome outcome = BackupNow(job, clients, ResolveDestination(folder), frontEnd.display(),
+                                       signals.cancel(), {}, origin);
   frontEnd.Finish(outcome.carriedOut());
   return front::FinishRun({kName, kind, style}, outcome);
 }
@@ -65,7 +66,9 @@ const CommandRegistrar registrar({
     "\n"
     "Backs up the selected clients into one new archive and says what it saved.\n"
     "Without options the last destination and client selection are used; with\n"
-    "no stored selection, every present client that has something to save.\n"
+    "no stored selection, every present client that has something to save. A\n"
+    "destination that took the archive becomes the last destination. The last\n"
+    "destination is refused when the drive it was on is no longer connected.\n"
     "\n"
     "  --to DIR          destination folder (created when missing)\n"
     "  --to rclone:REMOTE:PATH\n"

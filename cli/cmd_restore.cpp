@@ -52,6 +52,9 @@ int RunRestoreCommand(const std::vector<std::string>& args) {
     return front::Fail(kName, "--only needs a pattern of 1 to 4096 characters",
                        front::kExitCannotStart);
   ChosenFiles chosen{filesClsid, *only};
+  if (!chosen.patterns.empty())
+    if (Status found = CheckChosenFilesExist(archive, chosen); !found.ok())
+      return front::Fail(kName, found.message(), front::kExitFailures);
 
   // The files client takes its restore choices from where its restore page
   // leaves them.
@@ -110,7 +113,9 @@ const CommandRegistrar registrar({
     "  --overwrite       files and folders: replace files that already exist\n"
     "  --only PATTERN    files and folders: restore only the files whose original\n"
     "                    path matches; * and ? within a folder name, ** across\n"
-    "                    folders, a folder for all below it; repeatable. Other\n"
+    "                    folders, a folder for all below it; a pattern without a\n"
+    "                    slash (\"*.md\") matches names in any folder; repeatable.\n"
+    "                    A pattern that matches no file is an error. Other\n"
     "                    clients are restored only when named with --client\n"
     "  --saved-places    mail and browser clients: put files back in the folders the\n"
     "                    archive names also where the client keeps no data on this\n"

@@ -43,10 +43,8 @@ int ShowFiles(const std::string& path, const std::vector<std::string>& patternTe
     std::cout << "[";
     for (size_t i = 0; i < files.size(); ++i)
       std::cout << (i ? ",\n " : "") << "{\"path\":" << front::JsonString(files[i].path)
-                << ",\"size\":" << files[i].size << ",\"modified\":"
-                << front::JsonString(platform::FormatTime(platform::LocalTime(files[i].modified),
-                                                          "%Y-%m-%dT%H:%M:%S"))
-                << "}";
+                << ",\"size\":" << files[i].size
+                << ",\"modified\":" << front::JsonTime(files[i].modified) << "}";
     std::cout << "]\n";
   } else {
     for (const ArchivedFile& f : files)
@@ -54,6 +52,10 @@ int ShowFiles(const std::string& path, const std::vector<std::string>& patternTe
                 << platform::EscapeControls(f.path) << "\n";
   }
   if (!listed.ok()) return front::Fail(kName, listed.message(), front::ExitStatusOf(listed));
+  PatternTally tally(*patterns);
+  for (const ArchivedFile& f : files) tally.Note(f.path);
+  if (Status found = tally.Unmatched(); !found.ok())
+    return front::Fail(kName, found.message(), front::kExitFailures);
   return 0;
 }
 
@@ -120,7 +122,8 @@ const CommandRegistrar registrar({
     "\n"
     "With --files: the files a restore of files and folders would write, one per\n"
     "line with their time and size, or those matching a PATTERN (as restore --only\n"
-    "takes them); --json prints them as a JSON array for scripts.\n"
+    "takes them: \"*.md\" in any folder); --json prints them as a JSON array for\n"
+    "scripts. A pattern that matches no file gives exit status 1.\n"
     "\n"
     "ARCHIVE may be on another machine, rclone:REMOTE:PATH/NAME: it is downloaded\n"
     "into the cache folder first.\n",

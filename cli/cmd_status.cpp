@@ -18,13 +18,38 @@ namespace {
 using namespace bkvp::engine;
 constexpr const char* kName = "status";
 
+void PrintJson(const ProgramSettings& s, bool errorState) {
+  std::cout << "{\"errorState\":" << (errorState ? "true" : "false")
+            << ",\"lastBackup\":" << front::JsonString(DescribeLastRun(RunKind::kBackup))
+            << ",\"lastRestore\":" << front::JsonString(DescribeLastRun(RunKind::kRestore))
+            << ",\"schedule\":"
+            << (s.scheduleEnabled ? front::JsonString(ScheduleSentence(s.schedule)) : "null")
+            << ",\"nextRun\":" << (s.scheduleEnabled ? front::JsonTime(s.taskTime) : "null")
+            << ",\"clients\":[";
+  if (s.scheduleEnabled) {
+    const char* separator = "";
+    for (const std::string& name : ClientNamesOf(s.scheduleClients)) {
+      std::cout << separator << front::JsonString(name);
+      separator = ",";
+    }
+  }
+  std::cout << "],\"log\":" << front::JsonString(LogPath()) << "}\n";
+}
+
 int RunStatus(const std::vector<std::string>& args) {
   front::Options options;
-  if (!options.Parse(kName, args, {})) return 2;
+  if (!options.Parse(kName, args, {{"--json"}})) return 2;
   if (!options.positional().empty()) return front::Fail(kName, "takes no arguments", 2);
   CheckForInterruptedRun();
   const ProgramSettings s = ProgramSettings::Load(SystemNow());
-  std::cout << "Error state:  " << (ErrorStateOn() ? "on (something failed; read the log)" : "off")
+  const bool errorState = ErrorStateOn();
+  // Scripts and monitors read the error state from the exit status.
+  const int exitStatus = errorState ? front::kExitFailures : 0;
+  if (options.Has("--json")) {
+    PrintJson(s, errorState);
+    return exitStatus;
+  }
+  std::cout << "Error state:  " << (errorState ? "on (something failed; read the log)" : "off")
             << "\n"
             << "Last backup:  " << DescribeLastRun(RunKind::kBackup) << "\n"
             << "Last restore: " << DescribeLastRun(RunKind::kRestore) << "\n"
@@ -40,16 +65,20 @@ int RunStatus(const std::vector<std::string>& args) {
   }
   std::cout << "Log:          " << LogPath()
             << (platform::FileExists(LogPath()) ? "" : " (none yet)") << "\n";
-  return 0;
+  return exitStatus;
 }
 
 const CommandRegistrar registrar({
     kName,
     "show the error state, the last run's outcome and the log's path",
-    "usage: bkvp status\n"
+    "usage: bkvp status [--json]\n"
     "\n"
     "Shows whether the error state is on (a client failed, or a scheduled run failed\n"
-    "or was cut off), how the last run ended, the schedule, and where the log is.\n",
+    "or was cut off), how the last run ended, the schedule, and where the log is.\n"
+    "\n"
+    "  --json  print the same as one JSON object, for scripts\n"
+    "\n"
+    "Exit status: 0 the error state is off, 1 it is on.\n",
     RunStatus,
 });
 

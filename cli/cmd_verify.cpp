@@ -13,29 +13,40 @@ namespace {
 using namespace bkvp::engine;
 constexpr const char* kName = "verify";
 
+void PrintJson(const std::string& path, const char* result, int objects,
+               const std::string& problem) {
+  std::cout << "{\"archive\":" << front::JsonString(path) << ",\"result\":\"" << result
+            << "\",\"objects\":" << objects << ",\"problem\":" << front::JsonString(problem)
+            << "}\n";
+}
+
 int RunVerify(const std::vector<std::string>& args) {
   front::Options options;
-  if (!options.Parse(kName, args, {})) return 2;
+  if (!options.Parse(kName, args, {{"--json"}})) return 2;
   if (options.positional().size() != 1) return front::Fail(kName, "give one archive", 2);
+  const bool json = options.Has("--json");
   const FetchedArchive archive = FetchArchive(ResolvePlace(options.positional()[0]));
-  if (!archive.status.ok())
-    return front::Fail(kName, archive.status.message(), front::kExitCannotStart);
   const std::string& path = archive.shownPath;
-  const Result<int> result = VerifyArchive(archive.localPath);
-  if (!result.ok()) {
-    const Status& why = result.status();
-    if (why.code() != Status::Code::kDamaged)
-      return front::Fail(kName, why.message(), front::kExitCannotStart);
-    return front::Fail(kName, path + ": damaged: " + why.message(), front::kExitFailures);
+  const Result<int> result =
+      archive.status.ok() ? VerifyArchive(archive.localPath) : Result<int>(archive.status);
+  if (result.ok()) {
+    if (json)
+      PrintJson(path, "ok", result.value(), "");
+    else
+      std::cout << path << ": OK, " << result.value() << " objects read\n";
+    return 0;
   }
-  std::cout << path << ": OK, " << result.value() << " objects read\n";
-  return 0;
+  const Status& why = result.status();
+  const bool damaged = why.code() == Status::Code::kDamaged;
+  if (json) PrintJson(path, damaged ? "damaged" : "not checked", 0, why.message());
+  if (!damaged) return front::Fail(kName, why.message(), front::kExitCannotStart);
+  return front::Fail(kName, path + ": damaged: " + why.message(), front::kExitFailures);
 }
 
 const CommandRegistrar registrar({
     kName,
     "check that every object of an archive can be read back",
-    "usage: bkvp verify ARCHIVE\n"
+    "usage: bkvp verify [--json] ARCHIVE\n"
     "\n"
     "ARCHIVE may be on another machine, rclone:REMOTE:PATH/NAME: it is downloaded\n"
     "into the cache folder first.\n"
@@ -44,7 +55,10 @@ const CommandRegistrar registrar({
     "section, each section's sum of weights, each registry key's blocks, and every\n"
     "file's data, unpacking compressed data to its checksum without writing it\n"
     "anywhere. Exit status 1 names the first damaged object on stderr; 2 means\n"
-    "the archive could not be checked (missing, unreadable, or no regular file).\n",
+    "the archive could not be checked (missing, unreadable, or no regular file).\n"
+    "\n"
+    "  --json  print the outcome as one JSON object (result ok, damaged or not\n"
+    "          checked), for scripts\n",
     RunVerify,
 });
 

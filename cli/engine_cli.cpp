@@ -85,8 +85,9 @@ std::optional<std::vector<engine::PathPattern>> PathPatternsOf(
   std::vector<engine::PathPattern> patterns;
   for (const std::string& text : texts) {
     if (text.empty() || text.size() > 4096) return std::nullopt;
-    patterns.emplace_back(text.front() == '/' || text.starts_with("**") ? text
-                                                                        : AbsolutePath(text));
+    const bool asItIs =
+        text.find('/') == std::string::npos || text.front() == '/' || text.starts_with("**");
+    patterns.emplace_back(asItIs ? text : AbsolutePath(text));
   }
   return patterns;
 }
@@ -128,6 +129,10 @@ std::string JsonString(const std::string& text) {
 
 std::string ShortDateTime(std::time_t time) {
   return platform::FormatTime(platform::LocalTime(time), "%Y-%m-%d %H:%M:%S");
+}
+
+std::string JsonTime(std::time_t time) {
+  return JsonString(platform::FormatTime(platform::LocalTime(time), "%Y-%m-%dT%H:%M:%S"));
 }
 
 }  // namespace bkvp::cli::front

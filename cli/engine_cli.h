@@ -46,8 +46,8 @@ int Fail(const std::string& command, const std::string& text, int status);
 // An absolute form of a path given on the command line.
 std::string AbsolutePath(const std::string& path);
 
-// The path patterns of the command line: one that begins with "/" or "**"
-// as it is, any other made absolute. Nothing when a pattern is empty or
+// The path patterns of the command line: a name (no slash) or one that
+// begins with "/" or "**" as it is, any other made absolute. Nothing when a pattern is empty or
 // longer than 4096 characters.
 std::optional<std::vector<engine::PathPattern>> PathPatternsOf(
     const std::vector<std::string>& texts);
@@ -60,6 +60,8 @@ std::string JsonString(const std::string& text);
 
 // "2003-03-07 14:05:00" in local time.
 std::string ShortDateTime(std::time_t time);
+// The same moment as a JSON string, "2003-03-07T14:05:00".
+std::string JsonTime(std::time_t time);
 
 // Exit statuses shared by the subcommands.
 constexpr int kExitFailures = 1;     // the run had failures, or a check failed

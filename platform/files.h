@@ -90,6 +90,10 @@ std::optional<std::string> CreateTempFile(const std::string& folder, std::string
 // The mount point holding path (for a missing file, that of its nearest
 // existing parent).
 std::string MountPointOf(const std::string& path);
+// What tells the file system mounted there from another one mounted at the
+// same place later: its UUID ("uuid:..."), else the kernel's file-system id
+// ("fsid:...") or device number ("dev:..."); "" when it cannot be read.
+std::string FileSystemIdOf(const std::string& path);
 std::optional<uint64_t> FreeSpace(const std::string& path);
 // File systems that hold no user files: kernel interfaces, memory-backed
 // scratch space and read-only images of installed software. Pages and the

@@ -3,11 +3,15 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string_view>
@@ -81,6 +85,40 @@ std::string MountPointFromTable(const std::string& realPath) {
   return best;
 }
 
+// The source device of the mount at `mountPoint` ("/dev/sdb1"), or "".
+std::string MountSource(const std::string& mountPoint) {
+  std::ifstream table("/proc/self/mountinfo");
+  std::string line;
+  while (std::getline(table, line)) {
+    std::istringstream fields(line);
+    std::string id, parent, device, root, point;
+    if (!(fields >> id >> parent >> device >> root >> point) || Unescape(point) != mountPoint)
+      continue;
+    const size_t separator = line.find(" - ");
+    if (separator == std::string::npos) continue;
+    std::istringstream tail(line.substr(separator + 3));
+    std::string type, source;
+    if (tail >> type >> source) return Unescape(source);
+  }
+  return {};
+}
+
+// The UUID the system gives the file system on `device`, found through the
+// links in /dev/disk/by-uuid; it stays the same whichever port the drive
+// is plugged into.
+std::string UuidOfDevice(const std::string& device) {
+  if (device.rfind("/dev/", 0) != 0) return {};
+  std::error_code ec;
+  const auto wanted = std::filesystem::canonical(device, ec);
+  if (ec) return {};
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/disk/by-uuid", ec)) {
+    std::error_code linkError;
+    if (std::filesystem::canonical(entry.path(), linkError) == wanted && !linkError)
+      return entry.path().filename().string();
+  }
+  return {};
+}
+
 // Without the mount table: climb while the parent is on the same device.
 std::string MountPointByDevice(const std::string& realPath) {
   std::string current = realPath;
@@ -101,6 +139,26 @@ std::string MountPointOf(const std::string& path) {
   const std::string realPath = NearestExistingRealPath(path);
   const std::string fromTable = MountPointFromTable(realPath);
   return fromTable.empty() ? MountPointByDevice(realPath) : fromTable;
+}
+
+std::string FileSystemIdOf(const std::string& path) {
+  const std::string mountPoint = MountPointOf(path);
+  if (const std::string uuid = UuidOfDevice(MountSource(mountPoint)); !uuid.empty())
+    return "uuid:" + uuid;
+  struct statfs fs {};
+  if (statfs(mountPoint.c_str(), &fs) == 0) {
+    unsigned words[2];
+    static_assert(sizeof words == sizeof fs.f_fsid);
+    std::memcpy(words, &fs.f_fsid, sizeof words);
+    if (words[0] != 0 || words[1] != 0) {
+      char text[32];
+      std::snprintf(text, sizeof text, "fsid:%08x%08x", words[0], words[1]);
+      return text;
+    }
+  }
+  struct stat st {};
+  if (stat(mountPoint.c_str(), &st) != 0) return {};
+  return "dev:" + std::to_string(static_cast<unsigned long long>(st.st_dev));
 }
 
 std::optional<uint64_t> FreeSpace(const std::string& path) {

@@ -2,11 +2,14 @@
 
 #include <filesystem>
 
+#include "app/engine/destination_volume.h"
+#include "app/engine/error_state.h"
 #include "app/engine/last_run.h"
 #include "app/engine/program_settings.h"
 #include "app/engine/remote_backup.h"
 #include "app/engine/remote_place.h"
 #include "app/engine/run_lock.h"
+#include "app/engine/run_log.h"
 #include "app/engine/scheduler.h"
 #include "platform/files.h"
 
@@ -41,6 +44,18 @@ Status PrepareDestination(const std::string& folder) {
               (ec ? ec.message() : std::string("it exists and is not a folder"))};
 }
 
+RunOutcome RefusedBackup(const std::string& logLine, std::string problem, std::time_t time,
+                         bool scheduled) {
+  RunLog log;
+  if (log.Create()) log.Write(std::string(kLogFirstLine) + logLine + "\n");
+  RunOutcome outcome = CouldNotStart(std::move(problem));
+  SetErrorState(true);
+  outcome.errorStateSet = true;
+  outcome.recorded =
+      RecordFinishedRun(RunKind::kBackup, LastRunFrom(outcome, time, scheduled)).ok();
+  return outcome;
+}
+
 RunOutcome RecordedBackup(const BackupJob& job, ClientList& clients, const std::string& destination,
                           ProgressDisplay* display, const CancelRequest* cancel, bool scheduled,
                           const BackuperFactory& createBackuper, const AfterBackup& afterBackup) {
@@ -64,16 +79,31 @@ RunOutcome RecordedBackup(const BackupJob& job, ClientList& clients, const std::
 
 RunOutcome BackupNow(const BackupJob& job, ClientList& clients, const std::string& destination,
                      ProgressDisplay* display, const CancelRequest* cancel,
-                     const BackuperFactory& createBackuper) {
+                     const BackuperFactory& createBackuper, DestinationOrigin origin) {
   std::string why;
   auto lock = RunLock::TryAcquire(&why);
   if (!lock) return CouldNotStart(why);
-  if (IsRemotePlace(destination))
-    return RemoteBackup(job, clients, destination, display, cancel, false, 0, createBackuper);
-  if (Status prepared = PrepareDestination(destination); !prepared.ok())
+  if (origin == DestinationOrigin::kStored)
+    if (Status sameDrive = CheckDestinationVolume(ProgramKey(), destination); !sameDrive.ok())
+      return RefusedBackup(sameDrive.message() + ".", sameDrive.message(), job.time, false);
+  RunOutcome outcome;
+  if (IsRemotePlace(destination)) {
+    outcome = RemoteBackup(job, clients, destination, display, cancel, false, 0, createBackuper);
+  } else if (Status prepared = PrepareDestination(destination); !prepared.ok()) {
     return CouldNotStart(prepared.message());
-  return RecordedBackup(job, clients, WithTrailingSlash(destination), display, cancel,
-                        /*scheduled=*/false, createBackuper);
+  } else {
+    outcome = RecordedBackup(job, clients, WithTrailingSlash(destination), display, cancel,
+                             /*scheduled=*/false, createBackuper);
+  }
+  // A destination that took an archive is the one `bkvp backup` and the
+  // wizard offer next time; one that failed is not.
+  if (outcome.carriedOut())
+    if (Status remembered = WriteStorePath(ProgramKey(), destination); !remembered.ok()) {
+      RunLog log;
+      if (log.OpenForAppend())
+        log.Write("The destination was not remembered: " + remembered.message() + ".\n");
+    }
+  return outcome;
 }
 
 }  // namespace bkvp::engine

@@ -34,11 +34,23 @@ RunOutcome RecordedBackup(const BackupJob& job, ClientList& clients, const std::
                           const BackuperFactory& createBackuper = {},
                           const AfterBackup& afterBackup = {});
 
+// A backup refused before it began: the log holds only `logLine`, the error
+// state goes on and the last-run record keeps `problem`.
+RunOutcome RefusedBackup(const std::string& logLine, std::string problem, std::time_t time,
+                         bool scheduled);
+
+// Where a backup's destination comes from: named for this run, or the one
+// stored by the last wizard or backup, which must still be on the drive it
+// was recorded on.
+enum class DestinationOrigin { kNamed, kStored };
+
 // A backup started by the user: takes the run lock (refused while another
 // run goes on, here or in another process), creates the destination, then
-// RecordedBackup.
+// RecordedBackup. A destination that took the archive is stored as the
+// last one ("StorePath").
 RunOutcome BackupNow(const BackupJob& job, ClientList& clients, const std::string& destination,
                      ProgressDisplay* display, const CancelRequest* cancel = nullptr,
-                     const BackuperFactory& createBackuper = {});
+                     const BackuperFactory& createBackuper = {},
+                     DestinationOrigin origin = DestinationOrigin::kNamed);
 
 }  // namespace bkvp::engine

@@ -50,8 +50,9 @@ class Matcher {
 
 }  // namespace
 
-PathPattern::PathPattern(std::string pattern) : pattern_(std::move(pattern)) {
+PathPattern::PathPattern(std::string pattern) : text_(std::move(pattern)), pattern_(text_) {
   while (pattern_.size() > 1 && pattern_.back() == '/') pattern_.pop_back();
+  if (pattern_.find('/') == std::string::npos) pattern_ = "**/" + pattern_;
 }
 
 bool PathPattern::Matches(std::string_view path) const {
@@ -69,6 +70,25 @@ bool AnyMatches(const std::vector<PathPattern>& patterns, std::string_view path)
   for (const PathPattern& pattern : patterns)
     if (pattern.Matches(path)) return true;
   return false;
+}
+
+PatternTally::PatternTally(const std::vector<PathPattern>& patterns)
+    : patterns_(patterns), matched_(patterns.size(), false), left_(patterns.size()) {}
+
+void PatternTally::Note(std::string_view path) {
+  for (size_t i = 0; i < patterns_.size() && left_ > 0; ++i)
+    if (!matched_[i] && patterns_[i].Matches(path)) {
+      matched_[i] = true;
+      --left_;
+    }
+}
+
+Status PatternTally::Unmatched() const {
+  std::string names;
+  for (size_t i = 0; i < patterns_.size(); ++i)
+    if (!matched_[i]) names += (names.empty() ? "" : " or ") + patterns_[i].text();
+  if (names.empty()) return {};
+  return {Status::Code::kNotFound, "no file in the archive matches " + names};
 }
 
 }  // namespace bkvp::engine

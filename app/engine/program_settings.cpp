@@ -1,5 +1,6 @@
 #include "app/engine/program_settings.h"
 
+#include "app/engine/destination_volume.h"
 #include "contract/identifiers.h"
 #include "platform/errors.h"
 #include "platform/registry.h"
@@ -103,7 +104,10 @@ Status WriteTaskTime(uint32_t secondsSince1970) {
 uint32_t ReadTaskStatus() { return ReadNumber(ScheduleKey(), "TaskStatus", kTaskIdleOrFailed); }
 
 Status WriteStorePath(std::string_view key, std::string_view path) {
-  return Stored(platform::RegWriteString(key, "StorePath", path), key, "StorePath");
+  if (Status stored = Stored(platform::RegWriteString(key, "StorePath", path), key, "StorePath");
+      !stored.ok())
+    return stored;
+  return RecordDestinationVolume(key, std::string(path));
 }
 
 Status CheckSettingsStore() {

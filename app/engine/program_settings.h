@@ -57,6 +57,7 @@ Status WriteRunImmediately(bool runImmediately);
 Status WriteScheduleRecord(const ScheduleRecord& record);
 Status WriteTaskTime(uint32_t secondsSince1970);
 uint32_t ReadTaskStatus();
+// "StorePath" under `key`, with the drive it lies on (destination_volume.h).
 Status WriteStorePath(std::string_view key, std::string_view path);
 // General\"CmdLineFile": the archive named on the program's command line.
 Status WriteCmdLineFile(std::string_view path);

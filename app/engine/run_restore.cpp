@@ -6,10 +6,24 @@
 #include "app/engine/run_frame.h"
 #include "app/engine/run_log.h"
 #include "contract/errors.h"
+#include "contract/object_walk.h"
 #include "platform/text.h"
 #include "platform/time.h"
 
 namespace bkvp::engine {
+
+Status CheckChosenFilesExist(ArchiveEntry& archive, const ChosenFiles& chosen) {
+  if (!archive.reader) return {Status::Code::kInvalid, "the archive is not open"};
+  PatternTally tally(chosen.patterns);
+  const SectionWalk walk =
+      ForEachObject(archive.reader.get(), chosen.clsid, [&](const SectionObject& object) {
+        if (object.type == kObjectFile) tally.Note(object.name);
+        return WalkStep::kNext;
+      });
+  // A section that cannot be read is for the restore to meet and report.
+  if (Failed(walk.status)) return {};
+  return tally.Unmatched();
+}
 
 RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
                       const CancelRequest* cancel, const ChosenFiles* chosen, bool toSavedPlaces) {

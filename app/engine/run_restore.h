@@ -19,6 +19,10 @@ struct ChosenFiles {
   std::vector<PathPattern> patterns;
 };
 
+// kNotFound "no file in the archive matches X" for each pattern of the
+// choice that picks no file of that client's section.
+Status CheckChosenFilesExist(ArchiveEntry& archive, const ChosenFiles& chosen);
+
 // The reader stays with the entry. With `toSavedPlaces` the mail and
 // browser clients put files back in the folders the archive names without
 // asking, also where they keep no data on this machine.

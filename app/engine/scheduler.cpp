@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/engine/backup_now.h"
+#include "app/engine/destination_volume.h"
 #include "app/engine/discovery.h"
 #include "app/engine/error_state.h"
 #include "app/engine/last_run.h"
@@ -57,16 +58,11 @@ RunOutcome RunScheduledBackup(const ProgramSettings& settings, std::time_t now,
     return RemoteBackup(job, clients, settings.scheduleStorePath, nullptr, nullptr,
                         /*scheduled=*/true, settings.schedule.keepCount, createBackuper);
   const std::string destination = WithTrailingSlash(settings.scheduleStorePath);
-  if (Status prepared = PrepareDestination(destination); !prepared.ok()) {
-    const std::string problem = prepared.message();
-    RunLog log;
-    if (log.Create())
-      log.Write(std::string(kLogFirstLine) + "The scheduled backup " + problem + ".\n");
-    RunOutcome outcome = CouldNotStart(problem);
-    outcome.recorded =
-        RecordFinishedRun(RunKind::kBackup, LastRunFrom(outcome, now, /*scheduled=*/true)).ok();
-    return outcome;
-  }
+  if (Status sameDrive = CheckDestinationVolume(ScheduleKey(), destination); !sameDrive.ok())
+    return RefusedBackup(sameDrive.message() + ".", sameDrive.message(), now, /*scheduled=*/true);
+  if (Status prepared = PrepareDestination(destination); !prepared.ok())
+    return RefusedBackup("The scheduled backup " + prepared.message() + ".", prepared.message(),
+                         now, /*scheduled=*/true);
   const RunOutcome outcome = RecordedBackup(job, clients, destination, nullptr, nullptr,
                                             /*scheduled=*/true, createBackuper);
   if (outcome.carriedOut() && settings.schedule.keepCount > 0)

@@ -264,6 +264,68 @@ TEST_F(EngineCommands, AFileKeptAsItWasIsNoFailureButOneThatCannotBeWrittenIs) {
   EXPECT_NE(Stdout("status").find("Last restore: completed with failures"), std::string::npos);
 }
 
+// Counts the archives a folder holds.
+size_t ArchivesIn(const std::string& folder) {
+  size_t count = 0;
+  for (const auto& e : std::filesystem::directory_iterator(folder))
+    count += e.path().extension() == ".KV";
+  return count;
+}
+
+// The drive of a destination is recorded when it is chosen; a run into a
+// stored destination whose drive is gone is refused and creates nothing,
+// whether started by hand or by the schedule.
+TEST_F(EngineCommands, TheLastDestinationIsRememberedAndRefusedWhenItsDriveIsGone) {
+  const std::string program = "HKEY_CURRENT_USER\\SOFTWARE\\Tarvik Systems\\Backup Vopal";
+  const std::string drive = dest / "drive";
+  ASSERT_EQ(Bkvp("backup --to " + Quote(drive)).exitCode, 0);
+  // A destination that failed is not remembered.
+  WriteFile(dest / "plain", "x");
+  EXPECT_EQ(Bkvp("backup --to " + Quote(dest / "plain/sub")).exitCode, 2);
+  const CommandResult again = Bkvp("backup");
+  EXPECT_EQ(again.exitCode, 0) << again.output;
+  EXPECT_NE(again.output.find("backing up into the last destination, " + drive), std::string::npos)
+      << again.output;
+  EXPECT_EQ(ArchivesIn(drive), 2u);
+
+  // The drive is unplugged: its folder is gone and the path now lies on
+  // another file system.
+  std::filesystem::remove_all(drive);
+  ASSERT_EQ(bkvp::platform::RegWriteString(program, "StoreMount", "/media/unplugged"),
+            bkvp::platform::ERROR_SUCCESS);
+  const std::string refusal = "The backup drive for " + drive + " is not connected";
+  const CommandResult refused = Bkvp("backup");
+  EXPECT_EQ(refused.exitCode, 2) << refused.output;
+  EXPECT_NE(refused.output.find(refusal), std::string::npos) << refused.output;
+  EXPECT_FALSE(std::filesystem::exists(drive));
+  EXPECT_NE(ReadFile(home() + "/BackupVopal.log").find(refusal + ".\n"), std::string::npos);
+  const CommandResult status = Bkvp("status --json");
+  EXPECT_EQ(status.exitCode, 1);
+  EXPECT_NE(status.output.find("{\"errorState\":true,"), std::string::npos) << status.output;
+
+  // Another file system mounted at the same place is not the drive either.
+  ASSERT_EQ(Bkvp("schedule set --daily --at 03:00 --to " + Quote(drive)).exitCode, 0);
+  ASSERT_EQ(bkvp::platform::RegWriteString(program + "\\Schedule", "StoreVolume", "uuid:gone"),
+            bkvp::platform::ERROR_SUCCESS);
+  ASSERT_EQ(bkvp::platform::RegWriteDword(program + "\\Schedule", "TaskTime", 1000000000),
+            bkvp::platform::ERROR_SUCCESS);
+  std::filesystem::remove_all(drive);
+  EXPECT_NE(Bkvp("tick").exitCode, 0);
+  EXPECT_FALSE(std::filesystem::exists(drive));
+  EXPECT_NE(ReadFile(home() + "/BackupVopal.log").find(refusal + ".\n"), std::string::npos);
+
+  // Naming the destination again records its drive as it is now.
+  ASSERT_EQ(Bkvp("backup --to " + Quote(drive)).exitCode, 0);
+  EXPECT_EQ(Bkvp("backup").exitCode, 0);
+  EXPECT_EQ(ArchivesIn(drive), 2u);
+  const std::string listed = Stdout("archives --json " + Quote(drive));
+  EXPECT_EQ(listed.rfind("[{\"time\":", 0), 0u) << listed;
+  EXPECT_NE(listed.find(",\"clients\":1,"), std::string::npos) << listed;
+  const CommandResult missing = Bkvp("verify --json " + Quote(drive + "/VOPALARC000000.KV"));
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_NE(missing.output.find("\"result\":\"not checked\""), std::string::npos) << missing.output;
+}
+
 // The names of the files below a folder, at any depth, sorted.
 std::vector<std::string> FileNamesBelow(const std::string& folder) {
   std::vector<std::string> names;
@@ -283,6 +345,9 @@ TEST_F(EngineCommands, OnlyRestoresTheChosenFiles) {
       {"**/*.txt", {"a.txt", "b.txt", "d.txt"}},
       {source / "sub", {"c.log", "d.txt"}},
       {source / "?.txt", {"a.txt", "b.txt"}},
+      // Without a slash: a name in any folder.
+      {"*.txt", {"a.txt", "b.txt", "d.txt"}},
+      {"sub", {"c.log", "d.txt"}},
   };
   for (const auto& [pattern, expected] : cases) {
     TempDir target;
@@ -296,6 +361,17 @@ TEST_F(EngineCommands, OnlyRestoresTheChosenFiles) {
   const std::string listed = Stdout("show " + Quote(archive) + " --files '**/*.txt'");
   EXPECT_NE(listed.find(" 200000  " + source / "b.txt\n"), std::string::npos) << listed;
   EXPECT_EQ(listed.find("c.log"), std::string::npos) << listed;
+  // A pattern that picks nothing is mistyped: said so, and nothing restored.
+  TempDir target;
+  const CommandResult none = Bkvp("restore " + Quote(archive) + " --only '*.md' --only '*.log'" +
+                                  " --to " + Quote(target.path()));
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_NE(none.output.find("no file in the archive matches *.md\n"), std::string::npos)
+      << none.output;
+  EXPECT_TRUE(FileNamesBelow(target.path()).empty());
+  const CommandResult shown = Bkvp("show " + Quote(archive) + " --files '*.md'");
+  EXPECT_EQ(shown.exitCode, 1);
+  EXPECT_NE(shown.output.find("no file in the archive matches *.md"), std::string::npos);
   const std::string json = Stdout("show " + Quote(archive) + " --files --json " + source / "a.txt");
   EXPECT_NE(json.find("{\"path\":\"" + source / "a.txt" + "\",\"size\":6,"), std::string::npos)
       << json;

@@ -30,6 +30,14 @@ TEST(PathPattern, AFolderPicksEverythingBelowIt) {
   EXPECT_FALSE(M("/home/ann/doc", "/home/ann/docs/b.txt"));
 }
 
+TEST(PathPattern, ANameWithoutSlashMatchesInAnyFolder) {
+  EXPECT_TRUE(M("*.md", "/home/ann/docs/README.md"));
+  EXPECT_TRUE(M("docs", "/home/ann/docs/a/b.txt"));
+  EXPECT_FALSE(M("*.md", "/home/ann/docs/README.mdx"));
+  EXPECT_FALSE(M("doc", "/home/ann/docs/b.txt"));
+  EXPECT_EQ(PathPattern("*.md").text(), "*.md");
+}
+
 TEST(PathPattern, ManyStarsOnALongPathEndQuickly) {
   const std::string path = "/" + std::string(4000, 'a');
   EXPECT_FALSE(M("/*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*b", path.c_str()));
