@@ -37,7 +37,7 @@ int RunBackupCommand(const std::vector<std::string>& args) {
   if (Status selected =
           SelectClientsForBackup(clients, options.Values("--client"), settings.clients);
       !selected.ok())
-    return front::Fail(kName, selected.message() + " (see bkvp clients)", front::kExitCannotStart);
+    return front::Fail(kName, selected.message() + front::kClientHint, front::kExitCannotStart);
 
   const std::string folder = options.Value("--to").value_or(settings.storePath);
   if (folder.empty())

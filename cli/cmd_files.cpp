@@ -223,7 +223,11 @@ int Remove(const std::vector<std::string>& args) {
 
 int Clear(const std::vector<std::string>& args) {
   if (args.size() > 1) throw UsageError{"clear takes no arguments"};
-  return Store({});
+  const size_t count = ReadBackupList().size();
+  if (const int status = Store({}); status != 0) return status;
+  std::cout << "removed " << count << (count == 1 ? " entry" : " entries")
+            << "; the backup list is empty\n";
+  return 0;
 }
 
 int RunFiles(const std::vector<std::string>& args) {

@@ -140,23 +140,14 @@ int Set(const std::vector<std::string>& args) {
   if (Status prepared = PrepareBackupPlace(folder); !prepared.ok())
     return front::Fail(kName, prepared.message(), 2);
 
+  ClientList clients = DiscoverClients();
+  if (Status selected = SelectClientsForBackup(
+          clients, o.Values("--client"),
+          !settings.scheduleClients.empty() ? settings.scheduleClients : settings.clients);
+      !selected.ok())
+    return front::Fail(kName, selected.message() + front::kClientHint, 2);
   std::vector<std::string> clsids;
-  if (o.Has("--client")) {
-    ClientList clients = DiscoverClients();
-    for (const std::string& wanted : o.Values("--client")) {
-      const ClientEntry* client = FindClientByIdOrName(clients, wanted);
-      if (!client) return front::Fail(kName, "no installed client " + wanted, 2);
-      clsids.push_back(client->clsid);
-    }
-  } else {
-    clsids = !settings.scheduleClients.empty() ? settings.scheduleClients : settings.clients;
-    if (clsids.empty()) {
-      ClientList clients = DiscoverClients();
-      for (const ClientEntry& c : clients.entries())
-        if (IsClientPresent(c.service.get())) clsids.push_back(c.clsid);
-    }
-  }
-  if (clsids.empty()) return front::Fail(kName, "no client to back up (see bkvp clients)", 2);
+  for (const ClientEntry* client : clients.Selected()) clsids.push_back(client->clsid);
 
   const Result<std::time_t> next = SaveSchedule(record, folder, clsids, now);
   if (!next.ok() && next.status().code() != Status::Code::kInvalid)

@@ -63,6 +63,10 @@ std::string ShortDateTime(std::time_t time);
 // The same moment as a JSON string, "2003-03-07T14:05:00".
 std::string JsonTime(std::time_t time);
 
+// Follows a message that no client could be chosen for a backup.
+constexpr const char* kClientHint =
+    " (see bkvp clients; bkvp files add PATH puts files on the backup list)";
+
 // Exit statuses shared by the subcommands.
 constexpr int kExitFailures = 1;     // the run had failures, or a check failed
 constexpr int kExitCannotStart = 2;  // usage mistakes, and runs that could not start

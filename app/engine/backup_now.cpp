@@ -1,5 +1,6 @@
 #include "app/engine/backup_now.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/engine/destination_volume.h"
@@ -15,6 +16,15 @@
 
 namespace bkvp::engine {
 
+std::string NothingToSave(ClientEntry& client) {
+  std::string why = ClientInfoText(client.service.get(), "HasBackup").value_or("");
+  // Clients say it as a message box would: their name, then "Error: ...".
+  if (const size_t error = why.rfind("Error: "); error != std::string::npos)
+    why = why.substr(error + 7);
+  std::replace(why.begin(), why.end(), '\n', ' ');
+  return why;
+}
+
 Status SelectClientsForBackup(ClientList& clients, const std::vector<std::string>& named,
                               const std::vector<std::string>& stored) {
   clients.ClearSelection();
@@ -22,16 +32,25 @@ Status SelectClientsForBackup(ClientList& clients, const std::vector<std::string
     for (const std::string& wanted : named) {
       ClientEntry* client = FindClientByIdOrName(clients, wanted);
       if (!client) return {Status::Code::kNotFound, "no installed client " + wanted};
+      if (const std::string why = NothingToSave(*client); !why.empty())
+        return {Status::Code::kInvalid, client->name + ": " + why};
       client->selected = true;
     }
-  } else if (!stored.empty()) {
-    clients.Select(stored);
-  } else {
-    for (ClientEntry& c : clients.entries())
-      c.selected = IsClientPresent(c.service.get()) &&
-                   ClientInfoText(c.service.get(), "HasBackup").value_or("x").empty();
+    return {};
   }
-  if (clients.Selected().empty()) return {Status::Code::kInvalid, "no client to back up"};
+  if (stored.empty())
+    for (ClientEntry& c : clients.entries()) c.selected = IsClientPresent(c.service.get());
+  else
+    clients.Select(stored);
+  // A client with nothing to save would only log so at every run.
+  std::string firstWhy;
+  for (ClientEntry* client : clients.Selected())
+    if (const std::string why = NothingToSave(*client); !why.empty()) {
+      client->selected = false;
+      if (firstWhy.empty()) firstWhy = client->name + ": " + why;
+    }
+  if (clients.Selected().empty())
+    return {Status::Code::kInvalid, firstWhy.empty() ? "no client to back up" : firstWhy};
   return {};
 }
 

@@ -10,10 +10,14 @@
 
 namespace bkvp::engine {
 
-// The clients of a backup the user did not pick item by item: those named
-// (class identifier or name), else the stored selection of the last wizard,
-// else every present client that has something to save. kNotFound or
-// kInvalid says why no selection could be made.
+// Why a client has nothing to save now ("no files to back up"), or "".
+std::string NothingToSave(ClientEntry& client);
+
+// The clients of a backup or a schedule the user did not pick item by item:
+// those named (class identifier or name), each of which must have something
+// to save; else those of the stored selection, or every present client,
+// that have something to save. kNotFound or kInvalid says why no selection
+// could be made, with the first client's reason for having nothing.
 Status SelectClientsForBackup(ClientList& clients, const std::vector<std::string>& named,
                               const std::vector<std::string>& stored);
 

@@ -133,6 +133,25 @@ TEST_F(EngineCommands, ABackupWithoutDestinationCannotStart) {
   EXPECT_EQ(Bkvp("backup --to " + Quote(dest.path()) + " --client nosuch").exitCode, 2);
 }
 
+// With the backup list emptied, neither a backup nor a schedule finds
+// anything to save, and both say why.
+TEST_F(EngineCommands, NothingToSaveIsSaidBeforeARunOrASchedule) {
+  EXPECT_EQ(Stdout("files clear"), "removed 1 entry; the backup list is empty\n");
+  for (const std::string& command :
+       {"backup --to " + Quote(dest.path()),
+        "schedule set --daily --at 03:00 --to " + Quote(dest.path()),
+        "schedule set --daily --at 03:00 --client 'files and folders' --to " +
+            Quote(dest.path())}) {
+    const CommandResult refused = Bkvp(command);
+    EXPECT_EQ(refused.exitCode, 2) << command;
+    EXPECT_NE(refused.output.find("Files and folders: no files to back up (see bkvp clients; "),
+              std::string::npos)
+        << command << "\n"
+        << refused.output;
+  }
+  EXPECT_NE(Stdout("schedule show").find("off"), std::string::npos);
+}
+
 TEST_F(EngineCommands, ScheduleAndTickBackUpWhenDueAndPrune) {
   // Two older archives by name; pruning orders by the encoded moments, and
   // takes only files that read as archives.
