@@ -43,10 +43,18 @@ namespace bkvp::archive {
 
 class PendingRecord;
 
-class Backuper : public DispatchObject<IBackuper> {
+class Backuper : public DispatchObject<IBackuper>, public ILinkBackuper {
  public:
   // `threads` 0 takes the configured number (thread_setting.h).
   explicit Backuper(FileLayer& layer = DefaultFileLayer(), int threads = 0);
+
+  // IUnknown for both interfaces.
+  HRESULT QueryInterface(const IID& iid, void** object) override;
+  ULONG AddRef() override { return DispatchObject<IBackuper>::AddRef(); }
+  ULONG Release() override { return DispatchObject<IBackuper>::Release(); }
+  // backuper_links.cpp
+  HRESULT BackupLink(BSTR fileName, BSTR localName, BSTR actionName, INT weight,
+                     BOOL writeInLog) override;
 
   HRESULT SetProgress(IProgress* progress) override;
   HRESULT SetVersionInfo(LONG major, LONG minor) override;
@@ -102,6 +110,7 @@ class Backuper : public DispatchObject<IBackuper> {
     std::string action;
     int32_t weight = 0;
     bool log = false;
+    bool link = false;  // a symbolic link stored as a link
   };
   // A small file read whole, waiting for its record to be written.
   struct QueuedFile {
@@ -111,6 +120,10 @@ class Backuper : public DispatchObject<IBackuper> {
     bool compressing = false;  // the job was handed out and must be waited for
   };
 
+  // Requires: StartBackup() was called.
+  Acceptance StoreLink(const FileReport& report, const std::string& localName);
+  // What comes after storing a file: its queued record, its log line.
+  HRESULT FinishFileCall(const FileReport& report, Acceptance accepted);
   // Requires: StartBackup() was called.
   Acceptance StoreFile(const FileReport& report, const std::string& localName);
   // A small file read whole joins the queue of records to write.

@@ -59,7 +59,10 @@ bool BeginsWithMagic(const std::vector<uint8_t>& bytes) {
 HRESULT Backuper::BackupFile(BSTR fileName, BSTR localName, BSTR actionName, INT weight,
                              BOOL writeInLog) {
   const FileReport report{ToAnsi(fileName), ToAnsi(actionName), weight, writeInLog == VARIANT_TRUE};
-  const Acceptance accepted = StoreFile(report, ToAnsi(localName));
+  return FinishFileCall(report, StoreFile(report, ToAnsi(localName)));
+}
+
+HRESULT Backuper::FinishFileCall(const FileReport& report, Acceptance accepted) {
   if (accepted == Acceptance::kLeftOut) {
     FlushQueue();
     ReportLeftOut(report);
@@ -80,7 +83,10 @@ HRESULT Backuper::BackupFile(BSTR fileName, BSTR localName, BSTR actionName, INT
 void Backuper::Report(const FileReport& report, bool stored) {
   if (report.name != lastProgressName_) progress_.NextStep(report.name, report.weight);
   if (report.log)
-    progress_.Message(report.action + " " + report.name + (stored ? " OK" : " FAILED"));
+    progress_.Message(report.action + " " + report.name +
+                      (!stored       ? " FAILED"
+                       : report.link ? kLinkLineEnd
+                                     : " OK"));
   lastProgressName_ = report.name;
 }
 
@@ -275,8 +281,9 @@ void Backuper::DropQueue() {
 
 std::vector<uint8_t> Backuper::RecordHead(const std::string& fileName, const std::string& localName,
                                           int32_t weight, const platform::FileInfo& info) {
-  FileInfoBlock block{AttributesWithMode(info.attributes, info.mode), info.creationTime,
-                      info.lastAccessTime, info.lastWriteTime, localName};
+  FileInfoBlock block{info.isSymlink ? LinkAttributes(info.attributes)
+                                     : AttributesWithMode(info.attributes, info.mode),
+                      info.creationTime, info.lastAccessTime, info.lastWriteTime, localName};
   std::vector<uint8_t> head =
       ComposeRecordHead(0, kObjectFile, weight, fileName, true,
                         static_cast<uint32_t>(kFileInfoFixedSize + localName.size() + 1));

@@ -88,8 +88,17 @@ int FileLayer::OpenAt(int dirFd, const std::string& name, int flags, unsigned mo
   return fd;
 }
 
-int FileLayer::OpenFolder(const std::string& path) {
-  return platform::OpenFolderForWriting(path, true);
+int FileLayer::OpenFolder(const std::string& path,
+                          const std::vector<platform::LinkIdentity>* refusedLinks) {
+  return platform::OpenFolderForWriting(path, true, refusedLinks);
+}
+
+int FileLayer::SymlinkAt(const std::string& target, int dirFd, const std::string& name) {
+  return ::symlinkat(target.c_str(), dirFd, name.c_str());
+}
+
+int FileLayer::SetTimesAt(int dirFd, const std::string& name, const struct timespec times[2]) {
+  return ::utimensat(dirFd, name.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
 int FileLayer::RenameAt(int fromDir, const std::string& from, int toDir, const std::string& to,

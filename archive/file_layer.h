@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/folder_walk.h"
+
 namespace bkvp::archive {
 
 // Bytes per kernel copy call: no user memory is involved, so this only sets
@@ -40,7 +42,13 @@ class FileLayer {
   virtual int OpenAt(int dirFd, const std::string& name, int flags, unsigned mode);
   // The folder a restored file goes into (platform::OpenFolderForWriting):
   // missing folders are created, and no link another user planted is followed.
-  virtual int OpenFolder(const std::string& path);
+  // The links listed are not followed (platform::OpenFolderForWriting).
+  virtual int OpenFolder(const std::string& path,
+                         const std::vector<platform::LinkIdentity>* refusedLinks = nullptr);
+  // Makes a symbolic link `name` in the open folder dirFd holding `target`.
+  virtual int SymlinkAt(const std::string& target, int dirFd, const std::string& name);
+  // The last access and write times of `name` in dirFd itself, a link not followed.
+  virtual int SetTimesAt(int dirFd, const std::string& name, const struct timespec times[2]);
   // Renames between open folders (AT_FDCWD for plain paths). Without
   // `replace` an existing `to` is never replaced, even when another process
   // creates it at the same moment: the call fails with EEXIST.

@@ -15,7 +15,7 @@ int FolderCache::Open(const std::string& path) {
     if (::fstat(fd_, &now) == 0 && now.st_nlink > 0) return fd_;
   }
   Forget();
-  const int fd = layer_.OpenFolder(path);
+  const int fd = layer_.OpenFolder(path, refusedLinks_);
   if (fd < 0) return -1;
   fd_ = fd;
   path_ = path;

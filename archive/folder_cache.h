@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "archive/file_layer.h"
 
@@ -30,12 +31,15 @@ class FolderCache {
   // (it is still a folder that was opened without following links).
   int Open(const std::string& path);
   void Forget();
+  // Links not followed on the way to a folder (platform::OpenFolderForWriting).
+  void RefuseLinks(const std::vector<platform::LinkIdentity>* links) { refusedLinks_ = links; }
 
  private:
   void RemoveLeftovers(int folder, const std::string& path);
 
   FileLayer& layer_;
   std::function<void(const std::string& path)> removed_;
+  const std::vector<platform::LinkIdentity>* refusedLinks_ = nullptr;
   std::string path_;
   int fd_ = -1;
 };

@@ -71,6 +71,24 @@ inline uint32_t AttributesWithMode(uint32_t attributes, uint32_t mode) {
          ((kModePresent | (mode & kModePermissionMask)) << kModeShift);
 }
 
+// A symbolic link is stored as a small file whose data is the link's target
+// text, marked by the reparse-point attribute and the link type 0120000 in
+// the mode half. Readers that know nothing of links restore that small file.
+constexpr uint32_t kAttributeReparsePoint = 0x400;
+constexpr uint32_t kModeLink = 0120000;
+// Longest target text a stored link may have (the system's own limit).
+constexpr size_t kMaxLinkTargetBytes = 4095;
+
+inline uint32_t LinkAttributes(uint32_t attributes) {
+  return (attributes & kAttributeBitsMask) | kAttributeReparsePoint |
+         ((kModeLink | 0777u) << kModeShift);
+}
+
+inline bool IsStoredLink(uint32_t attributes) {
+  return (attributes & kAttributeReparsePoint) &&
+         ((attributes >> kModeShift) & kModeTypeMask) == kModeLink;
+}
+
 // The permission bits stored with the attributes; -1 when there are none.
 inline int32_t StoredMode(uint32_t attributes) {
   const uint32_t upper = attributes >> kModeShift;

@@ -307,7 +307,7 @@ void TargetFile::AskOverwrite() {
   replace_ = true;
 }
 
-bool TargetFile::Open(const std::string& path, bool overwrite, const ContentInHand* content) {
+bool TargetFile::OpenFolderAndAsk(const std::string& path, bool overwrite) {
   Close();
   path_ = path;
   refusal_.clear();
@@ -320,7 +320,8 @@ bool TargetFile::Open(const std::string& path, bool overwrite, const ContentInHa
   holes_ = false;
   const std::string folder = platform::ParentFolder(path);
   const std::string folderPath = folder.empty() ? "." : folder;
-  while ((folder_ = folders_ ? folders_->Open(folderPath) : layer_.OpenFolder(folderPath)) < 0)
+  while ((folder_ = folders_ ? folders_->Open(folderPath)
+                             : layer_.OpenFolder(folderPath, refusedLinks_)) < 0)
     if (!AskTargetError(platform::SetLastErrorFromErrno(errno), path)) return false;
   struct stat opened {};
   if (refusedFolders_ && ::fstat(folder_, &opened) == 0 &&
@@ -332,6 +333,11 @@ bool TargetFile::Open(const std::string& path, bool overwrite, const ContentInHa
     Close();
     return false;
   }
+  return true;
+}
+
+bool TargetFile::Open(const std::string& path, bool overwrite, const ContentInHand* content) {
+  if (!OpenFolderAndAsk(path, overwrite)) return false;
   // Only where nothing is, a link included; anything else takes the way
   // below, with its question and its temporary file.
   if (content) {
@@ -343,14 +349,65 @@ bool TargetFile::Open(const std::string& path, bool overwrite, const ContentInHa
       return true;
     }
   }
+  AskAboutWhatIsThere();
+  while (!CreateTemporary())
+    if (!AskTargetError(platform::SetLastErrorFromErrno(errno), path)) return false;
+  return true;
+}
+
+void TargetFile::AskAboutWhatIsThere() {
   // Whatever is at the name, a link included, is what would be replaced.
   struct stat st {};
   if (::fstatat(folder_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-    if (!overwrite) AskOverwrite();
+    if (!overwrite_) AskOverwrite();
     replace_ = true;
   }
-  while (!CreateTemporary())
-    if (!AskTargetError(platform::SetLastErrorFromErrno(errno), path)) return false;
+}
+
+bool TargetFile::OpenForLink(const std::string& path, bool overwrite) {
+  if (!OpenFolderAndAsk(path, overwrite)) return false;
+  AskAboutWhatIsThere();
+  return true;
+}
+
+bool TargetFile::CreateTemporaryLink(const std::string& target) {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    temporaryName_ = TemporaryNameFor(name_);
+    if (layer_.SymlinkAt(target, folder_, temporaryName_) == 0) return true;
+    if (errno != EEXIST) break;
+  }
+  const int error = errno;
+  temporaryName_.clear();
+  errno = error;
+  return false;
+}
+
+bool TargetFile::CommitLink(const std::string& target, platform::FILETIME lastAccess,
+                            platform::FILETIME lastWrite, platform::LinkIdentity* made) {
+  const struct timespec times[2] = {platform::TimespecFromFileTime(lastAccess),
+                                    platform::TimespecFromFileTime(lastWrite)};
+  for (;;) {
+    if (temporaryName_.empty() && !CreateTemporaryLink(target)) {
+      if (!AskTargetError(platform::SetLastErrorFromErrno(errno), path_)) return false;
+      continue;
+    }
+    // Some file systems keep no times of a link's own: it is made all the
+    // same.
+    layer_.SetTimesAt(folder_, temporaryName_, times);
+    if (layer_.RenameAt(folder_, temporaryName_, folder_, name_, replace_) == 0) break;
+    if (errno == EEXIST) {
+      if (!overwrite_) AskOverwrite();
+      replace_ = true;
+      continue;
+    }
+    if (!AskTargetError(platform::SetLastErrorFromErrno(errno), path_)) return false;
+  }
+  temporaryName_.clear();  // it is the link now
+  struct stat st {};
+  if (::fstatat(folder_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+    *made = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  Close();
+  PumpMessages();
   return true;
 }
 

@@ -142,9 +142,19 @@ class TargetFile {
   // is refused (Open gives false and refusal() says why).
   void RefuseFolders(const std::vector<FolderIdentity>* folders) { refusedFolders_ = folders; }
   const std::string& refusal() const { return refusal_; }
+  // Links not followed on the way to the target's folder, though they are
+  // the user's own (platform::OpenFolderForWriting).
+  void RefuseLinks(const std::vector<platform::LinkIdentity>* links) { refusedLinks_ = links; }
   // false when the user's answer ends the retries without a decision, or
   // the target is refused.
   bool Open(const std::string& path, bool overwrite, const ContentInHand* content = nullptr);
+  // The same for a symbolic link to be made at `path` by CommitLink.
+  bool OpenForLink(const std::string& path, bool overwrite);
+  // Makes the link holding `target` in the target's place, with the times
+  // given where the file system keeps them for links; `made` is the new
+  // link. false when the user gave up without a decision.
+  bool CommitLink(const std::string& target, platform::FILETIME lastAccess,
+                  platform::FILETIME lastWrite, platform::LinkIdentity* made);
   // false when the write failed and the user gave up without a decision.
   bool Write(const void* data, size_t size);
   int fd() const { return fd_; }
@@ -163,11 +173,18 @@ class TargetFile {
   // Throws for No and Cancel.
   void AskOverwrite();
   bool CreateTemporary();
+  bool CreateTemporaryLink(const std::string& target);
+  // Asks whether what is at the name may be replaced, unless overwriting.
+  void AskAboutWhatIsThere();
+  // Opens the target's folder (refusing one of the refused folders) and
+  // asks about what is at the name; false as Open.
+  bool OpenFolderAndAsk(const std::string& path, bool overwrite);
 
   FileLayer& layer_;
   const ProgressSink& progress_;
   FolderCache* folders_;
   const std::vector<FolderIdentity>* refusedFolders_ = nullptr;
+  const std::vector<platform::LinkIdentity>* refusedLinks_ = nullptr;
   std::string refusal_;
   std::string path_;
   std::string name_;  // the target's name inside folder_

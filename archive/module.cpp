@@ -8,12 +8,16 @@
 
 namespace {
 
+// The writer answers two interfaces; its IUnknown is that of IBackuper.
+bkvp::IUnknown* CreateBackuper() {
+  return static_cast<bkvp::IBackuper*>(new bkvp::archive::Backuper());
+}
+
 const bkvp::ModuleDefinition& ArchiveModule() {
   static const bkvp::ModuleDefinition module{
       "BkVpSrv",
       bkvp::LIBID_BkVpSrv,
-      {{bkvp::CLSID_Backuper, "BkVpSrv.Backuper", "Backuper Class",
-        &bkvp::CreateObject<bkvp::archive::Backuper>},
+      {{bkvp::CLSID_Backuper, "BkVpSrv.Backuper", "Backuper Class", &CreateBackuper},
        {bkvp::CLSID_Restorer, "BkVpSrv.Restorer", "Restorer Class",
         &bkvp::CreateObject<bkvp::archive::Restorer>},
        {bkvp::CLSID_ArchiveChecker, "BkVpSrv.ArchiveChecker", "ArchiveChecker Class",

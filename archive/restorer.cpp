@@ -35,6 +35,7 @@ Restorer::Restorer(FileLayer& layer, int threads)
       folders_(layer, [this](const std::string& path) {
         progress_.Message("Removed " + path + ", left behind by an interrupted restore.");
       }) {
+  folders_.RefuseLinks(&ownLinks_);
   for (const std::string& folder : {platform::RegistryFolder(), platform::ProgramFolder()}) {
     struct stat st {};
     if (::stat(folder.c_str(), &st) == 0)
@@ -193,6 +194,8 @@ HRESULT Restorer::RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) {
   const std::vector<uint8_t>* info = CurrentInfo(scratch);
   if (!info) {
     if (reader_.failure().systemError) ThrowWithoutPrompt();
+  } else if (IsLinkInfo(*info)) {
+    restored = RestoreLink(path, option != 0, ParseFileInfo(info->data(), info->size()));
   } else if (info->size() >= kFileInfoFixedSize) {
     const FileInfoBlock block = ParseFileInfo(info->data(), info->size());
     PrefetchedRecord* ahead = prefetch_ ? prefetch_->Find(current_) : nullptr;
@@ -214,6 +217,7 @@ HRESULT Restorer::RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) {
     } else {
       TargetFile target(layer_, progress_, &folders_);
       target.RefuseFolders(&ownFolders_);
+      target.RefuseLinks(&ownLinks_);
       // Only a complete data part (a compressed one with its Adler-32
       // checked by inflating it to the end) takes the target's place.
       restored =
@@ -223,7 +227,9 @@ HRESULT Restorer::RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) {
       refusal_ = target.refusal();
     }
   }
-  if (writeInLog == VARIANT_TRUE) progress_.Message(path + (restored ? " OK" : " FAILED"));
+  if (writeInLog == VARIANT_TRUE)
+    progress_.Message(path + (!restored ? " FAILED" : linkRestored_ ? kLinkLineEnd : " OK"));
+  linkRestored_ = false;
   if (!refusal_.empty()) progress_.Message(path + ": " + std::exchange(refusal_, {}) + ".");
   PumpMessages();
   return restored ? S_OK : E_FAIL;
@@ -235,6 +241,7 @@ bool Restorer::WriteContent(const std::string& path, bool overwrite,
   const TargetFile::ContentInHand inHand{mode, (mode & ~creationMask_) == mode};
   TargetFile target(layer_, progress_, &folders_);
   target.RefuseFolders(&ownFolders_);
+  target.RefuseLinks(&ownLinks_);
   const bool written = target.Open(path, overwrite, &inHand) &&
                        target.Write(content.data(), content.size()) &&
                        target.Commit(mode, block.lastAccessTime, block.lastWriteTime);

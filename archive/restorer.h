@@ -63,6 +63,14 @@ class Restorer : public DispatchObject<IRestorer> {
   // Restores the file from its content in memory, read ahead.
   bool WriteContent(const std::string& path, bool overwrite, std::span<const uint8_t> content,
                     const FileInfoBlock& block);
+  // An info block that marks a stored link (restorer_links.cpp).
+  static bool IsLinkInfo(const std::vector<uint8_t>& info);
+  // Restores the current record, a stored link, as a link.
+  bool RestoreLink(const std::string& path, bool overwrite, const FileInfoBlock& block);
+  // The target text of the stored link at the current record; nullopt when
+  // it is damaged or no text a link can hold. Throws ComError when the
+  // archive cannot be read.
+  std::optional<std::string> StoredLinkTarget();
   // The info block of the current record, read ahead or read now into
   // `scratch`; null when it cannot be read.
   const std::vector<uint8_t>* CurrentInfo(std::vector<uint8_t>& scratch);
@@ -100,6 +108,10 @@ class Restorer : public DispatchObject<IRestorer> {
   // The program's own settings and state: no restored file lands there.
   std::vector<FolderIdentity> ownFolders_;
   std::string refusal_;  // why the last file was refused, for its log line
+  // The links this restore made: their targets came from the archive, so
+  // no later file of it is written through them.
+  std::vector<platform::LinkIdentity> ownLinks_;
+  bool linkRestored_ = false;  // the last file restored was a link
 
   uint64_t stringPosition_ = 0;
   uint64_t stringRemaining_ = 0;

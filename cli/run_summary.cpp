@@ -56,6 +56,9 @@ std::string SummaryLine(const RunReport& report, const engine::RunOutcome& outco
            (report.destination.empty() ? "" : " into " + report.destination) + " in " +
            Seconds(outcome.seconds) + ".";
   }
+  if (outcome.linksDone > 0)
+    line += " " + std::to_string(outcome.linksDone) +
+            (outcome.linksDone == 1 ? " of them is a link." : " of them are links.");
   if (outcome.objectsKept > 0)
     line += " " + std::to_string(outcome.objectsKept) +
             (outcome.objectsKept == 1 ? " kept as it was" : " kept as they were") +
@@ -77,7 +80,8 @@ void PrintJson(const RunReport& report, const engine::RunOutcome& outcome) {
             << ",\"result\":" << JsonString(ResultName(outcome.result)) << ",\"archive\":"
             << JsonString(report.source.empty() ? outcome.archivePath : report.source)
             << ",\"items\":" << outcome.objectsDone << ",\"failed\":" << outcome.objectsFailed
-            << ",\"kept\":" << outcome.objectsKept << ",\"clients\":" << outcome.clientsRun
+            << ",\"kept\":" << outcome.objectsKept << ",\"links\":" << outcome.linksDone
+            << ",\"clients\":" << outcome.clientsRun
             << ",\"clientsFailed\":" << outcome.clientsFailed << ",\"bytes\":" << outcome.bytesDone
             << ",\"archiveBytes\":" << outcome.archiveBytes
             << ",\"remote\":" << JsonString(outcome.remote)

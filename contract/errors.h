@@ -29,6 +29,9 @@ constexpr int32_t kKeptExisting = 2;
 // was"): the program counts such files apart from those restored and those
 // that failed.
 constexpr const char* kKeptLineEnd = " kept as it was";
+// The end of the log line of a symbolic link saved or restored as a link
+// ("File Backup <path> (a link) OK", "<path> (a link) OK").
+constexpr const char* kLinkLineEnd = " (a link) OK";
 
 // The COM error exception: raised with E_FAIL when the user cancels a disk
 // prompt or gives up after a file error; caught by the program around a run.

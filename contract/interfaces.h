@@ -67,6 +67,21 @@ struct IBackuper : IDispatch {
   ~IBackuper() = default;
 };
 
+// Storing a symbolic link as a link (its target text as the data), which
+// the archive writer offers beside IBackuper through QueryInterface. A
+// client that keeps links asks for it; a writer without it is given the
+// path to BackupFile, which stores what the link points to.
+struct ILinkBackuper : IUnknown {
+  static constexpr IID kIid = MakeGuid("{3C6080D3-7ECF-45AE-9936-59968789CC5E}");
+  // As BackupFile; a path that is no longer a link is stored as BackupFile
+  // stores it.
+  virtual HRESULT BackupLink(BSTR fileName, BSTR localName, BSTR actionName, INT weight,
+                             BOOL writeInLog) = 0;  // 3
+
+ protected:
+  ~ILinkBackuper() = default;
+};
+
 // Archive reader, implemented by Restorer.
 struct IRestorer : IDispatch {
   static constexpr IID kIid = MakeGuid("{00EC26AA-E2EE-4AF1-90DD-2DB7E3B897E7}");

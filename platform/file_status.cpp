@@ -26,6 +26,7 @@ uint32_t AttributesOf(std::string_view name, uint16_t mode) {
     attributes |= FILE_ATTRIBUTE_HIDDEN;
   if (S_ISDIR(mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
   if (S_ISREG(mode)) attributes |= FILE_ATTRIBUTE_ARCHIVE;
+  if (S_ISLNK(mode)) attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
   return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
@@ -48,7 +49,7 @@ std::optional<FindData> StatusAt(int dirFd, const std::string& path, std::string
   status.fileType = sx.stx_mode & S_IFMT;
   status.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
   status.inode = sx.stx_ino;
-  status.size = S_ISREG(sx.stx_mode) ? sx.stx_size : 0;
+  status.size = S_ISREG(sx.stx_mode) || S_ISLNK(sx.stx_mode) ? sx.stx_size : 0;
   status.mode = sx.stx_mode & 07777;
   status.lastAccessTime = FileTimeOf(sx.stx_atime);
   status.lastWriteTime = FileTimeOf(sx.stx_mtime);

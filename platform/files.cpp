@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -32,6 +33,7 @@ std::optional<FileInfo> InfoOf(const std::optional<FindData>& status) {
   info.lastWriteTime = status->lastWriteTime;
   info.size = status->size;
   info.isRegular = status->isRegular;
+  info.isSymlink = status->isSymlink;
   info.device = status->device;
   info.inode = status->inode;
   return info;
@@ -45,6 +47,26 @@ std::optional<FileInfo> GetFileInfo(const std::string& path) {
 
 std::optional<FileInfo> GetOpenFileInfo(int fd, std::string_view name) {
   return InfoOf(StatusAt(fd, "", name, true));
+}
+
+std::optional<FileInfo> GetLinkInfo(const std::string& path) {
+  return InfoOf(StatusAt(AT_FDCWD, path, FileNameOf(path), false));
+}
+
+std::optional<std::string> ReadLinkText(const std::string& path) {
+  std::string text(256, '\0');
+  for (;;) {
+    const ssize_t n = readlink(path.c_str(), text.data(), text.size());
+    if (n < 0) {
+      SetLastErrorFromErrno(errno);
+      return std::nullopt;
+    }
+    if (static_cast<size_t>(n) < text.size()) {
+      text.resize(static_cast<size_t>(n));
+      return text;
+    }
+    text.resize(text.size() * 2);
+  }
 }
 
 uint32_t GetFileAttributes(const std::string& path) {

@@ -19,8 +19,9 @@ constexpr uint32_t FILE_ATTRIBUTE_READONLY = 0x1;  // owner has no write permiss
 constexpr uint32_t FILE_ATTRIBUTE_HIDDEN = 0x2;    // name begins with "."
 constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
-constexpr uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;      // no other bit
-constexpr uint32_t FILE_ATTRIBUTE_TEMPORARY = 0x100;  // never set here
+constexpr uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;          // no other bit
+constexpr uint32_t FILE_ATTRIBUTE_TEMPORARY = 0x100;      // never set here
+constexpr uint32_t FILE_ATTRIBUTE_REPARSE_POINT = 0x400;  // a symbolic link itself
 constexpr uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 
 struct FileInfo {
@@ -31,6 +32,7 @@ struct FileInfo {
   FILETIME lastWriteTime = 0;
   uint64_t size = 0;
   bool isRegular = false;  // a plain file, not a folder, device or pipe
+  bool isSymlink = false;  // a symbolic link itself (GetLinkInfo); size is its target's length
   uint64_t device = 0;     // with inode: which file it is
   uint64_t inode = 0;
 };
@@ -39,6 +41,11 @@ struct FileInfo {
 std::optional<FileInfo> GetFileInfo(const std::string& path);
 // The same for an open file; `name` decides the hidden bit.
 std::optional<FileInfo> GetOpenFileInfo(int fd, std::string_view name);
+// What is at the path itself, a symbolic link not followed.
+std::optional<FileInfo> GetLinkInfo(const std::string& path);
+// The text a symbolic link holds; nullopt (last error set) when the path is
+// no link or cannot be read.
+std::optional<std::string> ReadLinkText(const std::string& path);
 uint32_t GetFileAttributes(const std::string& path);
 // Applies READONLY to the owner's write permission; other bits are accepted
 // and have no effect here.

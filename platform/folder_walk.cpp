@@ -62,11 +62,21 @@ class Folder {
   int fd_;
 };
 
+bool IsRefused(const std::vector<LinkIdentity>* refusedLinks, const struct stat& st) {
+  if (!refusedLinks) return false;
+  for (const LinkIdentity& link : *refusedLinks)
+    if (link.device == static_cast<uint64_t>(st.st_dev) &&
+        link.inode == static_cast<uint64_t>(st.st_ino))
+      return true;
+  return false;
+}
+
 int OpenRoot(bool absolute) { return open(absolute ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC); }
 
 }  // namespace
 
-int OpenFolderForWriting(const std::string& path, bool createMissing) {
+int OpenFolderForWriting(const std::string& path, bool createMissing,
+                         const std::vector<LinkIdentity>* refusedLinks) {
   auto fail = [](int error) {
     SetLastErrorFromErrno(error);
     errno = error;
@@ -83,7 +93,7 @@ int OpenFolderForWriting(const std::string& path, bool createMissing) {
     struct stat st {};
     const bool found = fstatat(current.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     if (found && S_ISLNK(st.st_mode)) {
-      if (!TrustedOwner(st.st_uid)) return fail(EACCES);
+      if (!TrustedOwner(st.st_uid) || IsRefused(refusedLinks, st)) return fail(EACCES);
       if (++links > kMaxLinks) return fail(ELOOP);
       const std::string target = ReadLinkAt(current.fd(), name);
       if (target.empty()) return fail(errno ? errno : ENOENT);

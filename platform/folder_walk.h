@@ -3,12 +3,20 @@
 // put on the way, writing it whole, and naming it without replacing anything.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #pragma GCC visibility push(default)
 
 namespace bkvp::platform {
+
+// A symbolic link by its identity.
+struct LinkIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+};
 
 // Opens the folder at `path` (absolute, or relative to the working folder)
 // one component at a time and returns an O_PATH descriptor for the *at
@@ -18,7 +26,11 @@ namespace bkvp::platform {
 // (ERROR_ACCESS_DENIED). Missing folders are created when `createMissing`
 // is set, and entered without following anything: a link put in the place
 // of a folder just created is refused too.
-int OpenFolderForWriting(const std::string& path, bool createMissing);
+// `refusedLinks` names links that are never followed though they are the
+// user's own: those a restore made itself, whose targets came from an
+// archive (ERROR_ACCESS_DENIED too).
+int OpenFolderForWriting(const std::string& path, bool createMissing,
+                         const std::vector<LinkIdentity>* refusedLinks = nullptr);
 
 // Renames `from` in `fromDir` to `to` in `toDir` without ever replacing a
 // file of that name (-1 with errno EEXIST then). On file systems without

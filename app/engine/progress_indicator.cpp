@@ -21,7 +21,7 @@ void ProgressIndicator::Init(ProgressDisplay* display, RunLog* log, LONG clientC
   lastStepName_.clear();
   totalWeight_ = 0;
   position_ = 0;
-  objectsDone_ = objectsFailed_ = objectsKept_ = 0;
+  objectsDone_ = objectsFailed_ = objectsKept_ = linksDone_ = 0;
   if (display_) display_->SetPosition(0);
 }
 
@@ -58,13 +58,17 @@ void ProgressIndicator::CountObject(const std::string& line) {
     ++objectsKept_;
     return;
   }
+  const bool link = EndsWith(line, kLinkLineEnd);
   const bool ok = EndsWith(line, " OK");
   if (!ok && !EndsWith(line, " FAILED")) return;
-  const std::string name = ObjectNameOf(line, ok ? 3 : 7);
+  const std::string name = ObjectNameOf(line, link ? std::string_view(kLinkLineEnd).size()
+                                              : ok ? 3
+                                                   : 7);
   uint64_t bytes = 0;
   if (ok) {
     ++objectsDone_;
-    if (!name.empty()) bytes = sizes_.SizeOf(name);
+    linksDone_ += link;
+    if (!name.empty() && !link) bytes = sizes_.SizeOf(name);
     bytesDone_ += bytes;
   } else {
     ++objectsFailed_;

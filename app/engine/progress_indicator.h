@@ -42,6 +42,8 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
   int objectsDone() const { return objectsDone_; }
   int objectsFailed() const { return objectsFailed_; }
   int objectsKept() const { return objectsKept_; }
+  // Of the objects done, the symbolic links saved or restored as links.
+  int linksDone() const { return linksDone_; }
   uint64_t bytesDone() const { return bytesDone_; }
   // The text of the last question or error report of the run; it usually
   // says why a stopped run stopped (a full disk, a missing medium).
@@ -71,6 +73,7 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
   int objectsDone_ = 0;
   int objectsFailed_ = 0;
   int objectsKept_ = 0;
+  int linksDone_ = 0;
   uint64_t bytesDone_ = 0;
   Direction direction_ = Direction::kBackup;
   bool savedPlacesAgreed_ = false;

@@ -68,6 +68,7 @@ void RunFrame::Close() {
   outcome_.objectsDone = indicator_->objectsDone();
   outcome_.objectsFailed = indicator_->objectsFailed();
   outcome_.objectsKept = indicator_->objectsKept();
+  outcome_.linksDone = indicator_->linksDone();
   outcome_.bytesDone = indicator_->bytesDone();
   log_.Close();
   if (outcome_.succeeded()) ForgetEarlierLog();

@@ -28,6 +28,7 @@ struct RunOutcome {
   // Files a restore left as they were, because the person (or an
   // unattended run without overwriting) chose to keep them: no failure.
   int objectsKept = 0;
+  int linksDone = 0;           // of the objects done, symbolic links kept as links
   uint64_t bytesDone = 0;      // size of the files saved or restored
   uint64_t archiveBytes = 0;   // a backup's archive, as written
   std::string remote;          // the rclone remote the archive was sent to; empty when none

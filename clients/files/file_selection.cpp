@@ -74,8 +74,9 @@ std::string KindOf(uint32_t fileType) {
 
 void AddIfDayAccepted(const std::string& path, int64_t day, const DateRule& include,
                       const DateRule& exclude, const DateContext& context,
-                      std::vector<BackupItem>& items) {
-  if (DateAccepted(include, exclude, day, context)) items.push_back({path, LocalNameOf(path)});
+                      std::vector<BackupItem>& items, bool link = false) {
+  if (DateAccepted(include, exclude, day, context))
+    items.push_back({path, LocalNameOf(path), link});
 }
 
 // A name matching an exclude mask is excluded in every folder of the tree,
@@ -83,8 +84,11 @@ void AddIfDayAccepted(const std::string& path, int64_t day, const DateRule& incl
 // name against the exclude masks is the same as collecting the excluded
 // paths of the whole tree first, without holding them.
 //
-// Symbolic links to folders are not followed: a link could lead out of the
-// chosen tree or back into it. A link to a file is saved as that file.
+// Symbolic links found in the walk are saved as links, whatever they point
+// to (a file, a folder, nothing): a link to a folder could lead out of the
+// chosen tree or back into it, and a link saved as a copy of its target
+// comes back as a file that no longer follows the target. The masks and
+// date rules look at the link itself.
 //
 // A folder that cannot be listed is a problem; so is a chosen folder that no
 // longer exists, while a subfolder removed during the walk is simply gone.
@@ -107,18 +111,20 @@ void WalkFolder(const FolderEntry& entry, const DateContext& context,
       Note(selection, folder.substr(0, folder.size() - 1), error, true);
     for (const platform::FindData& found : listing) {
       const std::string path = folder + found.name;
-      // The listing looked at every entry (at what a link points to) once
-      // already; only a link is looked at again, to tell a dangling one.
-      uint32_t attributes = found.attributes;
-      platform::FILETIME lastWrite = found.lastWriteTime;
       if (found.isSymlink) {
-        const auto target = platform::GetFileInfo(path);
-        if (!target) continue;  // dangling link
-        attributes = target->attributes;
-        lastWrite = target->lastWriteTime;
+        // The listing described what the link points to; the link itself
+        // is what is saved.
+        const auto link = platform::GetLinkInfo(path);
+        if (link && link->isSymlink && MatchesAny(include, found.name) &&
+            !MatchesAny(exclude, found.name))
+          AddIfDayAccepted(path, UtcDayOf(link->lastWriteTime), entry.includeRule,
+                           entry.excludeRule, context, selection.items, /*link=*/true);
+        continue;
       }
+      const uint32_t attributes = found.attributes;
+      const platform::FILETIME lastWrite = found.lastWriteTime;
       if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        if (!entry.recursive || found.isSymlink) continue;
+        if (!entry.recursive) continue;
         if (destination.known && found.device == destination.device &&
             found.inode == destination.inode)
           selection.leftOut.push_back("Left out: " + path +

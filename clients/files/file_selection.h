@@ -16,6 +16,7 @@ namespace bkvp::files {
 struct BackupItem {
   std::string fullPath;
   std::string localName;  // last component of fullPath
+  bool link = false;      // a symbolic link, saved as a link
 };
 
 // The last component of a path, a trailing separator disregarded; the whole

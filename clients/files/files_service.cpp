@@ -41,13 +41,19 @@ HRESULT FilesService::Backup(IBackuper* backuper, IProgress* progress) {
   }
 
   const Bstr action("File Backup");
+  // An archive service without it is given links as files: it saves what
+  // they point to.
+  ComPtr<ILinkBackuper> links;
+  backuper->QueryInterface(ILinkBackuper::kIid, links.out());
   INT failed = 0;
   for (const BackupItem& item : items) {
     const Bstr fileName(item.fullPath);
     const Bstr localName(item.localName);
-    if (Succeeded(
-            backuper->BackupFile(fileName.get(), localName.get(), action.get(), 1, VARIANT_TRUE)))
-      continue;
+    const HRESULT saved =
+        item.link && links
+            ? links->BackupLink(fileName.get(), localName.get(), action.get(), 1, VARIANT_TRUE)
+            : backuper->BackupFile(fileName.get(), localName.get(), action.get(), 1, VARIANT_TRUE);
+    if (Succeeded(saved)) continue;
     ++failed;
     INT code = 0;
     Bstr text;

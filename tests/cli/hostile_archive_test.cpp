@@ -103,6 +103,26 @@ TEST_F(HostileArchive, NoSectionWritesTheSettingsStoreOrAKeyBelowAProtectedOne) 
   EXPECT_EQ(Bkvp("clients").exitCode, 0);
 }
 
+TEST_F(HostileArchive, ALinkInTheArchiveNeverLeadsALaterFileOutOfTheTarget) {
+  // A stored link `x` to a folder outside, then a file stored below `x`.
+  const std::string outside = dir / "outside";
+  std::filesystem::create_directories(outside);
+  const std::string base = "/home/mallory";
+  const std::string link = plain::Record(0, 1, base + "/x" + std::string(1, '\0'),
+                                         plain::FileInfo(0xA1FF0400, 1, 2, 3, "x"), outside);
+  const std::string archive =
+      Archive({{kFilesClient,
+                "Files and folders",
+                "",
+                {link, FileRecord(base + "/x/evil.txt", "through the link")},
+                2}});
+  const std::string target = dir / "out";
+  const CommandResult restored = Bkvp("restore '" + archive + "' --to '" + target + "'");
+  EXPECT_EQ(restored.exitCode, 1) << restored.output;
+  EXPECT_FALSE(std::filesystem::exists(outside + "/evil.txt"));
+  EXPECT_EQ(std::filesystem::read_symlink(target + base + "/x").string(), outside);
+}
+
 TEST_F(HostileArchive, APipeWhereAnArchiveIsExpectedIsRefusedAtOnce) {
   const std::string pipe = dir / "VOPALARC373E05.KV";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);

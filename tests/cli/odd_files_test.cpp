@@ -1,6 +1,6 @@
 // What a saved tree may hold besides plain files with plain names, backed up
 // and restored with bkvp as real processes: the backup's own destination,
-// names that are not UTF-8, sockets and pipes, sparse files.
+// names that are not UTF-8, symbolic links, sockets and pipes, sparse files.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -68,6 +68,32 @@ TEST_F(OddFiles, NamesThatAreNotUtf8ComeBackByteForByte) {
       << Log();
   for (const std::string& name : names)
     EXPECT_EQ(ReadFile(out / "restored" + source / name), "content of " + name);
+}
+
+TEST_F(OddFiles, LinksComeBackAsLinksWithTheirOwnText) {
+  WriteFile(source / "a.txt", "alpha");
+  WriteFile(source / "dir/b.txt", "beta");
+  const std::pair<std::string, std::string> links[] = {
+      {"to-file", "a.txt"}, {"to-folder", source / "dir"}, {"dangling", "../nowhere"}};
+  for (const auto& [name, target] : links)
+    ASSERT_EQ(::symlink(target.c_str(), (source / name).c_str()), 0);
+  const std::string archive = BackUp(out / "archives");
+
+  const CommandResult restored = Bkvp("restore " + Quote(archive) + " --to " + Quote(out / "r"));
+  ASSERT_EQ(restored.exitCode, 0) << restored.output << Log();
+  EXPECT_NE(restored.output.find("3 of them are links"), std::string::npos) << restored.output;
+  const std::string back = out / "r" + source.path();
+  for (const auto& [name, target] : links) {
+    ASSERT_TRUE(fs::is_symlink(back + "/" + name)) << name;
+    EXPECT_EQ(fs::read_symlink(back + "/" + name).string(), target);
+  }
+  // The folder a link pointed at was saved once, as itself, not through it.
+  EXPECT_EQ(ReadFile(back + "/dir/b.txt"), "beta");
+  EXPECT_EQ(Bkvp("show --files " + Quote(archive)).output.find("to-folder/b.txt"),
+            std::string::npos);
+  // Restored again without --overwrite: the links there are kept, not failed.
+  const CommandResult again = Bkvp("restore " + Quote(archive) + " --to " + Quote(out / "r"));
+  EXPECT_EQ(again.exitCode, 0) << again.output;
 }
 
 TEST_F(OddFiles, SocketsAndPipesAreLeftOutWithoutFailingTheRun) {

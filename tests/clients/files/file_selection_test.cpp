@@ -60,13 +60,21 @@ TEST_F(FileSelection, DateRulesOfFolderAndFileEntries) {
             (Paths{P("old.txt")}));
 }
 
-TEST_F(FileSelection, FolderLinksAreNotFollowedAndFileLinksAreSavedAsFiles) {
+TEST_F(FileSelection, LinksInAFolderAreSavedAsLinksAndNeverFollowed) {
   Write({"root/a.txt", "elsewhere/secret.txt"});
   ASSERT_EQ(::symlink(P("root").c_str(), P("root/loop").c_str()), 0);
   ASSERT_EQ(::symlink(P("elsewhere").c_str(), P("root/out").c_str()), 0);
   ASSERT_EQ(::symlink(P("elsewhere/secret.txt").c_str(), P("root/link.txt").c_str()), 0);
-  ASSERT_EQ(::symlink(P("nowhere.txt").c_str(), P("root/dangling.txt").c_str()), 0);
-  EXPECT_EQ(Select({Folder(P("root"))}), (Paths{P("root/a.txt"), P("root/link.txt")}));
+  ASSERT_EQ(::symlink("nowhere.txt", P("root/dangling.txt").c_str()), 0);
+  std::vector<BackupItem> items = SelectFiles({Folder(P("root"))}, ctx).items;
+  SortAndRemoveDuplicates(items);
+  std::string seen;
+  for (const BackupItem& item : items) seen += item.fullPath + (item.link ? " link\n" : "\n");
+  EXPECT_EQ(seen, P("root/a.txt") + "\n" + P("root/dangling.txt") + " link\n" + P("root/link.txt") +
+                      " link\n" + P("root/loop") + " link\n" + P("root/out") + " link\n");
+  // Masks apply to a link's own name.
+  EXPECT_EQ(Select({Folder(P("root"), "*.txt")}),
+            (Paths{P("root/a.txt"), P("root/dangling.txt"), P("root/link.txt")}));
 }
 
 // Runs `walk` as an ordinary user, in a process of its own when this one is
