@@ -20,6 +20,7 @@ namespace bkvp::archive {
 // What one worker keeps from job to job: setting these up again for every
 // job would cost more than many a job's work.
 struct WorkerStates {
+  WholeDeflater deflater;
   Compress::ZlibState whole{Compress::ZlibState::Direction::kDeflate};
   Compress::ZlibState block{Compress::ZlibState::Direction::kRawDeflate};
   WholeInflater inflater;
