@@ -8,17 +8,20 @@
 // in a fresh temporary file.
 //
 // With more than one compression thread (thread_setting.h), workers deflate
-// while the calling thread reads and writes. A small file is read whole
-// during its BackupFile call, which then returns; its record, progress step
-// and log line follow in call order during a later call, so the archive and
-// the log are those of a run on one thread. A large file is cut into blocks
-// that the workers deflate side by side (block_deflate.h). Everything that
+// while the calling thread reads and writes. A small file, or a larger one
+// worth compressing up to the whole-file size (deflate_jobs.h), is read
+// whole during its BackupFile call, which then returns; a worker deflates it
+// whole (whole_buffer_codec.h), and its record, progress step and log line
+// follow in call order during a later call, so the archive and the log are
+// those of a run on one thread. A file larger still is cut into blocks that
+// the workers deflate side by side (block_deflate.h). Everything that
 // touches a file, the progress object or the log stays on the calling
 // thread.
 #pragma once
 
 #include <sys/stat.h>
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -97,9 +100,8 @@ class Backuper : public DispatchObject<IBackuper>, public ILinkBackuper {
   static bool FitsNameLimit(const std::string& name) { return name.size() + 1 <= kMaxNameBytes; }
 
   // kChanged: the file ended early, or its size or write time changed
-  // while it was read. kStoreAsIs: it does not shrink enough to be stored
-  // compressed (nothing of it was written yet).
-  enum class StoreResult { kStored, kSourceFailed, kCompressionFailed, kChanged, kStoreAsIs };
+  // while it was read.
+  enum class StoreResult { kStored, kSourceFailed, kCompressionFailed, kChanged };
   // What became of a BackupFile call: stored (or passed over, as the
   // writer's own files are), failed, read and waiting for its record, or
   // left out on purpose (leftOutLine_ says why, when not said before).
@@ -126,15 +128,23 @@ class Backuper : public DispatchObject<IBackuper>, public ILinkBackuper {
   HRESULT FinishFileCall(const FileReport& report, Acceptance accepted);
   // Requires: StartBackup() was called.
   Acceptance StoreFile(const FileReport& report, const std::string& localName);
-  // A small file read whole joins the queue of records to write.
+  // A file read whole joins the queue of records to write.
   Acceptance Queue(const FileReport& report, const std::string& localName,
-                   const platform::FileInfo& info, std::vector<uint8_t> bytes);
+                   const platform::FileInfo& info, ByteBuffer bytes, Deflater deflater);
+  // `compress`: as one zlib stream (else the bytes as they are).
   StoreResult StoreRecord(const FileReport& report, const std::string& localName, int source,
-                          const platform::FileInfo& info);
+                          const platform::FileInfo& info, bool compress);
   std::vector<uint8_t> RecordHead(const std::string& fileName, const std::string& localName,
                                   int32_t weight, const platform::FileInfo& info);
-  StoreResult StoreData(int source, uint64_t size, const std::string& fileName,
-                        PendingRecord& record);
+  // Whether a file above the small-file size is to be stored compressed,
+  // and if it is deflated whole, by which compressor.
+  struct Verdict {
+    bool compress = true;
+    Deflater deflater = Deflater::kWholeBuffer;
+  };
+  StoreResult ChooseCompression(int source, uint64_t size, const std::string& fileName,
+                                Verdict* verdict);
+  StoreResult JudgeBySamples(int source, uint64_t size, Verdict* verdict);
   StoreResult CheckUnchanged(int source, const platform::FileInfo& info);
   bool BeginsWithZlibMagic(int source);
   // Reads up to `size` bytes at `offset`, fewer only at the end of the file
@@ -143,17 +153,12 @@ class Backuper : public DispatchObject<IBackuper>, public ILinkBackuper {
                        bool once = false);
   StoreResult ReadSource(int source, uint64_t offset, uint64_t size, size_t* got);
   // The whole file, which must still have the size and write time of `info`.
-  StoreResult ReadWhole(int source, const platform::FileInfo& info, std::vector<uint8_t>* bytes);
-  // Both store the file from its start; `alreadyRead` holds its first bytes.
-  StoreResult CopySource(int source, uint64_t size, std::span<const uint8_t> alreadyRead,
-                         PendingRecord& record);
-  StoreResult CompressSource(int source, uint64_t size, std::span<const uint8_t> alreadyRead,
-                             PendingRecord& record);
-  // kStoreAsIs leaves the first block, read already, in *firstBlock.
-  StoreResult CompressBlocks(int source, uint64_t size, bool mustCompress, PendingRecord& record,
-                             std::vector<uint8_t>* firstBlock);
-  // Whether a large file is worth compressing, judged by its first block.
-  bool WorthCompressing(const std::vector<uint8_t>& firstBlock);
+  StoreResult ReadWhole(int source, const platform::FileInfo& info, ByteBuffer* bytes);
+  // The data part of a file read as it is stored: its bytes, one zlib
+  // stream made on this thread, or one made of blocks by the workers.
+  StoreResult CopySource(int source, uint64_t size, PendingRecord& record);
+  StoreResult CompressSource(int source, uint64_t size, PendingRecord& record);
+  StoreResult CompressBlocks(int source, uint64_t size, PendingRecord& record);
   void RecordFailure(const std::string& fileName, StoreResult result);
   void Report(const FileReport& report, bool stored);
   void ReportLeftOut(const FileReport& report);
@@ -161,6 +166,7 @@ class Backuper : public DispatchObject<IBackuper>, public ILinkBackuper {
   // compression is done (then as many more as keep the queue within bounds).
   void FlushQueue();
   void WriteFinishedFiles();
+  void MakeRoomFor(uint64_t size);
   void WriteFrontOfQueue();
   void DropQueue();
   void PatchDataSize(uint64_t recordStart, uint64_t dataSize);
@@ -196,26 +202,25 @@ class Backuper : public DispatchObject<IBackuper>, public ILinkBackuper {
   GuardedFile data_;
   std::string leftOutLine_;  // why the last file was left out
   std::string archiveTempPath_;
-  std::string dataPath_;             // the file holding the sections
-  std::vector<uint8_t> buffer_;      // the writer's one 64 KiB chunk buffer
-  std::vector<uint8_t> firstBlock_;  // a large file's first block, once read
+  std::string dataPath_;         // the file holding the sections
+  std::vector<uint8_t> buffer_;  // the writer's one 64 KiB chunk buffer
+  // A large file's samples, kept from file to file so that their memory
+  // is faulted in once.
+  std::array<std::vector<uint8_t>, kSamples> samples_;
   // Kept from file to file: the deflate state is reset, not set up again,
   // and the 64 KiB output buffer is allocated once. Each file attaches
   // its own destination to the sink before the first byte.
   Compress::ZlibState deflateState_{Compress::ZlibState::Direction::kDeflate};
   Compress::ChunkSink compressedSink_{nullptr};
-  // For the calling thread's own whole-file and first-block compression.
+  // For the calling thread's own whole-file and sample compression.
   WorkerStates ownStates_;
 
   int threadsWanted_;                      // 0: as configured
   std::unique_ptr<CompressionPool> pool_;  // none with one thread
   BlockBuffers blockBuffers_;
   std::deque<QueuedFile> queue_;
-  uint64_t queuedBytes_ = 0;
-  // Whether the last large file judged by its first block was compressed.
-  // Files of a folder tend to be alike, so while the next one is judged its
-  // second block is deflated too when the last one was worth it.
-  bool lastJudgedCompressed_ = true;
+  uint64_t queuedBytes_ = 0;     // the queued jobs' memory bounds
+  size_t queuedLargeFiles_ = 0;  // queued files above the small-file size
 
   std::string clientName_, clientClsid_;
   uint64_t sectionStart_ = 0;

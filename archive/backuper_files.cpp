@@ -1,11 +1,13 @@
 // Backuper: storing files. A file is read only up to the size it had when
 // opened and stored only if it still has that size and write time after
-// the read; one that changed is read once more. Small files are read whole
-// and queued for their record (see backuper.h); large ones are written
-// during their own call.
+// the read; one that changed is read once more. Small files, and larger
+// ones worth compressing up to the whole-file size, are read whole and
+// queued for their record (see backuper.h); the others are written during
+// their own call.
 #include <fcntl.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 
 #include "archive/archive_reader.h"
@@ -23,34 +25,31 @@ namespace bkvp::archive {
 namespace {
 
 // How much waits in the queue: enough to keep every worker busy while the
-// calling thread reads the next files, little enough to stay small.
-constexpr size_t kQueuedFilesPerWorker = 8;
-constexpr uint64_t kMaxQueuedBytes = 8u << 20;
+// calling thread reads the next files (two files of the whole-file size
+// among them), little enough to stay small. Bytes as WholeFileJob's
+// memoryBound counts them.
+constexpr size_t kQueuedFilesPerWorker = 64;
+constexpr uint64_t kMaxQueuedBytes = 24u << 20;
 // Blocks of one large file read ahead of the one being written.
 constexpr size_t kBlocksInFlightPerWorker = 2;
 
-// How a large file is cut into the pieces its workers deflate: blocks,
-// but for the first block, cut in `headPieces` while it is judged, and the
-// last block per worker, cut in quarters. Whole blocks at the end would
-// leave one worker idle while another finishes, and whatever comes next
-// (another file, the end of the run) would wait for that block alone.
+// How a large file is cut into the pieces its workers deflate: blocks, but
+// for the last block per worker, cut in quarters. Whole blocks at the end
+// would leave one worker idle while another finishes, and whatever comes
+// next (another file, the end of the run) would wait for that block alone.
 struct PieceCuts {
   static constexpr uint64_t kTailCut = 4;
   uint64_t size;
-  uint64_t headPieces;
   uint64_t workers;
 
   uint64_t EndOfPieceAt(uint64_t start) const {
-    uint64_t piece = kBlockSize;
-    if (start < kFirstBlockSize)
-      piece = kFirstBlockSize / headPieces;
-    else if (size - start <= workers * kBlockSize)
-      piece = kBlockSize / kTailCut;
+    const uint64_t piece =
+        size - start <= workers * kBlockSize ? kBlockSize / kTailCut : kBlockSize;
     return std::min(size, start + piece);
   }
 };
 
-bool BeginsWithMagic(const std::vector<uint8_t>& bytes) {
+bool BeginsWithMagic(std::span<const uint8_t> bytes) {
   return BeginsWithZlibMagic(bytes.data(), bytes.size());
 }
 
@@ -158,15 +157,29 @@ Backuper::Acceptance Backuper::StoreFile(const FileReport& report, const std::st
   }
 
   CloseOpenString();
-  // One attempt at the file as `found` describes it: a small file is read
-  // whole, to be queued; a large one is stored with its record, after the
-  // records of the files before it. A file that changed while it was read
-  // is looked at and read once more, the way its size then says.
-  std::vector<uint8_t> bytes;
+  // One attempt at the file as `found` describes it: a small file, or a
+  // larger one worth compressing whole, is read whole, to be queued; any
+  // other is stored with its record, after the records of the files before
+  // it. A file that changed while it was read is looked at and read once
+  // more, the way its size then says.
+  ByteBuffer bytes;
+  bool readWhole = false;
+  Verdict verdict;
   const auto attempt = [&](const platform::FileInfo& found) {
-    if (found.size <= kBlockSize) return ReadWhole(source.fd(), found, &bytes);
+    verdict = Verdict{};
+    readWhole = found.size <= kSmallFileSize;
+    if (!readWhole) {
+      if (const StoreResult r = ChooseCompression(source.fd(), found.size, fileName, &verdict);
+          r != StoreResult::kStored)
+        return r;
+      readWhole = verdict.compress && found.size <= kWholeFileSize;
+    }
+    if (readWhole) {
+      MakeRoomFor(found.size);
+      return ReadWhole(source.fd(), found, &bytes);
+    }
     FlushQueue();
-    return StoreRecord(report, localName, source.fd(), found);
+    return StoreRecord(report, localName, source.fd(), found, verdict.compress);
   };
   StoreResult result = attempt(*info);
   for (int again = 1; again < kReadAttempts && result == StoreResult::kChanged; ++again) {
@@ -181,24 +194,25 @@ Backuper::Acceptance Backuper::StoreFile(const FileReport& report, const std::st
     RecordFailure(fileName, result);
     return Acceptance::kFailed;
   }
-  if (info->size <= kBlockSize) return Queue(report, localName, *info, std::move(bytes));
+  if (readWhole) return Queue(report, localName, *info, std::move(bytes), verdict.deflater);
   weightSum_ += static_cast<uint32_t>(report.weight);
   return Acceptance::kStored;
 }
 
-// ---- Small files ------------------------------------------------------------
+// ---- Files read whole ------------------------------------------------------
 
 Backuper::Acceptance Backuper::Queue(const FileReport& report, const std::string& localName,
-                                     const platform::FileInfo& info, std::vector<uint8_t> bytes) {
+                                     const platform::FileInfo& info, ByteBuffer bytes,
+                                     Deflater deflater) {
   // Readers take every data part that begins with 78 DA for a zlib stream, so
   // such bytes are never stored as they are: they go through the compressor,
   // and the stream that readers find is then a real one.
-  const bool mustCompress = BeginsWithMagic(bytes);
+  const bool mustCompress = BeginsWithMagic(bytes.view());
   const bool compress = mustCompress || (Compress::IsCompressible(report.name) &&
                                          static_cast<uint32_t>(info.size) != 0);
-  QueuedFile queued{report, RecordHead(report.name, localName, report.weight, info),
-                    std::make_shared<WholeFileJob>(std::move(bytes), mustCompress, compress),
-                    false};
+  QueuedFile queued{
+      report, RecordHead(report.name, localName, report.weight, info),
+      std::make_shared<WholeFileJob>(std::move(bytes), mustCompress, compress, deflater), false};
   if (compress) {
     if (pool_) {
       pool_->Submit(queued.job);
@@ -207,7 +221,8 @@ Backuper::Acceptance Backuper::Queue(const FileReport& report, const std::string
       queued.job->Run(ownStates_);
     }
   }
-  queuedBytes_ += queued.job->size();
+  queuedBytes_ += queued.job->memoryBound();
+  if (queued.job->size() > kSmallFileSize) ++queuedLargeFiles_;
   queue_.push_back(std::move(queued));
   return Acceptance::kQueued;
 }
@@ -215,8 +230,8 @@ Backuper::Acceptance Backuper::Queue(const FileReport& report, const std::string
 // One read of the size and a byte more: a file that holds more or less than
 // its size said has changed since, as has one whose write time moved.
 Backuper::StoreResult Backuper::ReadWhole(int source, const platform::FileInfo& info,
-                                          std::vector<uint8_t>* bytes) {
-  bytes->resize(static_cast<size_t>(info.size) + 1);
+                                          ByteBuffer* bytes) {
+  *bytes = ByteBuffer(static_cast<size_t>(info.size) + 1);
   size_t got = 0;
   // A read that stops short of the byte more has found the end already.
   for (;;) {
@@ -229,7 +244,7 @@ Backuper::StoreResult Backuper::ReadWhole(int source, const platform::FileInfo& 
     if (more == 0 || got >= info.size) break;
   }
   if (got != info.size) return StoreResult::kChanged;
-  bytes->resize(got);
+  bytes->Shrink(got);
   const auto after = platform::GetOpenFileInfo(source, "");
   if (!after || after->size != info.size || after->lastWriteTime != info.lastWriteTime)
     return StoreResult::kChanged;
@@ -247,10 +262,24 @@ void Backuper::WriteFinishedFiles() {
   while (queue_.size() > maxFiles || queuedBytes_ > kMaxQueuedBytes) WriteFrontOfQueue();
 }
 
+// Writes the records at the front of the queue until a file of `size`
+// fits beside the rest; the queue may always take one file. No more files
+// above the small-file size wait than there are workers to deflate them:
+// more would only hold their memory.
+void Backuper::MakeRoomFor(uint64_t size) {
+  const bool large = size > kSmallFileSize;
+  const auto full = [&] {
+    return queuedBytes_ + 2 * size > kMaxQueuedBytes ||
+           (large && queuedLargeFiles_ >= static_cast<size_t>(pool_ ? pool_->workers() : 1));
+  };
+  while (!queue_.empty() && full()) WriteFrontOfQueue();
+}
+
 void Backuper::WriteFrontOfQueue() {
   QueuedFile file = std::move(queue_.front());
   queue_.pop_front();
-  queuedBytes_ -= file.job->size();
+  queuedBytes_ -= file.job->memoryBound();
+  if (file.job->size() > kSmallFileSize) --queuedLargeFiles_;
   try {
     if (file.compressing) pool_->Wait(*file.job);
     const bool stored = !file.job->failed();
@@ -258,7 +287,7 @@ void Backuper::WriteFrontOfQueue() {
       const uint64_t recordStart = data_.size();
       WriteFileRecord(recordStart, file.report, [&] {
         PendingRecord record(data_, std::move(file.head));
-        const std::vector<uint8_t>& data = file.job->dataPart();
+        const std::span<const uint8_t> data = file.job->dataPart();
         record.Append(data.data(), data.size());
         record.Finish();
       });
@@ -275,9 +304,10 @@ void Backuper::WriteFrontOfQueue() {
 void Backuper::DropQueue() {
   queue_.clear();
   queuedBytes_ = 0;
+  queuedLargeFiles_ = 0;
 }
 
-// ---- Large files ------------------------------------------------------------
+// ---- Files read as they are stored ----------------------------------------
 
 std::vector<uint8_t> Backuper::RecordHead(const std::string& fileName, const std::string& localName,
                                           int32_t weight, const platform::FileInfo& info) {
@@ -296,12 +326,18 @@ std::vector<uint8_t> Backuper::RecordHead(const std::string& fileName, const std
 // was taken, and only if it still has that size and write time afterwards.
 // A record that fails is cut, so the section is as it was before.
 Backuper::StoreResult Backuper::StoreRecord(const FileReport& report, const std::string& localName,
-                                            int source, const platform::FileInfo& info) {
+                                            int source, const platform::FileInfo& info,
+                                            bool compress) {
   const uint64_t recordStart = data_.size();
   StoreResult result = StoreResult::kStored;
   WriteFileRecord(recordStart, report, [&] {
     PendingRecord record(data_, RecordHead(report.name, localName, report.weight, info));
-    result = StoreData(source, info.size, report.name, record);
+    if (!compress)
+      result = CopySource(source, info.size, record);
+    else if (pool_)
+      result = CompressBlocks(source, info.size, record);
+    else
+      result = CompressSource(source, info.size, record);
     if (result == StoreResult::kStored) result = CheckUnchanged(source, info);
     if (result == StoreResult::kStored) record.Finish();
   });
@@ -310,39 +346,54 @@ Backuper::StoreResult Backuper::StoreRecord(const FileReport& report, const std:
 }
 
 // The extension rule first (stored-as-is types and empty files are copied),
-// then the content: a file whose first block does not shrink enough is
-// copied too. Data beginning 78 DA is always compressed. The first block is
-// read once, whichever way the file goes.
-Backuper::StoreResult Backuper::StoreData(int source, uint64_t size, const std::string& fileName,
-                                          PendingRecord& record) {
+// then the content: a file whose samples do not shrink enough is copied
+// too. Data beginning 78 DA is always compressed.
+Backuper::StoreResult Backuper::ChooseCompression(int source, uint64_t size,
+                                                  const std::string& fileName, Verdict* verdict) {
   const bool byName = Compress::IsCompressible(fileName) && static_cast<uint32_t>(size) != 0;
-  const bool mustCompress = !byName && BeginsWithZlibMagic(source);
-  if (!byName && !mustCompress) return CopySource(source, size, {}, record);
-  // Kept from file to file, so that its memory is not allocated and faulted
-  // in again for every file.
-  std::vector<uint8_t>& first = firstBlock_;
-  if (pool_) {
-    const StoreResult result = CompressBlocks(source, size, mustCompress, record, &first);
-    return result == StoreResult::kStoreAsIs ? CopySource(source, size, first, record) : result;
-  }
-  first.resize(static_cast<size_t>(std::min<uint64_t>(kFirstBlockSize, size)));
-  size_t got = 0;
-  if (const StoreResult r = ReadUpTo(source, 0, first.data(), first.size(), &got);
-      r != StoreResult::kStored)
-    return r;
-  if (got != first.size()) return StoreResult::kChanged;
-  return mustCompress || WorthCompressing(first) ? CompressSource(source, size, first, record)
-                                                 : CopySource(source, size, first, record);
+  verdict->compress = !byName && BeginsWithZlibMagic(source);
+  if (!byName) return StoreResult::kStored;
+  return JudgeBySamples(source, size, verdict);
 }
 
-bool Backuper::WorthCompressing(const std::vector<uint8_t>& firstBlock) {
-  try {
-    return BeginsWithMagic(firstBlock) ||
-           ShrinksEnough(DeflateBlock(ownStates_.block, {}, firstBlock, true).size(),
-                         firstBlock.size());
-  } catch (const Compress::CCompressException&) {
-    return true;  // the compressor then says what failed
+// The verdict is wanted now: this thread deflates the head sample itself
+// and hands the others to the workers ahead of the files queued before,
+// but deflates those too when no worker has taken them yet (they are all
+// busy with longer work). A file that is deflated whole is deflated by
+// whichever compressor makes its samples smaller.
+Backuper::StoreResult Backuper::JudgeBySamples(int source, uint64_t size, Verdict* verdict) {
+  const size_t sampleSize = static_cast<size_t>(std::min<uint64_t>(kSampleSize, size));
+  for (size_t i = 0; i < kSamples; ++i) {
+    std::vector<uint8_t>& sample = samples_[i];
+    sample.resize(sampleSize);
+    size_t got = 0;
+    if (const StoreResult r = ReadUpTo(source, (size - sampleSize) * i / (kSamples - 1),
+                                       sample.data(), sampleSize, &got);
+        r != StoreResult::kStored)
+      return r;
+    if (got != sampleSize) return StoreResult::kChanged;
   }
+  const bool compareZlib = size <= kWholeFileSize;
+  std::array<std::shared_ptr<SampleJob>, kSamples> jobs;
+  for (size_t i = 0; i < kSamples; ++i) {
+    jobs[i] = std::make_shared<SampleJob>(samples_[i], compareZlib);
+    if (pool_ && i > 0) pool_->SubmitFirst(jobs[i]);
+  }
+  size_t deflated = 0, zlib = 0;
+  for (size_t i = 0; i < kSamples; ++i) {
+    if (!pool_ || i == 0 || pool_->Withdraw(*jobs[i]))
+      jobs[i]->Run(ownStates_);
+    else
+      pool_->Wait(*jobs[i]);
+    deflated += jobs[i]->sizes().wholeBuffer;
+    zlib += jobs[i]->sizes().zlib;
+  }
+  // Data beginning 78 DA is compressed however little it shrinks: readers
+  // take such a data part for a stream.
+  verdict->compress =
+      BeginsWithMagic(samples_[0]) || ShrinksEnough(deflated, kSamples * sampleSize);
+  verdict->deflater = zlib < deflated ? Deflater::kZlib : Deflater::kWholeBuffer;
+  return StoreResult::kStored;
 }
 
 // After the read: the file must end where its size said (a file whose size
@@ -398,12 +449,9 @@ Backuper::StoreResult Backuper::ReadSource(int source, uint64_t offset, uint64_t
   return StoreResult::kStored;
 }
 
-Backuper::StoreResult Backuper::CopySource(int source, uint64_t size,
-                                           std::span<const uint8_t> alreadyRead,
-                                           PendingRecord& record) {
-  record.Append(alreadyRead.data(), alreadyRead.size());
-  uint64_t offset = alreadyRead.size();
-  if (offset < size) record.Flush();
+Backuper::StoreResult Backuper::CopySource(int source, uint64_t size, PendingRecord& record) {
+  uint64_t offset = 0;
+  if (size > 0) record.Flush();
   bool kernelCopy = true;
   while (offset < size) {
     if (kernelCopy && record.flushed()) {
@@ -432,14 +480,11 @@ Backuper::StoreResult Backuper::CopySource(int source, uint64_t size,
 
 // Compresses straight into the data file: the bytes are those a separate
 // compressed copy would hold, without writing and reading them twice.
-Backuper::StoreResult Backuper::CompressSource(int source, uint64_t size,
-                                               std::span<const uint8_t> alreadyRead,
-                                               PendingRecord& record) {
+Backuper::StoreResult Backuper::CompressSource(int source, uint64_t size, PendingRecord& record) {
   try {
     compressedSink_.Attach([&record](const uint8_t* data, size_t n) { record.Append(data, n); });
     Compress::DeflateStream stream(compressedSink_, deflateState_);
-    stream.Write(alreadyRead.data(), alreadyRead.size());
-    for (uint64_t offset = alreadyRead.size(); offset < size;) {
+    for (uint64_t offset = 0; offset < size;) {
       size_t got = 0;
       if (const StoreResult r = ReadSource(source, offset, size, &got); r != StoreResult::kStored)
         return r;
@@ -457,29 +502,18 @@ Backuper::StoreResult Backuper::CompressSource(int source, uint64_t size,
 
 // The calling thread reads blocks ahead and writes the finished ones in
 // order; the workers deflate those in between. A fixed number of blocks is
-// in flight whatever the file's size. The first block decides whether the
-// file is worth compressing; until then nothing is written, and other
-// blocks are read only on the guess that this file is like the last one.
-// That first block is cut in two halves, deflated at once, so the judgement
-// waits for half a block's work: for files that are then stored as they
-// are, it is most of what their backup costs.
-Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, bool mustCompress,
-                                               PendingRecord& record,
-                                               std::vector<uint8_t>* firstBlock) {
-  const bool judged = !mustCompress;
+// in flight whatever the file's size.
+Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, PendingRecord& record) {
   const size_t workers = static_cast<size_t>(pool_->workers());
-  const PieceCuts cuts{size, judged ? 2u : 1u, workers};
-  const size_t maxInFlight = std::max<size_t>(kBlocksInFlightPerWorker * workers, cuts.headPieces);
+  const PieceCuts cuts{size, workers};
+  const size_t maxInFlight = kBlocksInFlightPerWorker * workers;
   std::deque<std::shared_ptr<BlockJob>> inFlight;
   std::shared_ptr<const std::vector<uint8_t>> previous;
   AdlerOfPieces adler;
   uint64_t read = 0;  // where the next piece to read starts
-  // Until the first block has been judged, the rest may be wasted work.
-  const size_t whileJudged =
-      !judged ? maxInFlight : cuts.headPieces + (lastJudgedCompressed_ ? workers - 1 : 0);
-  for (bool first = true;; first = false) {
-    const size_t ahead = first ? whileJudged : maxInFlight;
-    while (read < size && inFlight.size() < ahead) {
+  record.Append(kZlibMagic, sizeof kZlibMagic);
+  for (;;) {
+    while (read < size && inFlight.size() < maxInFlight) {
       const uint64_t end = cuts.EndOfPieceAt(read);
       auto input = blockBuffers_.Get(static_cast<size_t>(end - read));
       size_t got = 0;
@@ -496,23 +530,6 @@ Backuper::StoreResult Backuper::CompressBlocks(int source, uint64_t size, bool m
     inFlight.pop_front();
     pool_->Wait(*job);
     if (job->failed()) return StoreResult::kCompressionFailed;
-    if (first && judged) {
-      const BlockJob& secondHalf = *inFlight.front();
-      pool_->Wait(secondHalf);
-      if (secondHalf.failed()) return StoreResult::kCompressionFailed;
-      const size_t judgedSize = job->input()->size() + secondHalf.input()->size();
-      lastJudgedCompressed_ =
-          BeginsWithMagic(*job->input()) ||
-          ShrinksEnough(job->output().size() + secondHalf.output().size(), judgedSize);
-      if (!lastJudgedCompressed_) {
-        for (const auto& guessed : inFlight) pool_->Withdraw(*guessed);
-        *firstBlock = *job->input();
-        firstBlock->insert(firstBlock->end(), secondHalf.input()->begin(),
-                           secondHalf.input()->end());
-        return StoreResult::kStoreAsIs;
-      }
-    }
-    if (first) record.Append(kZlibMagic, sizeof kZlibMagic);
     record.Append(job->output().data(), job->output().size());
     adler.Add(job->adler(), job->input()->size());
     PumpMessages();

@@ -2,6 +2,8 @@
 // file whose data is the link's target text, marked as a link in the
 // attribute word (format.h), so a reader that knows nothing of links still
 // reads the archive.
+#include <algorithm>
+
 #include "archive/backuper.h"
 #include "platform/errors.h"
 
@@ -49,7 +51,9 @@ Backuper::Acceptance Backuper::StoreLink(const FileReport& report, const std::st
   }
   CloseOpenString();
   info->size = target->size();
-  return Queue(report, localName, *info, std::vector<uint8_t>(target->begin(), target->end()));
+  ByteBuffer text(target->size());
+  std::copy(target->begin(), target->end(), text.data());
+  return Queue(report, localName, *info, std::move(text), Deflater::kWholeBuffer);
 }
 
 }  // namespace bkvp::archive

@@ -32,10 +32,17 @@ void DeflateAll(z_stream& stream, std::span<const uint8_t> input, int flush,
 
 }  // namespace
 
-std::vector<uint8_t> DeflateWhole(Compress::ZlibState& state, std::span<const uint8_t> input) {
+ByteBuffer DeflateWhole(Compress::ZlibState& state, std::span<const uint8_t> input) {
   z_stream& stream = state.Begin();
-  std::vector<uint8_t> out;
-  DeflateAll(stream, input, Z_FINISH, out);
+  // The bound is room for the whole stream in one call.
+  const size_t room = deflateBound(&stream, static_cast<uLong>(input.size()));
+  ByteBuffer out(room);
+  stream.next_in = const_cast<Bytef*>(input.data());
+  stream.avail_in = static_cast<uInt>(input.size());
+  stream.next_out = out.data();
+  stream.avail_out = static_cast<uInt>(room);
+  if (deflate(&stream, Z_FINISH) != Z_STREAM_END) throw Compress::CCompressException();
+  out.Shrink(room - stream.avail_out);
   return out;
 }
 

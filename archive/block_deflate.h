@@ -1,11 +1,11 @@
-// The pieces of one zlib stream (level 9, 32 KiB window) made by several
-// threads at once. A file is cut into blocks; each block is deflated on its
-// own, primed with the last 32 KiB of the block before it as dictionary, and
-// ended on a byte boundary with a sync flush (the last one with the final
-// block). Laid end to end behind the zlib header and followed by the
-// Adler-32 of the whole file, which the blocks' own Adler-32 values give,
-// they are one stream that any inflater reads. Small files are deflated
-// whole, as one stream, in one call.
+// zlib's level-9 deflate of a file held whole, and the pieces of one zlib
+// stream (level 9, 32 KiB window) made by several threads at once. A file
+// too large to be deflated whole in memory is cut into blocks; each block
+// is deflated on its own, primed with the last 32 KiB of the block before
+// it as dictionary, and ended on a byte boundary with a sync flush (the
+// last one with the final block). Laid end to end behind the zlib header
+// and followed by the Adler-32 of the whole file, which the blocks' own
+// Adler-32 values give, they are one stream that any inflater reads.
 #pragma once
 
 #include <cstddef>
@@ -13,24 +13,21 @@
 #include <span>
 #include <vector>
 
+#include "archive/byte_buffer.h"
 #include "archive/compress_stream.h"
 
 namespace bkvp::archive {
 
-// Files up to this size are read whole and deflated in one piece; larger
-// ones are cut into blocks of this size.
+// The blocks a large file is cut into.
 constexpr size_t kBlockSize = 128 * 1024;
-// A large file's first block, which is deflated before the rest to judge
-// whether the file is worth compressing at all. Files that are not (photos,
-// videos, packages) are stored after this trial alone, so its size is most
-// of what they cost; 64 KiB tells them from text as well as a whole block.
-constexpr size_t kFirstBlockSize = 64 * 1024;
 // What a block may lean on: the whole deflate window.
 constexpr size_t kDictionarySize = 32 * 1024;
 
 // One complete zlib stream of `input`, as the writer's streaming compressor
-// gives it. `state` is a deflate state (zlib header and trailer).
-std::vector<uint8_t> DeflateWhole(Compress::ZlibState& state, std::span<const uint8_t> input);
+// gives it, for data that zlib deflates tighter than whole-buffer deflate.
+// `state` is a deflate state (zlib header and trailer).
+// Throws Compress::CCompressException when zlib fails.
+ByteBuffer DeflateWhole(Compress::ZlibState& state, std::span<const uint8_t> input);
 
 // One block of a stream cut into blocks. `state` is a raw deflate state;
 // `dictionary` is what came before the block (its last 32 KiB are used).
@@ -58,6 +55,10 @@ uint32_t AdlerOf(std::span<const uint8_t> bytes);
 // it is worth storing compressed only when it shrinks below 97 %.
 inline bool ShrinksEnough(size_t compressedSize, size_t originalSize) {
   return uint64_t{compressedSize} * 100 < uint64_t{originalSize} * 97;
+}
+// The largest compressed size that shrinks enough. Requires: originalSize > 0.
+inline size_t MaxShrunkSize(size_t originalSize) {
+  return static_cast<size_t>((uint64_t{originalSize} * 97 + 99) / 100 - 1);
 }
 
 }  // namespace bkvp::archive

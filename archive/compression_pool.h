@@ -11,16 +11,20 @@
 #include <thread>
 #include <vector>
 
+#include "archive/byte_buffer.h"
 #include "archive/compress_stream.h"
+#include "archive/whole_buffer_codec.h"
 
 namespace bkvp::archive {
 
-// The zlib states of one worker, kept from job to job.
+// What one worker keeps from job to job: setting these up again for every
+// job would cost more than many a job's work.
 struct WorkerStates {
+  WholeDeflater deflater;
   Compress::ZlibState whole{Compress::ZlibState::Direction::kDeflate};
   Compress::ZlibState block{Compress::ZlibState::Direction::kRawDeflate};
-  Compress::ZlibState inflate{Compress::ZlibState::Direction::kInflate};
-  Compress::ChunkSink inflated{nullptr};  // its buffer serves job after job
+  WholeInflater inflater;
+  ByteBuffer contentRoom;  // what the inflater fills; only its written pages are touched
 };
 
 // A piece of work and its result. Shared between the pool and the caller,

@@ -7,13 +7,37 @@ namespace bkvp::archive {
 void WholeFileJob::Run(WorkerStates& states) {
   if (!deflate_) return;
   try {
-    output_ = DeflateWhole(states.whole, input_);
-    compressed_ = mustCompress_ || ShrinksEnough(output_.size(), input_.size());
+    // A stream above the limit would not be kept: there is no room for it.
+    const size_t limit = mustCompress_ ? WholeDeflater::Unlimited() : MaxShrunkSize(size_);
+    std::optional<ByteBuffer> stream;
+    if (deflater_ == Deflater::kZlib) {
+      stream = DeflateWhole(states.whole, input_.view());
+      if (stream->size() > limit) stream.reset();
+    } else {
+      stream = states.deflater.Deflate(input_.view(), limit);
+    }
+    if (stream) {
+      output_ = std::move(*stream);
+      compressed_ = true;
+      input_ = ByteBuffer();
+    }
   } catch (const Compress::CCompressException&) {
-    // Bytes that need not be a stream are kept as they are instead.
-    failed_ = mustCompress_;
   }
-  if (!compressed_) output_ = std::vector<uint8_t>();
+  // Bytes that need not be a stream are kept as they are instead.
+  failed_ = mustCompress_ && !compressed_;
+}
+
+SampleSizes MeasureSample(WorkerStates& states, std::span<const uint8_t> sample, bool compareZlib) {
+  SampleSizes sizes;
+  try {
+    sizes.wholeBuffer = states.deflater.DeflatedSize(sample);
+    sizes.zlib = compareZlib && ShrinksEnough(sizes.wholeBuffer, sample.size())
+                     ? DeflateWhole(states.whole, sample).size()
+                     : sizes.wholeBuffer;
+  } catch (const Compress::CCompressException&) {
+    sizes = SampleSizes();
+  }
+  return sizes;
 }
 
 std::shared_ptr<std::vector<uint8_t>> BlockBuffers::Get(size_t size) {

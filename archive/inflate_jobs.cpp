@@ -6,52 +6,48 @@
 
 namespace bkvp::archive {
 
-namespace {
-
-// Thrown inside the inflater's sink when the content outgrows its limit.
-struct TooLarge {};
-
-}  // namespace
-
 InflateJob::InflateJob(std::vector<uint8_t> dataPart, bool stream, size_t outputLimit)
-    : limit_(outputLimit) {
-  if (stream) {
-    input_ = std::move(dataPart);
-  } else {
-    output_ = std::move(dataPart);
-    complete_ = true;
-  }
-}
+    : dataPart_(std::move(dataPart)), stream_(stream), limit_(outputLimit), complete_(!stream) {}
 
 // The same stream rules as the restore that reads as it goes: bytes after
-// the end of the stream are ignored, and a stream must reach its end.
+// the end of the stream are ignored, and a stream must reach its end. The
+// content is inflated into the worker's room and copied out at its size:
+// memory of the limit's size for every file would be mapped and unmapped
+// file after file, which costs more than the copy.
 void InflateJob::Run(WorkerStates& states) {
-  try {
-    Compress::ChunkSink& sink = states.inflated;
-    sink.Attach([this](const uint8_t* data, size_t size) {
-      if (size > limit_ - output_.size()) throw TooLarge();
-      if (output_.size() + size > output_.capacity())
-        output_.reserve(std::min(limit_, std::max(output_.size() + size, 2 * output_.capacity())));
-      output_.insert(output_.end(), data, data + size);
-    });
-    Compress::InflateStream stream(sink, states.inflate);
-    stream.Write(input_.data(), input_.size());
-    stream.Finish();
+  ByteBuffer& room = states.contentRoom;
+  if (room.size() < limit_) room = ByteBuffer(limit_);
+  if (const auto inflated = states.inflater.Inflate(dataPart_, {room.data(), limit_})) {
+    inflated_ = ByteBuffer(inflated->contentSize);
+    std::copy_n(room.data(), inflated->contentSize, inflated_.data());
     complete_ = true;
-  } catch (const Compress::CCompressException&) {
-  } catch (const TooLarge&) {
   }
-  states.inflated.Close();
-  if (!complete_) output_ = std::vector<uint8_t>();
-  input_ = std::vector<uint8_t>();
+  dataPart_ = std::vector<uint8_t>();
+}
+
+std::optional<std::span<const uint8_t>> InflateJob::content() const {
+  if (!complete_) return std::nullopt;
+  if (!stream_) return dataPart_;
+  return inflated_.view();
 }
 
 HeadStartJob::HeadStartJob(std::unique_ptr<HeadStartBuffers> buffers)
     : buffers_(std::move(buffers)) {}
 
-// One call of zlib over what was read: it stops at the end of the stream,
-// of the input or of the room, whichever comes first.
-void HeadStartJob::Run(WorkerStates&) {
+// A data part read whole is inflated whole when its content fits the room.
+// Otherwise one call of zlib goes over what was read: it stops at the end of
+// the stream, of the input or of the room, whichever comes first.
+void HeadStartJob::Run(WorkerStates& states) {
+  if (buffers_->wholePart) {
+    if (const auto inflated =
+            states.inflater.Inflate({buffers_->input(), buffers_->inputSize},
+                                    {buffers_->output(), buffers_->outputRoom()})) {
+      produced_ = inflated->contentSize;
+      consumed_ = inflated->streamSize;
+      outcome_ = Outcome::kWhole;
+      return;
+    }
+  }
   try {
     z_stream& stream = state_.Begin();
     const size_t room = buffers_->outputRoom();

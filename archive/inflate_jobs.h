@@ -7,17 +7,19 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "archive/block_deflate.h"
+#include "archive/byte_buffer.h"
 #include "archive/compression_pool.h"
 #include "platform/large_buffer.h"
 
 namespace bkvp::archive {
 
-// A data part turned into the file's bytes: inflated when it is a zlib
-// stream (its Adler-32 checked), taken as it is otherwise.
+// A data part turned into the file's bytes: inflated whole when it is a
+// zlib stream (its Adler-32 checked), taken as it is otherwise.
 class InflateJob : public CompressionJob {
  public:
   // A stream is inflated by Run; more than `outputLimit` bytes of content
@@ -25,12 +27,13 @@ class InflateJob : public CompressionJob {
   InflateJob(std::vector<uint8_t> dataPart, bool stream, size_t outputLimit);
   void Run(WorkerStates& states) override;
 
-  // For a stream only after Run: the complete content, or null.
-  const std::vector<uint8_t>* content() const { return complete_ ? &output_ : nullptr; }
+  // For a stream only after Run: the complete content, or nullopt.
+  std::optional<std::span<const uint8_t>> content() const;
 
  private:
-  std::vector<uint8_t> input_;
-  std::vector<uint8_t> output_;
+  std::vector<uint8_t> dataPart_;  // a stream only until Run
+  bool stream_;
+  ByteBuffer inflated_;
   size_t limit_;
   bool complete_ = false;
 };
@@ -47,7 +50,8 @@ struct HeadStartBuffers {
 
   platform::LargeBuffer memory;
   size_t inputRoom;
-  size_t inputSize = 0;  // read into it
+  size_t inputSize = 0;    // read into it
+  bool wholePart = false;  // what was read is the whole data part
 };
 
 // The first stretch of a large data part's stream inflated ahead, for the

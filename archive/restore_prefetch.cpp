@@ -67,14 +67,14 @@ PrefetchedRecord* RestorePrefetch::Find(uint64_t position) {
   return nullptr;
 }
 
-const std::vector<uint8_t>* RestorePrefetch::ContentOf(PrefetchedRecord& record) {
+std::optional<std::span<const uint8_t>> RestorePrefetch::ContentOf(PrefetchedRecord& record) {
   record.used = true;
   if (skipping_) {
     // The caller restores every file again: read ahead again.
     skipping_ = false;
     TopUp();
   }
-  if (!record.job) return nullptr;
+  if (!record.job) return std::nullopt;
   if (record.submitted) pool_.Wait(*record.job);
   return record.job->content();
 }
@@ -125,6 +125,7 @@ void RestorePrefetch::StartHead(PrefetchedRecord& record) {
   }
   buffers->inputSize =
       static_cast<size_t>(std::min<uint64_t>(kHeadInput, record.location.dataAvailable));
+  buffers->wholePart = buffers->inputSize == record.location.dataAvailable;
   const ReadFailure before = reader_.failure();
   const bool read =
       reader_.ReadExact(record.location.dataOffset, buffers->input(), buffers->inputSize);

@@ -51,11 +51,11 @@ class RestorePrefetch {
   void Clear();
   // The record at `position`, when it was read ahead.
   PrefetchedRecord* Find(uint64_t position);
-  // The content of that record's data part, once its worker is done; null
-  // when there is none. Data parts are read ahead only while the caller
+  // The content of that record's data part, once its worker is done;
+  // nullopt when there is none. Data parts are read ahead only while the caller
   // takes the content of every file it passes: a caller that picks a few
   // files from an archive must not make the whole archive be read.
-  const std::vector<uint8_t>* ContentOf(PrefetchedRecord& record);
+  std::optional<std::span<const uint8_t>> ContentOf(PrefetchedRecord& record);
   // Hands the head start of that record's stream to the caller once its
   // worker is done; null when there is none or it failed. It is the
   // caller's from then on, and taken once.

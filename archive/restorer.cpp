@@ -199,7 +199,7 @@ HRESULT Restorer::RestoreFile(BSTR fileName, LONG option, BOOL writeInLog) {
   } else if (info->size() >= kFileInfoFixedSize) {
     const FileInfoBlock block = ParseFileInfo(info->data(), info->size());
     PrefetchedRecord* ahead = prefetch_ ? prefetch_->Find(current_) : nullptr;
-    const std::vector<uint8_t>* content = ahead ? prefetch_->ContentOf(*ahead) : nullptr;
+    const auto content = ahead ? prefetch_->ContentOf(*ahead) : std::nullopt;
     const std::shared_ptr<HeadStartJob> head =
         ahead && !content ? prefetch_->TakeHead(*ahead) : nullptr;
     // Its memory goes back however the restore ends.
@@ -256,8 +256,12 @@ bool Restorer::CopyDataPart(TargetFile& target) {
   const ssize_t got = reader_.ReadSome(record_.dataOffset, buffer_.data(), firstSize);
   if (got < 0) ThrowWithoutPrompt();
   if (static_cast<size_t>(got) != firstSize) return false;
-  if (BeginsWithZlibMagic(buffer_.data(), firstSize))
+  if (BeginsWithZlibMagic(buffer_.data(), firstSize)) {
+    if (firstSize == available && record_.dataInFile)
+      if (const auto written = WriteInflatedWhole(target, {buffer_.data(), firstSize}))
+        return *written;
     return Inflate(target, nullptr, {buffer_.data(), firstSize}) && record_.dataInFile;
+  }
 
   if (!target.Write(buffer_.data(), firstSize)) return false;
   // The rest goes from file to file by the kernel's copy where it can.
@@ -277,6 +281,16 @@ bool Restorer::CopyDataPart(TargetFile& target) {
       },
       [&](const uint8_t* buffer, size_t n) { return target.Write(buffer, n); }, PumpMessages);
   return copied && record_.dataInFile;
+}
+
+// A data part read whole is inflated whole when its content fits the room
+// kept for it; nullopt leaves it to zlib's stream.
+std::optional<bool> Restorer::WriteInflatedWhole(TargetFile& target,
+                                                 std::span<const uint8_t> dataPart) {
+  if (contentRoom_.size() == 0) contentRoom_ = ByteBuffer(kContentRoom);
+  const auto inflated = wholeInflater_.Inflate(dataPart, {contentRoom_.data(), kContentRoom});
+  if (!inflated) return std::nullopt;
+  return target.Write(contentRoom_.data(), inflated->contentSize);
 }
 
 // The head inflated ahead goes out first; the stream then goes on from

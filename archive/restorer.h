@@ -13,12 +13,14 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
+#include "archive/byte_buffer.h"
 #include "archive/compress_stream.h"
 #include "archive/file_layer.h"
 #include "archive/folder_cache.h"
 #include "archive/guarded_ops.h"
 #include "archive/progress_sink.h"
 #include "archive/restore_prefetch.h"
+#include "archive/whole_buffer_codec.h"
 #include "contract/interfaces.h"
 #include "contract/unknown.h"
 
@@ -76,6 +78,7 @@ class Restorer : public DispatchObject<IRestorer> {
   const std::vector<uint8_t>* CurrentInfo(std::vector<uint8_t>& scratch);
   // Workers read ahead once a section is walked with more than one thread.
   void StartReadAhead();
+  std::optional<bool> WriteInflatedWhole(TargetFile& target, std::span<const uint8_t> dataPart);
   bool InflateAfterHead(TargetFile& target, HeadStartJob& head);
   bool Inflate(TargetFile& target, HeadStartJob* head, std::span<const uint8_t> first);
   bool InflateRest(Compress::InflateStream& stream, uint64_t done);
@@ -94,6 +97,11 @@ class Restorer : public DispatchObject<IRestorer> {
   // A restored file is written in pieces of 256 KiB: fewer, larger writes.
   // Two buffers in turn leave one piece to the workers' sum (SideAdler).
   Compress::ChunkSink inflatedSink_{nullptr, 256 * 1024, 2};
+  // A data part that one read takes whole is inflated whole into this room,
+  // if its content fits.
+  static constexpr size_t kContentRoom = 2u << 20;
+  WholeInflater wholeInflater_;
+  ByteBuffer contentRoom_;
 
   bool iterating_ = false;
   uint64_t current_ = 0;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 
 namespace bench {
 
@@ -122,7 +123,7 @@ uint64_t FolderBytes(const fs::path& folder) {
 }
 
 uint64_t FileBytes(const fs::path& path) {
-  return fs::exists(path) ? static_cast<uint64_t>(fs::file_size(path)) : 0;
+  return fs::is_regular_file(path) ? static_cast<uint64_t>(fs::file_size(path)) : 0;
 }
 
 Corpora MakeCorpora(const fs::path& work) {
@@ -143,33 +144,49 @@ Corpora MakeCorpora(const fs::path& work) {
   return corpora;
 }
 
-// The peer the goals are measured against: one deflate stream per file,
-// level 9, 64 KiB chunks in and out, written to one output file.
+namespace {
+
+// One deflate stream of the file, level 9, window 15, memLevel 8, 64 KiB
+// chunks in and out, handed to `out` piece by piece.
+bool DeflateFile(const std::string& path,
+                 const std::function<void(const unsigned char*, size_t)>& out) {
+  FILE* src = std::fopen(path.c_str(), "rb");
+  if (!src) return false;
+  std::vector<unsigned char> in(65536), buf(65536);
+  z_stream s{};
+  deflateInit2(&s, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY);
+  int flush;
+  do {
+    s.avail_in = uInt(std::fread(in.data(), 1, in.size(), src));
+    s.next_in = in.data();
+    flush = std::feof(src) ? Z_FINISH : Z_NO_FLUSH;
+    do {
+      s.avail_out = uInt(buf.size());
+      s.next_out = buf.data();
+      deflate(&s, flush);
+      out(buf.data(), buf.size() - s.avail_out);
+    } while (s.avail_out == 0);
+  } while (flush != Z_FINISH);
+  deflateEnd(&s);
+  std::fclose(src);
+  return true;
+}
+
+}  // namespace
+
 int ZlibLoop(const std::string& output, const fs::path& folder) {
   FILE* out = std::fopen(output.c_str(), "wb");
   if (!out) return 1;
-  std::vector<unsigned char> in(65536), buf(65536);
-  for (const std::string& f : FilesBelow(folder)) {
-    FILE* src = std::fopen(f.c_str(), "rb");
-    if (!src) return 1;
-    z_stream s{};
-    deflateInit2(&s, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY);
-    int flush;
-    do {
-      s.avail_in = uInt(std::fread(in.data(), 1, in.size(), src));
-      s.next_in = in.data();
-      flush = std::feof(src) ? Z_FINISH : Z_NO_FLUSH;
-      do {
-        s.avail_out = uInt(buf.size());
-        s.next_out = buf.data();
-        deflate(&s, flush);
-        std::fwrite(buf.data(), 1, buf.size() - s.avail_out, out);
-      } while (s.avail_out == 0);
-    } while (flush != Z_FINISH);
-    deflateEnd(&s);
-    std::fclose(src);
-  }
+  for (const std::string& f : FilesBelow(folder))
+    if (!DeflateFile(f, [out](const unsigned char* d, size_t n) { std::fwrite(d, 1, n, out); }))
+      return 1;
   return std::fclose(out) == 0 ? 0 : 1;
+}
+
+uint64_t ZlibLevel9Bytes(const std::string& path) {
+  uint64_t total = 0;
+  DeflateFile(path, [&total](const unsigned char*, size_t n) { total += n; });
+  return total;
 }
 
 // Runs the steps of a comparison in turns (A B A B ...), so that a machine

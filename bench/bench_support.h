@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 // more memory than the service it measures.
 std::vector<std::string> FilesBelow(const fs::path& folder);
 uint64_t FolderBytes(const fs::path& folder);
-uint64_t FileBytes(const fs::path& path);  // 0 when missing
+uint64_t FileBytes(const fs::path& path);  // 0 when missing or not a file
 
 // The generated corpora below WORK/corpus, made once and reused:
 // text (4 files x 6 MiB of word text), packed (random bytes under stored-as-is
@@ -29,6 +29,8 @@ Corpora MakeCorpora(const fs::path& work);
 // The peer the goals are measured against: one deflate stream per file,
 // level 9, 64 KiB chunks in and out, written to one output file.
 int ZlibLoop(const std::string& output, const fs::path& folder);
+// The size of the stream that loop makes of one file.
+uint64_t ZlibLevel9Bytes(const std::string& path);
 
 struct Sample {
   double seconds = 0;

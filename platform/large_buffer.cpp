@@ -15,7 +15,15 @@ constexpr size_t kHugePage = 2u << 20;
 
 // Whole huge pages on a huge page's boundary: mapped with a huge page to
 // spare, the ends are given back.
-LargeBuffer::LargeBuffer(size_t size) : size_(size) {
+LargeBuffer::LargeBuffer(size_t size, Pages pages) : size_(size) {
+  if (pages == Pages::kOrdinary) {
+    mapped_ = size;
+    if (size == 0) return;
+    void* at = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (at == MAP_FAILED) throw std::bad_alloc();
+    data_ = static_cast<uint8_t*>(at);
+    return;
+  }
   mapped_ = (size + kHugePage - 1) / kHugePage * kHugePage;
   if (mapped_ == 0) return;
   void* at = ::mmap(nullptr, mapped_ + kHugePage, PROT_READ | PROT_WRITE,

@@ -1,7 +1,8 @@
-// Memory for buffers of megabytes that are filled again and again. It is
-// mapped on its own and offered to the kernel for huge pages: on some
+// Memory for buffers of megabytes, mapped on their own. Buffers that are
+// filled again and again are offered to the kernel for huge pages: on some
 // machines (virtual ones in particular) touching fresh 4 KiB pages one by
-// one costs as much as inflating data into them.
+// one costs as much as inflating data into them. Buffers filled once, or in
+// part, take ordinary pages, so that only what is written costs memory.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +12,10 @@ namespace bkvp::platform {
 
 class LargeBuffer {
  public:
+  enum class Pages { kHuge, kOrdinary };
   LargeBuffer() = default;
   // Throws std::bad_alloc when the memory cannot be had.
-  explicit LargeBuffer(size_t size);
+  explicit LargeBuffer(size_t size, Pages pages = Pages::kHuge);
   LargeBuffer(LargeBuffer&& other) noexcept;
   LargeBuffer& operator=(LargeBuffer&& other) noexcept;
   ~LargeBuffer();

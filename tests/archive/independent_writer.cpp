@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace bkvp::testing::plain {
@@ -30,6 +31,23 @@ std::string Deflate(const std::string& bytes) {
   compress2(reinterpret_cast<Bytef*>(out.data()), &size,
             reinterpret_cast<const Bytef*>(bytes.data()), bytes.size(), 9);
   out.resize(size);
+  return out;
+}
+
+std::string DeflateInPieces(const std::string& bytes, size_t piece) {
+  z_stream stream{};
+  deflateInit2(&stream, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&stream, bytes.size()) + 16 * (bytes.size() / piece + 1), '\0');
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  for (size_t at = 0; at < bytes.size() || at == 0; at += piece) {
+    const size_t n = std::min(piece, bytes.size() - at);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + at));
+    stream.avail_in = static_cast<uInt>(n);
+    deflate(&stream, at + n < bytes.size() ? Z_SYNC_FLUSH : Z_FINISH);
+  }
+  out.resize(out.size() - stream.avail_out);
+  deflateEnd(&stream);
   return out;
 }
 

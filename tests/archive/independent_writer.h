@@ -14,6 +14,9 @@ namespace bkvp::testing::plain {
 std::string LE(uint64_t value, int width);
 // zlib stream, level 9, 32 KiB window: begins with 78 DA.
 std::string Deflate(const std::string& bytes);
+// The same, flushed to a byte boundary after every `piece` bytes, as
+// earlier writers made the streams of large files out of separate blocks.
+std::string DeflateInPieces(const std::string& bytes, size_t piece);
 std::string FileInfo(uint32_t attributes, uint64_t creation, uint64_t access, uint64_t write,
                      const std::string& localName);
 std::string KeyBlocks(const std::vector<KeyBlock>& blocks);

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "archive/block_deflate.h"
+#include "archive/deflate_jobs.h"
 #include "contract/errors.h"
 #include "platform/files.h"
 #include "tests/archive/archive_harness.h"
@@ -20,6 +21,9 @@ namespace bkvp::testing {
 namespace {
 
 using archive::kBlockSize;
+using archive::kSampleSize;
+using archive::kSmallFileSize;
+using archive::kWholeFileSize;
 
 constexpr int kWorkers = 4;
 
@@ -100,22 +104,20 @@ class ParallelWriter : public HomeFixture {
 
 TEST_F(ParallelWriter, OneAndSeveralWorkersStoreTheSameRecordsThatPlainZlibInflates) {
   std::string zlibLooking = "\x78\xDA" + Noise(3000, 5);
-  const size_t half = archive::kFirstBlockSize / 2;
-  const size_t hidden = half / 16;
   std::vector<std::string> files = {
       Make("empty.txt", ""),
       Make("one.txt", "x"),
-      Make("block.txt", Text(kBlockSize, 1)),
-      Make("block-and-one.txt", Text(kBlockSize + 1, 2)),
-      Make("large.txt", Text(5 * kBlockSize + 4321, 3)),
+      Make("small.txt", Text(kSmallFileSize, 1)),
+      Make("small-and-one.txt", Text(kSmallFileSize + 1, 2)),
+      Make("whole.txt", Text(kWholeFileSize, 3)),
+      Make("large.txt", Text(kWholeFileSize + 5 * kBlockSize + 4321, 4)),
       Make("large-noise.txt", Noise(3 * kBlockSize, 9)),
       Make("large-zlib-looking.bin", "\x78\xDA" + Noise(2 * kBlockSize, 11)),
-      // The first block is judged as a whole, though its halves are
-      // deflated apart: noise then text shrinks enough, while text
-      // hidden in noise that a half alone would pass does not.
-      Make("noise-then-text.dat", Noise(half, 12) + Text(half + kBlockSize, 13)),
-      Make("mostly-noise.dat",
-           Noise(half - hidden, 14) + Text(hidden, 15) + Noise(half + kBlockSize, 16)),
+      Make("huge-zlib-looking.bin", "\x78\xDA" + Noise(kWholeFileSize + kBlockSize, 12)),
+      // Judged by more than its head: a megabyte of noise, then text.
+      Make("noise-then-text.dat", Noise(kWholeFileSize / 4, 13) + Text(kWholeFileSize * 3 / 4, 14)),
+      // Its head sample says text, but the file as a whole does not shrink.
+      Make("text-then-noise.dat", Text(kSampleSize, 15) + Noise(kWholeFileSize - kSampleSize, 16)),
       Make("small-noise.dat", Noise(20000, 4)),
       Make("zlib-looking.zip", zlibLooking),
       Make("stored.zip", Text(50000, 6)),
@@ -133,9 +135,9 @@ TEST_F(ParallelWriter, OneAndSeveralWorkersStoreTheSameRecordsThatPlainZlibInfla
     EXPECT_EQ(several.stored[i].second, ReadFile(files[i])) << files[i];
   }
 
-  // The records of files up to one block are the same bytes either way;
-  // larger files are stored compressed exactly when they shrink, or begin
-  // like a zlib stream.
+  // The records of files deflated whole are the same bytes either way;
+  // every file is stored compressed exactly when it shrinks, or begins like
+  // a zlib stream, and every stream has the header readers look for.
   std::string error;
   const auto a = plain::ParseArchive(ReadFile(dir / "threads1.KV"), &error);
   const auto b = plain::ParseArchive(ReadFile(dir / "threads4.KV"), &error);
@@ -144,21 +146,27 @@ TEST_F(ParallelWriter, OneAndSeveralWorkersStoreTheSameRecordsThatPlainZlibInfla
   const auto& rb = b->sections.at(0).records;
   for (size_t i = 0; i < files.size(); ++i) {
     const uint64_t size = ReadFile(files[i]).size();
-    if (size <= kBlockSize) {
+    if (size <= kWholeFileSize) {
       EXPECT_EQ(ra[i].data, rb[i].data) << files[i];
     }
     EXPECT_EQ(ra[i].compressed, rb[i].compressed) << files[i];
+    for (const auto* r : {&ra[i], &rb[i]})
+      if (r->compressed) {
+        EXPECT_EQ(r->data.substr(0, 2), "\x78\xDA") << files[i];
+      }
   }
   auto compressed = [&](const std::string& name) {
     for (const auto& r : rb)
       if (platform::FileNameOf(r.name) == name) return r.compressed;
     return false;
   };
+  EXPECT_TRUE(compressed("whole.txt"));
   EXPECT_TRUE(compressed("large.txt"));
   EXPECT_FALSE(compressed("large-noise.txt"));
   EXPECT_TRUE(compressed("large-zlib-looking.bin"));
+  EXPECT_TRUE(compressed("huge-zlib-looking.bin"));
   EXPECT_TRUE(compressed("noise-then-text.dat"));
-  EXPECT_FALSE(compressed("mostly-noise.dat"));
+  EXPECT_FALSE(compressed("text-then-noise.dat"));
   EXPECT_FALSE(compressed("small-noise.dat"));
   EXPECT_TRUE(compressed("zlib-looking.zip"));
   EXPECT_FALSE(compressed("stored.zip"));
@@ -182,7 +190,7 @@ TEST_F(ParallelWriter, FaultsGiveTheSamePromptsLinesAndResultsWithOneAndSeveralW
   for (int i = 0; i < 24; ++i)
     files.push_back(
         Make("f" + std::to_string(i) + (i == 9 ? ".unreadable" : ".txt"), Text(300 + 1500 * i, i)));
-  files.insert(files.begin() + 12, Make("large.txt", Text(3 * kBlockSize, 40)));
+  files.insert(files.begin() + 12, Make("large.txt", Text(kWholeFileSize + 3 * kBlockSize, 40)));
 
   struct Scenario {
     const char* what;
@@ -244,7 +252,7 @@ TEST_F(ParallelWriter, FaultsGiveTheSamePromptsLinesAndResultsWithOneAndSeveralW
 // writer and the reader do all the work on the calling thread instead of
 // failing the run. Such limits do not bind root, so the child gives root up.
 TEST_F(ParallelWriter, WithoutThreadsToStartTheCallingThreadDoesTheWork) {
-  const std::vector<std::string> files = {Make("large.txt", Text(3 * kBlockSize, 21)),
+  const std::vector<std::string> files = {Make("large.txt", Text(kWholeFileSize + kBlockSize, 21)),
                                           Make("small.txt", Text(5000, 22))};
   std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
   const pid_t child = fork();

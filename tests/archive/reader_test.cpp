@@ -115,6 +115,29 @@ TEST_F(ArchiveReader, ComposedObjectsRestore) {
   EXPECT_EQ(r.progress->nextSteps[4].name, "HKEY_CURRENT_USER\\Software\\Saved");
 }
 
+// Earlier writers made the stream of a large file out of blocks ended by
+// sync flushes. Such streams restore whichever way their data part is
+// taken: read ahead and inflated whole, inflated whole or in part ahead of
+// the caller, or inflated by the caller as it reads.
+TEST_F(ArchiveReader, StreamsFlushedInBlocksAsEarlierWritersMadeThemRestore) {
+  const std::vector<std::pair<std::string, size_t>> files = {{"one-block.txt", 100000},
+                                                             {"several.txt", 600000},
+                                                             {"larger.txt", 3000000},
+                                                             {"largest.txt", 9000000}};
+  std::vector<std::string> records;
+  for (const auto& [name, size] : files)
+    records.push_back(FileRecord("/a/" + name, plain::DeflateInPieces(Text(size, 7), 128 * 1024)));
+  Write({{kClsidA, "A", "", records, int32_t(files.size())}});
+  ReaderHarness r;
+  ASSERT_EQ(r.Open(path), S_OK);
+  ASSERT_EQ(r.Iterate(kClsidA), S_OK);
+  for (const auto& [name, size] : files) {
+    EXPECT_EQ(r.RestoreFile(dir / name), S_OK) << name;
+    EXPECT_EQ(ReadFile(dir / name), Text(size, 7)) << name;
+    r.api->Next();
+  }
+}
+
 TEST_F(ArchiveReader, SectionWithZeroTotalIsEmptyWhateverFollows) {
   Write({{kClsidA, "Alpha", "", {FileRecord("/x", "data")}, 0}});
   ReaderHarness r;
