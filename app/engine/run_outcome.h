@@ -25,6 +25,7 @@ struct RunOutcome {
   int clientsFailed = 0;       // their Backup or Restore returned a failure
   int objectsDone = 0;         // files, keys and strings saved or restored
   int objectsFailed = 0;       // files, keys and strings not saved or not restored
+  int objectsKept = 0;         // existing files the user chose to keep as they were
   uint64_t bytesDone = 0;      // size of the files saved or restored
   uint64_t archiveBytes = 0;   // a backup's archive, as written
   std::string remote;          // the rclone remote the archive was sent to; empty when none

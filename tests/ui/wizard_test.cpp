@@ -16,7 +16,6 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimeEdit>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QtTest>
@@ -30,6 +29,7 @@
 #include "app/ui/wizard/bk_rs_prop_sheet.h"
 #include "app/ui/wizard/page_messages.h"
 #include "app/ui/wizard/place_chooser.h"
+#include "app/ui/wizard/run_progress.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
 #include "tests/ui/ui_test_support.h"
@@ -210,9 +210,18 @@ class WizardTest : public QObject {
 
     const std::time_t finished = std::time(nullptr);
     sheet.accept();
-    QCOMPARE(sheet.result(), int(QDialog::Accepted));
     QCOMPARE(messages.Take(), QStringList());
     QCOMPARE(Archives(archives).size(), 1);
+    // The page says how it went before the wizard closes.
+    QVERIFY(sheet.isVisible());
+    QCOMPARE(sheet.page(kPageBackupFinish)->title(), QString("Backup completed"));
+    const QString result = Find<QLabel>(sheet.page(kPageBackupFinish), "runResult")->text();
+    QVERIFY2(result.startsWith("Saved 2 items (16 B) into " + archives + "/VOPALARC"),
+             qPrintable(result));
+    QCOMPARE(sheet.button(QWizard::FinishButton)->text(), QString("Close"));
+    QVERIFY(!sheet.button(QWizard::BackButton)->isEnabled());
+    sheet.accept();
+    QCOMPARE(sheet.result(), int(QDialog::Accepted));
 
     const std::string program = engine::ProgramKey(), scheduled = engine::ScheduleKey();
     const engine::ProgramSettings stored = engine::ProgramSettings::Load(0);
@@ -272,17 +281,60 @@ class WizardTest : public QObject {
       files->setCheckState(Qt::Checked);
       sheet.next();
       QCOMPARE(sheet.currentId(), kPageRestoreFinish);
-      QVERIFY(Find<QPlainTextEdit>(sheet.page(kPageRestoreFinish), "summary")
+      QWizardPage* finish = sheet.page(kPageRestoreFinish);
+      QVERIFY(Find<QPlainTextEdit>(finish, "summary")
                   ->toPlainText()
-                  .endsWith("Data to restore:\n\tFiles and folders"));
+                  .contains("Data to restore:\n\tFiles and folders"));
+      QCOMPARE(finish->title(), QString("Congratulation, wizard completed successfully"));
+      sheet.accept();
+      QCOMPARE(messages.Take(), QStringList());
+      QCOMPARE(finish->title(), QString("Restore completed"));
+      const QString result = Find<QLabel>(finish, "runResult")->text();
+      QVERIFY2(result.startsWith("Restored 1 item (10 B) from " + archive), qPrintable(result));
       sheet.accept();
       QCOMPARE(sheet.result(), int(QDialog::Accepted));
-      QCOMPARE(messages.Take(), QStringList());
     }
     QCOMPARE(testing::ReadAll(source + "/letter.txt"), QByteArray("Dear Ada,\n"));
     QVERIFY(testing::ReadAll(QString::fromStdString(engine::LogPath())).contains("Restoring\n"));
     // Closing the wizard forgets the command-line file.
     QCOMPARE(engine::ProgramSettings::Load(0).cmdLineFile, std::string());
+  }
+
+  void cancelLeavesTheStoredSettingsAsTheyWere() {
+    const IsolatedState state;
+    Tool({"register"});
+    const QString source = BackUpALetter(state);
+    RecordedMessages messages;
+    std::string before;
+    std::string filesKey;
+    {
+      Wizard wizard(kPageBackupClients);
+      CBkRsPropSheet& sheet = wizard.sheet;
+      filesKey = engine::ProgramKey() + "\\" + FilesClsid(sheet);
+      QVERIFY(platform::ExportRegText(filesKey, before).ok);
+      QVERIFY(before.find("file0") != std::string::npos);
+      // The list emptied and another folder dropped on it, then Next.
+      ClientItem(sheet, kPageBackupClients, kFilesClient)->setCheckState(Qt::Checked);
+      QTreeWidget* list = nullptr;
+      for (QTreeWidget* tree : sheet.page(kPageBackupClients)->findChildren<QTreeWidget*>())
+        if (tree->headerItem()->text(0) == "Path") list = tree;
+      list->selectAll();
+      QTest::keyClick(list, Qt::Key_Delete);
+      DropOntoBackupList(sheet.page(kPageBackupClients), state.path("archives"));
+      sheet.next();
+      QCOMPARE(sheet.currentId(), kPageBackupDestination);
+      // Nothing of it is stored before Finish...
+      std::string during;
+      QVERIFY(platform::ExportRegText(filesKey, during).ok);
+      QCOMPARE(during, before);
+      sheet.back();
+      sheet.reject();
+    }
+    // ...and Cancel leaves it so.
+    std::string after;
+    QVERIFY(platform::ExportRegText(filesKey, after).ok);
+    QCOMPARE(after, before);
+    QCOMPARE(messages.Take(), QStringList());
   }
 
   void invalidClientPageCannotBeLeft() {
@@ -321,7 +373,7 @@ class WizardTest : public QObject {
     QCOMPARE(sheet.currentId(), kPageRestoreFinish);
     QVERIFY(Find<QPlainTextEdit>(sheet.page(kPageRestoreFinish), "summary")
                 ->toPlainText()
-                .endsWith("Data to restore:\n\tFiles and folders"));
+                .contains("Data to restore:\n\tFiles and folders"));
   }
 
   void schedulePageShowsTheControlsOfTheChosenKind() {
@@ -393,22 +445,25 @@ class WizardTest : public QObject {
 
     // While the run works, the window answers: its buttons show the run's
     // state, the bar moves, and Cancel stops it.
-    auto* bar = Find<QProgressBar>(sheet.page(kPageBackupFinish), "progress");
+    auto* progress = Find<RunProgress>(sheet.page(kPageBackupFinish), "runProgress");
     QStringList seen;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, this, [&] {
-      if (!QFile::exists(marker) || bar->value() < 4000) return;
-      watch.stop();
+    QMetaObject::Connection watch;
+    watch = connect(progress, &RunProgress::positionChanged, this, [&](int position) {
+      if (!QFile::exists(marker) || position < 4000) return;
+      disconnect(watch);
       if (!sheet.button(QWizard::FinishButton)->isEnabled()) seen << "finish off";
       if (!sheet.button(QWizard::BackButton)->isEnabled()) seen << "back off";
       if (Archives(archives).isEmpty()) seen << "no archive yet";
       sheet.button(QWizard::CancelButton)->click();
     });
-    watch.start(20);
     sheet.accept();
     qunsetenv("BKVP_TEST_STALL_MARKER");
 
     QCOMPARE(seen, QStringList({"finish off", "back off", "no archive yet"}));
+    QCOMPARE(sheet.page(kPageBackupFinish)->title(), QString("Backup cancelled"));
+    QCOMPARE(Find<QLabel>(sheet.page(kPageBackupFinish), "runResult")->text(),
+             QString("The backup was cancelled."));
+    sheet.accept();
     QCOMPARE(sheet.result(), int(QDialog::Accepted));
     QCOMPARE(messages.Take(), QStringList());
     QCOMPARE(QDir(archives).entryList(QDir::Files), QStringList());

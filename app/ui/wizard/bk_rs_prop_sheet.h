@@ -12,6 +12,7 @@
 #include "app/engine/cancel_request.h"
 #include "app/engine/client_list.h"
 #include "app/engine/program_settings.h"
+#include "app/engine/settings_snapshot.h"
 
 namespace bkvp::ui {
 
@@ -47,6 +48,19 @@ class CBkRsPropSheet : public QWizard {
   };
   bool running() const { return running_; }
 
+  // What the client pages store while the user goes through the wizard
+  // (a client answers from its stored choices) is put back when the user
+  // leaves such a page, and when the wizard closes without Finish; Finish
+  // stores the checked pages of its branch (`clientsPage`) for good.
+  bool StoreClientPages(int clientsPage);
+  void PutBackClientSettings();
+  void Commit() { committed_ = true; }
+
+  // After a finish page's run: the page shows how it ended and Finish,
+  // now "Close", closes the wizard.
+  void ShowRunEnded();
+  bool runEnded() const { return runEnded_; }
+
  public slots:
   void reject() override;
 
@@ -59,7 +73,10 @@ class CBkRsPropSheet : public QWizard {
   engine::BackupChoices backupChoices_;
   std::optional<engine::ArchiveEntry> selectedArchive_;
   engine::CancelRequest cancel_;
+  engine::SettingsSnapshot clientSettings_;  // as the wizard found them
   bool running_ = false;
+  bool committed_ = false;
+  bool runEnded_ = false;
 };
 
 }  // namespace bkvp::ui

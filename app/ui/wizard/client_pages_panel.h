@@ -44,6 +44,10 @@ class ClientPagesPanel : public QWidget {
   bool CommitChecked(engine::ClientList& clients, const std::string& nothingCheckedText,
                      const std::function<bool(engine::ClientEntry&)>& accept = {});
 
+  // Stores every checked client's page again (at Finish); false, after
+  // saying so, when one could not store its settings.
+  bool StoreChecked();
+
   QListWidget* list() const { return list_; }
 
  private:
@@ -54,6 +58,7 @@ class ClientPagesPanel : public QWidget {
   void OnCurrentRowChanged(int row);
   void MakeCurrent(int row);
   bool IsChecked(int row) const;
+  bool Store(int row);
 
   PageKind kind_;
   QListWidget* list_;

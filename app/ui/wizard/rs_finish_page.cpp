@@ -4,16 +4,22 @@
 
 #include "app/engine/restore_now.h"
 #include "app/engine/wizard_summary.h"
+#include "app/ui/commands.h"
 #include "app/ui/wizard/bk_rs_prop_sheet.h"
 #include "app/ui/wizard/run_progress.h"
 #include "app/ui/wizard/summary_view.h"
 
 namespace bkvp::ui {
+namespace {
+
+constexpr const char* kTitle = "Congratulation, wizard completed successfully";
+
+}  // namespace
 
 CRsFinishPage::CRsFinishPage(QWidget* parent)
     : QWizardPage(parent), summary_(new SummaryView), progress_(new RunProgress) {
   setObjectName("CRsFinishPage");
-  setTitle("Congratulation, wizard completed successfully");
+  setTitle(kTitle);
   progress_->setObjectName("runProgress");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(summary_, 1);
@@ -29,12 +35,22 @@ void CRsFinishPage::initializePage() {
 
 bool CRsFinishPage::validatePage() {
   CBkRsPropSheet* sheet = CBkRsPropSheet::Of(wizard());
-  if (sheet->running() || !sheet->selectedArchive()) return false;
-  return progress_->Drive(
-      *sheet, engine::WizardRun::kRestore,
-      [&](engine::ProgressDisplay* display, const engine::CancelRequest* cancel) {
-        return engine::RestoreNow(*sheet->selectedArchive(), sheet->clients(), display, cancel);
-      });
+  if (sheet->runEnded()) return true;
+  if (sheet->running() || !sheet->selectedArchive() ||
+      !sheet->StoreClientPages(kPageRestoreClients))
+    return false;
+  sheet->Commit();
+  engine::ArchiveEntry& archive = *sheet->selectedArchive();
+  setTitle(RunTitle(engine::RunKind::kRestore, nullptr));
+  const engine::RunOutcome outcome =
+      progress_->Drive(*sheet, {engine::RunKind::kRestore, archive.path, ""},
+                       [&](engine::ProgressDisplay* display, const engine::CancelRequest* cancel) {
+                         return engine::RestoreNow(archive, sheet->clients(), display, cancel);
+                       });
+  setTitle(outcome.result == engine::RunResult::kCouldNotStart
+               ? kTitle
+               : RunTitle(engine::RunKind::kRestore, &outcome));
+  return false;
 }
 
 }  // namespace bkvp::ui

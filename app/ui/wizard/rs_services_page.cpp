@@ -32,7 +32,11 @@ void CRsServicesPage::initializePage() {
 }
 
 bool CRsServicesPage::validatePage() {
-  return panel_->CommitChecked(CBkRsPropSheet::Of(wizard())->clients(), kNoClientToRestoreText);
+  CBkRsPropSheet* sheet = CBkRsPropSheet::Of(wizard());
+  const bool left = panel_->CommitChecked(sheet->clients(), kNoClientToRestoreText);
+  // The pages keep the choices; Finish stores them for good.
+  sheet->PutBackClientSettings();
+  return left;
 }
 
 }  // namespace bkvp::ui
