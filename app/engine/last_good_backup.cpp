@@ -42,4 +42,10 @@ std::optional<GoodBackup> ReadLastGoodBackup() {
   return GoodBackup{last->time, last->archivePath, 0};
 }
 
+std::optional<uint64_t> LastArchiveSizeAbove(uint64_t freeBytes) {
+  const auto good = ReadLastGoodBackup();
+  if (!good || good->archiveBytes <= freeBytes) return std::nullopt;
+  return good->archiveBytes;
+}
+
 }  // namespace bkvp::engine

@@ -25,5 +25,8 @@ void RecordGoodBackup(const RunOutcome& outcome, std::time_t time);
 // The record; without one (from before it was kept), the last backup run
 // when that succeeded.
 std::optional<GoodBackup> ReadLastGoodBackup();
+// The last good archive's size when it is larger than `freeBytes`: a
+// destination with that much room would likely not hold the next backup.
+std::optional<uint64_t> LastArchiveSizeAbove(uint64_t freeBytes);
 
 }  // namespace bkvp::engine

@@ -32,6 +32,7 @@
 #include "app/ui/wizard/run_progress.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
+#include "tests/support/rclone_server.h"
 #include "tests/ui/ui_test_support.h"
 
 namespace bkvp::ui {
@@ -335,6 +336,69 @@ class WizardTest : public QObject {
     QVERIFY(platform::ExportRegText(filesKey, after).ok);
     QCOMPARE(after, before);
     QCOMPARE(messages.Take(), QStringList());
+  }
+
+  void backupToARemoteAndTheNextRestoreStartsThere() {
+    const IsolatedState state;
+    QDir().mkpath(state.path("served"));
+    QDir().mkpath(state.path("scratch"));
+    const bkvp::testing::RcloneServer server(bkvp::testing::RcloneServer::Kind::kWebdav,
+                                             state.path("served").toStdString(),
+                                             state.path("scratch").toStdString());
+    QVERIFY2(server.running(), server.startLog().c_str());
+    testing::WriteAll(state.path("rclone.conf"),
+                      QByteArray::fromStdString(server.RemoteSection("dav")));
+    qputenv("RCLONE_CONFIG", QFile::encodeName(state.path("rclone.conf")));
+    Tool({"register"});
+    const QString source = state.path("source");
+    QDir().mkpath(source);
+    testing::WriteAll(source + "/letter.txt", "Dear Ada,\n");
+    Tool({"files", "add", source});
+    RecordedMessages messages;
+    {
+      Wizard wizard(kPageBackupClients);
+      CBkRsPropSheet& sheet = wizard.sheet;
+      ClientItem(sheet, kPageBackupClients, kFilesClient)->setCheckState(Qt::Checked);
+      sheet.next();
+      auto* chooser = sheet.page(kPageBackupDestination)->findChild<PlaceChooser*>();
+      QVERIFY(chooser->SelectRemote("rclone:dav:backups/laptop"));
+      QCOMPARE(Find<QComboBox>(chooser, "remotes")->currentText(), QString("dav"));
+      sheet.next();
+      Find<QCheckBox>(sheet.page(kPageBackupSchedule), "runImmediately")->setChecked(true);
+      sheet.next();
+      sheet.accept();
+      const QString result = Find<QLabel>(sheet.page(kPageBackupFinish), "runResult")->text();
+      QVERIFY2(result.startsWith("Saved 1 item (10 B) into rclone:dav:backups/laptop/VOPALARC"),
+               qPrintable(result));
+      sheet.accept();
+    }
+    QCOMPARE(QDir(state.path("served/backups/laptop")).entryList({"VOPALARC*.KV"}).size(), 1);
+    QCOMPARE(engine::ProgramSettings::Load(0).storePath, std::string("rclone:dav:backups/laptop"));
+
+    // The restore wizard opens where that backup went, its archive chosen.
+    QFile::remove(source + "/letter.txt");
+    {
+      Wizard wizard(kPageRestoreSource);
+      CBkRsPropSheet& sheet = wizard.sheet;
+      auto* list = Find<QTreeWidget>(sheet.page(kPageRestoreSource), "archiveList");
+      QCOMPARE(list->topLevelItemCount(), 1);
+      QCOMPARE(list->currentItem(), list->topLevelItem(0));
+      sheet.next();
+      QCOMPARE(sheet.currentId(), kPageRestoreClients);
+      sheet.next();
+      QVERIFY2(sheet.currentId() == kPageRestoreFinish, qPrintable(messages.texts.join("|")));
+      const QString summary =
+          Find<QPlainTextEdit>(sheet.page(kPageRestoreFinish), "summary")->toPlainText();
+      QVERIFY2(summary.contains("\trclone:dav:backups/laptop/VOPALARC"), qPrintable(summary));
+      QVERIFY2(summary.endsWith("Where the data goes:\n\tFiles and folders: back to the original "
+                                "places; an existing file is replaced only if you say so"),
+               qPrintable(summary));
+      sheet.accept();
+      sheet.accept();
+    }
+    QCOMPARE(testing::ReadAll(source + "/letter.txt"), QByteArray("Dear Ada,\n"));
+    QCOMPARE(messages.Take(), QStringList());
+    qunsetenv("RCLONE_CONFIG");
   }
 
   void invalidClientPageCannotBeLeft() {

@@ -9,6 +9,7 @@
 #include "app/engine/backup_choices.h"
 #include "app/engine/backup_job.h"
 #include "app/engine/backup_now.h"
+#include "app/engine/program_settings.h"
 #include "app/engine/wizard_summary.h"
 #include "app/ui/commands.h"
 #include "app/ui/wizard/bk_rs_prop_sheet.h"
@@ -95,6 +96,10 @@ bool CBkFinishPage::validatePage() {
   setTitle(outcome.result == engine::RunResult::kCouldNotStart
                ? kTitle
                : RunTitle(engine::RunKind::kBackup, &outcome));
+  // A destination the backup failed at is not offered again next time.
+  if (outcome.result == engine::RunResult::kCouldNotStart ||
+      outcome.result == engine::RunResult::kStopped)
+    engine::WriteStorePath(engine::ProgramKey(), sheet->settings().storePath);
   return false;
 }
 

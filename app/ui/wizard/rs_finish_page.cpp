@@ -8,6 +8,8 @@
 #include "app/ui/wizard/bk_rs_prop_sheet.h"
 #include "app/ui/wizard/run_progress.h"
 #include "app/ui/wizard/summary_view.h"
+#include "clients/files/backup_list_store.h"
+#include "clients/files/files_identity.h"
 
 namespace bkvp::ui {
 namespace {
@@ -29,7 +31,20 @@ CRsFinishPage::CRsFinishPage(QWidget* parent)
 int CRsFinishPage::nextId() const { return -1; }
 
 void CRsFinishPage::initializePage() {
-  summary_->Show(engine::RestoreSummary(CBkRsPropSheet::Of(wizard())->clients().SelectedNames()));
+  CBkRsPropSheet* sheet = CBkRsPropSheet::Of(wizard());
+  std::string text = engine::RestoreSummary(sheet->clients().SelectedNames());
+  if (sheet->selectedArchive()) {
+    // The files client's choices, as its page would store them.
+    engine::FilesRestorePlan files{files::kFilesServiceClsid, "", false};
+    if (sheet->StoreClientPages(kPageRestoreClients)) {
+      const files::RestoreChoices choices = files::ReadRestoreChoices();
+      files.folder = choices.destination;
+      files.overwrite = choices.overwrite;
+    }
+    sheet->PutBackClientSettings();
+    text += engine::RestorePlan(*sheet->selectedArchive(), sheet->clients(), files);
+  }
+  summary_->Show(text);
   progress_->Reset();
 }
 
