@@ -49,6 +49,8 @@ std::string RestorePlan(const ArchiveEntry& archive, const ClientList& clients,
       text += "back to its own places on this machine";
       continue;
     }
+    if (files.chosen > 0)
+      text += "only the " + std::to_string(files.chosen) + " chosen file(s) and folder(s), ";
     text += files.folder.empty() ? "back to the original places" : "into " + files.folder;
     text += files.overwrite ? "; existing files are replaced"
                             : "; an existing file is replaced only if you say so";

@@ -28,6 +28,7 @@ struct FilesRestorePlan {
   std::string clsid;
   std::string folder;
   bool overwrite = false;
+  int chosen = 0;  // files and folders chosen for this run; 0: all
 };
 std::string RestorePlan(const ArchiveEntry& archive, const ClientList& clients,
                         const FilesRestorePlan& files);

@@ -9,13 +9,16 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QtTest>
@@ -27,6 +30,7 @@
 #include "app/engine/schedule.h"
 #include "app/ui/commands.h"
 #include "app/ui/wizard/bk_rs_prop_sheet.h"
+#include "app/ui/wizard/choose_files_dialog.h"
 #include "app/ui/wizard/page_messages.h"
 #include "app/ui/wizard/place_chooser.h"
 #include "app/ui/wizard/run_progress.h"
@@ -399,6 +403,52 @@ class WizardTest : public QObject {
     QCOMPARE(testing::ReadAll(source + "/letter.txt"), QByteArray("Dear Ada,\n"));
     QCOMPARE(messages.Take(), QStringList());
     qunsetenv("RCLONE_CONFIG");
+  }
+
+  void onlyTheChosenFilesAreRestored() {
+    const IsolatedState state;
+    Tool({"register"});
+    const QString source = state.path("source");
+    QDir().mkpath(source + "/sub");
+    testing::WriteAll(source + "/letter.txt", "Dear Ada,\n");
+    testing::WriteAll(source + "/sub/notes.txt", "notes\n");
+    Tool({"files", "add", source});
+    Tool({"backup", "--to", state.path("archives")});
+    QFile::remove(source + "/letter.txt");
+    QFile::remove(source + "/sub/notes.txt");
+    RecordedMessages messages;
+    Wizard wizard(kPageRestoreSource);
+    CBkRsPropSheet& sheet = wizard.sheet;
+    sheet.next();
+    QWizardPage* page = sheet.page(kPageRestoreClients);
+    auto* choose = Find<QPushButton>(page, "chooseFiles");
+    QVERIFY(choose->isVisible());
+    QCOMPARE(Find<QLabel>(page, "filesChoice")->text(), QString("All files of the archive"));
+    bool driven = false;
+    QTimer::singleShot(0, this, [&] {
+      auto* dialog = qobject_cast<ChooseFilesDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      driven = true;
+      QCOMPARE(dialog->fileCount(), 2);
+      dialog->Item(source + "/sub")->setCheckState(0, Qt::Unchecked);
+      dialog->findChild<QLineEdit*>("filter")->setText("letter");
+      QVERIFY(dialog->Item(source + "/sub")->isHidden());
+      QVERIFY(!dialog->Item(source + "/letter.txt")->isHidden());
+      dialog->accept();
+    });
+    choose->click();
+    QVERIFY(driven);
+    QCOMPARE(Find<QLabel>(page, "filesChoice")->text(),
+             QString("1 of 2 files chosen for this restore"));
+    sheet.next();
+    QVERIFY(Find<QPlainTextEdit>(sheet.page(kPageRestoreFinish), "summary")
+                ->toPlainText()
+                .contains("Files and folders: only the 1 chosen file(s) and folder(s), back to "
+                          "the original places"));
+    sheet.accept();
+    QCOMPARE(testing::ReadAll(source + "/letter.txt"), QByteArray("Dear Ada,\n"));
+    QVERIFY(!QFile::exists(source + "/sub/notes.txt"));
+    QCOMPARE(messages.Take(), QStringList());
   }
 
   void invalidClientPageCannotBeLeft() {

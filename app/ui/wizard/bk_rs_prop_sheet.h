@@ -12,6 +12,7 @@
 #include "app/engine/cancel_request.h"
 #include "app/engine/client_list.h"
 #include "app/engine/program_settings.h"
+#include "app/engine/run_restore.h"
 #include "app/engine/settings_snapshot.h"
 
 namespace bkvp::ui {
@@ -30,8 +31,12 @@ class CBkRsPropSheet : public QWizard {
   engine::ClientList& clients() { return clients_; }
   // Filled by the destination and schedule pages; the clients at Finish.
   engine::BackupChoices& backupChoices() { return backupChoices_; }
-  // Chosen on the source page.
+  // Chosen on the source page, with the file that holds it here (a
+  // downloaded copy for an archive on another machine).
   std::optional<engine::ArchiveEntry>& selectedArchive() { return selectedArchive_; }
+  std::string& selectedArchiveFile() { return selectedArchiveFile_; }
+  // The files chosen with "Choose files..." for this run; none: all.
+  std::optional<engine::ChosenFiles>& chosenFiles() { return chosenFiles_; }
 
   // A finish page's run. While it works, Back, Finish and About are off, and
   // Cancel (or closing the window) asks the run to stop instead of closing.
@@ -72,6 +77,8 @@ class CBkRsPropSheet : public QWizard {
   engine::ClientList clients_;
   engine::BackupChoices backupChoices_;
   std::optional<engine::ArchiveEntry> selectedArchive_;
+  std::string selectedArchiveFile_;
+  std::optional<engine::ChosenFiles> chosenFiles_;
   engine::CancelRequest cancel_;
   engine::SettingsSnapshot clientSettings_;  // as the wizard found them
   bool running_ = false;

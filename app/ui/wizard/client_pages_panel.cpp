@@ -99,6 +99,7 @@ void ClientPagesPanel::MakeCurrent(int row) {
   CCustomCtrl* host = row >= 0 && row < count() ? items_[row].host : nullptr;
   pages_->setCurrentWidget(host ? static_cast<QWidget*>(host) : noPage_);
   if (host) host->ShowPage();
+  emit currentClientChanged(host ? items_[row].client : nullptr);
 }
 
 void ClientPagesPanel::OnCurrentRowChanged(int row) {

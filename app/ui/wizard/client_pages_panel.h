@@ -50,6 +50,11 @@ class ClientPagesPanel : public QWidget {
 
   QListWidget* list() const { return list_; }
 
+ signals:
+  // Another client's page shows (null: none).
+  void currentClientChanged(engine::ClientEntry* client);
+
+ public:
  private:
   struct Item {
     engine::ClientEntry* client = nullptr;

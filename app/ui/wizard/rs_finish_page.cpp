@@ -41,6 +41,7 @@ void CRsFinishPage::initializePage() {
       files.folder = choices.destination;
       files.overwrite = choices.overwrite;
     }
+    if (const auto& chosen = sheet->chosenFiles()) files.chosen = int(chosen->patterns.size());
     sheet->PutBackClientSettings();
     text += engine::RestorePlan(*sheet->selectedArchive(), sheet->clients(), files);
   }
@@ -57,11 +58,12 @@ bool CRsFinishPage::validatePage() {
   sheet->Commit();
   engine::ArchiveEntry& archive = *sheet->selectedArchive();
   setTitle(RunTitle(engine::RunKind::kRestore, nullptr));
-  const engine::RunOutcome outcome =
-      progress_->Drive(*sheet, {engine::RunKind::kRestore, archive.path, ""},
-                       [&](engine::ProgressDisplay* display, const engine::CancelRequest* cancel) {
-                         return engine::RestoreNow(archive, sheet->clients(), display, cancel);
-                       });
+  const engine::RunOutcome outcome = progress_->Drive(
+      *sheet, {engine::RunKind::kRestore, archive.path, ""},
+      [&](engine::ProgressDisplay* display, const engine::CancelRequest* cancel) {
+        return engine::RestoreNow(archive, sheet->clients(), display, cancel,
+                                  sheet->chosenFiles() ? &*sheet->chosenFiles() : nullptr);
+      });
   setTitle(outcome.result == engine::RunResult::kCouldNotStart
                ? kTitle
                : RunTitle(engine::RunKind::kRestore, &outcome));

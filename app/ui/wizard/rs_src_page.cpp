@@ -128,6 +128,7 @@ bool CRsSrcPage::validatePage() {
     return false;
   }
   engine::ArchiveEntry& entry = entries_[size_t(row)];
+  std::string file = entry.path;
   // An archive on another machine is listed from its first bytes; it is
   // fetched once it is chosen.
   if (!entry.reader) {
@@ -140,9 +141,11 @@ bool CRsSrcPage::validatePage() {
       return false;
     }
     // The copy is read; the summary and the run's record name the archive.
+    file = entry.path;
     entry.path = place;
   }
   CBkRsPropSheet::Of(wizard())->selectedArchive() = entry;
+  CBkRsPropSheet::Of(wizard())->selectedArchiveFile() = file;
   return true;
 }
 
