@@ -5,7 +5,7 @@
 
 #include "app/engine/last_run.h"
 #include "app/engine/run_log.h"
-#include "cli/byte_size.h"
+#include "app/engine/run_summary_text.h"
 #include "cli/signals.h"
 
 namespace bkvp::cli::front {
@@ -31,47 +31,14 @@ std::string ResultName(RunResult result) {
   return "";
 }
 
-std::string Seconds(double seconds) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f s", seconds);
-  return text;
-}
-
-std::string Items(int count) { return std::to_string(count) + (count == 1 ? " item" : " items"); }
-
 std::string SummaryLine(const RunReport& report, const engine::RunOutcome& outcome) {
-  const bool backup = report.kind == TerminalFrontEnd::Kind::kBackup;
-  std::string line;
-  if (outcome.result == RunResult::kNothingWritten) {
-    line = "Nothing was saved: the selected clients found nothing to back up.";
-  } else if (backup) {
-    line = "Saved " + Items(outcome.objectsDone) + " (" + ByteSize(outcome.bytesDone) + ")";
-    if (!outcome.archivePath.empty())
-      line += " into " + outcome.archivePath + " (" + ByteSize(outcome.archiveBytes) + ")";
-    line += " in " + Seconds(outcome.seconds) + ".";
-  } else {
-    line = (report.destination.empty() ? "Restored " : "Extracted ") + Items(outcome.objectsDone) +
-           " (" + ByteSize(outcome.bytesDone) + ")" +
-           (report.source.empty() ? "" : " from " + report.source) +
-           (report.destination.empty() ? "" : " into " + report.destination) + " in " +
-           Seconds(outcome.seconds) + ".";
-  }
-  if (outcome.linksDone > 0)
-    line += " " + std::to_string(outcome.linksDone) +
-            (outcome.linksDone == 1 ? " of them is a link." : " of them are links.");
-  if (outcome.objectsKept > 0)
-    line += " " + std::to_string(outcome.objectsKept) +
-            (outcome.objectsKept == 1 ? " kept as it was" : " kept as they were") +
-            "; use --overwrite to replace them.";
-  if (outcome.objectsFailed > 0)
-    line += " " + std::to_string(outcome.objectsFailed) +
-            (backup                       ? " not saved"
-             : report.destination.empty() ? " not restored"
-                                          : " not extracted") +
-            (report.destination.empty() ? "; see " + engine::LogPath() : "") + ".";
-  else if (outcome.clientsFailed > 0)
-    line += " " + std::to_string(outcome.clientsFailed) + " client(s) failed; see " +
-            engine::LogPath() + ".";
+  engine::RunSubject subject;
+  subject.kind = report.kind == TerminalFrontEnd::Kind::kBackup ? engine::RunKind::kBackup
+                                                                : engine::RunKind::kRestore;
+  subject.source = report.source;
+  subject.destination = report.destination;
+  std::string line = engine::RunSummaryLine(subject, outcome);
+  if (outcome.objectsKept > 0) line += " Use --overwrite to replace them.";
   return line;
 }
 

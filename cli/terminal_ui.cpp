@@ -9,7 +9,7 @@
 #include <iostream>
 #include <string>
 
-#include "cli/byte_size.h"
+#include "app/engine/byte_size.h"
 #include "clients/common/countdown_timer.h"
 #include "platform/text.h"
 #include "platform/ui.h"
@@ -19,6 +19,7 @@ namespace {
 
 namespace ui = platform::ui;
 using Clock = std::chrono::steady_clock;
+using engine::ByteSize;
 
 constexpr int kBarWidth = 24;
 // Rate and time left appear once a run has gone on this long.

@@ -186,6 +186,9 @@ struct IBkVpControlSite : IDispatch {
   virtual HRESULT HideControl() = 0;                  // 9
   // Destroys the widget; the page object lives on until its last release.
   virtual HRESULT DestroyControl() = 0;  // 10
+  // Places the widget at the rectangle (parent coordinates): the host's
+  // window changed its size.
+  virtual HRESULT MoveControl(LONG left, LONG top, LONG width, LONG height) = 0;  // 11
 
  protected:
   ~IBkVpControlSite() = default;

@@ -5,6 +5,7 @@
 
 #include "app/engine/destination_volume.h"
 #include "app/engine/error_state.h"
+#include "app/engine/last_good_backup.h"
 #include "app/engine/last_run.h"
 #include "app/engine/program_settings.h"
 #include "app/engine/remote_backup.h"
@@ -90,6 +91,7 @@ RunOutcome RecordedBackup(const BackupJob& job, ClientList& clients, const std::
 
   RunOutcome outcome = RunBackup(job, clients, destination, display, cancel, createBackuper);
   if (afterBackup) afterBackup(outcome);
+  RecordGoodBackup(outcome, job.time);
   SetTaskStatus(outcome.carriedOut() ? kTaskCompleted : kTaskIdleOrFailed);
   outcome.recorded =
       RecordFinishedRun(RunKind::kBackup, LastRunFrom(outcome, job.time, scheduled)).ok();

@@ -1,5 +1,7 @@
 #include "app/engine/wizard_summary.h"
 
+#include "platform/text.h"
+
 namespace bkvp::engine {
 namespace {
 
@@ -32,6 +34,28 @@ std::string BackupSummary(const BackupChoices& choices,
 
 std::string RestoreSummary(const std::vector<std::string>& clientNames) {
   return kReadyToRestore + Items(clientNames);
+}
+
+std::string RestorePlan(const ArchiveEntry& archive, const ClientList& clients,
+                        const FilesRestorePlan& files) {
+  std::string text = "\n\nArchive:\n\t" +
+                     (archive.label.empty() ? std::string("(no label)") : archive.label) + "\n\t" +
+                     archive.path + "\n\nWhere the data goes:";
+  for (const ClientEntry& entry : clients.entries()) {
+    if (!entry.selected) continue;
+    const ClientEntry* client = &entry;
+    text += "\n\t" + client->name + ": ";
+    if (!platform::EqualsIgnoreCase(client->clsid, files.clsid)) {
+      text += "back to its own places on this machine";
+      continue;
+    }
+    if (files.chosen > 0)
+      text += "only the " + std::to_string(files.chosen) + " chosen file(s) and folder(s), ";
+    text += files.folder.empty() ? "back to the original places" : "into " + files.folder;
+    text += files.overwrite ? "; existing files are replaced"
+                            : "; an existing file is replaced only if you say so";
+  }
+  return text;
 }
 
 std::string RunNotice(const RunOutcome& outcome, WizardRun run) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/engine/archive_list.h"
 #include "app/engine/backup_choices.h"
 #include "app/engine/run_outcome.h"
 
@@ -18,6 +19,19 @@ std::string BackupSummary(const BackupChoices& choices,
 
 // "Backup Vopal is now ready to restore data from archive" and the clients.
 std::string RestoreSummary(const std::vector<std::string>& clientNames);
+
+// Where a restore puts things, added to the restore summary: the archive,
+// and for each selected client where its data goes; the files client
+// (`filesClsid`) into `folder` (empty: the original places), replacing
+// existing files or keeping them.
+struct FilesRestorePlan {
+  std::string clsid;
+  std::string folder;
+  bool overwrite = false;
+  int chosen = 0;  // files and folders chosen for this run; 0: all
+};
+std::string RestorePlan(const ArchiveEntry& archive, const ClientList& clients,
+                        const FilesRestorePlan& files);
 
 // What a finish page says after its run when the run did not do what the
 // user asked for; empty when it did, when the user cancelled it, or when

@@ -1,4 +1,5 @@
-// Dialog 100, "About Backup Vopal": the program's name and version.
+// Dialog 100, "About Backup Vopal": the program's name and version, what it
+// is, where its log and settings live, and the licences of its parts.
 #pragma once
 
 #include <QDialog>

@@ -1,17 +1,20 @@
 #include "app/ui/hidden_window.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QUrl>
+#include <QMessageBox>
 
 #include "app/engine/error_state.h"
 #include "app/engine/run_log.h"
-#include "app/engine/schedule_status.h"
+#include "app/engine/run_summary_text.h"
+#include "app/engine/tray_status.h"
 #include "app/ui/commands.h"
 #include "app/ui/event_trace.h"
+#include "app/ui/log_viewer.h"
 #include "app/ui/tray_artwork.h"
 #include "app/ui/wizard/bk_rs_prop_sheet.h"
 #include "platform/files.h"
+#include "platform/registry.h"
 
 namespace bkvp::ui {
 namespace {
@@ -33,6 +36,10 @@ const char* OutcomeName(engine::TickOutcome outcome) {
   }
   return "?";
 }
+
+// Where the program keeps what the user told it about its own windows.
+std::string InterfaceKey() { return engine::ProgramKey() + "\\Interface"; }
+constexpr const char* kNoExitWarning = "NoExitWarning";
 
 // Clears a flag when the scope ends, also when a handler throws.
 class FlagScope {
@@ -57,10 +64,15 @@ HiddenWindow::HiddenWindow(Timing timing, engine::NowFunction now, QObject* pare
   connect(&schedulerTimer_, &QTimer::timeout, this, [this] { OnSchedulerTimer(); });
   connect(&blinkTimer_, &QTimer::timeout, this, &HiddenWindow::OnBlinkTimer);
   connect(&tray_, &CTrayIcon::commandChosen, this, &HiddenWindow::PostCommand);
+  connect(&tray_, &CTrayIcon::messageClicked, this, [this] {
+    if (lastNotificationFailed_) PostCommand(kCommandViewLog);
+  });
 }
 
 HiddenWindow::~HiddenWindow() {
   engine::SetErrorStateListener(nullptr);
+  delete logViewer_.data();
+  if (wizard_) CloseWizard();
   schedulerTimer_.stop();
   blinkTimer_.stop();
   tray_.Remove();
@@ -77,9 +89,10 @@ void HiddenWindow::Create() {
 }
 
 void HiddenWindow::RefreshTooltip() {
-  const engine::ProgramSettings settings = engine::ProgramSettings::Load(now_());
+  const std::time_t now = now_();
+  const engine::ProgramSettings settings = engine::ProgramSettings::Load(now);
   tray_.SetToolTip(QStringLiteral("Backup Vopal\n") +
-                   QString::fromStdString(engine::ScheduleStatusLine(settings)));
+                   QString::fromStdString(engine::TrayStatusText(settings, now)));
 }
 
 void HiddenWindow::PostCommand(int command) {
@@ -140,34 +153,81 @@ void HiddenWindow::HandleCommand(int command) {
 
 void HiddenWindow::OpenWizard(int page) {
   if (wizard_) return BringWizardToFront();
-  const engine::ProgramSettings settings = engine::ProgramSettings::Load(now_());
-  CBkRsPropSheet sheet(settings);
-  sheet.setStartId(page);
-  wizard_ = &sheet;
+  wizardSettings_ =
+      std::make_unique<engine::ProgramSettings>(engine::ProgramSettings::Load(now_()));
+  wizard_ = new CBkRsPropSheet(*wizardSettings_);
+  wizard_->setStartId(page);
+  connect(wizard_, &QDialog::finished, this, &HiddenWindow::CloseWizard);
   scheduler_.SetWizardOpen(true);
   TraceEvent(QStringLiteral("wizard opened at page %1").arg(page));
+  wizard_->show();
   emit wizardOpened(page);
-  sheet.exec();
-  scheduler_.SetWizardOpen(false);
-  wizard_ = nullptr;
-  TraceEvent("wizard closed");
-  RefreshTooltip();
 }
 
+void HiddenWindow::CloseWizard() {
+  if (!wizard_) return;
+  wizard_->hide();
+  delete wizard_;
+  wizard_ = nullptr;
+  wizardSettings_.reset();
+  scheduler_.SetWizardOpen(false);
+  TraceEvent("wizard closed");
+  RefreshTooltip();
+  emit wizardClosed();
+}
+
+// Every way of asking for the wizard while it is open lands here: it comes
+// back from the task bar and to the front.
 void HiddenWindow::BringWizardToFront() {
   TraceEvent("wizard brought to front");
+  wizard_->setWindowState((wizard_->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+  wizard_->show();
   wizard_->raise();
   wizard_->activateWindow();
 }
 
+// The error state goes off only once the user has the log in front of him.
 void HiddenWindow::ViewLog() {
+  const QString path = QString::fromStdString(engine::LogPath());
   if (!platform::FileExists(engine::LogPath())) return;
-  engine::SetErrorState(false);
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(engine::LogPath())));
+  if (!logViewer_) {
+    logViewer_ = new LogViewer(path);
+    logViewer_->setAttribute(Qt::WA_DeleteOnClose);
+  } else {
+    logViewer_->Reload();
+  }
+  TraceEvent("log shown");
+  logViewer_->setWindowState(logViewer_->windowState() & ~Qt::WindowMinimized);
+  logViewer_->show();
+  logViewer_->raise();
+  logViewer_->activateWindow();
+  if (logViewer_->isVisible()) engine::SetErrorState(false);
+}
+
+// Scheduled backups need the program running: the user is told so once,
+// unless he asked not to be told again.
+bool HiddenWindow::ExitConfirmed() {
+  const engine::ProgramSettings settings = engine::ProgramSettings::Load(now_());
+  if (!settings.scheduleEnabled ||
+      platform::RegReadDword(InterfaceKey(), kNoExitWarning).value_or(0) != 0)
+    return true;
+  QMessageBox box(QMessageBox::Warning, "Backup Vopal",
+                  "Scheduled backups do not run while Backup Vopal is closed. They start again "
+                  "when it starts (at the next login, or when you start it).\n\nExit now?",
+                  QMessageBox::Yes | QMessageBox::No);
+  box.setObjectName("exitWarning");
+  box.setDefaultButton(QMessageBox::No);
+  auto* dontShow = new QCheckBox("Don't show this again");
+  box.setCheckBox(dontShow);
+  TraceEvent("exit warning shown");
+  const bool exit = box.exec() == QMessageBox::Yes;
+  if (exit && dontShow->isChecked()) platform::RegWriteDword(InterfaceKey(), kNoExitWarning, 1);
+  return exit;
 }
 
 void HiddenWindow::Exit() {
   if (wizard_) return BringWizardToFront();
+  if (!ExitConfirmed()) return;
   schedulerTimer_.stop();
   blinkTimer_.stop();
   tray_.Remove();
@@ -186,7 +246,42 @@ engine::TickReport HiddenWindow::OnSchedulerTimer() {
   // bkvp may have changed the error state from outside.
   if (engine::ErrorStateOn() != errorShown_) ApplyErrorState(!errorShown_);
   RefreshTooltip();
+  Notify(report);
   return report;
+}
+
+// A run nobody watched says how it ended; a failure names its reason and
+// opens the log when the message is clicked.
+void HiddenWindow::Notify(const engine::TickReport& report) {
+  QString title, text;
+  bool failure = true;
+  switch (report.outcome) {
+    case engine::TickOutcome::kRunCompleted:
+      failure = report.run.result != engine::RunResult::kSucceeded;
+      title = failure ? "Scheduled backup completed with failures" : "Scheduled backup completed";
+      break;
+    case engine::TickOutcome::kRunFailed:
+      title = "Scheduled backup failed";
+      break;
+    case engine::TickOutcome::kInterruptedFound:
+      title = "Scheduled backup did not finish";
+      text = "The program or the computer stopped while it ran.";
+      break;
+    default:
+      return;
+  }
+  if (text.isEmpty())
+    text =
+        QString::fromStdString(engine::RunEndLine({engine::RunKind::kBackup, "", ""}, report.run));
+  // A failed run is tried again at every tick: its failure is told once,
+  // until it changes or a run goes through.
+  if (report.outcome == engine::TickOutcome::kRunFailed && text == repeatedFailure_) return;
+  repeatedFailure_ = report.outcome == engine::TickOutcome::kRunFailed ? text : QString();
+  if (failure) text += " Click here to open the log.";
+  lastNotificationFailed_ = failure;
+  tray_.ShowMessage(title, text, failure ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
+  TraceEvent("notification: " + title);
+  emit notified(title, text, failure);
 }
 
 void HiddenWindow::ApplyErrorState(bool on) {

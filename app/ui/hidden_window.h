@@ -7,9 +7,11 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <memory>
 
 #include "app/engine/program_settings.h"
 #include "app/engine/scheduler.h"
+#include "app/ui/log_viewer.h"
 #include "app/ui/tray_icon.h"
 
 namespace bkvp::ui {
@@ -44,9 +46,13 @@ class HiddenWindow : public QObject {
   bool wizardOpen() const { return wizard_ != nullptr; }
   CBkRsPropSheet* wizard() const { return wizard_; }
   bool errorShown() const { return errorShown_; }
+  bool blinking() const { return blinkTimer_.isActive(); }
+  // The log's window while it is open.
+  LogViewer* logViewer() const { return logViewer_; }
   bool runPumping() const { return runPumping_; }
   CTrayIcon& tray() { return tray_; }
-  // "Backup Vopal" and a line on the last and the next backup.
+  // "Backup Vopal" and lines on the last good backup, a failed last run and
+  // the next backup.
   QString tooltip() const { return tray_.tooltip(); }
 
   // The scheduler timer's handler, callable directly.
@@ -56,12 +62,18 @@ class HiddenWindow : public QObject {
   // Every image change of the tray icon: true for the blink image.
   void iconShown(bool attention);
   void wizardOpened(int page);
+  void wizardClosed();
+  // A run without a wizard ended and the tray said so.
+  void notified(const QString& title, const QString& text, bool failure);
 
  private:
   void OpenWizard(int page);
+  void CloseWizard();
   void BringWizardToFront();
   void ViewLog();
   void Exit();
+  bool ExitConfirmed();
+  void Notify(const engine::TickReport& report);
   void OnBlinkTimer();
   void ApplyErrorState(bool on);
   void ShowIcon(bool attention);
@@ -74,7 +86,13 @@ class HiddenWindow : public QObject {
   QIcon normalIcon_;
   QIcon attentionIcon_;
   CTrayIcon tray_;
+  // The wizard is not modal, so that the tray stays alive beside it; the
+  // settings it was opened with live as long as it does.
   CBkRsPropSheet* wizard_ = nullptr;
+  std::unique_ptr<engine::ProgramSettings> wizardSettings_;
+  QPointer<LogViewer> logViewer_;
+  bool lastNotificationFailed_ = false;
+  QString repeatedFailure_;  // the last failed run's line, told already
   bool runPumping_ = false;
   bool errorShown_ = false;
   bool blinkPhase_ = false;

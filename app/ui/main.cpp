@@ -17,6 +17,7 @@
 #include "app/ui/event_trace.h"
 #include "app/ui/hidden_window.h"
 #include "app/ui/icon_theme.h"
+#include "app/ui/plain_buttons.h"
 #include "app/ui/qt_ui_seams.h"
 #include "app/ui/screenshot_hook.h"
 #include "app/ui/single_instance.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
   app.setApplicationName("Backup Vopal");
   app.setQuitOnLastWindowClosed(false);
   ui::UseIconThemeFallback();
+  ui::UsePlainButtons();
   const ui::QtUiSeams seams;
 
   if (const bkvp::Status store = bkvp::engine::CheckSettingsStore(); !store.ok())

@@ -30,9 +30,15 @@ CTrayIcon::CTrayIcon(QObject* parent) : QObject(parent), defaultCommand_(kComman
   connect(&tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
     if (why == QSystemTrayIcon::DoubleClick) emit commandChosen(defaultCommand_);
   });
+  connect(&tray_, &QSystemTrayIcon::messageClicked, this, &CTrayIcon::messageClicked);
 }
 
 CTrayIcon::~CTrayIcon() { Remove(); }
+
+void CTrayIcon::ShowMessage(const QString& title, const QString& text,
+                            QSystemTrayIcon::MessageIcon icon) {
+  tray_.showMessage(title, text, icon, 15000);
+}
 
 void CTrayIcon::Create(const QIcon& icon, EnabledRule enabled) {
   enabled_ = std::move(enabled);

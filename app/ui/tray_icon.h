@@ -27,6 +27,8 @@ class CTrayIcon : public QObject {
   void SetIcon(const QIcon& icon);
   void SetToolTip(const QString& tooltip);
   void SetDefaultCommand(int command);
+  // A notification beside the icon (nothing without a notification area).
+  void ShowMessage(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon icon);
   void Remove();
 
   int defaultCommand() const { return defaultCommand_; }
@@ -38,6 +40,7 @@ class CTrayIcon : public QObject {
 
  signals:
   void commandChosen(int command);
+  void messageClicked();
 
  private:
   QSystemTrayIcon tray_;

@@ -264,7 +264,7 @@ TEST_F(EngineCommands, AFileKeptAsItWasIsNoFailureButOneThatCannotBeWrittenIs) {
   const CommandResult kept =
       Bkvp("restore " + Quote(archive) + " --flat --to " + Quote(out.path()));
   EXPECT_EQ(kept.exitCode, 0) << kept.output;
-  EXPECT_NE(kept.output.find("1 kept as it was; use --overwrite to replace them"),
+  EXPECT_NE(kept.output.find("1 file kept as it was. Use --overwrite to replace them."),
             std::string::npos)
       << kept.output;
   EXPECT_EQ(ReadFile(out / "a.txt"), "newer\n");

@@ -141,7 +141,7 @@ TEST_F(Extract, EveryClientsObjectsComeOutWithoutTheClients) {
   WriteFile(out / "Outlook/profile.txt", "changed since");
   const CommandResult again = Bkvp("extract " + archive + " " + out.path());
   EXPECT_EQ(again.exitCode, 0) << again.output;
-  EXPECT_NE(again.output.find("18 kept as they were; use --overwrite to replace them"),
+  EXPECT_NE(again.output.find("18 files kept as they were. Use --overwrite to replace them."),
             std::string::npos)
       << again.output;
   EXPECT_EQ(ReadFile(out / "Outlook/profile.txt"), "changed since");

@@ -114,7 +114,7 @@ TEST(InterfaceSlots, Pages) {
   using I = IBkVpControlSite;
   ExpectUnknownAndDispatchSlots<I>();
   ExpectSlotsFrom(7, {SlotOf(&I::CreateControl), SlotOf(&I::ShowControl), SlotOf(&I::HideControl),
-                      SlotOf(&I::DestroyControl)});
+                      SlotOf(&I::DestroyControl), SlotOf(&I::MoveControl)});
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <signal.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
@@ -127,11 +126,8 @@ class ProgramTest : public QObject {
     Program hanging(state, {"/q"});
     QTRY_VERIFY_WITH_TIMEOUT(hanging.trace().contains("created\n"), 15000);
     ::kill(pid_t(hanging.process().processId()), SIGSTOP);
-    QElapsedTimer clock;
-    clock.start();
     QByteArray output;
     QCOMPARE(Program(state, {}).Finish(&output), 1);
-    QVERIFY(clock.elapsed() < 12000);
     QVERIFY2(output.contains("BackupVopal: the running Backup Vopal does not answer"),
              output.constData());
   }

@@ -9,10 +9,12 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimeEdit>
@@ -28,10 +30,13 @@
 #include "app/engine/schedule.h"
 #include "app/ui/commands.h"
 #include "app/ui/wizard/bk_rs_prop_sheet.h"
+#include "app/ui/wizard/choose_files_dialog.h"
 #include "app/ui/wizard/page_messages.h"
 #include "app/ui/wizard/place_chooser.h"
+#include "app/ui/wizard/run_progress.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
+#include "tests/support/rclone_server.h"
 #include "tests/ui/ui_test_support.h"
 
 namespace bkvp::ui {
@@ -210,9 +215,18 @@ class WizardTest : public QObject {
 
     const std::time_t finished = std::time(nullptr);
     sheet.accept();
-    QCOMPARE(sheet.result(), int(QDialog::Accepted));
     QCOMPARE(messages.Take(), QStringList());
     QCOMPARE(Archives(archives).size(), 1);
+    // The page says how it went before the wizard closes.
+    QVERIFY(sheet.isVisible());
+    QCOMPARE(sheet.page(kPageBackupFinish)->title(), QString("Backup completed"));
+    const QString result = Find<QLabel>(sheet.page(kPageBackupFinish), "runResult")->text();
+    QVERIFY2(result.startsWith("Saved 2 items (16 B) into " + archives + "/VOPALARC"),
+             qPrintable(result));
+    QCOMPARE(sheet.button(QWizard::FinishButton)->text(), QString("Close"));
+    QVERIFY(!sheet.button(QWizard::BackButton)->isEnabled());
+    sheet.accept();
+    QCOMPARE(sheet.result(), int(QDialog::Accepted));
 
     const std::string program = engine::ProgramKey(), scheduled = engine::ScheduleKey();
     const engine::ProgramSettings stored = engine::ProgramSettings::Load(0);
@@ -272,17 +286,169 @@ class WizardTest : public QObject {
       files->setCheckState(Qt::Checked);
       sheet.next();
       QCOMPARE(sheet.currentId(), kPageRestoreFinish);
-      QVERIFY(Find<QPlainTextEdit>(sheet.page(kPageRestoreFinish), "summary")
+      QWizardPage* finish = sheet.page(kPageRestoreFinish);
+      QVERIFY(Find<QPlainTextEdit>(finish, "summary")
                   ->toPlainText()
-                  .endsWith("Data to restore:\n\tFiles and folders"));
+                  .contains("Data to restore:\n\tFiles and folders"));
+      QCOMPARE(finish->title(), QString("Congratulation, wizard completed successfully"));
+      sheet.accept();
+      QCOMPARE(messages.Take(), QStringList());
+      QCOMPARE(finish->title(), QString("Restore completed"));
+      const QString result = Find<QLabel>(finish, "runResult")->text();
+      QVERIFY2(result.startsWith("Restored 1 item (10 B) from " + archive), qPrintable(result));
       sheet.accept();
       QCOMPARE(sheet.result(), int(QDialog::Accepted));
-      QCOMPARE(messages.Take(), QStringList());
     }
     QCOMPARE(testing::ReadAll(source + "/letter.txt"), QByteArray("Dear Ada,\n"));
     QVERIFY(testing::ReadAll(QString::fromStdString(engine::LogPath())).contains("Restoring\n"));
     // Closing the wizard forgets the command-line file.
     QCOMPARE(engine::ProgramSettings::Load(0).cmdLineFile, std::string());
+  }
+
+  void cancelLeavesTheStoredSettingsAsTheyWere() {
+    const IsolatedState state;
+    Tool({"register"});
+    const QString source = BackUpALetter(state);
+    RecordedMessages messages;
+    std::string before;
+    std::string filesKey;
+    {
+      Wizard wizard(kPageBackupClients);
+      CBkRsPropSheet& sheet = wizard.sheet;
+      filesKey = engine::ProgramKey() + "\\" + FilesClsid(sheet);
+      QVERIFY(platform::ExportRegText(filesKey, before).ok);
+      QVERIFY(before.find("file0") != std::string::npos);
+      // The list emptied and another folder dropped on it, then Next.
+      ClientItem(sheet, kPageBackupClients, kFilesClient)->setCheckState(Qt::Checked);
+      QTreeWidget* list = nullptr;
+      for (QTreeWidget* tree : sheet.page(kPageBackupClients)->findChildren<QTreeWidget*>())
+        if (tree->headerItem()->text(0) == "Path") list = tree;
+      list->selectAll();
+      QTest::keyClick(list, Qt::Key_Delete);
+      DropOntoBackupList(sheet.page(kPageBackupClients), state.path("archives"));
+      sheet.next();
+      QCOMPARE(sheet.currentId(), kPageBackupDestination);
+      // Nothing of it is stored before Finish...
+      std::string during;
+      QVERIFY(platform::ExportRegText(filesKey, during).ok);
+      QCOMPARE(during, before);
+      sheet.back();
+      sheet.reject();
+    }
+    // ...and Cancel leaves it so.
+    std::string after;
+    QVERIFY(platform::ExportRegText(filesKey, after).ok);
+    QCOMPARE(after, before);
+    QCOMPARE(messages.Take(), QStringList());
+  }
+
+  void backupToARemoteAndTheNextRestoreStartsThere() {
+    const IsolatedState state;
+    QDir().mkpath(state.path("served"));
+    QDir().mkpath(state.path("scratch"));
+    const bkvp::testing::RcloneServer server(bkvp::testing::RcloneServer::Kind::kWebdav,
+                                             state.path("served").toStdString(),
+                                             state.path("scratch").toStdString());
+    QVERIFY2(server.running(), server.startLog().c_str());
+    testing::WriteAll(state.path("rclone.conf"),
+                      QByteArray::fromStdString(server.RemoteSection("dav")));
+    qputenv("RCLONE_CONFIG", QFile::encodeName(state.path("rclone.conf")));
+    Tool({"register"});
+    const QString source = state.path("source");
+    QDir().mkpath(source);
+    testing::WriteAll(source + "/letter.txt", "Dear Ada,\n");
+    Tool({"files", "add", source});
+    RecordedMessages messages;
+    {
+      Wizard wizard(kPageBackupClients);
+      CBkRsPropSheet& sheet = wizard.sheet;
+      ClientItem(sheet, kPageBackupClients, kFilesClient)->setCheckState(Qt::Checked);
+      sheet.next();
+      auto* chooser = sheet.page(kPageBackupDestination)->findChild<PlaceChooser*>();
+      QVERIFY(chooser->SelectRemote("rclone:dav:backups/laptop"));
+      QCOMPARE(Find<QComboBox>(chooser, "remotes")->currentText(), QString("dav"));
+      sheet.next();
+      Find<QCheckBox>(sheet.page(kPageBackupSchedule), "runImmediately")->setChecked(true);
+      sheet.next();
+      sheet.accept();
+      const QString result = Find<QLabel>(sheet.page(kPageBackupFinish), "runResult")->text();
+      QVERIFY2(result.startsWith("Saved 1 item (10 B) into rclone:dav:backups/laptop/VOPALARC"),
+               qPrintable(result));
+      sheet.accept();
+    }
+    QCOMPARE(QDir(state.path("served/backups/laptop")).entryList({"VOPALARC*.KV"}).size(), 1);
+    QCOMPARE(engine::ProgramSettings::Load(0).storePath, std::string("rclone:dav:backups/laptop"));
+
+    // The restore wizard opens where that backup went, its archive chosen.
+    QFile::remove(source + "/letter.txt");
+    {
+      Wizard wizard(kPageRestoreSource);
+      CBkRsPropSheet& sheet = wizard.sheet;
+      auto* list = Find<QTreeWidget>(sheet.page(kPageRestoreSource), "archiveList");
+      QCOMPARE(list->topLevelItemCount(), 1);
+      QCOMPARE(list->currentItem(), list->topLevelItem(0));
+      sheet.next();
+      QCOMPARE(sheet.currentId(), kPageRestoreClients);
+      sheet.next();
+      QVERIFY2(sheet.currentId() == kPageRestoreFinish, qPrintable(messages.texts.join("|")));
+      const QString summary =
+          Find<QPlainTextEdit>(sheet.page(kPageRestoreFinish), "summary")->toPlainText();
+      QVERIFY2(summary.contains("\trclone:dav:backups/laptop/VOPALARC"), qPrintable(summary));
+      QVERIFY2(summary.endsWith("Where the data goes:\n\tFiles and folders: back to the original "
+                                "places; an existing file is replaced only if you say so"),
+               qPrintable(summary));
+      sheet.accept();
+      sheet.accept();
+    }
+    QCOMPARE(testing::ReadAll(source + "/letter.txt"), QByteArray("Dear Ada,\n"));
+    QCOMPARE(messages.Take(), QStringList());
+    qunsetenv("RCLONE_CONFIG");
+  }
+
+  void onlyTheChosenFilesAreRestored() {
+    const IsolatedState state;
+    Tool({"register"});
+    const QString source = state.path("source");
+    QDir().mkpath(source + "/sub");
+    testing::WriteAll(source + "/letter.txt", "Dear Ada,\n");
+    testing::WriteAll(source + "/sub/notes.txt", "notes\n");
+    Tool({"files", "add", source});
+    Tool({"backup", "--to", state.path("archives")});
+    QFile::remove(source + "/letter.txt");
+    QFile::remove(source + "/sub/notes.txt");
+    RecordedMessages messages;
+    Wizard wizard(kPageRestoreSource);
+    CBkRsPropSheet& sheet = wizard.sheet;
+    sheet.next();
+    QWizardPage* page = sheet.page(kPageRestoreClients);
+    auto* choose = Find<QPushButton>(page, "chooseFiles");
+    QVERIFY(choose->isVisible());
+    QCOMPARE(Find<QLabel>(page, "filesChoice")->text(), QString("All files of the archive"));
+    bool driven = false;
+    QTimer::singleShot(0, this, [&] {
+      auto* dialog = qobject_cast<ChooseFilesDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      driven = true;
+      QCOMPARE(dialog->fileCount(), 2);
+      dialog->Item(source + "/sub")->setCheckState(0, Qt::Unchecked);
+      dialog->findChild<QLineEdit*>("filter")->setText("letter");
+      QVERIFY(dialog->Item(source + "/sub")->isHidden());
+      QVERIFY(!dialog->Item(source + "/letter.txt")->isHidden());
+      dialog->accept();
+    });
+    choose->click();
+    QVERIFY(driven);
+    QCOMPARE(Find<QLabel>(page, "filesChoice")->text(),
+             QString("1 of 2 files chosen for this restore"));
+    sheet.next();
+    QVERIFY(Find<QPlainTextEdit>(sheet.page(kPageRestoreFinish), "summary")
+                ->toPlainText()
+                .contains("Files and folders: only the 1 chosen file(s) and folder(s), back to "
+                          "the original places"));
+    sheet.accept();
+    QCOMPARE(testing::ReadAll(source + "/letter.txt"), QByteArray("Dear Ada,\n"));
+    QVERIFY(!QFile::exists(source + "/sub/notes.txt"));
+    QCOMPARE(messages.Take(), QStringList());
   }
 
   void invalidClientPageCannotBeLeft() {
@@ -321,7 +487,7 @@ class WizardTest : public QObject {
     QCOMPARE(sheet.currentId(), kPageRestoreFinish);
     QVERIFY(Find<QPlainTextEdit>(sheet.page(kPageRestoreFinish), "summary")
                 ->toPlainText()
-                .endsWith("Data to restore:\n\tFiles and folders"));
+                .contains("Data to restore:\n\tFiles and folders"));
   }
 
   void schedulePageShowsTheControlsOfTheChosenKind() {
@@ -393,22 +559,25 @@ class WizardTest : public QObject {
 
     // While the run works, the window answers: its buttons show the run's
     // state, the bar moves, and Cancel stops it.
-    auto* bar = Find<QProgressBar>(sheet.page(kPageBackupFinish), "progress");
+    auto* progress = Find<RunProgress>(sheet.page(kPageBackupFinish), "runProgress");
     QStringList seen;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, this, [&] {
-      if (!QFile::exists(marker) || bar->value() < 4000) return;
-      watch.stop();
+    QMetaObject::Connection watch;
+    watch = connect(progress, &RunProgress::positionChanged, this, [&](int position) {
+      if (!QFile::exists(marker) || position < 4000) return;
+      disconnect(watch);
       if (!sheet.button(QWizard::FinishButton)->isEnabled()) seen << "finish off";
       if (!sheet.button(QWizard::BackButton)->isEnabled()) seen << "back off";
       if (Archives(archives).isEmpty()) seen << "no archive yet";
       sheet.button(QWizard::CancelButton)->click();
     });
-    watch.start(20);
     sheet.accept();
     qunsetenv("BKVP_TEST_STALL_MARKER");
 
     QCOMPARE(seen, QStringList({"finish off", "back off", "no archive yet"}));
+    QCOMPARE(sheet.page(kPageBackupFinish)->title(), QString("Backup cancelled"));
+    QCOMPARE(Find<QLabel>(sheet.page(kPageBackupFinish), "runResult")->text(),
+             QString("The backup was cancelled."));
+    sheet.accept();
     QCOMPARE(sheet.result(), int(QDialog::Accepted));
     QCOMPARE(messages.Take(), QStringList());
     QCOMPARE(QDir(archives).entryList(QDir::Files), QStringList());

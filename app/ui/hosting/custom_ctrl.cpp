@@ -102,16 +102,9 @@ bool CCustomCtrl::Validate() {
   return Succeeded(hr) && (static_cast<uint32_t>(valid) & 0xFFFFu) == 0xFFFFu;
 }
 
-QWidget* CCustomCtrl::PageWidget() const {
-  const int controlId = kind_ == PageKind::kBackup ? kBackupPageControlId : kRestorePageControlId;
-  for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-    if (child->property("controlId").toInt() == controlId) return child;
-  return nullptr;
-}
-
 void CCustomCtrl::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  if (QWidget* page = PageWidget()) page->setGeometry(rect());
+  if (site_) site_->MoveControl(0, 0, width(), height());
 }
 
 }  // namespace bkvp::ui

@@ -53,7 +53,6 @@ class CCustomCtrl : public QWidget {
 
  private:
   HRESULT Persist(BOOL action);
-  QWidget* PageWidget() const;
 
   PageKind kind_;
   ComPtr<IBkVpControlSite> site_;

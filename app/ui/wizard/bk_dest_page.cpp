@@ -4,7 +4,10 @@
 #include <QLocale>
 #include <QVBoxLayout>
 
+#include "app/engine/byte_size.h"
+#include "app/engine/last_good_backup.h"
 #include "app/engine/offered_volumes.h"
+#include "app/engine/remote_place.h"
 #include "app/engine/run_backup.h"
 #include "app/ui/commands.h"
 #include "app/ui/wizard/bk_rs_prop_sheet.h"
@@ -34,18 +37,31 @@ int CBkDestPage::nextId() const { return kPageBackupSchedule; }
 void CBkDestPage::initializePage() {
   if (preselected_) return;
   preselected_ = true;
+  const std::string& stored = CBkRsPropSheet::Of(wizard())->settings().storePath;
+  if (engine::IsRemotePlace(stored)) {
+    chooser_->SelectRemote(QString::fromStdString(stored));
+    return;
+  }
   std::vector<std::string> roots;
   for (const QString& root : chooser_->volumes()->Roots()) roots.push_back(root.toStdString());
-  const engine::Preselection preselection =
-      engine::PreselectDestination(CBkRsPropSheet::Of(wizard())->settings().storePath, roots);
+  const engine::Preselection preselection = engine::PreselectDestination(stored, roots);
   const QString path = QString::fromStdString(preselection.path);
   if (preselection.kind == engine::Preselection::Kind::kVolume) chooser_->SelectVolume(path);
   if (preselection.kind == engine::Preselection::Kind::kFolder) chooser_->SelectFolder(path);
 }
 
+// A destination with clearly less room than the last archive took is
+// named before the run, not found out by a full disk half way.
 void CBkDestPage::ShowFreeSpace(const QString& place) {
-  const auto free = place.isEmpty() ? std::nullopt : platform::FreeSpace(place.toStdString());
-  freeSpace_->setText(free ? "Free space: " + QLocale().formattedDataSize(qint64(*free)) : "");
+  const bool local = !place.isEmpty() && !engine::IsRemotePlace(place.toStdString());
+  const auto free = local ? platform::FreeSpace(place.toStdString()) : std::nullopt;
+  QString text = free ? "Free space: " + QLocale().formattedDataSize(qint64(*free)) : "";
+  const auto lastSize = free ? engine::LastArchiveSizeAbove(*free) : std::nullopt;
+  if (lastSize)
+    text += QString::fromStdString(" \u2014 less than the last backup's archive took (" +
+                                   engine::ByteSize(*lastSize) + "): this backup may not fit.");
+  freeSpace_->setText(text);
+  freeSpace_->setStyleSheet(lastSize ? "color: #a51d2d;" : "");
 }
 
 bool CBkDestPage::validatePage() {
@@ -55,7 +71,7 @@ bool CBkDestPage::validatePage() {
     return false;
   }
   CBkRsPropSheet::Of(wizard())->backupChoices().destination =
-      engine::WithTrailingSlash(place.toStdString());
+      engine::ResolveDestination(place.toStdString());
   return true;
 }
 

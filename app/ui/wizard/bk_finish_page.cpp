@@ -9,7 +9,9 @@
 #include "app/engine/backup_choices.h"
 #include "app/engine/backup_job.h"
 #include "app/engine/backup_now.h"
+#include "app/engine/program_settings.h"
 #include "app/engine/wizard_summary.h"
+#include "app/ui/commands.h"
 #include "app/ui/wizard/bk_rs_prop_sheet.h"
 #include "app/ui/wizard/page_messages.h"
 #include "app/ui/wizard/run_progress.h"
@@ -18,6 +20,8 @@
 
 namespace bkvp::ui {
 namespace {
+
+constexpr const char* kTitle = "Eneter data to identify backup";
 
 QLineEdit* Field(const std::string& text, int maxLength, const char* name) {
   auto* field = new QLineEdit;
@@ -37,7 +41,7 @@ CBkFinishPage::CBkFinishPage(QWidget* parent)
       summary_(new SummaryView),
       progress_(new RunProgress) {
   setObjectName("CBkFinishPage");
-  setTitle("Eneter data to identify backup");
+  setTitle(kTitle);
   progress_->setObjectName("runProgress");
   auto* fields = new QFormLayout;
   fields->addRow("User name:", userName_);
@@ -61,7 +65,9 @@ void CBkFinishPage::initializePage() {
 
 bool CBkFinishPage::validatePage() {
   CBkRsPropSheet* sheet = CBkRsPropSheet::Of(wizard());
-  if (sheet->running()) return false;
+  if (sheet->runEnded()) return true;
+  if (sheet->running() || !sheet->StoreClientPages(kPageBackupClients)) return false;
+  sheet->Commit();
   engine::BackupChoices& choices = sheet->backupChoices();
   choices.clsids.clear();
   for (const engine::ClientEntry* client : sheet->clients().Selected())
@@ -81,11 +87,23 @@ bool CBkFinishPage::validatePage() {
   const engine::BackupJob job =
       engine::ImmediateJob(now, userName_->text().toStdString(),
                            computerName_->text().toStdString(), label_->text().toStdString());
-  return progress_->Drive(
-      *sheet, engine::WizardRun::kBackup,
+  setTitle(RunTitle(engine::RunKind::kBackup, nullptr));
+  const engine::RunOutcome outcome = progress_->Drive(
+      *sheet, {engine::RunKind::kBackup, "", ""},
       [&](engine::ProgressDisplay* display, const engine::CancelRequest* cancel) {
         return engine::BackupNow(job, sheet->clients(), choices.destination, display, cancel);
       });
+  setTitle(outcome.result == engine::RunResult::kCouldNotStart
+               ? kTitle
+               : RunTitle(engine::RunKind::kBackup, &outcome));
+  // A destination the backup failed at is not offered again next time.
+  if (outcome.result == engine::RunResult::kCouldNotStart ||
+      outcome.result == engine::RunResult::kStopped)
+    if (const Status put =
+            engine::WriteStorePath(engine::ProgramKey(), sheet->settings().storePath);
+        !put.ok())
+      ShowPageWarning("The earlier destination could not be put back: " + put.message() + ".");
+  return false;
 }
 
 }  // namespace bkvp::ui

@@ -12,6 +12,8 @@
 #include "app/ui/wizard/bk_finish_page.h"
 #include "app/ui/wizard/bk_scheduler_page.h"
 #include "app/ui/wizard/bk_services_page.h"
+#include "app/ui/wizard/client_pages_panel.h"
+#include "app/ui/wizard/page_messages.h"
 #include "app/ui/wizard/rs_finish_page.h"
 #include "app/ui/wizard/rs_services_page.h"
 #include "app/ui/wizard/rs_src_page.h"
@@ -19,7 +21,10 @@
 
 namespace bkvp::ui {
 CBkRsPropSheet::CBkRsPropSheet(const engine::ProgramSettings& settings, QWidget* parent)
-    : QWizard(parent), settings_(settings), clients_(engine::DiscoverClients()) {
+    : QWizard(parent),
+      settings_(settings),
+      clients_(engine::DiscoverClients()),
+      clientSettings_(engine::SettingsSnapshot::Take(engine::ClientSettingsKeys(clients_))) {
   setObjectName("wizard");
   setWindowTitle("Backup Vopal");
   setWindowIcon(ProgramIcon());
@@ -49,6 +54,24 @@ CBkRsPropSheet::~CBkRsPropSheet() {
     delete gone;
   }
   selectedArchive_.reset();
+  if (!committed_) PutBackClientSettings();
+}
+
+bool CBkRsPropSheet::StoreClientPages(int clientsPage) {
+  auto* panel = page(clientsPage)->findChild<ClientPagesPanel*>();
+  return !panel || panel->StoreChecked();
+}
+
+void CBkRsPropSheet::PutBackClientSettings() {
+  if (const Status restored = clientSettings_.Restore(); !restored.ok())
+    ShowPageError("The wizard could not put back what it changed: " + restored.message() + ".");
+}
+
+void CBkRsPropSheet::ShowRunEnded() {
+  runEnded_ = true;
+  setButtonText(FinishButton, "Close");
+  button(BackButton)->setEnabled(false);
+  button(CancelButton)->hide();
 }
 
 void CBkRsPropSheet::ShowAbout() {

@@ -12,6 +12,8 @@
 #include "app/engine/cancel_request.h"
 #include "app/engine/client_list.h"
 #include "app/engine/program_settings.h"
+#include "app/engine/run_restore.h"
+#include "app/engine/settings_snapshot.h"
 
 namespace bkvp::ui {
 
@@ -29,8 +31,12 @@ class CBkRsPropSheet : public QWizard {
   engine::ClientList& clients() { return clients_; }
   // Filled by the destination and schedule pages; the clients at Finish.
   engine::BackupChoices& backupChoices() { return backupChoices_; }
-  // Chosen on the source page.
+  // Chosen on the source page, with the file that holds it here (a
+  // downloaded copy for an archive on another machine).
   std::optional<engine::ArchiveEntry>& selectedArchive() { return selectedArchive_; }
+  std::string& selectedArchiveFile() { return selectedArchiveFile_; }
+  // The files chosen with "Choose files..." for this run; none: all.
+  std::optional<engine::ChosenFiles>& chosenFiles() { return chosenFiles_; }
 
   // A finish page's run. While it works, Back, Finish and About are off, and
   // Cancel (or closing the window) asks the run to stop instead of closing.
@@ -47,6 +53,19 @@ class CBkRsPropSheet : public QWizard {
   };
   bool running() const { return running_; }
 
+  // What the client pages store while the user goes through the wizard
+  // (a client answers from its stored choices) is put back when the user
+  // leaves such a page, and when the wizard closes without Finish; Finish
+  // stores the checked pages of its branch (`clientsPage`) for good.
+  bool StoreClientPages(int clientsPage);
+  void PutBackClientSettings();
+  void Commit() { committed_ = true; }
+
+  // After a finish page's run: the page shows how it ended and Finish,
+  // now "Close", closes the wizard.
+  void ShowRunEnded();
+  bool runEnded() const { return runEnded_; }
+
  public slots:
   void reject() override;
 
@@ -58,8 +77,13 @@ class CBkRsPropSheet : public QWizard {
   engine::ClientList clients_;
   engine::BackupChoices backupChoices_;
   std::optional<engine::ArchiveEntry> selectedArchive_;
+  std::string selectedArchiveFile_;
+  std::optional<engine::ChosenFiles> chosenFiles_;
   engine::CancelRequest cancel_;
+  engine::SettingsSnapshot clientSettings_;  // as the wizard found them
   bool running_ = false;
+  bool committed_ = false;
+  bool runEnded_ = false;
 };
 
 }  // namespace bkvp::ui

@@ -34,9 +34,9 @@ void CBkServicesPage::initializePage() {
 }
 
 bool CBkServicesPage::validatePage() {
-  return panel_->CommitChecked(
-      CBkRsPropSheet::Of(wizard())->clients(), kNoClientToBackUpText,
-      [](engine::ClientEntry& client) {
+  CBkRsPropSheet* sheet = CBkRsPropSheet::Of(wizard());
+  const bool left = panel_->CommitChecked(
+      sheet->clients(), kNoClientToBackUpText, [](engine::ClientEntry& client) {
         // A client that has nothing to save now says why.
         const std::string why =
             engine::ClientInfoText(client.service.get(), "HasBackup").value_or("");
@@ -44,6 +44,9 @@ bool CBkServicesPage::validatePage() {
         ShowPageWarning(why);
         return false;
       });
+  // The pages keep the choices; Finish stores them for good.
+  sheet->PutBackClientSettings();
+  return left;
 }
 
 }  // namespace bkvp::ui

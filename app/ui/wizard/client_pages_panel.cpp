@@ -99,6 +99,7 @@ void ClientPagesPanel::MakeCurrent(int row) {
   CCustomCtrl* host = row >= 0 && row < count() ? items_[row].host : nullptr;
   pages_->setCurrentWidget(host ? static_cast<QWidget*>(host) : noPage_);
   if (host) host->ShowPage();
+  emit currentClientChanged(host ? items_[row].client : nullptr);
 }
 
 void ClientPagesPanel::OnCurrentRowChanged(int row) {
@@ -113,6 +114,21 @@ void ClientPagesPanel::OnCurrentRowChanged(int row) {
   MakeCurrent(row);
 }
 
+// A page that is valid but cannot store its settings would leave the run
+// with the settings of an earlier wizard.
+bool ClientPagesPanel::Store(int row) {
+  CCustomCtrl* host = items_[row].host;
+  if (!host || host->StoreSettings()) return true;
+  ShowPageError("The settings of " + items_[row].client->name + " could not be stored.");
+  return false;
+}
+
+bool ClientPagesPanel::StoreChecked() {
+  for (int i = 0; i < count(); ++i)
+    if (IsChecked(i) && items_[i].client && !Store(i)) return false;
+  return true;
+}
+
 bool ClientPagesPanel::CommitChecked(engine::ClientList& clients,
                                      const std::string& nothingCheckedText,
                                      const std::function<bool(engine::ClientEntry&)>& accept) {
@@ -124,13 +140,7 @@ bool ClientPagesPanel::CommitChecked(engine::ClientList& clients,
     engine::ClientEntry& client = *items_[i].client;
     client.selected = true;
     CCustomCtrl* host = items_[i].host;
-    bool kept = !host || host->Validate();
-    // A page that is valid but cannot store its settings would leave the run
-    // with the settings of an earlier wizard.
-    if (kept && host && !host->StoreSettings()) {
-      ShowPageError("The settings of " + client.name + " could not be stored.");
-      kept = false;
-    }
+    const bool kept = (!host || host->Validate()) && Store(i);
     if (!kept || (accept && !accept(client))) {
       MakeCurrent(i);
       return false;

@@ -44,8 +44,17 @@ class ClientPagesPanel : public QWidget {
   bool CommitChecked(engine::ClientList& clients, const std::string& nothingCheckedText,
                      const std::function<bool(engine::ClientEntry&)>& accept = {});
 
+  // Stores every checked client's page again (at Finish); false, after
+  // saying so, when one could not store its settings.
+  bool StoreChecked();
+
   QListWidget* list() const { return list_; }
 
+ signals:
+  // Another client's page shows (null: none).
+  void currentClientChanged(engine::ClientEntry* client);
+
+ public:
  private:
   struct Item {
     engine::ClientEntry* client = nullptr;
@@ -54,6 +63,7 @@ class ClientPagesPanel : public QWidget {
   void OnCurrentRowChanged(int row);
   void MakeCurrent(int row);
   bool IsChecked(int row) const;
+  bool Store(int row);
 
   PageKind kind_;
   QListWidget* list_;

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QWizardPage>
+
+class QLabel;
+class QPushButton;
 #include <string>
 
 namespace bkvp::ui {
@@ -20,7 +23,14 @@ class CRsServicesPage : public QWizardPage {
   bool validatePage() override;
 
  private:
+  // "Choose files...": the files client's files of the archive, for this
+  // run only.
+  void ChooseFiles();
+  void ShowChoice();
+
   ClientPagesPanel* panel_;
+  QPushButton* chooseFiles_;
+  QLabel* choice_;
   std::string matchedPath_;
 };
 

@@ -1,5 +1,6 @@
 #include "app/ui/wizard/rs_src_page.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -9,7 +10,10 @@
 #include <QVBoxLayout>
 
 #include "app/engine/program_settings.h"
+#include "app/engine/remote_archives.h"
+#include "app/engine/remote_place.h"
 #include "app/engine/restore_now.h"
+#include "app/engine/restore_source.h"
 #include "app/engine/run_backup.h"
 #include "app/ui/commands.h"
 #include "app/ui/wizard/bk_rs_prop_sheet.h"
@@ -31,7 +35,9 @@ CRsSrcPage::CRsSrcPage(QWidget* parent)
   archives_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
   archives_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
   archives_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+  archives_->setTextElideMode(Qt::ElideMiddle);
   noArchives_->setObjectName("noArchives");
+  noArchives_->setWordWrap(true);
   noArchives_->hide();
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(chooser_, 3);
@@ -49,10 +55,20 @@ CRsSrcPage::~CRsSrcPage() {
 
 int CRsSrcPage::nextId() const { return kPageRestoreClients; }
 
+// The archive named on the command line, else the place of the last backup
+// with its newest archive selected.
 void CRsSrcPage::initializePage() {
   if (opened_) return;
   opened_ = true;
-  OpenCommandLineFile(CBkRsPropSheet::Of(wizard())->settings().cmdLineFile);
+  const engine::ProgramSettings& settings = CBkRsPropSheet::Of(wizard())->settings();
+  if (!settings.cmdLineFile.empty()) return OpenCommandLineFile(settings.cmdLineFile);
+  const QString place = QString::fromStdString(engine::SuggestedRestoreSource(settings));
+  if (place.isEmpty()) return;
+  const bool shown = engine::IsRemotePlace(place.toStdString()) ? chooser_->SelectRemote(place)
+                                                                : chooser_->SelectFolder(place);
+  if (!shown) return;
+  if (const int newest = engine::NewestArchiveIndex(entries_); newest >= 0)
+    archives_->setCurrentItem(archives_->topLevelItem(newest));
 }
 
 // The file's folder is searched and the file selected; a file not named as
@@ -72,9 +88,25 @@ void CRsSrcPage::OpenCommandLineFile(const std::string& path) {
 }
 
 void CRsSrcPage::Search(const QString& place) {
-  entries_ = place.isEmpty() ? std::vector<engine::ArchiveEntry>()
-                             : engine::ListArchives(engine::WithTrailingSlash(place.toStdString()));
+  std::string problem;
+  if (place.isEmpty()) {
+    entries_.clear();
+  } else {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Result<std::vector<engine::ArchiveEntry>> found =
+        engine::ListArchivesAt(engine::ResolvePlace(place.toStdString()));
+    entries_.clear();
+    if (found.ok())
+      entries_ = std::move(found.value());
+    else
+      problem = found.status().message();
+    QApplication::restoreOverrideCursor();
+  }
   ShowArchives();
+  noArchives_->setText(problem.empty() ? engine::kNoArchivesText
+                                       : QString::fromStdString("No archives could be looked "
+                                                                "for there: " +
+                                                                problem + "."));
   noArchives_->setVisible(!place.isEmpty() && entries_.empty());
 }
 
@@ -102,7 +134,25 @@ bool CRsSrcPage::validatePage() {
     ShowPageWarning(kNoArchiveSelectedText);
     return false;
   }
-  CBkRsPropSheet::Of(wizard())->selectedArchive() = entries_[size_t(row)];
+  engine::ArchiveEntry& entry = entries_[size_t(row)];
+  std::string file = entry.path;
+  // An archive on another machine is listed from its first bytes; it is
+  // fetched once it is chosen.
+  if (!entry.reader) {
+    const std::string place = entry.path;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Status opened = engine::OpenArchiveForRestore(place, entry);
+    QApplication::restoreOverrideCursor();
+    if (!opened.ok()) {
+      ShowPageError("The archive cannot be opened: " + opened.message() + ".");
+      return false;
+    }
+    // The copy is read; the summary and the run's record name the archive.
+    file = entry.path;
+    entry.path = place;
+  }
+  CBkRsPropSheet::Of(wizard())->selectedArchive() = entry;
+  CBkRsPropSheet::Of(wizard())->selectedArchiveFile() = file;
   return true;
 }
 

@@ -51,6 +51,9 @@ class PageControl final : public WithoutLateBinding<PageInterface>,
   HRESULT ShowControl() override { return site_.Show(); }
   HRESULT HideControl() override { return site_.Hide(); }
   HRESULT DestroyControl() override { return site_.Destroy(); }
+  HRESULT MoveControl(LONG left, LONG top, LONG width, LONG height) override {
+    return site_.Move(left, top, width, height);
+  }
 
  private:
   ~PageControl() = default;

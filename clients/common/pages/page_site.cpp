@@ -59,6 +59,13 @@ HRESULT PageSite::Destroy() {
   return S_OK;
 }
 
+HRESULT PageSite::Move(LONG left, LONG top, LONG width, LONG height) {
+  if (!content_) return E_UNEXPECTED;
+  if (width < 0 || height < 0) return E_INVALIDARG;
+  content_->setGeometry(left, top, width, height);
+  return S_OK;
+}
+
 HRESULT PageSite::PersistSettings(BOOL action) {
   if (!content_) return E_UNEXPECTED;
   return Guarded([&] {

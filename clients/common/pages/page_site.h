@@ -23,6 +23,7 @@ class PageSite {
   HRESULT Show();
   HRESULT Hide();
   HRESULT Destroy();
+  HRESULT Move(LONG left, LONG top, LONG width, LONG height);
 
   // E_UNEXPECTED while no widget exists (never created, destroyed, or taken
   // down with its parent window).

@@ -1,9 +1,13 @@
 #include "clients/files/pages/backup_list_page.h"
 
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QSplitter>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -18,6 +22,8 @@
 #include "clients/files/pages/page_controls.h"
 #include "clients/files/pages/page_icons.h"
 #include "clients/files/pages/user_questions.h"
+#include "contract/identifiers.h"
+#include "platform/registry.h"
 
 namespace bkvp::files::pages {
 
@@ -32,29 +38,57 @@ QString WithoutTrailingSeparator(QString path) {
   return path;
 }
 
+// Where the tree's width is remembered: the program's own window choices,
+// apart from the client's settings.
+std::string InterfaceKey() { return std::string(kProgramKey) + "\\Interface"; }
+constexpr const char* kTreeWidth = "FilesTreeWidth";
+
+QWidget* Titled(const QString& title, QWidget* content, QLayout* beside = nullptr) {
+  auto* pane = new QWidget;
+  auto* layout = new QGridLayout(pane);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(new QLabel(title), 0, 0);
+  layout->addWidget(content, 1, 0);
+  if (beside) layout->addLayout(beside, 1, 1);
+  return pane;
+}
+
 }  // namespace
 
 BackupListPage::BackupListPage(QWidget* parent)
     : PageContent(parent),
       tree_(new FolderTree(this)),
       list_(new BackupListView(this)),
+      panes_(new QSplitter(Qt::Horizontal, this)),
+      addFolder_(IconButton(this, AddFolderIcon(), "Add folder...", kIconSize)),
+      addFile_(IconButton(this, AddFileIcon(), "Add file...", kIconSize)),
       properties_(IconButton(this, PropertiesIcon(), Text(IDS_MENU_PROPERTIES), kIconSize)),
       remove_(IconButton(this, RemoveIcon(), Text(IDS_MENU_DELETE), kIconSize)) {
   tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+  addFolder_->setObjectName("addFolder");
+  addFile_->setObjectName("addFile");
 
   auto* buttons = new QVBoxLayout;
+  buttons->addWidget(addFolder_);
+  buttons->addWidget(addFile_);
+  buttons->addSpacing(8);
   buttons->addWidget(properties_);
   buttons->addWidget(remove_);
   buttons->addStretch();
-  auto* layout = new QGridLayout(this);
+  panes_->setObjectName("panes");
+  panes_->setChildrenCollapsible(false);
+  panes_->addWidget(Titled("Folders on local drive(s)", tree_));
+  panes_->addWidget(Titled("Folder(s) to back up", list_, buttons));
+  panes_->setStretchFactor(1, 1);
+  auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(new QLabel("Folders on local drive(s)", this), 0, 0);
-  layout->addWidget(new QLabel("Folder(s) to back up", this), 0, 1);
-  layout->addWidget(tree_, 1, 0);
-  layout->addWidget(list_, 1, 1);
-  layout->addLayout(buttons, 1, 2);
-  layout->setColumnStretch(0, 1);
-  layout->setColumnStretch(1, 2);
+  layout->addWidget(panes_);
+  SizeTreePane();
+  connect(panes_, &QSplitter::splitterMoved, this, [this] {
+    platform::RegWriteDword(InterfaceKey(), kTreeWidth, uint32_t(panes_->sizes().value(0)));
+  });
+  connect(addFolder_, &QToolButton::clicked, this, [this] { AddChosen(true); });
+  connect(addFile_, &QToolButton::clicked, this, [this] { AddChosen(false); });
 
   connect(tree_, &QWidget::customContextMenuRequested, this, &BackupListPage::ShowTreeMenu);
   connect(list_, &QWidget::customContextMenuRequested, this, &BackupListPage::ShowListMenu);
@@ -150,6 +184,31 @@ void BackupListPage::ShowListMenu(const QPoint& position) {
     OpenProperties(SelectedItem());
   else if (chosen == remove)
     RemoveSelected();
+}
+
+void BackupListPage::SizeTreePane() {
+  int width = int(platform::RegReadDword(InterfaceKey(), kTreeWidth).value_or(0));
+  if (width <= 0) {
+    tree_->resizeColumnToContents(0);
+    width = std::clamp(tree_->header()->sectionSize(0) + 32, 220, 360);
+  }
+  panes_->setSizes({width, std::max(width, 400)});
+}
+
+void BackupListPage::AddChosen(bool folder) {
+  const QString start = tree_->SelectedPath().isEmpty() ? QDir::homePath() : tree_->SelectedPath();
+  const QString path =
+      folder ? QFileDialog::getExistingDirectory(
+                   this, "Add a folder to the backup list", start,
+                   QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog)
+             : QFileDialog::getOpenFileName(this, "Add a file to the backup list", start, {},
+                                            nullptr, QFileDialog::DontUseNativeDialog);
+  if (path.isEmpty()) return;
+  if (Contains(path)) {
+    ShowError(("This path is on the backup list already:\n" + path).toStdString());
+    return;
+  }
+  AddPath(path);
 }
 
 void BackupListPage::UpdateButtons() {

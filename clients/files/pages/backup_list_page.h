@@ -1,13 +1,15 @@
 // BkVpFilesFolders, the files client's backup page: the tree of drives and
-// folders, the backup list, and the properties and remove buttons. Folders
-// come onto the list from the tree's menu or by dropping files and folders
-// from the desktop; the property dialogs set each entry's masks and rules.
+// folders, the backup list, and its add, properties and remove buttons.
+// Folders and files come onto the list from the add buttons, the tree's menu
+// or by dropping them from the desktop; the property dialogs set each
+// entry's masks and rules.
 // The list is stored in and loaded from the client key's "backuper" subkey,
 // where the service reads it at backup time.
 #pragma once
 
 #include "clients/common/pages/page_content.h"
 
+class QSplitter;
 class QToolButton;
 class QTreeWidgetItem;
 
@@ -38,9 +40,16 @@ class BackupListPage : public bkvp::pages::PageContent {
   void ShowTreeMenu(const QPoint& position);
   void ShowListMenu(const QPoint& position);
   void UpdateButtons();
+  // "Add folder..." and "Add file...": the desktop's file dialog.
+  void AddChosen(bool folder);
+  // The tree is as wide as the user left it, else as its names need.
+  void SizeTreePane();
 
   FolderTree* tree_;
   BackupListView* list_;
+  QSplitter* panes_;
+  QToolButton* addFolder_;
+  QToolButton* addFile_;
   QToolButton* properties_;
   QToolButton* remove_;
 };

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPainter>
 #include <QUrl>
 
 namespace bkvp::files::pages {
@@ -45,6 +46,18 @@ BackupListView::BackupListView(QWidget* parent) : QTreeWidget(parent) {
   viewport()->setAcceptDrops(true);
   setDropIndicatorShown(false);
   setContextMenuPolicy(Qt::CustomContextMenu);
+  // Paths that share their beginning differ at the end: both must show.
+  setTextElideMode(Qt::ElideMiddle);
+}
+
+void BackupListView::paintEvent(QPaintEvent* event) {
+  QTreeWidget::paintEvent(event);
+  if (topLevelItemCount() > 0) return;
+  // An empty list says how it is filled.
+  QPainter painter(viewport());
+  painter.setPen(palette().color(QPalette::PlaceholderText));
+  painter.drawText(viewport()->rect().adjusted(12, 12, -12, -12),
+                   Qt::AlignCenter | Qt::TextWordWrap, kEmptyHint);
 }
 
 void BackupListView::dragEnterEvent(QDragEnterEvent* event) { AcceptLocalPaths(event); }

@@ -9,6 +9,11 @@
 
 namespace bkvp::files::pages {
 
+// What the empty list shows in its place.
+inline constexpr const char* kEmptyHint =
+    "Nothing to back up yet.\nAdd a folder or a file with the buttons beside the list, the "
+    "folder tree's menu, or by dropping it here.";
+
 class BackupListView : public QTreeWidget {
   Q_OBJECT
 
@@ -25,6 +30,7 @@ class BackupListView : public QTreeWidget {
   void dropEvent(QDropEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   // Until the user sizes a column, the columns share the list's width beyond

@@ -113,8 +113,29 @@ void PaintFolder(QPainter& p) {
   p.drawRect(QRectF(1.5, 6.5, 13, 7));
 }
 
+// A small green plus in the lower right corner, over another picture.
+void CornerPlus(QPainter& p) {
+  p.setPen(Qt::NoPen);
+  p.setBrush(kPaper);
+  p.drawEllipse(QRectF(8.5, 8.5, 7.5, 7.5));
+  Stroke(p, kGreen, 2, QLineF(12.25, 9.5, 12.25, 15));
+  Stroke(p, kGreen, 2, QLineF(9.5, 12.25, 15, 12.25));
+}
+
+void PaintAddFolder(QPainter& p) {
+  PaintFolder(p);
+  CornerPlus(p);
+}
+
+void PaintAddFile(QPainter& p) {
+  Sheet(p);
+  CornerPlus(p);
+}
+
 }  // namespace
 
+QIcon AddFolderIcon() { return Drawn(PaintAddFolder); }
+QIcon AddFileIcon() { return Drawn(PaintAddFile); }
 QIcon PropertiesIcon() { return Drawn(PaintProperties); }
 QIcon RemoveIcon() { return Drawn(PaintRemove); }
 QIcon AddMaskIcon() { return Drawn(PaintAdd); }

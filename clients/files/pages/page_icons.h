@@ -6,6 +6,8 @@
 
 namespace bkvp::files::pages {
 
+QIcon AddFolderIcon();         // a folder with a green plus
+QIcon AddFileIcon();           // a sheet with a green plus
 QIcon PropertiesIcon();        // a sheet with lines: the entry's properties
 QIcon RemoveIcon();            // a red cross: remove the selected entries
 QIcon AddMaskIcon();           // a green plus

@@ -35,10 +35,11 @@ RestorePage::RestorePage(QWidget* parent)
   layout->addWidget(original_, 0, 1);
   layout->addWidget(Picture(ChosenFolderIcon(), this), 1, 0);
   layout->addWidget(chosenFolder_, 1, 1);
-  layout->addWidget(tree_, 2, 1);
+  // Above the tree, so that it stays where it is when the tree appears.
+  layout->addWidget(overwrite_, 2, 1);
+  layout->addWidget(tree_, 3, 1);
   // Unchecked, the files land side by side, numbered where names repeat.
-  layout->addWidget(keepFolders_, 3, 1);
-  layout->addWidget(overwrite_, 4, 1);
+  layout->addWidget(keepFolders_, 4, 1);
   layout->setColumnStretch(1, 1);
   keepFolders_->setChecked(true);
 
@@ -47,7 +48,7 @@ RestorePage::RestorePage(QWidget* parent)
   auto showTree = [this, layout](bool on) {
     tree_->setVisible(on);
     keepFolders_->setVisible(on);
-    layout->setRowStretch(2, on ? 1 : 0);
+    layout->setRowStretch(3, on ? 1 : 0);
     layout->setRowStretch(5, on ? 0 : 1);
   };
   original_->setChecked(true);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -124,6 +125,31 @@ class BackupPage : public bkvp::testing::HomeFixture {
   ComPtr<IBkVpAxBackup> page;
   TempDir tree;
 };
+
+TEST_F(BackupPage, TheAddButtonsPutAChosenFolderAndFileOnTheList) {
+  WriteFile(tree / "docs/a.txt", "a");
+  WriteFile(tree / "notes.txt", "n");
+  EXPECT_EQ(ListRows(), Rows{});
+  const auto choose = [](const std::filesystem::path& path) {
+    return [path](QFileDialog& dialog) {
+      dialog.selectFile(QString::fromStdString(path));
+      static_cast<QDialog&>(dialog).accept();
+    };
+  };
+  WithModal<QFileDialog>([&] { Button("Add folder...")->click(); }, choose(tree / "docs"));
+  WithModal<QFileDialog>([&] { Button("Add file...")->click(); }, choose(tree / "notes.txt"));
+  EXPECT_EQ(ListRows(),
+            (Rows{{tree / "docs", "*.*", ""}, {tree / "notes.txt", "Backup allways", "[none]"}}));
+  // A path that is there already is not added twice.
+  bkvp::testing::ScriptedMessageBoxes boxes;
+  WithModal<QFileDialog>([&] { Button("Add folder...")->click(); }, choose(tree / "docs"));
+  EXPECT_EQ(ListRows().size(), 2u);
+  EXPECT_EQ(boxes.shown.size(), 1u);
+  // Cancelled: nothing.
+  WithModal<QFileDialog>([&] { Button("Add file...")->click(); },
+                         [](QFileDialog& dialog) { static_cast<QDialog&>(dialog).reject(); });
+  EXPECT_EQ(ListRows().size(), 2u);
+}
 
 TEST_F(BackupPage, DroppedFoldersAndFilesGetDefaultSettingsAndTheirTexts) {
   WriteFile(tree / "docs/a.txt", "a");

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-namespace bkvp::cli::front {
+namespace bkvp::engine {
 
 std::string ByteSize(uint64_t bytes);
 
-}  // namespace bkvp::cli::front
+}  // namespace bkvp::engine

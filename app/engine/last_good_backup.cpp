@@ -1,0 +1,51 @@
+#include "app/engine/last_good_backup.h"
+
+#include <cstring>
+#include <vector>
+
+#include "app/engine/last_run.h"
+#include "app/engine/program_settings.h"
+#include "platform/registry.h"
+
+namespace bkvp::engine {
+namespace {
+
+std::string GoodBackupKey() { return ProgramKey() + "\\History\\GoodBackup"; }
+
+}  // namespace
+
+void RecordGoodBackup(const RunOutcome& outcome, std::time_t time) {
+  if (!outcome.carriedOut() || outcome.archivePath.empty()) return;
+  const std::string key = GoodBackupKey();
+  std::vector<uint8_t> bytes(8);
+  std::memcpy(bytes.data(), &outcome.archiveBytes, 8);
+  platform::RegWriteString(key, "Archive", outcome.archivePath);
+  platform::RegWriteBinary(key, "Bytes", bytes);
+  // Written last: a record is read only when its moment is there.
+  platform::RegWriteDword(key, "Time", static_cast<uint32_t>(time));
+}
+
+std::optional<GoodBackup> ReadLastGoodBackup() {
+  const std::string key = GoodBackupKey();
+  if (const auto time = platform::RegReadDword(key, "Time")) {
+    GoodBackup good;
+    good.time = static_cast<std::time_t>(*time);
+    good.archivePath = platform::RegReadString(key, "Archive").value_or("");
+    if (const auto bytes = platform::RegReadBinary(key, "Bytes"); bytes && bytes->size() == 8)
+      std::memcpy(&good.archiveBytes, bytes->data(), 8);
+    return good;
+  }
+  const auto last = ReadLastRun(RunKind::kBackup);
+  if (!last || last->cutOff || last->archivePath.empty() ||
+      (last->result != RunResult::kSucceeded && last->result != RunResult::kFailures))
+    return std::nullopt;
+  return GoodBackup{last->time, last->archivePath, 0};
+}
+
+std::optional<uint64_t> LastArchiveSizeAbove(uint64_t freeBytes) {
+  const auto good = ReadLastGoodBackup();
+  if (!good || good->archiveBytes <= freeBytes) return std::nullopt;
+  return good->archiveBytes;
+}
+
+}  // namespace bkvp::engine
