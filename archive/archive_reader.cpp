@@ -63,7 +63,11 @@ ssize_t ArchiveReader::ReadFromFile(uint64_t offset, void* buffer, size_t size) 
       failure_.systemError = true;
       failure_.text =
           std::string(platform::CutUtf8(platform::ErrorMessage(failure_.code), kMaxErrorText));
-      return -1;
+      if (!asking_ || !ask_ || !ask_(failure_.code)) return -1;
+      // A medium taken out and put back is a new file to the system.
+      if (const int fd = layer_.Open(path_, O_RDONLY | O_NONBLOCK, 0); fd >= 0)
+        file_ = FileHandle(layer_, fd);
+      continue;
     }
     done += static_cast<size_t>(n);
   }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -67,6 +68,7 @@ class ArchiveReader {
   // Where the client table ends and the data area begins.
   uint64_t tableEnd() const { return tableEnd_; }
   int fd() const { return file_.fd(); }
+  const std::string& path() const { return path_; }
   FileLayer& layer() const { return layer_; }
   const ReadFailure& failure() const { return failure_; }
   // Puts an earlier failure back: reads made ahead of time leave no trace.
@@ -86,6 +88,16 @@ class ArchiveReader {
   // Records a damaged archive as the failure; always returns false.
   bool Damaged(const std::string& what, uint64_t offset);
 
+  // Asked, with the system error, when a read of the archive fails: true
+  // opens the file again and retries the read (the medium may be back),
+  // false lets the read fail. Reads made ahead of time (SetAsking(false))
+  // fail quietly: the read that needs the bytes asks. Returns the old state.
+  void AskOnReadError(std::function<bool(uint32_t code)> ask) { ask_ = std::move(ask); }
+  bool SetAsking(bool asking) {
+    std::swap(asking, asking_);
+    return asking;
+  }
+
  private:
   bool ReadHeader();
   bool ReadClientTable(int32_t count, uint64_t offset);
@@ -101,6 +113,8 @@ class ArchiveReader {
   std::map<std::string, ClientTableEntry> clients_;
   std::vector<TableEntry> table_;
   ReadFailure failure_;
+  std::function<bool(uint32_t code)> ask_;
+  bool asking_ = true;
   std::vector<uint8_t> window_;  // the bytes from windowStart_ on
   uint64_t windowStart_ = 0;
   size_t windowSize_ = 0;

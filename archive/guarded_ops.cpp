@@ -23,11 +23,6 @@ namespace {
 constexpr size_t kStringBufferSize = 512;
 constexpr int kTemporaryNameAttempts = 100;
 
-bool IsRecoverableDiskError(uint32_t code) {
-  return code == platform::ERROR_WRITE_PROTECT || code == platform::ERROR_NOT_READY ||
-         code == platform::ERROR_DISK_FULL;
-}
-
 // Writes all bytes at the offset. A failure goes to `failed` with its errno:
 // it throws, or returns true to write the whole piece again, false to give up.
 template <class OnFailure>
@@ -103,6 +98,11 @@ std::string LoadString(int id) {
       break;
   }
   return std::string(platform::CutUtf8(text, kStringBufferSize - 1));
+}
+
+bool IsRecoverableDiskError(uint32_t code) {
+  return code == platform::ERROR_WRITE_PROTECT || code == platform::ERROR_NOT_READY ||
+         code == platform::ERROR_DISK_FULL;
 }
 
 std::string ComposeDiskMessage(uint32_t error, const std::string& drive, DiskFile which) {

@@ -28,6 +28,9 @@ std::string LoadString(int id);
 // The text shown for system error `error` on a file whose mount point is
 // `drive`. The data file gets its own "no room for the temporary file" text.
 enum class DiskFile { kArchive, kDataFile, kCreated };
+// A disk that is full, write-protected or not ready may be fixed and the
+// operation tried again; other errors end it.
+bool IsRecoverableDiskError(uint32_t code);
 std::string ComposeDiskMessage(uint32_t error, const std::string& drive, DiskFile which);
 
 // Breaks every line of the text into pieces of at most `width` bytes (never

@@ -127,9 +127,11 @@ void RestorePrefetch::StartHead(PrefetchedRecord& record) {
       static_cast<size_t>(std::min<uint64_t>(kHeadInput, record.location.dataAvailable));
   buffers->wholePart = buffers->inputSize == record.location.dataAvailable;
   const ReadFailure before = reader_.failure();
+  const bool asking = reader_.SetAsking(false);
   const bool read =
       reader_.ReadExact(record.location.dataOffset, buffers->input(), buffers->inputSize);
   reader_.RestoreFailure(before);
+  reader_.SetAsking(asking);
   if (!read) {
     spareHeads_.push_back(std::move(buffers));
     return;
@@ -143,6 +145,7 @@ void RestorePrefetch::TopUp() {
   // Reads made ahead of time leave no failure behind: the caller meets a
   // damaged record when it gets there, as it would have.
   const ReadFailure before = reader_.failure();
+  const bool asking = reader_.SetAsking(false);
   while (!walkEnded_ && ahead_.size() < kMaxRecordsAhead && inputBytes_ < kMaxInputAhead &&
          outputLimits_ < kMaxOutputAhead) {
     if (static_cast<int32_t>(passed_) >= total_) {
@@ -161,6 +164,7 @@ void RestorePrefetch::TopUp() {
     ahead_.push_back(std::move(record));
   }
   reader_.RestoreFailure(before);
+  reader_.SetAsking(asking);
 }
 
 void RestorePrefetch::ReadDataPart(PrefetchedRecord& record) {

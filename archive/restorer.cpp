@@ -36,6 +36,7 @@ Restorer::Restorer(FileLayer& layer, int threads)
         progress_.Message("Removed " + path + ", left behind by an interrupted restore.");
       }) {
   folders_.RefuseLinks(&ownLinks_);
+  reader_.AskOnReadError([this](uint32_t code) { return AskAboutArchiveRead(code); });
   for (const std::string& folder : {platform::RegistryFolder(), platform::ProgramFolder()}) {
     struct stat st {};
     if (::stat(folder.c_str(), &st) == 0)
@@ -53,6 +54,7 @@ HRESULT Restorer::GetArchiveInfo(BSTR archiveName, BSTR* userName, BSTR* machine
   iterating_ = false;
   recordValid_ = false;
   if (prefetch_) prefetch_->Clear();
+  archiveReadStopped_ = false;
   const bool opened = reader_.Open(ToAnsi(archiveName));
   PumpMessages();
   if (!opened) return E_FAIL;
@@ -97,6 +99,21 @@ void Restorer::PromptAndThrow() {
 }
 
 void Restorer::ThrowWithoutPrompt() { throw ComError(E_FAIL); }
+
+// A medium that is not ready may be put back and the read tried again;
+// any other read error is told and ends the restore.
+// Once the user has stopped (or been told), later reads of the same
+// archive fail without asking again.
+bool Restorer::AskAboutArchiveRead(uint32_t code) {
+  if (archiveReadStopped_) return false;
+  const std::string message =
+      ComposeDiskMessage(code, platform::MountPointOf(reader_.path()), DiskFile::kArchive);
+  if (IsRecoverableDiskError(code) && progress_.Prompt(message, kStyleStopOkCancel) != IDCANCEL)
+    return true;
+  if (!IsRecoverableDiskError(code)) progress_.Prompt(message, kStyleStopOk);
+  archiveReadStopped_ = true;
+  return false;
+}
 
 bool Restorer::LocateCurrent() {
   if (!iterating_) return reader_.Damaged("no section is being read", 0);

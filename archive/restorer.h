@@ -59,6 +59,8 @@ class Restorer : public DispatchObject<IRestorer> {
   // Shows the failure's text with a stop icon, then throws ComError.
   [[noreturn]] void PromptAndThrow();
   [[noreturn]] void ThrowWithoutPrompt();
+  // Asks whether a failed read of the archive is to be tried again.
+  bool AskAboutArchiveRead(uint32_t code);
   // Writes the data part to the target; false when it could not be done
   // completely. Throws ComError when the archive cannot be read.
   bool CopyDataPart(TargetFile& target);
@@ -119,7 +121,8 @@ class Restorer : public DispatchObject<IRestorer> {
   // The links this restore made: their targets came from the archive, so
   // no later file of it is written through them.
   std::vector<platform::LinkIdentity> ownLinks_;
-  bool linkRestored_ = false;  // the last file restored was a link
+  bool archiveReadStopped_ = false;  // the user stopped after a failed read
+  bool linkRestored_ = false;        // the last file restored was a link
 
   uint64_t stringPosition_ = 0;
   uint64_t stringRemaining_ = 0;

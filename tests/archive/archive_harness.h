@@ -34,10 +34,14 @@ class FaultyFileLayer : public archive::FileLayer {
   bool partial = false;
   uint64_t below = UINT64_MAX;
   int writes = 0;
-  // Reads of files whose path contains readPathPart fail with EIO from
-  // offset readFailFrom on.
+  // Reads of files whose path contains readPathPart fail with readError
+  // from offset readFailFrom on, as a bad spot of a disk does: a read that
+  // reaches it returns the bytes before it. After readFailures such
+  // failures (-1: never) the reads succeed again.
   std::string readPathPart;
   uint64_t readFailFrom = 0;
+  int readError = EIO;
+  int readFailures = -1;
 
   int Open(const std::string& path, int flags, unsigned mode) override {
     const int fd = FileLayer::Open(path, flags, mode);
@@ -62,8 +66,11 @@ class FaultyFileLayer : public archive::FileLayer {
   }
   ssize_t ReadAt(int fd, void* buffer, size_t size, uint64_t offset) override {
     if (!readPathPart.empty() && paths_[fd].find(readPathPart) != std::string::npos &&
-        offset >= readFailFrom) {
-      errno = EIO;
+        offset + size > readFailFrom && readFailures != 0) {
+      if (offset < readFailFrom)
+        return FileLayer::ReadAt(fd, buffer, readFailFrom - offset, offset);
+      if (readFailures > 0) --readFailures;
+      errno = readError;
       return -1;
     }
     return FileLayer::ReadAt(fd, buffer, size, offset);

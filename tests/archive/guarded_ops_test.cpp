@@ -298,4 +298,45 @@ TEST(WrapLines, LongLinesBreakEvery254BytesNeverInsideACharacter) {
 }
 
 }  // namespace
+TEST_F(GuardedTargets, AnArchiveThatCannotBeReadAsksAndIsReadAgainOrStops) {
+  // The medium goes away in the middle of a data part: the user may put it
+  // back and go on, or stop; an error no one can mend is told and stops.
+  WriteFile(dir / "in.txt", Noise(300000, 7));
+  archivePath = dir / "Vopalarc000002.KV";
+  {
+    WriterHarness w;
+    ASSERT_EQ(w.Start(archivePath), S_OK);
+    w.Begin(kClsidA);
+    w.File(dir / "in.txt");
+    w.End();
+    w.Finish();
+  }
+  layer.readPathPart = "Vopalarc";
+  layer.readFailFrom = std::filesystem::file_size(archivePath) - 1000;
+  const struct {
+    int error, failures, answer;
+    unsigned style;
+    bool restored;
+  } cases[] = {{ENOMEDIUM, 1, IDOK, 273u, true},
+               {ENOMEDIUM, -1, IDCANCEL, 273u, false},
+               {EIO, -1, IDOK, 16u, false}};
+  for (const auto& c : cases) {
+    std::filesystem::remove(target);
+    layer.readError = c.error;
+    layer.readFailures = c.failures;
+    auto& r = Reader();
+    r.progress->promptAnswers = {c.answer};
+    r.progress->defaultPromptAnswer = IDCANCEL;  // a second question ends the run
+    if (c.restored) {
+      EXPECT_EQ(r.RestoreFile(target), S_OK);
+      EXPECT_EQ(ReadFile(target), Noise(300000, 7));
+    } else {
+      EXPECT_THROW(r.RestoreFile(target), ComError);
+      EXPECT_FALSE(std::filesystem::exists(target));
+    }
+    ASSERT_EQ(r.progress->prompts.size(), 1u) << c.error;
+    EXPECT_EQ(r.progress->prompts[0].type, c.style);
+  }
+}
+
 }  // namespace bkvp::testing
