@@ -62,9 +62,15 @@ std::string Moment(std::time_t t) { return platform::FormatLongDateTime(platform
 // Scheduled runs need the tray program running, so it starts at login while
 // a schedule is on.
 int KeepAutostartInStep(bool scheduleEnabled) {
-  const Status result = UpdateAutostartEntry(scheduleEnabled, ProgramBesideThisExecutable());
-  if (result.ok()) return 0;
-  return front::Fail(kName, result.message() + " (the schedule itself is saved)", 1);
+  const std::string program = ProgramBesideThisExecutable();
+  const Status result = UpdateAutostartEntry(scheduleEnabled, program);
+  if (!result.ok())
+    return front::Fail(kName, result.message() + " (the schedule itself is saved)", 1);
+  if (!scheduleEnabled) return 0;
+  std::cout << "Autostart entry: " << front::HomeAbbreviated(AutostartEntryPath()) << "\n";
+  if (const std::string warning = MissingProgramWarning(program); !warning.empty())
+    std::cerr << "bkvp " << kName << ": warning: " << warning << "\n";
+  return 0;
 }
 
 // Which of the four rules, filled in from its options; an error text otherwise.

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "platform/paths.h"
 #include "platform/time.h"
 
 namespace bkvp::cli::front {
@@ -72,6 +73,14 @@ int ExitStatusOf(const Status& status) {
 int Fail(const std::string& command, const std::string& text, int status) {
   std::cerr << "bkvp " << command << ": " << text << "\n";
   return status;
+}
+
+std::string HomeAbbreviated(const std::string& path) {
+  const std::string home = platform::HomeFolder();
+  if (home.size() > 1 && path.starts_with(home) && path.size() > home.size() &&
+      path[home.size()] == '/')
+    return "~" + path.substr(home.size());
+  return path;
 }
 
 std::string AbsolutePath(const std::string& path) {

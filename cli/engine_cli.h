@@ -43,6 +43,9 @@ class Options {
 // Prints "bkvp COMMAND: text" to stderr and returns status.
 int Fail(const std::string& command, const std::string& text, int status);
 
+// The path with the user's home folder written "~".
+std::string HomeAbbreviated(const std::string& path);
+
 // An absolute form of a path given on the command line.
 std::string AbsolutePath(const std::string& path);
 

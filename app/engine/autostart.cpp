@@ -5,8 +5,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "platform/files.h"
 #include "platform/folder_walk.h"
@@ -44,6 +47,23 @@ std::string ExecArgument(const std::string& argument) {
   return value;
 }
 
+// The state root the entry's program is started with: BKVP_HOME, or ""
+// for the user's default one.
+std::string StateRoot() {
+  const char* home = std::getenv("BKVP_HOME");
+  return home ? home : "";
+}
+
+constexpr char kStateRootKey[] = "X-BackupVopal-StateRoot=";
+
+// The state root an entry was written for ("" when it names none).
+std::string StateRootOfEntry(const std::string& text) {
+  const size_t at = text.find(std::string("\n") + kStateRootKey);
+  if (at == std::string::npos) return "";
+  const size_t start = at + 1 + std::strlen(kStateRootKey);
+  return text.substr(start, text.find('\n', start) - start);
+}
+
 }  // namespace
 
 std::string AutostartEntryPath() {
@@ -57,13 +77,14 @@ std::string ProgramBesideThisExecutable() {
 }
 
 std::string AutostartEntryText(const std::string& programPath) {
+  const std::string root = StateRoot();
   return "[Desktop Entry]\n"
          "Type=Application\n"
          "Name=Backup Vopal\n"
          "Comment=Runs scheduled backups from the notification area\n"
          "Exec=" +
-         ExecArgument(programPath) +
-         " /q\n"
+         (root.empty() ? "" : "env " + ExecArgument("BKVP_HOME=" + root) + " ") +
+         ExecArgument(programPath) + " /q\n" + (root.empty() ? "" : kStateRootKey + root + "\n") +
          "Icon=backupvopal\n"
          "Terminal=false\n"
          "X-GNOME-Autostart-enabled=true\n";
@@ -90,9 +111,24 @@ Status WriteAutostartEntry(const std::string& programPath) {
 
 Status RemoveAutostartEntry() {
   const std::string path = AutostartEntryPath();
+  // An entry written for another state root is that one's to remove.
+  std::ifstream existing(path);
+  if (existing) {
+    std::stringstream text;
+    text << existing.rdbuf();
+    if (StateRootOfEntry(text.str()) != StateRoot()) return {};
+  }
   if (std::remove(path.c_str()) != 0 && errno != ENOENT)
     return Failure("cannot remove the autostart entry", path);
   return {};
+}
+
+std::string MissingProgramWarning(const std::string& programPath) {
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(programPath, ec)) return "";
+  return programPath +
+         " does not exist: the autostart entry cannot start it, and scheduled backups run only "
+         "while Backup Vopal runs";
 }
 
 Status UpdateAutostartEntry(bool scheduleEnabled, const std::string& programPath) {

@@ -163,6 +163,18 @@ TEST_F(EngineCommands, ScheduleAndTickBackUpWhenDueAndPrune) {
   ASSERT_EQ(set.exitCode, 0) << set.output;
   EXPECT_NE(set.output.find("every day at 03:00"), std::string::npos) << set.output;
   EXPECT_NE(Stdout("tick").find("Not due"), std::string::npos);
+  // The program started at login works in this state root; another root's
+  // "schedule off" leaves the entry alone.
+  const std::string entry = home() + "/xdg-config/autostart/BackupVopal.desktop";
+  EXPECT_NE(set.output.find("Autostart entry: " + entry), std::string::npos) << set.output;
+  EXPECT_NE(ReadFile(entry).find("Exec=env \"BKVP_HOME=" + home() + "\" "), std::string::npos)
+      << ReadFile(entry);
+  const TempDir otherRoot;
+  EXPECT_EQ(RunCommand("BKVP_HOME='" + otherRoot.path() + "' " + BinDir() +
+                       "/bkvp schedule off </dev/null")
+                .exitCode,
+            0);
+  EXPECT_TRUE(std::filesystem::exists(entry));
 
   // Make the run due now.
   ASSERT_EQ(bkvp::platform::RegWriteDword(
@@ -180,6 +192,7 @@ TEST_F(EngineCommands, ScheduleAndTickBackUpWhenDueAndPrune) {
   EXPECT_NE(Stdout("schedule show").find("completed"), std::string::npos);
   EXPECT_EQ(Bkvp("schedule off").exitCode, 0);
   EXPECT_NE(Stdout("tick").find("off"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(entry));
 }
 
 TEST_F(EngineCommands, EverySubcommandHasHelp) {
