@@ -262,7 +262,11 @@ const CommandRegistrar kRegistrar{{
     "A MASK without a dot is taken as an extension: doc is *.doc, old* is *.old*\n"
     "(write old*.* for names that begin with old). RULE is one of:\n"
     "today, days:N (1-7), weeks:N (1-4), months:N (1-36), before:YYYY-MM-DD,\n"
-    "after:YYYY-MM-DD.\n",
+    "after:YYYY-MM-DD. Days, weeks and months count whole calendar periods,\n"
+    "this one included: days:2 is today and yesterday, weeks:1 since the first\n"
+    "day of this week, months:1 since the 1st of this month, months:2 since the\n"
+    "1st of last month. --modified saves the files whose date the rule holds for;\n"
+    "--exclude-modified leaves them out.\n",
     &RunFiles,
 }};
 

@@ -1,5 +1,6 @@
 // bkvp schedule: sets, shows and turns off scheduled backups.
 #include <iostream>
+#include <variant>
 
 #include "app/engine/autostart.h"
 #include "app/engine/backup_now.h"
@@ -48,12 +49,16 @@ std::optional<uint32_t> NumberIn(const std::string& text, uint32_t low, uint32_t
   return n;
 }
 
-std::optional<uint32_t> TimeOfDay(const std::string& text, std::time_t now) {
+// The moment of today at HH:MM, or why the text is not one.
+std::variant<uint32_t, std::string> TimeOfDay(const std::string& text, std::time_t now) {
+  const std::string form = "give the time of day as --at HH:MM";
   const size_t colon = text.find(':');
-  if (colon == std::string::npos) return std::nullopt;
-  const auto hour = NumberIn(text.substr(0, colon), 0, 23);
-  const auto minute = NumberIn(text.substr(colon + 1), 0, 59);
-  if (!hour || !minute || text.size() - colon - 1 != 2) return std::nullopt;
+  if (colon == std::string::npos || text.size() - colon - 1 != 2) return form;
+  const auto hour = NumberIn(text.substr(0, colon), 0, 99);
+  const auto minute = NumberIn(text.substr(colon + 1), 0, 99);
+  if (!hour || !minute) return form;
+  if (*hour > 23) return "the hour in --at " + text + " is out of range (0 to 23)";
+  if (*minute > 59) return "the minute in --at " + text + " is out of range (00 to 59)";
   return TimeOfDayOn(now, int(*hour), int(*minute));
 }
 
@@ -128,8 +133,8 @@ int Set(const std::vector<std::string>& args) {
   ScheduleRecord record;
   if (std::string error = ReadRule(o, record); !error.empty()) return front::Fail(kName, error, 2);
   const auto at = TimeOfDay(o.Value("--at").value_or(""), now);
-  if (!at) return front::Fail(kName, "give the time of day as --at HH:MM", 2);
-  record.timeOfDay = *at;
+  if (const auto* why = std::get_if<std::string>(&at)) return front::Fail(kName, *why, 2);
+  record.timeOfDay = std::get<uint32_t>(at);
   if (auto keep = o.Value("--keep")) {
     const auto n = NumberIn(*keep, 0, 9999);
     if (!n) return front::Fail(kName, "--keep takes a number of archives (0 keeps all)", 2);
@@ -176,7 +181,7 @@ int Show(const std::vector<std::string>& args) {
   }
   std::cout << "Schedule:    " << ScheduleSentence(s.schedule) << "\n"
             << "Next run:    " << Moment(s.taskTime) << "\n"
-            << "Last run:    " << DescribeLastRun(RunKind::kBackup) << "\n"
+            << "Last backup: " << DescribeLastRun(RunKind::kBackup) << "\n"
             << "Destination: " << s.scheduleStorePath << "\n"
             << "Keep:        "
             << (s.schedule.keepCount ? std::to_string(s.schedule.keepCount) + " newest archives"

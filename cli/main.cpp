@@ -35,6 +35,9 @@ void PrintUsage(std::ostream& out) {
   for (const Command& c : commands) width = std::max(width, c.name.size());
   for (const Command& c : commands)
     out << "  " << c.name << std::string(width - c.name.size() + 2, ' ') << c.summary << "\n";
+  out << "\nA first backup: bkvp register; bkvp files add ~/Documents; bkvp backup --to DIR.\n"
+         "Files can be chosen by the date they were changed: bkvp files --help explains\n"
+         "the rules (months:1 means since the 1st of this month).\n";
 }
 
 void PrintHelp(const Command& command) {

@@ -189,7 +189,7 @@ std::string DescribeLastRun(RunKind kind) {
   if (backup && ReadTaskStatus() == kTaskRunning && RunInProgress()) return "running now";
   const auto run = ReadLastRun(kind);
   if (!run) return backup ? "No backup has run yet" : "No restore has run yet";
-  std::string text = run->scheduled ? "scheduled run " : "";
+  std::string text = run->scheduled ? "scheduled run " : backup ? "started by hand, " : "";
   if (run->cutOff) return text + "cut off on " + Moment(run->time) + " (it did not finish)";
   text += ResultWords(run->result) + " on " + Moment(run->time);
   if (run->objectsFailed > 0) text += ": " + FailedObjects(kind, run->objectsFailed);

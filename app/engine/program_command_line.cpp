@@ -16,10 +16,23 @@ bool IsSwitchWord(const std::string& word) {
 bool IsSwitch(const std::string& arg) {
   if (arg.size() < 2) return false;
   if (arg[0] == '-') return true;
-  return arg[0] == '/' && (arg == "/q" || IsSwitchWord(arg.substr(1)));
+  return arg[0] == '/' && (arg == "/q" || arg == "/?" || IsSwitchWord(arg.substr(1)));
 }
 
 }  // namespace
+
+const char* const kProgramUsage =
+    "Usage: BackupVopal [/q] [ARCHIVE]\n"
+    "Backs up files and folders and the mail, address books and profiles of mail\n"
+    "and browser programs, from a wizard and an icon in the notification area.\n"
+    "\n"
+    "  ARCHIVE          open the restore wizard on this archive (VOPALARC*.KV)\n"
+    "  /q               start in the notification area only, without the wizard\n"
+    "  /RegServer       register the program and the modules beside it, then end\n"
+    "  /UnregServer     remove that registration, then end\n"
+    "  --help           print this text\n"
+    "\n"
+    "The program needs a display; bkvp does the same work on the command line.\n";
 
 ProgramCommandLine ParseProgramCommandLine(const std::vector<std::string>& args) {
   ProgramCommandLine line;
@@ -29,6 +42,7 @@ ProgramCommandLine ParseProgramCommandLine(const std::vector<std::string>& args)
       continue;
     }
     if (arg == "/q") line.quiet = true;
+    if (arg == "--help" || arg == "-h" || arg == "/?") line.help = true;
     const std::string word = arg.substr(1);
     if (line.registration == ProgramCommandLine::Registration::kNone) {
       if (platform::EqualsIgnoreCase(word, "RegServer"))

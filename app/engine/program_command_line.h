@@ -23,9 +23,14 @@ struct ProgramCommandLine {
   // "Embedding" or "Automation" after "/" or "-": started as a component
   // server, so start-up stops before any window.
   bool embedded = false;
+  // "--help", "-h" or "/?": print the usage and end, no display needed.
+  bool help = false;
   // The first parameter that is not a switch; empty when none.
   std::string fileName;
 };
+
+// What --help prints.
+extern const char* const kProgramUsage;
 
 // args excludes the program's own name.
 ProgramCommandLine ParseProgramCommandLine(const std::vector<std::string>& args);

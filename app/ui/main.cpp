@@ -82,6 +82,17 @@ int main(int argc, char** argv) {
   // Started as a component server: the program's only class is created
   // inside the program itself, so there is nothing to serve.
   if (line.embedded) return 0;
+  if (line.help) {
+    std::cout << bkvp::engine::kProgramUsage;
+    return 0;
+  }
+  // Without a display Qt would abort; say what is missing instead.
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    std::cerr << "BackupVopal: no display to show the program on (DISPLAY is not set); "
+                 "bkvp backs up and restores from the command line\n";
+    return 1;
+  }
 
   QApplication app(argc, argv);
   app.setApplicationName("Backup Vopal");

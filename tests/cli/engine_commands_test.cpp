@@ -252,7 +252,7 @@ TEST_F(EngineCommands, SignalsEndABackupCleanly) {
         << log;
   }
   unsetenv("BKVP_TEST_STALL_MARKER");
-  EXPECT_NE(Stdout("status").find("Last backup:  cancelled"), std::string::npos);
+  EXPECT_NE(Stdout("status").find("Last backup:  started by hand, cancelled"), std::string::npos);
   // The runs after the first interrupted one kept its log; "bkvp log" shows
   // both and turns the error state off, and a run that succeeds drops it.
   const std::string earlier = home() + "/BackupVopal.failed.log";

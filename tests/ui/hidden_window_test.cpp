@@ -140,11 +140,12 @@ class HiddenWindowTest : public QObject {
       const testing::ToolResult result = testing::RunBuilt("bkvp", args);
       QVERIFY2(result.exitCode == 0, result.output.constData());
     }
-    // bkvp schedule set starts the program at login from now on.
+    // bkvp schedule set starts the program at login from now on, in the
+    // same state root.
     const QByteArray autostart =
         testing::ReadAll(state.config() + "/autostart/BackupVopal.desktop");
-    QVERIFY2(autostart.contains(
-                 "\nExec=" + QFile::encodeName(testing::BuiltProgram("BackupVopal")) + " /q\n"),
+    QVERIFY2(autostart.contains("\nExec=env \"BKVP_HOME=" + qgetenv("BKVP_HOME") + "\" " +
+                                QFile::encodeName(testing::BuiltProgram("BackupVopal")) + " /q\n"),
              autostart.constData());
 
     const std::time_t now = std::time(nullptr);
