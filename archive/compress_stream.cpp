@@ -5,7 +5,7 @@
 
 #include "archive/format.h"
 
-namespace Compress {
+namespace bkvp::Compress {
 
 namespace {
 
@@ -158,4 +158,4 @@ void InflateStream::LeaveAdlerToCaller() {
   if (inflateValidate(&stream(), 0) != Z_OK) throw CCompressException();
 }
 
-}  // namespace Compress
+}  // namespace bkvp::Compress

@@ -14,7 +14,7 @@
 
 #include "archive/format.h"
 
-namespace Compress {
+namespace bkvp::Compress {
 
 // zlib reported an error. Stays inside the archive service.
 class CCompressException {};
@@ -142,4 +142,4 @@ class InflateStream : public ZlibStream {
   uint32_t adler() { return static_cast<uint32_t>(stream().adler); }
 };
 
-}  // namespace Compress
+}  // namespace bkvp::Compress

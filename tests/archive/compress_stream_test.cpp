@@ -9,7 +9,7 @@
 
 namespace {
 
-using Compress::CCompressException;
+using bkvp::Compress::CCompressException;
 
 std::string Sample(size_t size) {
   std::string s;
@@ -22,22 +22,22 @@ std::string Sample(size_t size) {
 // Collects what a stream hands its sink.
 struct Collected {
   std::string bytes;
-  Compress::ChunkSink sink{
+  bkvp::Compress::ChunkSink sink{
       [this](const uint8_t* d, size_t n) { bytes.append(reinterpret_cast<const char*>(d), n); }};
 };
 
 TEST(IsCompressible, StoredAsIsTypesAndPathsWithoutExtension) {
   for (const char* path : {"C:\\photos\\a.JPEG", "b.jpeg", "c.zip", "d.tar.gz", "/x/y.RaR",
                            "/x/y.gif", "C:\\data\\readme", "noextension"})
-    EXPECT_FALSE(Compress::IsCompressible(path)) << path;
+    EXPECT_FALSE(bkvp::Compress::IsCompressible(path)) << path;
   for (const char* path : {"e.jpg", "f.txt", "g.Gif2", "C:\\x.y\\readme", "/a.b/c", "z.", "/x/y.G"})
-    EXPECT_TRUE(Compress::IsCompressible(path)) << path;
+    EXPECT_TRUE(bkvp::Compress::IsCompressible(path)) << path;
 }
 
 TEST(DeflateStream, ChunkedInputGivesOneStandardZlibStream) {
   const std::string input = Sample(200000);
   Collected out;
-  Compress::DeflateStream stream(out.sink);
+  bkvp::Compress::DeflateStream stream(out.sink);
   size_t offset = 0;
   for (size_t chunk : {65536u, 65536u, 65536u, 3392u}) {
     stream.Write(reinterpret_cast<const uint8_t*>(input.data()) + offset, chunk);
@@ -62,10 +62,10 @@ TEST(DeflateStream, ChunkedInputGivesOneStandardZlibStream) {
 // bytes a fresh level-9 state gives, whatever came before it, including a
 // larger file, an empty one and a stream abandoned half way.
 TEST(ZlibState, ReusedDeflateStateGivesFreshStateBytesForEveryStream) {
-  Compress::ZlibState state(Compress::ZlibState::Direction::kDeflate);
+  bkvp::Compress::ZlibState state(bkvp::Compress::ZlibState::Direction::kDeflate);
   auto compress = [&state](const std::string& input, size_t stopAfter = std::string::npos) {
     Collected out;
-    Compress::DeflateStream stream(out.sink, state);
+    bkvp::Compress::DeflateStream stream(out.sink, state);
     const size_t size = std::min(input.size(), stopAfter);
     for (size_t i = 0; i < size; i += 65536)
       stream.Write(reinterpret_cast<const uint8_t*>(input.data()) + i,
@@ -83,10 +83,10 @@ TEST(ZlibState, ReusedDeflateStateGivesFreshStateBytesForEveryStream) {
 }
 
 TEST(ZlibState, ReusedInflateStateRecoversFromDamagedAndAbandonedStreams) {
-  Compress::ZlibState state(Compress::ZlibState::Direction::kInflate);
+  bkvp::Compress::ZlibState state(bkvp::Compress::ZlibState::Direction::kInflate);
   auto inflateAll = [&state](const std::string& packed, bool finish = true) {
     Collected out;
-    Compress::InflateStream stream(out.sink, state);
+    bkvp::Compress::InflateStream stream(out.sink, state);
     stream.Write(reinterpret_cast<const uint8_t*>(packed.data()), packed.size());
     if (finish) stream.Finish();
     return out.bytes;
@@ -103,14 +103,14 @@ TEST(ZlibState, ReusedInflateStateRecoversFromDamagedAndAbandonedStreams) {
   EXPECT_EQ(inflateAll(bkvp::testing::plain::Deflate(second)), second);
   // A state lent to the wrong direction is refused, not misused.
   Collected out;
-  EXPECT_THROW(Compress::DeflateStream(out.sink, state), CCompressException);
+  EXPECT_THROW(bkvp::Compress::DeflateStream(out.sink, state), CCompressException);
 }
 
 TEST(InflateStream, RestoresInputFedInSmallPieces) {
   const std::string input = Sample(300000);
   const std::string packed = bkvp::testing::plain::Deflate(input);
   Collected out;
-  Compress::InflateStream stream(out.sink);
+  bkvp::Compress::InflateStream stream(out.sink);
   for (size_t i = 0; i < packed.size(); i += 1000)
     stream.Write(reinterpret_cast<const uint8_t*>(packed.data()) + i,
                  std::min<size_t>(1000, packed.size() - i));
@@ -122,7 +122,7 @@ TEST(InflateStream, DamagedOrCutStreamsThrowInsteadOfSpinning) {
   const std::string packed = bkvp::testing::plain::Deflate(Sample(100000));
   auto inflateAll = [](const std::string& bytes) {
     Collected out;
-    Compress::InflateStream stream(out.sink);
+    bkvp::Compress::InflateStream stream(out.sink);
     stream.Write(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     stream.Finish();
     return out.bytes;
