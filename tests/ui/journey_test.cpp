@@ -70,18 +70,32 @@ void Click(QWidget* widget) {
 void ClickButton(QWizard& wizard, QWizard::WizardButton which) { Click(wizard.button(which)); }
 
 // Runs `open`, which opens a modal dialog of type D, and `drive` on it once
-// it shows (the dialog must end).
+// it has shown and its own event loop runs (the dialog must end). The show
+// is watched for, not guessed: a dialog that is slow to appear is still met.
 template <class D>
 void WithModal(const std::function<void()>& open, const std::function<void(D&)>& drive) {
+  class ShowWatcher : public QObject {
+   public:
+    std::function<void(D&)> onShown;
+
+   protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+      auto* dialog = qobject_cast<D*>(object);
+      if (onShown && dialog && event->type() == QEvent::Show && dialog->isModal()) {
+        QTimer::singleShot(0, dialog, [dialog, drive = std::move(onShown)] { drive(*dialog); });
+        onShown = nullptr;
+      }
+      return false;
+    }
+  } watcher;
   bool driven = false;
-  QObject guard;
-  QTimer::singleShot(0, &guard, [&] {
-    auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
-    if (!dialog) return;
+  watcher.onShown = [&](D& dialog) {
     driven = true;
-    drive(*dialog);
-  });
+    drive(dialog);
+  };
+  qApp->installEventFilter(&watcher);
   open();
+  qApp->removeEventFilter(&watcher);
   QVERIFY2(driven, D::staticMetaObject.className());
 }
 
