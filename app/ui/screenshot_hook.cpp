@@ -2,9 +2,11 @@
 
 #include <QDialog>
 
+#include "app/engine/run_log.h"
 #include "app/ui/about_dialog.h"
 #include "app/ui/client_error_dialog.h"
 #include "app/ui/close_countdown_dialog.h"
+#include "app/ui/log_viewer.h"
 #include "clients/common/close_countdown.h"
 
 namespace bkvp::ui {
@@ -19,6 +21,8 @@ void ShowDialogForScreenshot(QObject* owner) {
         new ClientErrorDialog("Cannot read /home/ada/Documents/report.odt: Permission denied.", 0);
   else if (which == "about")
     dialog = new AboutDialog;
+  else if (which == "log")
+    dialog = new LogViewer(QString::fromStdString(engine::LogPath()));
   if (!dialog) return;
   QObject::connect(owner, &QObject::destroyed, dialog, &QObject::deleteLater);
   dialog->show();

@@ -14,12 +14,16 @@
 #include <QTreeWidget>
 #include <cstdio>
 
+#include "app/engine/archive_files.h"
 #include "app/engine/program_settings.h"
 #include "app/ui/commands.h"
 #include "app/ui/icon_theme.h"
+#include "app/ui/plain_buttons.h"
 #include "app/ui/qt_ui_seams.h"
 #include "app/ui/wizard/bk_rs_prop_sheet.h"
+#include "app/ui/wizard/choose_files_dialog.h"
 #include "app/ui/wizard/place_chooser.h"
+#include "clients/files/files_identity.h"
 #include "tests/ui/ui_test_support.h"
 
 namespace bkvp::ui {
@@ -116,6 +120,9 @@ void BackupBranch(Shots& shots, const QString& home) {
   shots.Save(sheet, "wizard-3-schedule-weekly");
   sheet.next();
   shots.Save(sheet, "wizard-4-finish");
+  // Finish runs the backup at once; the page then shows how it ended.
+  sheet.button(QWizard::FinishButton)->click();
+  shots.Save(sheet, "wizard-4-finish-result");
 }
 
 // The finish page while a run works: a client that stalls until Cancel.
@@ -159,6 +166,15 @@ void RestoreBranch(Shots& shots, const QString& home) {
   shots.Save(sheet, "wizard-5-source-archive");
   sheet.next();
   shots.Save(sheet, "wizard-6-clients");
+  std::vector<engine::ArchivedFile> files;
+  if (const Status listed = engine::ListArchivedFiles(sheet.selectedArchiveFile(),
+                                                      files::kFilesServiceClsid, {}, files);
+      !listed.ok())
+    std::fprintf(stderr, "wizard_screenshots: %s\n", listed.message().c_str());
+  ChooseFilesDialog choose(files, {}, &sheet);
+  choose.show();
+  shots.Save(choose, "wizard-6-choose-files");
+  choose.close();
   sheet.next();
   shots.Save(sheet, "wizard-7-finish");
 }
@@ -173,6 +189,7 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   bkvp::ui::UseIconThemeFallback();
+  bkvp::ui::UsePlainButtons();  // as the program does
   const bkvp::ui::QtUiSeams seams;
   const bkvp::testing::IsolatedState state;
   QDir().mkpath(argv[1]);
