@@ -122,6 +122,7 @@ class Backuper : public DispatchObject<IBackuper>, public ILinkBackuper {
     bool compressing = false;  // the job was handed out and must be waited for
   };
 
+  bool ReadyToStore(const std::string& fileName, const std::string& localName);
   // Requires: StartBackup() was called.
   Acceptance StoreLink(const FileReport& report, const std::string& localName);
   // What comes after storing a file: its queued record, its log line.

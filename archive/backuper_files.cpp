@@ -117,16 +117,23 @@ void Backuper::RecordFailure(const std::string& fileName, StoreResult result) {
   }
 }
 
-Backuper::Acceptance Backuper::StoreFile(const FileReport& report, const std::string& localName) {
-  const std::string& fileName = report.name;
+// A file or link can be stored only into an open data file and under names
+// the format can hold; otherwise the failure is recorded for it.
+bool Backuper::ReadyToStore(const std::string& fileName, const std::string& localName) {
   if (!data_.isOpen()) {
     RecordSourceError(fileName, platform::ERROR_INVALID_HANDLE);
-    return Acceptance::kFailed;
+    return false;
   }
   if (!FitsNameLimit(fileName) || !FitsNameLimit(localName)) {
     RecordSourceError(fileName, platform::ERROR_FILENAME_EXCED_RANGE);
-    return Acceptance::kFailed;
+    return false;
   }
+  return true;
+}
+
+Backuper::Acceptance Backuper::StoreFile(const FileReport& report, const std::string& localName) {
+  const std::string& fileName = report.name;
+  if (!ReadyToStore(fileName, localName)) return Acceptance::kFailed;
   // Opened without blocking: a pipe or device handed over as a file must
   // fail here instead of waiting for a writer for ever.
   FileHandle source(layer_, layer_.Open(fileName, O_RDONLY | O_NONBLOCK, 0));

@@ -31,14 +31,7 @@ HRESULT Backuper::BackupLink(BSTR fileName, BSTR localName, BSTR actionName, INT
 
 Backuper::Acceptance Backuper::StoreLink(const FileReport& report, const std::string& localName) {
   const std::string& fileName = report.name;
-  if (!data_.isOpen()) {
-    RecordSourceError(fileName, platform::ERROR_INVALID_HANDLE);
-    return Acceptance::kFailed;
-  }
-  if (!FitsNameLimit(fileName) || !FitsNameLimit(localName)) {
-    RecordSourceError(fileName, platform::ERROR_FILENAME_EXCED_RANGE);
-    return Acceptance::kFailed;
-  }
+  if (!ReadyToStore(fileName, localName)) return Acceptance::kFailed;
   auto info = platform::GetLinkInfo(fileName);
   const auto target = info ? platform::ReadLinkText(fileName) : std::nullopt;
   if (!info || !target) {

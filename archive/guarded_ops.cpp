@@ -297,6 +297,16 @@ bool TargetFile::AskTargetError(uint32_t error, const std::string& name) {
   }
 }
 
+bool TargetFile::AskAfterFailedCommit() {
+  if (errno == EEXIST) {
+    // Something took the name since Open: the same question as then.
+    if (!overwrite_) AskOverwrite();
+    replace_ = true;
+    return true;
+  }
+  return AskTargetError(platform::SetLastErrorFromErrno(errno), path_);
+}
+
 void TargetFile::AskOverwrite() {
   const std::string question = LoadString(114) + " " + path_ + " " + LoadString(115);
   const int answer = progress_.Prompt(question, kStyleOverwriteQuestion);
@@ -395,12 +405,7 @@ bool TargetFile::CommitLink(const std::string& target, platform::FILETIME lastAc
     // same.
     layer_.SetTimesAt(folder_, temporaryName_, times);
     if (layer_.RenameAt(folder_, temporaryName_, folder_, name_, replace_) == 0) break;
-    if (errno == EEXIST) {
-      if (!overwrite_) AskOverwrite();
-      replace_ = true;
-      continue;
-    }
-    if (!AskTargetError(platform::SetLastErrorFromErrno(errno), path_)) return false;
+    if (!AskAfterFailedCommit()) return false;
   }
   temporaryName_.clear();  // it is the link now
   struct stat st {};
@@ -471,13 +476,7 @@ bool TargetFile::Commit(unsigned mode, platform::FILETIME lastAccess,
         layer_.SetModeAndTimes(fd_, modeSet_ ? std::nullopt : std::optional(mode), times) == 0 &&
         (direct_ || layer_.RenameAt(folder_, temporaryName_, folder_, name_, replace_) == 0))
       break;
-    if (errno == EEXIST) {
-      // Something took the name since Open: the same question as then.
-      if (!overwrite_) AskOverwrite();
-      replace_ = true;
-      continue;
-    }
-    if (!AskTargetError(platform::SetLastErrorFromErrno(errno), path_)) return false;
+    if (!AskAfterFailedCommit()) return false;
   }
   temporaryName_.clear();  // it is the target now
   Close();

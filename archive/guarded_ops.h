@@ -173,6 +173,10 @@ class TargetFile {
  private:
   // true: retry; false: give up; throws for Cancel, Abort and Ignore.
   bool AskTargetError(uint32_t error, const std::string& name);
+  // After a failed step of a commit (errno tells which): a name taken since
+  // Open is asked about as then, anything else goes to the client. true:
+  // try the commit again; throws as the two questions do.
+  bool AskAfterFailedCommit();
   // Throws for No and Cancel.
   void AskOverwrite();
   bool CreateTemporary();

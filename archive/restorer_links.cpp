@@ -2,8 +2,6 @@
 // target text. It is made under a temporary name beside its place and
 // renamed there, as a file is; it is never followed while it is made, and
 // no later file of the same restore is written through it.
-#include <zlib.h>
-
 #include "archive/layout.h"
 #include "archive/restorer.h"
 
@@ -42,14 +40,12 @@ std::optional<std::string> Restorer::StoredLinkTarget() {
   if (static_cast<size_t>(got) != data.size()) return std::nullopt;
   std::string text;
   if (BeginsWithZlibMagic(data.data(), data.size())) {
-    // The whole stream, its Adler-32 included, or nothing.
+    // The whole stream, its Adler-32 included, and nothing after it.
     text.resize(kMaxLinkTargetBytes);
-    uLongf size = static_cast<uLongf>(text.size());
-    uLong consumed = static_cast<uLong>(data.size());
-    if (uncompress2(reinterpret_cast<Bytef*>(text.data()), &size, data.data(), &consumed) != Z_OK ||
-        consumed != data.size())
-      return std::nullopt;
-    text.resize(size);
+    const auto inflated =
+        wholeInflater_.Inflate(data, {reinterpret_cast<uint8_t*>(text.data()), text.size()});
+    if (!inflated || inflated->streamSize != data.size()) return std::nullopt;
+    text.resize(inflated->contentSize);
   } else {
     text.assign(data.begin(), data.end());
   }
