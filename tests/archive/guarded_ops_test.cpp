@@ -196,7 +196,11 @@ class GuardedTargets : public HomeFixture {
  protected:
   void SetUp() override {
     HomeFixture::SetUp();
-    WriteFile(dir / "in.txt", std::string(100000, 'z'));
+    WriteArchive(std::string(100000, 'z'));
+  }
+  // An archive at archivePath whose one client holds in.txt with `content`.
+  void WriteArchive(const std::string& content) {
+    WriteFile(dir / "in.txt", content);
     WriterHarness w;
     ASSERT_EQ(w.Start(archivePath), S_OK);
     w.Begin(kClsidA);
@@ -297,20 +301,11 @@ TEST(WrapLines, LongLinesBreakEvery254BytesNeverInsideACharacter) {
             std::string(254, 'x') + "\r\n" + std::string(254, 'x') + "\r\n" + std::string(92, 'x'));
 }
 
-}  // namespace
 TEST_F(GuardedTargets, AnArchiveThatCannotBeReadAsksAndIsReadAgainOrStops) {
   // The medium goes away in the middle of a data part: the user may put it
   // back and go on, or stop; an error no one can mend is told and stops.
-  WriteFile(dir / "in.txt", Noise(300000, 7));
   archivePath = dir / "Vopalarc000002.KV";
-  {
-    WriterHarness w;
-    ASSERT_EQ(w.Start(archivePath), S_OK);
-    w.Begin(kClsidA);
-    w.File(dir / "in.txt");
-    w.End();
-    w.Finish();
-  }
+  WriteArchive(Noise(300000, 7));
   layer.readPathPart = "Vopalarc";
   layer.readFailFrom = std::filesystem::file_size(archivePath) - 1000;
   const struct {
@@ -339,4 +334,5 @@ TEST_F(GuardedTargets, AnArchiveThatCannotBeReadAsksAndIsReadAgainOrStops) {
   }
 }
 
+}  // namespace
 }  // namespace bkvp::testing

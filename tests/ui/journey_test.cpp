@@ -39,19 +39,8 @@ namespace {
 
 using testing::IsolatedState;
 
-template <class W>
-W* Named(QWidget* parent, const QString& name) {
-  W* found = parent->findChild<W*>(name);
-  if (!found) qFatal("no widget %s", qPrintable(name));
-  return found;
-}
-
-template <class W>
-W* Reading(QWidget* parent, const QString& text) {
-  for (W* widget : parent->findChildren<W*>())
-    if (widget->text() == text) return widget;
-  qFatal("no widget reads %s", qPrintable(text));
-}
+using testing::Find;
+using testing::WithText;
 
 QToolButton* ToolButton(QWidget* parent, const QString& name) {
   for (QToolButton* button : parent->findChildren<QToolButton*>())
@@ -166,10 +155,10 @@ class JourneyTest : public QObject {
 
     // The backup: the files client, the folder added with its button and
     // given a mask, the destination folder, "Run immediately".
-    Click(Named<QToolButton>(sheet->page(kPageStart), "backup"));
+    Click(Find<QToolButton>(sheet->page(kPageStart), "backup"));
     QCOMPARE(sheet->currentId(), kPageBackupClients);
     QWidget* clients = sheet->page(kPageBackupClients);
-    auto* clientList = Named<QListWidget>(clients, "clientList");
+    auto* clientList = Find<QListWidget>(clients, "clientList");
     QListWidgetItem* files = clientList->findItems("Files and folders", Qt::MatchExactly).value(0);
     QVERIFY(files);
     QTest::mouseClick(clientList->viewport(), Qt::LeftButton, {},
@@ -196,16 +185,16 @@ class JourneyTest : public QObject {
                                QTest::keyClicks(mask.findChild<QLineEdit*>(), "*.txt");
                                QTest::keyClick(&mask, Qt::Key_Return);
                              });
-                         Click(Reading<QPushButton>(&properties, "OK"));
+                         Click(WithText<QPushButton>(&properties, "OK"));
                        });
     QCOMPARE(list->topLevelItem(0)->text(1), QString("*.txt"));
     ClickButton(*sheet, QWizard::NextButton);
     QCOMPARE(sheet->currentId(), kPageBackupDestination);
     auto* chooser = sheet->page(kPageBackupDestination)->findChild<PlaceChooser*>();
-    Click(Named<QWidget>(chooser, "folderMode"));
+    Click(Find<QWidget>(chooser, "folderMode"));
     QVERIFY(chooser->SelectFolder(archives));
     ClickButton(*sheet, QWizard::NextButton);
-    auto* runNow = Named<QCheckBox>(sheet->page(kPageBackupSchedule), "runImmediately");
+    auto* runNow = Find<QCheckBox>(sheet->page(kPageBackupSchedule), "runImmediately");
     Click(runNow);
     QVERIFY(runNow->isChecked());
     ClickButton(*sheet, QWizard::NextButton);
@@ -215,7 +204,7 @@ class JourneyTest : public QObject {
     // Success is said on the page, and the wizard stays until closed.
     QWizardPage* finish = sheet->page(kPageBackupFinish);
     QTRY_COMPARE(finish->title(), QString("Backup completed"));
-    const QString saved = Named<QLabel>(finish, "runResult")->text();
+    const QString saved = Find<QLabel>(finish, "runResult")->text();
     QVERIFY2(saved.startsWith("Saved 3 items (26 B) into " + archives + "/VOPALARC"),
              qPrintable(saved));
     QVERIFY(!window.errorShown());
@@ -246,7 +235,7 @@ class JourneyTest : public QObject {
     QTRY_VERIFY(window.wizard() && window.wizard()->isVisible());
     sheet = window.wizard();
     QCOMPARE(sheet->currentId(), kPageRestoreSource);
-    auto* archiveList = Named<QTreeWidget>(sheet->page(kPageRestoreSource), "archiveList");
+    auto* archiveList = Find<QTreeWidget>(sheet->page(kPageRestoreSource), "archiveList");
     QCOMPARE(archiveList->topLevelItemCount(), 1);
     QCOMPARE(archiveList->currentItem(), archiveList->topLevelItem(0));
     ClickButton(*sheet, QWizard::NextButton);
@@ -265,7 +254,7 @@ class JourneyTest : public QObject {
     QCOMPARE(testing::ReadAll(source + "/letters/ada.txt"), QByteArray("Dear Ada,\n"));
     QCOMPARE(testing::ReadAll(source + "/notes.txt"), QByteArray("notes\n"));
     QCOMPARE(testing::ReadAll(source + "/letters/bob.txt"), QByteArray("Dear Bob, again\n"));
-    const QString restored = Named<QLabel>(restoreFinish, "runResult")->text();
+    const QString restored = Find<QLabel>(restoreFinish, "runResult")->text();
     QVERIFY2(restored.startsWith("Restored 2 items (16 B) from " + archives + "/VOPALARC"),
              qPrintable(restored));
     // The declined file raises an alarm exactly when the run counts it as

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QWidget>
+#include <QtGlobal>
 
 namespace bkvp::testing {
 
@@ -36,6 +38,24 @@ struct ToolResult {
 };
 // Runs a built program to its end (at most 60 s).
 ToolResult RunBuilt(const QString& name, const QStringList& arguments);
+
+// The child widget of `parent` with this object name; the test process
+// ends when there is none.
+template <class W>
+W* Find(QWidget* parent, const QString& name) {
+  W* found = parent->findChild<W*>(name);
+  if (!found) qFatal("no widget %s", qPrintable(name));
+  return found;
+}
+
+// A child widget whose text reads `text` (a page module's own widgets carry
+// no names); the test process ends when there is none.
+template <class W>
+W* WithText(QWidget* parent, const QString& text) {
+  for (W* widget : parent->findChildren<W*>())
+    if (widget->text() == text) return widget;
+  qFatal("no widget reads %s", qPrintable(text));
+}
 
 QByteArray ReadAll(const QString& path);
 void WriteAll(const QString& path, const QByteArray& data);

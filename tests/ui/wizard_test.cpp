@@ -71,21 +71,8 @@ void Tool(const QStringList& arguments) {
   QVERIFY2(result.exitCode == 0, qPrintable("bkvp " + arguments.join(' ') + ": " + result.output));
 }
 
-template <class W>
-W* Find(QWidget* parent, const QString& name) {
-  W* found = parent->findChild<W*>(name);
-  if (!found) qFatal("no widget %s", qPrintable(name));
-  return found;
-}
-
-// A widget of the hosted page with this text (the page module's own widgets
-// carry no names).
-template <class W>
-W* WithText(QWidget* parent, const QString& text) {
-  for (W* widget : parent->findChildren<W*>())
-    if (widget->text() == text) return widget;
-  qFatal("no widget reads %s", qPrintable(text));
-}
+using testing::Find;
+using testing::WithText;
 
 QListWidget* ClientList(CBkRsPropSheet& sheet, int page) {
   return Find<QListWidget>(sheet.page(page), "clientList");
