@@ -53,10 +53,10 @@ std::optional<FileInfo> GetLinkInfo(const std::string& path) {
   return InfoOf(StatusAt(AT_FDCWD, path, FileNameOf(path), false));
 }
 
-std::optional<std::string> ReadLinkText(const std::string& path) {
+std::optional<std::string> ReadLinkTextAt(int dirFd, const std::string& name) {
   std::string text(256, '\0');
   for (;;) {
-    const ssize_t n = readlink(path.c_str(), text.data(), text.size());
+    const ssize_t n = readlinkat(dirFd, name.c_str(), text.data(), text.size());
     if (n < 0) {
       SetLastErrorFromErrno(errno);
       return std::nullopt;
@@ -67,6 +67,10 @@ std::optional<std::string> ReadLinkText(const std::string& path) {
     }
     text.resize(text.size() * 2);
   }
+}
+
+std::optional<std::string> ReadLinkText(const std::string& path) {
+  return ReadLinkTextAt(AT_FDCWD, path);
 }
 
 uint32_t GetFileAttributes(const std::string& path) {

@@ -43,9 +43,11 @@ std::optional<FileInfo> GetFileInfo(const std::string& path);
 std::optional<FileInfo> GetOpenFileInfo(int fd, std::string_view name);
 // What is at the path itself, a symbolic link not followed.
 std::optional<FileInfo> GetLinkInfo(const std::string& path);
-// The text a symbolic link holds; nullopt (last error set) when the path is
-// no link or cannot be read.
+// The text a symbolic link holds; nullopt (last error set, errno kept) when
+// the path is no link or cannot be read. The At form names the link inside
+// the folder `dirFd`.
 std::optional<std::string> ReadLinkText(const std::string& path);
+std::optional<std::string> ReadLinkTextAt(int dirFd, const std::string& name);
 uint32_t GetFileAttributes(const std::string& path);
 // Applies READONLY to the owner's write permission; other bits are accepted
 // and have no effect here.

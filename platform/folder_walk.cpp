@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/files.h"
 
 namespace bkvp::platform {
 
@@ -27,16 +28,6 @@ std::deque<std::string> ComponentsOf(const std::string& path) {
 }
 
 bool TrustedOwner(uid_t owner) { return owner == 0 || owner == geteuid(); }
-
-std::string ReadLinkAt(int dirFd, const std::string& name) {
-  std::vector<char> buffer(256);
-  for (;;) {
-    const ssize_t n = readlinkat(dirFd, name.c_str(), buffer.data(), buffer.size());
-    if (n < 0) return {};
-    if (static_cast<size_t>(n) < buffer.size()) return std::string(buffer.data(), size_t(n));
-    buffer.resize(buffer.size() * 2);
-  }
-}
 
 // Owns the descriptor of the folder the walk stands in.
 class Folder {
@@ -95,7 +86,7 @@ int OpenFolderForWriting(const std::string& path, bool createMissing,
     if (found && S_ISLNK(st.st_mode)) {
       if (!TrustedOwner(st.st_uid) || IsRefused(refusedLinks, st)) return fail(EACCES);
       if (++links > kMaxLinks) return fail(ELOOP);
-      const std::string target = ReadLinkAt(current.fd(), name);
+      const std::string target = ReadLinkTextAt(current.fd(), name).value_or("");
       if (target.empty()) return fail(errno ? errno : ENOENT);
       std::deque<std::string> more = ComponentsOf(target);
       pending.insert(pending.begin(), more.begin(), more.end());
