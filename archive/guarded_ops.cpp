@@ -10,6 +10,7 @@
 
 #include "archive/format.h"
 #include "contract/errors.h"
+#include "platform/byte_size.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -142,18 +143,34 @@ std::string WrapLines(const std::string& text, size_t width) {
   return out;
 }
 
+std::string FullPlaceNote(const std::string& folder, std::optional<uint64_t> freeBytes,
+                          uint64_t written) {
+  std::string note =
+      "The folder " + platform::EscapeControls(folder) + " is where the archive is written";
+  if (freeBytes) note += "; it has " + platform::ByteSize(*freeBytes) + " free";
+  return note + ". The archive has reached " + platform::ByteSize(written) + ".";
+}
+
 void PumpMessages() { platform::ui::PumpMessages(); }
 
 // ---- GuardedFile -------------------------------------------------------------
 
 void GuardedFile::AskOrThrow(int errnoValue, DiskFile which) {
   const uint32_t code = platform::SetLastErrorFromErrno(errnoValue);
-  const std::string message = ComposeDiskMessage(code, platform::MountPointOf(drivePath_), which);
+  std::string message = ComposeDiskMessage(code, platform::MountPointOf(drivePath_), which);
+  // The service's own text names only the drive; a person clearing space
+  // needs the folder, and how far the archive got.
+  if (code == platform::ERROR_DISK_FULL && !path_.empty()) {
+    const std::string folder = platform::ParentFolder(path_);
+    message += "\r\n\r\n" +
+               FullPlaceNote(folder, platform::FreeSpace(folder), isOpen() ? base_ + size_ : 0);
+  }
   if (IsRecoverableDiskError(code)) {
     if (progress_.Prompt(message, kStyleStopOkCancel) != IDCANCEL) return;
-  } else {
-    progress_.Prompt(message, kStyleStopOk);
+    // The run that ends here can say why: the disk was full, say.
+    throw ComError(StatusOfSystemError(code));
   }
+  progress_.Prompt(message, kStyleStopOk);
   throw ComError(E_FAIL);
 }
 

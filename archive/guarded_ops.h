@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,12 @@ enum class DiskFile { kArchive, kDataFile, kCreated };
 // operation tried again; other errors end it.
 bool IsRecoverableDiskError(uint32_t code);
 std::string ComposeDiskMessage(uint32_t error, const std::string& drive, DiskFile which);
+// What a full disk's message adds: the folder the archive is written in,
+// its free space (when known) and the archive's size so far. (How large the
+// whole archive will be is not known while it is written; the run's end
+// compares the free space with the last archive.)
+std::string FullPlaceNote(const std::string& folder, std::optional<uint64_t> freeBytes,
+                          uint64_t written);
 
 // Breaks every line of the text into pieces of at most `width` bytes (never
 // inside a UTF-8 sequence), joined by "\r\n".

@@ -9,8 +9,8 @@
 #include <iostream>
 #include <string>
 
-#include "app/engine/byte_size.h"
 #include "clients/common/countdown_timer.h"
+#include "platform/byte_size.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 
@@ -19,7 +19,6 @@ namespace {
 
 namespace ui = platform::ui;
 using Clock = std::chrono::steady_clock;
-using engine::ByteSize;
 
 constexpr int kBarWidth = 24;
 // Rate and time left appear once a run has gone on this long.
@@ -152,8 +151,9 @@ class TerminalDisplay : public engine::ProgressDisplay {
   void Transfer(const std::string& what, uint64_t done, uint64_t total,
                 double bytesPerSecond) override {
     position_ = total ? int(10000 * std::min(done, total) / total) : 0;
-    text_ = what + ": " + ByteSize(done) + " of " + ByteSize(total);
-    if (bytesPerSecond > 0) text_ += ", " + ByteSize(static_cast<uint64_t>(bytesPerSecond)) + "/s";
+    text_ = what + ": " + platform::ByteSize(done) + " of " + platform::ByteSize(total);
+    if (bytesPerSecond > 0)
+      text_ += ", " + platform::ByteSize(static_cast<uint64_t>(bytesPerSecond)) + "/s";
     Draw(false);
   }
   void ObjectDone(const std::string& name, bool, uint64_t bytes) override {
@@ -227,7 +227,7 @@ class TerminalDisplay : public engine::ProgressDisplay {
     line += percent;
     const double elapsed = std::chrono::duration<double>(now - started_).count();
     if (now - started_ >= kLongRun) {
-      line += "  " + ByteSize(static_cast<uint64_t>(double(bytes_) / elapsed)) + "/s";
+      line += "  " + platform::ByteSize(static_cast<uint64_t>(double(bytes_) / elapsed)) + "/s";
       if (position > 0 && position < 10000)
         line += "  " + Duration(elapsed * (10000 - position) / position) + " left";
     }

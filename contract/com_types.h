@@ -41,6 +41,11 @@ constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154);
 constexpr HRESULT CO_E_ERRORINDLL = static_cast<HRESULT>(0x800401F9);
 constexpr HRESULT SELFREG_E_CLASS = static_cast<HRESULT>(0x80040201);
 
+// A system error code (platform/errors.h) carried as a failure status.
+constexpr HRESULT StatusOfSystemError(uint32_t code) {
+  return static_cast<HRESULT>(0x80070000u | (code & 0xFFFFu));
+}
+
 constexpr bool Succeeded(HRESULT hr) { return hr >= 0; }
 constexpr bool Failed(HRESULT hr) { return hr < 0; }
 

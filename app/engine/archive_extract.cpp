@@ -11,6 +11,7 @@
 
 #include "app/engine/archive_list.h"
 #include "app/engine/backup_now.h"
+#include "app/engine/component_objects.h"
 #include "app/engine/progress_indicator.h"
 #include "app/engine/restore_now.h"
 #include "app/engine/run_lock.h"
@@ -103,7 +104,7 @@ class Extraction {
  public:
   Extraction(ArchiveEntry& archive, std::string folder, const std::vector<PathPattern>& only,
              bool overwrite, ExtractOutcome& out)
-      : reader_(archive.reader.get()),
+      : reader_(ReaderOf(archive)),
         overwrite_(overwrite),
         folder_(std::move(folder)),
         only_(only),
@@ -287,7 +288,7 @@ ExtractOutcome ExtractArchive(const std::string& archivePath, const std::string&
     if (line.size() > 7 && line.compare(line.size() - 7, 7, " FAILED") == 0)
       out.failures.push_back(line);
   });
-  archive.reader->SetProgress(indicator.As<IProgress>().get());
+  ReaderOf(archive)->SetProgress(indicator.As<IProgress>().get());
   out.run.result = RunResult::kSucceeded;
   try {
     Extraction extraction(
@@ -300,7 +301,7 @@ ExtractOutcome ExtractArchive(const std::string& archivePath, const std::string&
     }
     for (int32_t i = 0; out.run.result == RunResult::kSucceeded && i < archive.clientCount; ++i) {
       Bstr name, clsid;
-      if (Failed(archive.reader->GetClient(i, name.out(), clsid.out()))) continue;
+      if (Failed(ReaderOf(archive)->GetClient(i, name.out(), clsid.out()))) continue;
       ++out.run.clientsRun;
       extraction.Client(name.str(), clsid.str());
     }
@@ -309,7 +310,7 @@ ExtractOutcome ExtractArchive(const std::string& archivePath, const std::string&
     out.run.result = end.result;
     out.run.problem = end.problem;
   }
-  archive.reader->SetProgress(nullptr);
+  ReaderOf(archive)->SetProgress(nullptr);
   out.run.bytesDone += indicator->bytesDone();
   if (out.run.result == RunResult::kSucceeded && out.run.objectsFailed > 0)
     out.run.result = RunResult::kFailures;

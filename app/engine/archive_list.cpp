@@ -1,6 +1,8 @@
 #include "app/engine/archive_list.h"
 
 #include "app/engine/archive_naming.h"
+#include "app/engine/component_objects.h"
+#include "app/engine/program_texts.h"
 #include "app/engine/progress_indicator.h"
 #include "contract/component.h"
 #include "contract/identifiers.h"
@@ -45,7 +47,7 @@ Status OpenArchive(const std::string& path, ArchiveEntry& entry,
   reader->GetVersionInfo(&major, &minor);
   entry.versionMajor = major;
   entry.versionMinor = minor;
-  entry.reader = std::move(reader);
+  entry.reader = std::make_shared<ArchiveReaderObject>(ArchiveReaderObject{std::move(reader)});
   return {};
 }
 
@@ -67,19 +69,24 @@ void InsertNewestFirst(std::vector<ArchiveEntry>& list, ArchiveEntry entry) {
   list.insert(place, std::move(entry));
 }
 
+IRestorer* ReaderOf(const ArchiveEntry& archive) {
+  return archive.reader ? archive.reader->ptr.get() : nullptr;
+}
+
 std::vector<ArchiveClient> MatchClients(ArchiveEntry& archive, ClientList& clients) {
   std::vector<ArchiveClient> result;
-  if (!archive.reader) return result;
+  IRestorer* reader = ReaderOf(archive);
+  if (!reader) return result;
   for (int32_t i = 0; i < archive.clientCount; ++i) {
     Bstr name, clsid;
-    if (Failed(archive.reader->GetClient(i, name.out(), clsid.out()))) continue;
+    if (Failed(reader->GetClient(i, name.out(), clsid.out()))) continue;
     ArchiveClient client{name.str(), clsid.str()};
     client.installed = clients.Find(client.clsid);
-    if (client.installed) {
+    if (IBkVpService* service = client.installed ? ServiceOf(*client.installed) : nullptr) {
       Variant options;
-      archive.reader->GetClientOptions(clsid.get(), &options);
-      client.installed->service->SetOptions(options.get());
-      client.present = IsClientPresent(client.installed->service.get());
+      reader->GetClientOptions(clsid.get(), &options);
+      service->SetOptions(options.get());
+      client.present = IsClientPresent(service);
     }
     result.push_back(std::move(client));
   }

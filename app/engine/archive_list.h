@@ -10,14 +10,18 @@
 #include <vector>
 
 #include "app/engine/client_list.h"
-#include "contract/interfaces.h"
+#include "app/engine/component_factories.h"
 #include "contract/status.h"
 
 namespace bkvp::engine {
 
+struct ArchiveReaderObject;  // the archive service's reader (component_objects.h)
+
 struct ArchiveEntry {
   std::string path;
-  bkvp::ComPtr<IRestorer> reader;  // open on this archive for the entry's lifetime
+  // Open on this archive for the lifetime of the entry's last copy.
+  std::shared_ptr<ArchiveReaderObject> reader;
+  bool isOpen() const { return reader != nullptr; }
   int32_t versionMajor = 0;
   int32_t versionMinor = 0;
   std::time_t time = 0;  // the moment of the backup run
@@ -29,8 +33,6 @@ struct ArchiveEntry {
   // it goes; null for a local archive.
   std::shared_ptr<void> localCopy;
 };
-
-using RestorerFactory = std::function<HRESULT(bkvp::ComPtr<IRestorer>&)>;
 
 // kNotRegistered telling how to mend it when the archive service cannot be
 // created here (the modules are not registered, or a module cannot be

@@ -61,8 +61,6 @@ namespace {
 
 // The last year the name's single year digit holds: 2000 + 35.
 constexpr int kLastYear = 2035;
-// A run racing others for names gives up after this many.
-constexpr int kFinishTries = 60;
 
 // The first name from `name` on that no file in the folder has.
 std::string FirstFreeFrom(const std::string& folder, std::string name) {
@@ -121,32 +119,16 @@ std::string NameTakenNote(const std::string& wanted, const std::string& path) {
          " is taken; the archive is " + platform::EscapeControls(path) + ".";
 }
 
-HRESULT FinishUnderFreeName(IBackuper* writer, const BackupJob& job, std::string& archivePath,
-                            std::string* note) {
-  HRESULT hr = writer->FinishBackup(0);
-  const std::string wanted = archivePath;
+std::string NextFreeArchivePath(const std::string& archivePath) {
   const std::string parent = platform::ParentFolder(archivePath);
   const std::string folder = parent.empty() ? "" : parent + "/";
-  for (int tries = 0; hr == E_ARCHIVE_NAME_TAKEN && tries < kFinishTries; ++tries) {
-    std::string next;
-    try {
-      next = FirstFreeFrom(folder, NextMinuteName(platform::FileNameOf(archivePath)));
-    } catch (const bad_number&) {
-    }
-    if (next.empty()) break;
-    archivePath = folder + next;
-    Bstr path(archivePath), user(job.userName), machine(job.machineName), label(job.label);
-    const DATE time = platform::DateFromTimePoint(platform::Clock::from_time_t(job.time));
-    writer->SetArchiveInfo(path.get(), user.get(), machine.get(), label.get(), time, 0);
-    hr = writer->FinishBackup(0);
+  try {
+    const std::string next =
+        FirstFreeFrom(folder, NextMinuteName(platform::FileNameOf(archivePath)));
+    return next.empty() ? "" : folder + next;
+  } catch (const bad_number&) {
+    return "";
   }
-  if (hr == E_ARCHIVE_NAME_TAKEN) {
-    writer->FinishBackup(1);
-    if (note) *note = "No free name is left for the archive in " + folder + "; it was discarded.";
-  } else if (archivePath != wanted && note) {
-    *note = NameTakenNote(wanted, archivePath);
-  }
-  return hr;
 }
 
 }  // namespace bkvp::engine

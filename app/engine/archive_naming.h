@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "app/engine/backup_job.h"
-#include "contract/interfaces.h"
 
 namespace bkvp::engine {
 
@@ -69,12 +68,9 @@ std::string FirstFreeName(std::string name, const std::function<bool(const std::
 // path or a name) was taken.
 std::string NameTakenNote(const std::string& wanted, const std::string& path);
 
-// Finishes the writer's archive (FinishBackup(0)) at `archivePath`; when
-// another file took that name meanwhile, at the next free minute's name in
-// the same folder, which `archivePath` then holds and `note` tells. Returns
-// the last FinishBackup status; when no name is free the archive is
-// discarded and the status is E_ARCHIVE_NAME_TAKEN.
-HRESULT FinishUnderFreeName(IBackuper* writer, const BackupJob& job, std::string& archivePath,
-                            std::string* note);
+// The path under the first free name after the minute of `archivePath`, in
+// its folder; "" when every later name is taken (or the name is no archive
+// name).
+std::string NextFreeArchivePath(const std::string& archivePath);
 
 }  // namespace bkvp::engine

@@ -4,6 +4,7 @@
 #include "app/engine/archive_list.h"
 #include "contract/component.h"
 #include "contract/identifiers.h"
+#include "contract/interfaces.h"
 
 namespace bkvp::engine {
 

@@ -7,12 +7,10 @@
 #include <functional>
 #include <string>
 
-#include "contract/interfaces.h"
+#include "app/engine/component_factories.h"
 #include "contract/status.h"
 
 namespace bkvp::engine {
-
-using CheckerFactory = std::function<HRESULT(bkvp::ComPtr<IArchiveCheck>&)>;
 
 // The number of objects read back. kDamaged names the first damaged place;
 // any other failure says why the archive could not be checked at all (it is

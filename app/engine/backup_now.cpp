@@ -18,7 +18,7 @@
 namespace bkvp::engine {
 
 std::string NothingToSave(ClientEntry& client) {
-  std::string why = ClientInfoText(client.service.get(), "HasBackup").value_or("");
+  std::string why = ClientInfoText(client, "HasBackup").value_or("");
   // Clients say it as a message box would: their name, then "Error: ...".
   if (const size_t error = why.rfind("Error: "); error != std::string::npos)
     why = why.substr(error + 7);
@@ -40,7 +40,7 @@ Status SelectClientsForBackup(ClientList& clients, const std::vector<std::string
     return {};
   }
   if (stored.empty())
-    for (ClientEntry& c : clients.entries()) c.selected = IsClientPresent(c.service.get());
+    for (ClientEntry& c : clients.entries()) c.selected = IsClientPresent(c);
   else
     clients.Select(stored);
   // A client with nothing to save would only log so at every run.

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "app/engine/component_objects.h"
+
 #include "platform/text.h"
 
 namespace bkvp::engine {
@@ -103,6 +105,30 @@ bool IsClientPresent(IBkVpService* service) {
   BOOL present = 0;
   if (!service || Failed(service->ClientPresent(&present))) return false;
   return (present & 0xFFFF) != 0;
+}
+
+std::optional<std::string> ClientInfoText(const ClientEntry& client, std::string_view property) {
+  return ClientInfoText(ServiceOf(client), property);
+}
+
+std::optional<int32_t> ClientInfoNumber(const ClientEntry& client, std::string_view property) {
+  return ClientInfoNumber(ServiceOf(client), property);
+}
+
+bool IsClientPresent(const ClientEntry& client) { return IsClientPresent(ServiceOf(client)); }
+
+ClientEntry MakeClientEntry(ComPtr<IBkVpService> service, std::string clsid, std::string name,
+                            bool selected) {
+  ClientEntry entry;
+  entry.service = std::make_shared<ClientServiceObject>(ClientServiceObject{std::move(service)});
+  entry.clsid = std::move(clsid);
+  entry.name = std::move(name);
+  entry.selected = selected;
+  return entry;
+}
+
+IBkVpService* ServiceOf(const ClientEntry& client) {
+  return client.service ? client.service->ptr.get() : nullptr;
 }
 
 }  // namespace bkvp::engine

@@ -1,19 +1,21 @@
 // The installed clients the program found, one live service object each.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "contract/interfaces.h"
-
 namespace bkvp::engine {
 
+struct ClientServiceObject;  // the client's own service object (component_objects.h)
+
 struct ClientEntry {
-  bkvp::ComPtr<IBkVpService> service;  // released with the entry
-  std::string clsid;                   // the discovery subkey name, registry string form in braces
-  std::string name;                    // "ClientName" as answered at discovery
+  std::shared_ptr<ClientServiceObject> service;  // released with the entry's last copy
+  std::string clsid;  // the discovery subkey name, registry string form in braces
+  std::string name;   // "ClientName" as answered at discovery
   bool marked = false;
   bool selected = false;  // takes part in the next backup or restore run
 };
@@ -57,9 +59,9 @@ inline ClientEntry* FindClientByIdOrName(ClientList& clients, std::string_view i
 
 // Answers of a client's GetClientInfo. Texts accept a string variant or a
 // number; integers accept the integer variant types and the bare value field.
-std::optional<std::string> ClientInfoText(IBkVpService* service, std::string_view property);
-std::optional<int32_t> ClientInfoNumber(IBkVpService* service, std::string_view property);
+std::optional<std::string> ClientInfoText(const ClientEntry& client, std::string_view property);
+std::optional<int32_t> ClientInfoNumber(const ClientEntry& client, std::string_view property);
 // ClientPresent, taking only the low 16 bits of the flag.
-bool IsClientPresent(IBkVpService* service);
+bool IsClientPresent(const ClientEntry& client);
 
 }  // namespace bkvp::engine

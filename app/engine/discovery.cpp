@@ -1,5 +1,6 @@
 #include "app/engine/discovery.h"
 
+#include "app/engine/component_objects.h"
 #include "contract/component.h"
 #include "contract/identifiers.h"
 #include "contract/own_version.h"
@@ -52,7 +53,7 @@ ClientList DiscoverClients(std::vector<DiscoveryNote>* notes) {
       note.present = IsClientPresent(service.get());
       notes->push_back(note);
     }
-    list.Add(ClientEntry{std::move(service), key, note.clientName});
+    list.Add(MakeClientEntry(std::move(service), key, note.clientName));
   }
   return list;
 }

@@ -5,7 +5,10 @@
 
 #include "app/engine/last_run.h"
 #include "app/engine/program_settings.h"
+#include "platform/byte_size.h"
+#include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/text.h"
 
 namespace bkvp::engine {
 namespace {
@@ -46,6 +49,18 @@ std::optional<uint64_t> LastArchiveSizeAbove(uint64_t freeBytes) {
   const auto good = ReadLastGoodBackup();
   if (!good || good->archiveBytes <= freeBytes) return std::nullopt;
   return good->archiveBytes;
+}
+
+std::string FullFolderProblem(const std::string& folder) {
+  std::string name = folder;
+  while (name.size() > 1 && name.back() == '/') name.pop_back();
+  std::string problem = "the folder " + platform::EscapeControls(name) + " is full";
+  const auto free = platform::FreeSpace(folder);
+  if (!free) return problem;
+  problem += " (" + platform::ByteSize(*free) + " free";
+  if (const auto last = LastArchiveSizeAbove(*free))
+    problem += "; the last backup's archive took " + platform::ByteSize(*last);
+  return problem + ")";
 }
 
 }  // namespace bkvp::engine

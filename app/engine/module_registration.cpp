@@ -66,11 +66,13 @@ Status UnregisterModule(const std::string& modulePath) {
 }
 
 Status RegisterProgram(const std::string& programPath) {
-  return Registered(RegisterProgramComponent(programPath), "cannot register the program component");
+  return Registered(bkvp::RegisterModule(ProgramComponent(), programPath),
+                    "cannot register the program component");
 }
 
 Status UnregisterProgram() {
-  return Registered(UnregisterProgramComponent(), "cannot unregister the program component");
+  return Registered(bkvp::UnregisterModule(ProgramComponent()),
+                    "cannot unregister the program component");
 }
 
 }  // namespace bkvp::engine

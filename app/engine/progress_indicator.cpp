@@ -1,4 +1,5 @@
 #include "app/engine/progress_indicator.h"
+#include "app/engine/program_texts.h"
 
 #include <algorithm>
 #include <utility>
@@ -166,11 +167,5 @@ const bkvp::ModuleDefinition& ProgramComponent() {
       std::nullopt};
   return module;
 }
-
-HRESULT RegisterProgramComponent(const std::string& programPath) {
-  return bkvp::RegisterModule(ProgramComponent(), programPath);
-}
-
-HRESULT UnregisterProgramComponent() { return bkvp::UnregisterModule(ProgramComponent()); }
 
 }  // namespace bkvp::engine

@@ -82,11 +82,6 @@ class ProgressIndicator : public bkvp::DispatchObject<IProgress> {
   std::string lastQuestion_;
 };
 
-constexpr const char* kProgramCaption = "Backup Vopal";
-constexpr const char* kComponentsDamagedText =
-    "Some components of the Backup Vopal are damaged. Please uninstall and install Backup Vopal "
-    "again";
-
 // Unattended answers. Prompt: the style's default button (an unknown button
 // set answers Cancel). ClientError: 0 Retry, 1 Ignore, 2 Cancel, 3 Abort,
 // anything else -1.
@@ -98,7 +93,5 @@ std::string AnswerName(int answer);
 // The program's component: ProgressIndicator under its class identifier and
 // ProgIDs, in-process in the program's own file.
 const bkvp::ModuleDefinition& ProgramComponent();
-HRESULT RegisterProgramComponent(const std::string& programPath);
-HRESULT UnregisterProgramComponent();
 
 }  // namespace bkvp::engine

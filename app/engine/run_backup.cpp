@@ -1,8 +1,10 @@
 #include "app/engine/run_backup.h"
 
 #include "app/engine/archive_naming.h"
+#include "app/engine/component_objects.h"
 #include "app/engine/error_state.h"
 #include "app/engine/program_settings.h"
+#include "app/engine/program_texts.h"
 #include "app/engine/progress_indicator.h"
 #include "app/engine/run_frame.h"
 #include "app/engine/run_log.h"
@@ -40,7 +42,7 @@ void SayComponentsDamaged() {
 void HandOverOptions(IBackuper* backuper, const std::vector<ClientEntry*>& selected) {
   for (ClientEntry* client : selected) {
     Variant options;
-    client->service->GetOptions(&options);
+    if (IBkVpService* service = ServiceOf(*client)) service->GetOptions(&options);
     Bstr clsid(client->clsid);
     Bstr name(client->name);
     backuper->SetClientOptions(clsid.get(), name.get(), options.get());
@@ -55,6 +57,38 @@ Status StartProblem(IBackuper* backuper, const std::string& archivePath) {
   if (Succeeded(backuper->GetLastError(&code, text.out())) && !text.str().empty())
     why += ": " + text.str();
   return {Status::Code::kCannotWrite, why};
+}
+
+// A run racing others for names gives up after this many.
+constexpr int kFinishTries = 60;
+
+// Finishes the writer's archive (FinishBackup(0)) at `archivePath`; when
+// another file took that name meanwhile, at the next free minute's name in
+// the same folder, which `archivePath` then holds and `note` tells. Returns
+// the last FinishBackup status; when no name is free the archive is
+// discarded and the status is E_ARCHIVE_NAME_TAKEN.
+HRESULT FinishUnderFreeName(IBackuper* writer, const BackupJob& job, std::string& archivePath,
+                            std::string* note) {
+  HRESULT hr = writer->FinishBackup(0);
+  const std::string wanted = archivePath;
+  for (int tries = 0; hr == E_ARCHIVE_NAME_TAKEN && tries < kFinishTries; ++tries) {
+    const std::string next = NextFreeArchivePath(archivePath);
+    if (next.empty()) break;
+    archivePath = next;
+    Bstr path(archivePath), user(job.userName), machine(job.machineName), label(job.label);
+    const DATE time = platform::DateFromTimePoint(platform::Clock::from_time_t(job.time));
+    writer->SetArchiveInfo(path.get(), user.get(), machine.get(), label.get(), time, 0);
+    hr = writer->FinishBackup(0);
+  }
+  if (hr == E_ARCHIVE_NAME_TAKEN) {
+    writer->FinishBackup(1);
+    if (note)
+      *note = "No free name is left for the archive in " + platform::ParentFolder(archivePath) +
+              "/; it was discarded.";
+  } else if (archivePath != wanted && note) {
+    *note = NameTakenNote(wanted, archivePath);
+  }
+  return hr;
 }
 
 // Tells the clients, for the length of a run, where its archive goes: they
@@ -84,13 +118,13 @@ RunOutcome RunBackup(const BackupJob& job, ClientList& clients, const std::strin
                      const BackuperFactory& createBackuper) {
   RunOutcome outcome;
   const std::vector<ClientEntry*> selected = clients.Selected();
-  const LONG count = static_cast<LONG>(selected.size());
+  const int count = static_cast<int>(selected.size());
   const std::tm moment = platform::LocalTime(job.time);
   const std::string momentName = ArchiveName(moment);
   const std::string freeName = FreeArchiveName(destination, moment);
   std::string archivePath = destination + (freeName.empty() ? momentName : freeName);
 
-  RunFrame frame(outcome, {"run", "the archive was discarded"}, display, cancel, count,
+  RunFrame frame(outcome, {"run", "the archive was discarded", destination}, display, cancel, count,
                  ProgressIndicator::Direction::kBackup);
   WriteBackupHeader(frame.log(), job, archivePath);
   if (!freeName.empty() && freeName != momentName)
@@ -127,7 +161,8 @@ RunOutcome RunBackup(const BackupJob& job, ClientList& clients, const std::strin
     for (ClientEntry* client : selected) {
       frame.log().Write(kLogSeparator);
       ++outcome.clientsRun;
-      if (Failed(client->service->Backup(backuper.get(), progress))) {
+      IBkVpService* service = ServiceOf(*client);
+      if (!service || Failed(service->Backup(backuper.get(), progress))) {
         ++outcome.clientsFailed;
         frame.Fail();
       }

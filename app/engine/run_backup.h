@@ -16,14 +16,11 @@
 #include "app/engine/backup_job.h"
 #include "app/engine/cancel_request.h"
 #include "app/engine/client_list.h"
+#include "app/engine/component_factories.h"
 #include "app/engine/progress_display.h"
 #include "app/engine/run_outcome.h"
-#include "contract/interfaces.h"
 
 namespace bkvp::engine {
-
-// Tests hand the run a writer of their own.
-using BackuperFactory = std::function<HRESULT(bkvp::ComPtr<IBackuper>&)>;
 
 // Appends "/" unless the folder already ends with one.
 std::string WithTrailingSlash(std::string folder);

@@ -1,12 +1,14 @@
 #include "app/engine/run_frame.h"
 
 #include "app/engine/error_state.h"
+#include "app/engine/last_good_backup.h"
 #include "contract/errors.h"
+#include "platform/errors.h"
 
 namespace bkvp::engine {
 
 RunFrame::RunFrame(RunOutcome& outcome, Naming naming, ProgressDisplay* display,
-                   const CancelRequest* cancel, LONG clientCount,
+                   const CancelRequest* cancel, int clientCount,
                    ProgressIndicator::Direction direction)
     : outcome_(outcome), naming_(std::move(naming)), cancel_(cancel) {
   log_.Create();
@@ -28,8 +30,13 @@ bool RunFrame::Run(const std::function<Status()>& work) {
     outcome_.problem = done.message();
     log_.Write("The " + naming_.what + " could not start: " + done.message() + ".\n");
   } catch (const ComError& e) {
-    const EarlyEnd end = EndedEarly(e.Error(), cancel_, naming_.what, naming_.leftBehind,
-                                    indicator_->lastQuestion());
+    EarlyEnd end = EndedEarly(e.Error(), cancel_, naming_.what, naming_.leftBehind,
+                              indicator_->lastQuestion());
+    // The person cancelled the question to clear space: the end says where
+    // there was no room, not the question again.
+    if (e.Error() == StatusOfSystemError(platform::ERROR_DISK_FULL) &&
+        !naming_.archiveFolder.empty())
+      end.problem = FullFolderProblem(naming_.archiveFolder);
     outcome_.result = end.result;
     outcome_.problem = end.problem;
     log_.Write(!end.logLine.empty() ? end.logLine

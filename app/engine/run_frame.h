@@ -19,17 +19,19 @@ namespace bkvp::engine {
 
 class RunFrame {
  public:
-  // What the run is called in sentences ("run", "restore") and what becomes
-  // of its work when it ends early ("the archive was discarded").
+  // What the run is called in sentences ("run", "restore"), what becomes
+  // of its work when it ends early ("the archive was discarded") and, for a
+  // backup, the folder its archive is written in, named when it is full.
   struct Naming {
     std::string what;
     std::string leftBehind;
+    std::string archiveFolder;
   };
 
   // Opens the run's log, replacing the last one; the caller writes its
   // header. The progress object counts `clientCount` clients.
   RunFrame(RunOutcome& outcome, Naming naming, ProgressDisplay* display,
-           const CancelRequest* cancel, LONG clientCount, ProgressIndicator::Direction direction);
+           const CancelRequest* cancel, int clientCount, ProgressIndicator::Direction direction);
   RunFrame(const RunFrame&) = delete;
   RunFrame& operator=(const RunFrame&) = delete;
 

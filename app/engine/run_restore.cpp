@@ -1,6 +1,7 @@
 #include "app/engine/run_restore.h"
 
 #include "app/engine/chosen_files_reader.h"
+#include "app/engine/component_objects.h"
 #include "app/engine/error_state.h"
 #include "app/engine/progress_indicator.h"
 #include "app/engine/run_frame.h"
@@ -16,7 +17,7 @@ Status CheckChosenFilesExist(ArchiveEntry& archive, const ChosenFiles& chosen) {
   if (!archive.reader) return {Status::Code::kInvalid, "the archive is not open"};
   PatternTally tally(chosen.patterns);
   const SectionWalk walk =
-      ForEachObject(archive.reader.get(), chosen.clsid, [&](const SectionObject& object) {
+      ForEachObject(ReaderOf(archive), chosen.clsid, [&](const SectionObject& object) {
         if (object.type == kObjectFile) tally.Note(object.name);
         return WalkStep::kNext;
       });
@@ -31,7 +32,7 @@ RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDispla
   RunOutcome outcome;
   const std::vector<ClientEntry*> selected = clients.Selected();
   RunFrame frame(outcome, {"restore", "what was restored so far stays"}, display, cancel,
-                 static_cast<LONG>(selected.size()), ProgressIndicator::Direction::kRestore);
+                 static_cast<int>(selected.size()), ProgressIndicator::Direction::kRestore);
   RunLog& log = frame.log();
   log.Write(kLogFirstLine);
   log.Write("Restoring\n");
@@ -42,17 +43,19 @@ RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDispla
   if (toSavedPlaces) frame.indicator().AgreeToSavedPlaces();
   IProgress* progress = frame.progress();
   if (!progress) return CouldNotStart("the progress object is missing");
-  archive.reader->SetProgress(progress);
+  IRestorer* archiveReader = ReaderOf(archive);
+  archiveReader->SetProgress(progress);
 
   const bool carriedOut = frame.Run([&]() -> Status {
     for (ClientEntry* client : selected) {
       log.Write(kLogSeparator);
       ++outcome.clientsRun;
-      ComPtr<IRestorer> reader = archive.reader;
+      ComPtr<IRestorer> reader = archive.reader->ptr;
       if (chosen && platform::EqualsIgnoreCase(client->clsid, chosen->clsid))
         reader = ComPtr<IRestorer>::Attach(
-            new ChosenFilesReader(archive.reader, chosen->clsid, chosen->patterns));
-      if (Failed(client->service->Restore(reader.get(), progress))) {
+            new ChosenFilesReader(archive.reader->ptr, chosen->clsid, chosen->patterns));
+      IBkVpService* service = ServiceOf(*client);
+      if (!service || Failed(service->Restore(reader.get(), progress))) {
         ++outcome.clientsFailed;
         frame.Fail();
       }
@@ -60,7 +63,7 @@ RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDispla
     return {};
   });
   // The reader outlives this run's progress object: it must not keep it.
-  archive.reader->SetProgress(nullptr);
+  archiveReader->SetProgress(nullptr);
   if (carriedOut) frame.Completed();
   frame.Close();
   return outcome;

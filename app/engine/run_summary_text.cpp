@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/engine/byte_size.h"
 #include "app/engine/run_log.h"
+#include "platform/byte_size.h"
 
 namespace bkvp::engine {
 namespace {
@@ -29,15 +29,16 @@ std::string RunName(const RunSubject& subject) {
 
 std::string RunSummaryLine(const RunSubject& subject, const RunOutcome& outcome) {
   const bool backup = subject.kind == RunKind::kBackup;
-  const std::string items =
-      Counted(outcome.objectsDone, "item", "items") + " (" + ByteSize(outcome.bytesDone) + ")";
+  const std::string items = Counted(outcome.objectsDone, "item", "items") + " (" +
+                            platform::ByteSize(outcome.bytesDone) + ")";
   std::string line;
   if (outcome.result == RunResult::kNothingWritten) {
     line = "Nothing was saved: the selected clients found nothing to back up.";
   } else if (backup) {
     line = "Saved " + items;
     if (!outcome.archivePath.empty())
-      line += " into " + outcome.archivePath + " (" + ByteSize(outcome.archiveBytes) + ")";
+      line +=
+          " into " + outcome.archivePath + " (" + platform::ByteSize(outcome.archiveBytes) + ")";
     line += " in " + Seconds(outcome.seconds) + ".";
   } else {
     line = (Extraction(subject) ? "Extracted " : "Restored ") + items +

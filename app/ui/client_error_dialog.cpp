@@ -7,7 +7,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "app/engine/progress_indicator.h"
+#include "app/engine/program_texts.h"
 #include "platform/ui.h"
 
 namespace bkvp::ui {

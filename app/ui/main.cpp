@@ -12,7 +12,7 @@
 #include "app/engine/module_registration.h"
 #include "app/engine/program_command_line.h"
 #include "app/engine/program_settings.h"
-#include "app/engine/progress_indicator.h"
+#include "app/engine/program_texts.h"
 #include "app/ui/commands.h"
 #include "app/ui/event_trace.h"
 #include "app/ui/hidden_window.h"

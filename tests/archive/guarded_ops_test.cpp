@@ -59,11 +59,27 @@ TEST_F(GuardedWrites, FullDiskUnderSectionsAsksForRoomAndRetriesTheWrite) {
   Backup(w);
   ASSERT_EQ(w.progress->prompts.size(), 1u);
   const std::string drive = platform::MountPointOf(dir.path());
-  EXPECT_EQ(w.progress->prompts[0].text,
-            "There is no room for the temporary file.\r\nTo continue backup clear space on disk " +
-                drive + " and press OK.");
+  const std::string& text = w.progress->prompts[0].text;
+  const std::string serviceText =
+      "There is no room for the temporary file.\r\nTo continue backup clear space on disk " +
+      drive + " and press OK.";
+  EXPECT_EQ(text.substr(0, serviceText.size()), serviceText);
+  // Beside the service's own words: which folder is full, and how far the
+  // archive got.
+  EXPECT_NE(text.find("\r\n\r\nThe folder " + dir.path() + " is where the archive is written; "),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find(" free. The archive has reached "), std::string::npos) << text;
   EXPECT_EQ(w.progress->prompts[0].type, 273u);
   EXPECT_TRUE(ArchiveIsWhole());
+}
+
+TEST(FullPlaceNote, SaysWhatIsFreeWhenItIsKnown) {
+  EXPECT_EQ(archive::FullPlaceNote("/media/b", uint64_t{1024}, 5u << 20),
+            "The folder /media/b is where the archive is written; it has 1.0 KiB free. The "
+            "archive has reached 5.0 MiB.");
+  EXPECT_EQ(archive::FullPlaceNote("/media/b", std::nullopt, 0),
+            "The folder /media/b is where the archive is written. The archive has reached 0 B.");
 }
 
 TEST_F(GuardedWrites, ArchiveDiskMessagesNameTheMountPoint) {
@@ -86,7 +102,9 @@ TEST_F(GuardedWrites, ArchiveDiskMessagesNameTheMountPoint) {
     WriterHarness w(faulty);
     Backup(w);
     ASSERT_EQ(w.progress->prompts.size(), 1u) << c.error;
-    EXPECT_EQ(w.progress->prompts[0].text, c.text);
+    // A full disk's text goes on with the folder and the room it needs.
+    const std::string& text = w.progress->prompts[0].text;
+    EXPECT_EQ(c.error == ENOSPC ? text.substr(0, c.text.size()) : text, c.text);
     EXPECT_EQ(w.progress->prompts[0].type, 273u);
     EXPECT_TRUE(ArchiveIsWhole()) << c.error;
   }

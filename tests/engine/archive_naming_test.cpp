@@ -65,32 +65,13 @@ TEST(ArchiveName, TheNextMinuteCarriesIntoHourDayMonthAndYear) {
   EXPECT_EQ(NextMinuteName(ArchiveName(Moment(2035, 12, 31, 23, 59))), "");
 }
 
-// A writer whose archive name another process takes at the last moment.
-class RaceLosingBackuper : public bkvp::testing::RecordingBackuper {
- public:
-  int losses = 1;
-  HRESULT FinishBackup(INT erase) override {
-    RecordingBackuper::FinishBackup(erase);
-    return erase == 0 && losses-- > 0 ? E_ARCHIVE_NAME_TAKEN : S_OK;
-  }
-};
-
-TEST(ArchiveName, AnArchiveWhoseNameIsTakenAtTheEndGetsTheNextFreeOne) {
+TEST(ArchiveName, TheNextFreePathSkipsTakenMinutes) {
   TempDir dir;
   const std::string wanted = dir / ArchiveName(Moment(2003, 3, 7, 14, 5));
   WriteFile(dir / ArchiveName(Moment(2003, 3, 7, 14, 6)), "another run");
-  auto writer = ComPtr<RaceLosingBackuper>::Attach(new RaceLosingBackuper);
-  std::string path = wanted, note;
-  EXPECT_EQ(FinishUnderFreeName(writer.get(), BackupJob{}, path, &note), S_OK);
-  EXPECT_EQ(path, dir / ArchiveName(Moment(2003, 3, 7, 14, 7)));
-  EXPECT_EQ(writer->archiveName, path);
-  EXPECT_EQ(note, NameTakenNote(wanted, path));
-
-  // Nobody ever lets go: the archive is discarded.
-  writer->losses = 1000;
-  writer->calls.clear();
-  EXPECT_EQ(FinishUnderFreeName(writer.get(), BackupJob{}, path, &note), E_ARCHIVE_NAME_TAKEN);
-  EXPECT_EQ(writer->calls.back(), "FinishBackup 1");
+  EXPECT_EQ(NextFreeArchivePath(wanted), dir / ArchiveName(Moment(2003, 3, 7, 14, 7)));
+  EXPECT_EQ(NextFreeArchivePath(dir / ArchiveName(Moment(2035, 12, 31, 23, 59))), "");
+  EXPECT_EQ(NextFreeArchivePath(dir / "notes.txt"), "");
 }
 
 class Pruning : public ::testing::Test {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/engine/client_list.h"
+#include "app/engine/component_objects.h"
 #include "contract/errors.h"
 #include "contract/interfaces.h"
 
@@ -65,6 +66,7 @@ class ScriptedService : public bkvp::DispatchObject<IBkVpService> {
   std::vector<std::string> messages;  // Message lines written during the call
   HRESULT result = S_OK;
   bool throwComError = false;
+  HRESULT thrownError = E_FAIL;
   bool throwFromGetOptions = false;
   bool present = true;
   int calls = 0;
@@ -100,19 +102,15 @@ class ScriptedService : public bkvp::DispatchObject<IBkVpService> {
       Bstr line(m);
       progress->Message(line.get());
     }
-    if (throwComError) throw ComError(E_FAIL);
+    if (throwComError) throw ComError(thrownError);
     return result;
   }
 };
 
 inline engine::ClientEntry EntryFor(ScriptedService* service, std::string clsid,
                                     bool selected = true) {
-  engine::ClientEntry entry;
-  entry.service = bkvp::ComPtr<IBkVpService>(service);
-  entry.clsid = std::move(clsid);
-  entry.name = service->name;
-  entry.selected = selected;
-  return entry;
+  return engine::MakeClientEntry(bkvp::ComPtr<IBkVpService>(service), std::move(clsid),
+                                 service->name, selected);
 }
 
 // Lines of a text file, without their line breaks.

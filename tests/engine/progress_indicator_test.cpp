@@ -1,4 +1,6 @@
 #include "app/engine/progress_indicator.h"
+#include "app/engine/module_registration.h"
+#include "app/engine/program_texts.h"
 
 #include "platform/registry.h"
 #include "tests/engine/engine_doubles.h"
@@ -161,14 +163,14 @@ TEST_F(ProgressIndicatorTest, WithoutADisplayStepsChangeNothing) {
 }
 
 TEST_F(ProgressIndicatorTest, RegistersAsTheProgramsOwnComponent) {
-  ASSERT_EQ(RegisterProgramComponent("/opt/bkvp/BackupVopal"), S_OK);
+  ASSERT_TRUE(RegisterProgram("/opt/bkvp/BackupVopal").ok());
   const std::string clsidKey = "HKEY_CLASSES_ROOT\\CLSID\\{ACD03E9E-6CF1-467C-A0E7-42DEF4D69311}";
   EXPECT_EQ(platform::RegReadString(clsidKey, ""), "ProgressIndicator Class");
   EXPECT_EQ(platform::RegReadString(clsidKey + "\\InprocServer32", ""), "/opt/bkvp/BackupVopal");
   EXPECT_EQ(
       platform::RegReadString("HKEY_CLASSES_ROOT\\BackupVopalLib.ProgressIndicator\\CurVer", ""),
       "BackupVopalLib.ProgressIndicator.1");
-  ASSERT_EQ(UnregisterProgramComponent(), S_OK);
+  ASSERT_TRUE(UnregisterProgram().ok());
   EXPECT_FALSE(platform::RegReadString(clsidKey, "").has_value());
 }
 

@@ -1,7 +1,10 @@
 #include "app/engine/run_backup.h"
 
+#include "app/engine/archive_naming.h"
 #include "app/engine/error_state.h"
+#include "app/engine/last_good_backup.h"
 #include "app/engine/run_log.h"
+#include "platform/errors.h"
 #include "platform/time.h"
 #include "tests/engine/engine_doubles.h"
 #include "tests/support/calendar_time.h"
@@ -108,6 +111,65 @@ TEST_F(RunBackupTest, AnErrorExceptionSkipsTheRestAndDiscardsTheArchive) {
 TEST_F(RunBackupTest, AnErrorExceptionWhileHandingOverOptionsAlsoDiscardsTheArchive) {
   AddClient("Cancelled", kFirst)->throwFromGetOptions = true;
   ExpectStoppedAndDiscarded();
+}
+
+TEST_F(RunBackupTest, AFullDiskEndsWithTheFolderThatIsFullNotTheQuestionAgain) {
+  ScriptedService* client = AddClient("Files", kFirst);
+  client->throwComError = true;  // as the writer does when its question to clear space is cancelled
+  client->thrownError = StatusOfSystemError(platform::ERROR_DISK_FULL);
+  ExpectStoppedAndDiscarded();
+  EXPECT_EQ(outcome.problem.rfind("the folder /backups is full", 0), 0u) << outcome.problem;
+  EXPECT_EQ(LinesOf(ReadFile(LogPath())).back(),
+            "The run stopped: " + outcome.problem + "; the archive was discarded.");
+}
+
+TEST_F(RunBackupTest, AFullFolderIsMeasuredAgainstTheLastGoodArchive) {
+  RunOutcome good;
+  good.result = RunResult::kSucceeded;
+  good.archivePath = "/backups/VOPALARC373E05.KV";
+  good.archiveBytes = uint64_t{1} << 50;
+  RecordGoodBackup(good, job.time);
+  testing::TempDir folder;
+  const std::string problem = FullFolderProblem(folder.path() + "/");
+  EXPECT_EQ(problem.rfind("the folder " + folder.path() + " is full (", 0), 0u) << problem;
+  EXPECT_NE(problem.find(" free; the last backup's archive took 1.0 PiB)"), std::string::npos)
+      << problem;
+}
+
+// A writer whose archive name another process takes at the last moment.
+class RaceLosingBackuper : public RecordingBackuper {
+ public:
+  int losses = 1;
+  HRESULT FinishBackup(INT erase) override {
+    RecordingBackuper::FinishBackup(erase);
+    return erase == 0 && losses-- > 0 ? E_ARCHIVE_NAME_TAKEN : S_OK;
+  }
+};
+
+TEST_F(RunBackupTest, AnArchiveWhoseNameIsTakenAtTheEndGetsTheNextFreeOne) {
+  testing::TempDir dir;
+  const std::string folder = dir.path() + "/";
+  const std::string wanted = folder + ArchiveName(platform::LocalTime(job.time));
+  testing::WriteFile(NextFreeArchivePath(wanted), "another run");  // the next minute's
+  auto racing = ComPtr<RaceLosingBackuper>::Attach(new RaceLosingBackuper);
+  AddClient("Files", kFirst);
+  const auto run = [&] {
+    return RunBackup(job, clients, folder, nullptr, nullptr, [&](ComPtr<IBackuper>& out) {
+      out = ComPtr<IBackuper>(racing.get());
+      return S_OK;
+    });
+  };
+  run();
+  EXPECT_EQ(racing->archiveName, NextFreeArchivePath(wanted));
+  EXPECT_EQ(LinesOf(ReadFile(LogPath())).back(), NameTakenNote(wanted, racing->archiveName));
+
+  // Nobody ever lets go: the archive is discarded, and the run says so.
+  racing->losses = 1000;
+  EXPECT_EQ(run().result, RunResult::kStopped);
+  EXPECT_EQ(racing->calls.back(), "FinishBackup 1");
+  const std::vector<std::string> log = LinesOf(ReadFile(LogPath()));
+  EXPECT_EQ(log[log.size() - 2],
+            "No free name is left for the archive in " + dir.path() + "/; it was discarded.");
 }
 
 TEST_F(RunBackupTest, AWriterThatCannotStartStopsTheRunBeforeAnyClient) {

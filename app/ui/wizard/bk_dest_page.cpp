@@ -4,7 +4,6 @@
 #include <QLocale>
 #include <QVBoxLayout>
 
-#include "app/engine/byte_size.h"
 #include "app/engine/last_good_backup.h"
 #include "app/engine/offered_volumes.h"
 #include "app/engine/remote_place.h"
@@ -13,6 +12,7 @@
 #include "app/ui/wizard/bk_rs_prop_sheet.h"
 #include "app/ui/wizard/page_messages.h"
 #include "app/ui/wizard/place_chooser.h"
+#include "platform/byte_size.h"
 #include "platform/files.h"
 
 namespace bkvp::ui {
@@ -59,7 +59,7 @@ void CBkDestPage::ShowFreeSpace(const QString& place) {
   const auto lastSize = free ? engine::LastArchiveSizeAbove(*free) : std::nullopt;
   if (lastSize)
     text += QString::fromStdString(" \u2014 less than the last backup's archive took (" +
-                                   engine::ByteSize(*lastSize) + "): this backup may not fit.");
+                                   platform::ByteSize(*lastSize) + "): this backup may not fit.");
   freeSpace_->setText(text);
   freeSpace_->setStyleSheet(lastSize ? "color: #a51d2d;" : "");
 }

@@ -28,7 +28,7 @@ void CBkServicesPage::initializePage() {
   clients.ClearSelection();
   clients.Select(sheet->settings().clients);
   for (engine::ClientEntry& client : clients.entries())
-    if (engine::IsClientPresent(client.service.get()))
+    if (engine::IsClientPresent(client))
       panel_->AddClient(client.name, &client, true, client.selected);
   panel_->ShowFirstChecked();
 }
@@ -38,8 +38,7 @@ bool CBkServicesPage::validatePage() {
   const bool left = panel_->CommitChecked(
       sheet->clients(), kNoClientToBackUpText, [](engine::ClientEntry& client) {
         // A client that has nothing to save now says why.
-        const std::string why =
-            engine::ClientInfoText(client.service.get(), "HasBackup").value_or("");
+        const std::string why = engine::ClientInfoText(client, "HasBackup").value_or("");
         if (why.empty()) return true;
         ShowPageWarning(why);
         return false;

@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 #include <QStackedWidget>
 
+#include "app/engine/component_objects.h"
 #include "app/ui/wizard/page_messages.h"
 #include "contract/icons.h"
 
@@ -15,7 +16,7 @@ namespace {
 // The icon a client hands over as a handle of the contract's icon table.
 QIcon ClientIcon(engine::ClientEntry* client) {
   if (!client) return {};
-  const auto handle = engine::ClientInfoNumber(client->service.get(), "ClientIcon");
+  const auto handle = engine::ClientInfoNumber(*client, "ClientIcon");
   if (!handle || *handle == 0) return {};
   const auto bytes = IconBytes(static_cast<uint32_t>(*handle));
   QPixmap pixmap;
@@ -53,7 +54,7 @@ void ClientPagesPanel::AddClient(const std::string& name, engine::ClientEntry* c
   if (client && enabled) {
     entry.host = new CCustomCtrl(kind_, pages_);
     pages_->addWidget(entry.host);
-    entry.host->CreateClientPage(client->service.get());
+    entry.host->CreateClientPage(engine::ServiceOf(*client));
   }
   items_.push_back(entry);
 }

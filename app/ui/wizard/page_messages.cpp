@@ -1,6 +1,6 @@
 #include "app/ui/wizard/page_messages.h"
 
-#include "app/engine/progress_indicator.h"
+#include "app/engine/program_texts.h"
 #include "platform/ui.h"
 
 namespace bkvp::ui {

@@ -138,7 +138,7 @@ bool CRsSrcPage::validatePage() {
   std::string file = entry.path;
   // An archive on another machine is listed from its first bytes; it is
   // fetched once it is chosen.
-  if (!entry.reader) {
+  if (!entry.isOpen()) {
     const std::string place = entry.path;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Status opened = engine::OpenArchiveForRestore(place, entry);

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-namespace bkvp::engine {
+namespace bkvp::platform {
 
 std::string ByteSize(uint64_t bytes);
 
-}  // namespace bkvp::engine
+}  // namespace bkvp::platform

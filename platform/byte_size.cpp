@@ -1,8 +1,8 @@
-#include "app/engine/byte_size.h"
+#include "platform/byte_size.h"
 
 #include <cstdio>
 
-namespace bkvp::engine {
+namespace bkvp::platform {
 
 std::string ByteSize(uint64_t bytes) {
   static const char* const kUnits[] = {"B", "KiB", "MiB", "GiB", "TiB", "PiB"};
@@ -20,4 +20,4 @@ std::string ByteSize(uint64_t bytes) {
   return text;
 }
 
-}  // namespace bkvp::engine
+}  // namespace bkvp::platform
