@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
   if (!QSystemTrayIcon::isSystemTrayAvailable())
     std::cerr << "BackupVopal: no notification area; running without an icon "
                  "(start BackupVopal again to open the wizard)\n";
-  ui::ShowDialogForScreenshot(&window);
+  ui::ShowDialogForScreenshot(window);
 
   if (!line.quiet) {
     if (!line.fileName.empty())

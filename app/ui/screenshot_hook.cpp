@@ -1,18 +1,24 @@
 #include "app/ui/screenshot_hook.h"
 
 #include <QDialog>
+#include <QTimer>
 
 #include "app/engine/run_log.h"
 #include "app/ui/about_dialog.h"
 #include "app/ui/client_error_dialog.h"
 #include "app/ui/close_countdown_dialog.h"
+#include "app/ui/hidden_window.h"
 #include "app/ui/log_viewer.h"
 #include "clients/common/close_countdown.h"
 
 namespace bkvp::ui {
 
-void ShowDialogForScreenshot(QObject* owner) {
+void ShowDialogForScreenshot(HiddenWindow& window) {
   const QString which = qEnvironmentVariable("BKVP_SCREENSHOT_SHOW");
+  if (which == "tick") {
+    QTimer::singleShot(0, &window, [&window] { window.OnSchedulerTimer(); });
+    return;
+  }
   QDialog* dialog = nullptr;
   if (which == "countdown")
     dialog = new CloseCountdownDialog(clients::MakeCountdownRequest("Outlook"));
@@ -24,7 +30,7 @@ void ShowDialogForScreenshot(QObject* owner) {
   else if (which == "log")
     dialog = new LogViewer(QString::fromStdString(engine::LogPath()));
   if (!dialog) return;
-  QObject::connect(owner, &QObject::destroyed, dialog, &QObject::deleteLater);
+  QObject::connect(&window, &QObject::destroyed, dialog, &QObject::deleteLater);
   dialog->show();
 }
 

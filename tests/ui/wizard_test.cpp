@@ -188,7 +188,15 @@ class WizardTest : public QObject {
     Find<QRadioButton>(schedule, "weekly")->setChecked(true);
     Find<QCheckBox>(schedule, "weekday1")->setChecked(true);
     Find<QCheckBox>(schedule, "weekday5")->setChecked(true);
-    Find<QTimeEdit>(schedule, "timeOfDay")->setTime(QTime(22, 30));
+    // Typed as digits after a click into the field: the hours come first.
+    auto* time = Find<QTimeEdit>(schedule, "timeOfDay");
+    sheet.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&sheet));
+    QTest::mouseClick(time, Qt::LeftButton, {}, QPoint(time->width() - 30, time->height() / 2));
+    QTRY_COMPARE(time->findChild<QLineEdit*>()->selectedText(),
+                 time->sectionText(QDateTimeEdit::HourSection));
+    QTest::keyClicks(time, "2230");
+    QCOMPARE(time->time().toString("HH:mm"), QString("22:30"));
     Find<QCheckBox>(schedule, "keepLast")->setChecked(true);
     Find<QSpinBox>(schedule, "keepCount")->setValue(5);
     sheet.next();

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -31,6 +32,17 @@ QRadioButton* KindButton(QButtonGroup* group, const char* text, const char* name
   group->addButton(button, kind);
   return button;
 }
+
+// A time field that takes a time typed as digits ("2230") from its first
+// part on, wherever the click that focused it landed: the hours are
+// selected once the click has placed the cursor.
+class TypedTimeEdit : public QTimeEdit {
+ protected:
+  void focusInEvent(QFocusEvent* event) override {
+    QTimeEdit::focusInEvent(event);
+    QTimer::singleShot(0, this, [this] { setSelectedSection(QDateTimeEdit::HourSection); });
+  }
+};
 
 }  // namespace
 
@@ -61,7 +73,7 @@ QWidget* CBkSchedulerPage::MakeScheduleBox() {
   kindRow->addWidget(KindButton(kinds_, "Weekly", "weekly", engine::kWeekly));
   kindRow->addWidget(KindButton(kinds_, "Monthly", "monthly", engine::kMonthly));
   kindRow->addSpacing(24);
-  time_ = new QTimeEdit;
+  time_ = new TypedTimeEdit;
   time_->setObjectName("timeOfDay");
   time_->setDisplayFormat("HH:mm");
   kindRow->addWidget(new QLabel("Occurs at:"));
