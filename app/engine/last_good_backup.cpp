@@ -6,7 +6,6 @@
 #include "app/engine/last_run.h"
 #include "app/engine/program_settings.h"
 #include "platform/byte_size.h"
-#include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 
@@ -55,12 +54,11 @@ std::string FullFolderProblem(const std::string& folder) {
   std::string name = folder;
   while (name.size() > 1 && name.back() == '/') name.pop_back();
   std::string problem = "the folder " + platform::EscapeControls(name) + " is full";
-  const auto free = platform::FreeSpace(folder);
-  if (!free) return problem;
-  problem += " (" + platform::ByteSize(*free) + " free";
-  if (const auto last = LastArchiveSizeAbove(*free))
-    problem += "; the last backup's archive took " + platform::ByteSize(*last);
-  return problem + ")";
+  // Its free space now says little: the writer has already cut back what it
+  // could not finish.
+  if (const auto good = ReadLastGoodBackup(); good && good->archiveBytes > 0)
+    problem += " (the last backup's archive took " + platform::ByteSize(good->archiveBytes) + ")";
+  return problem;
 }
 
 }  // namespace bkvp::engine

@@ -29,8 +29,8 @@ std::optional<GoodBackup> ReadLastGoodBackup();
 // destination with that much room would likely not hold the next backup.
 std::optional<uint64_t> LastArchiveSizeAbove(uint64_t freeBytes);
 // Why a backup into `folder` ran out of room, for its summary and log: the
-// folder, its free space, and the last good archive's size as a measure of
-// what the next one needs.
+// folder, and the last good archive's size as a measure of what the next
+// one needs.
 std::string FullFolderProblem(const std::string& folder);
 
 }  // namespace bkvp::engine
