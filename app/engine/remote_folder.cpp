@@ -1,9 +1,22 @@
 #include "app/engine/remote_folder.h"
 
+#include <string_view>
+
 #include "app/engine/json_value.h"
 
 namespace bkvp::engine {
 namespace {
+
+// A filter rule that matches exactly this name in the listed folder, with
+// the characters rclone's patterns give a meaning taken literally.
+std::string ExactNameRule(const std::string& name) {
+  std::string rule = "/";
+  for (const char c : name) {
+    if (std::string_view("\\*?[]{}").find(c) != std::string_view::npos) rule += '\\';
+    rule += c;
+  }
+  return rule;
+}
 
 RemoteFile FileOf(const JsonValue& entry) {
   RemoteFile file;
@@ -72,6 +85,27 @@ std::optional<RemoteFile> RemoteFolder::Look(const std::string& name, bool withH
     return std::nullopt;
   }
   return FileOf(*value);
+}
+
+std::optional<std::vector<RemoteFile>> RemoteFolder::LookAll(const std::vector<std::string>& names,
+                                                             bool withHashes,
+                                                             std::string* problem) const {
+  std::vector<std::string> args = {"lsjson", "--max-depth", "1", "--files-only"};
+  if (withHashes) args.push_back("--hash");
+  for (const std::string& name : names) {
+    args.push_back("--include");
+    args.push_back(ExactNameRule(name));
+  }
+  args.push_back(place_.Target());
+  const RcloneResult looked = Run(args, withHashes);
+  problem->clear();
+  if (!looked) {
+    *problem = looked.problem;
+    return std::nullopt;
+  }
+  auto files = ParseListing(looked.output);
+  if (!files) *problem = "rclone listed " + place_.Text() + " in a form not understood";
+  return files;
 }
 
 RcloneResult RemoteFolder::ReadStart(const std::string& name, uint64_t count) const {

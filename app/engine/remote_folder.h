@@ -44,6 +44,10 @@ class RemoteFolder {
   // `problem` left empty when it does not exist.
   std::optional<RemoteFile> Look(const std::string& name, bool withHashes,
                                  std::string* problem) const;
+  // Those of the named files that exist, in one run of rclone; nullopt with
+  // the reason in `problem` when the folder cannot be listed.
+  std::optional<std::vector<RemoteFile>> LookAll(const std::vector<std::string>& names,
+                                                 bool withHashes, std::string* problem) const;
   // The first `count` bytes of a file (fewer when it is shorter).
   RcloneResult ReadStart(const std::string& name, uint64_t count) const;
   // The whole file, handed over as it comes; the sink returns false to stop.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <set>
 
@@ -57,16 +58,14 @@ int Preference(const std::string& kind) {
   return 3;
 }
 
-// Compares the remote copy with the local file: by a hash the remote keeps,
-// else by reading the copy back. "" when equal, else why not.
-std::string CheckCopy(const RemoteFolder& folder, const std::string& tempName,
+// Compares the remote copy, as the remote describes it, with the local
+// file: by a hash the remote keeps, else by reading the copy back. "" when
+// equal, else why not.
+std::string CheckCopy(const RemoteFolder& folder, const RemoteFile* copy,
                       const std::string& localPath, uint64_t size, const CancelRequest* cancel,
                       std::string* checkedBy) {
-  std::string problem;
-  auto copy = folder.Look(tempName, /*withHashes=*/true, &problem);
-  if (!copy)
-    return problem.empty() ? "the uploaded copy is not there"
-                           : "cannot look at the copy: " + problem;
+  if (!copy) return "the uploaded copy is not there";
+  const std::string& tempName = copy->name;
   if (copy->size != size)
     return "the uploaded copy has " + std::to_string(copy->size) + " bytes instead of " +
            std::to_string(size);
@@ -101,6 +100,32 @@ std::string CheckCopy(const RemoteFolder& folder, const std::string& tempName,
   if (compared != size) return "the uploaded copy read back short";
   *checkedBy = "reading it back";
   return "";
+}
+
+// What one look at the folder after the upload tells: whether the copy is
+// good ("" or why not) and whether `name`, the one it is to take, is free.
+struct LookAfterUpload {
+  std::string problem;
+  std::optional<bool> nameIsFree;  // not known when `name` is empty or the look failed
+};
+
+LookAfterUpload LookAtCopyAndName(const RemoteFolder& folder, const std::string& tempName,
+                                  const std::string& name, const std::string& localPath,
+                                  uint64_t size, std::string* checkedBy) {
+  std::vector<std::string> names = {tempName};
+  if (!name.empty()) names.push_back(name);
+  std::string problem;
+  const auto found = folder.LookAll(names, /*withHashes=*/true, &problem);
+  if (!found) return {"cannot look at the copy: " + problem, std::nullopt};
+  const auto named = [&](const std::string& wanted) -> const RemoteFile* {
+    for (const RemoteFile& file : *found)
+      if (file.name == wanted) return &file;
+    return nullptr;
+  };
+  LookAfterUpload look;
+  look.problem = CheckCopy(folder, named(tempName), localPath, size, folder.cancel(), checkedBy);
+  if (!name.empty()) look.nameIsFree = named(name) == nullptr;
+  return look;
 }
 
 }  // namespace
@@ -140,31 +165,44 @@ SentArchive SendArchive(const RemoteFolder& folder, const std::string& localPath
   const RcloneResult uploaded = folder.Send(localPath, tempName, [&](const TransferStats& stats) {
     if (display) display->Transfer(what, stats.bytes, sent.bytes, stats.bytesPerSecond);
   });
+  std::set<std::string> taken;
+  for (const RemoteFile& file : listing) taken.insert(platform::ToUpper(file.name));
+  const auto freeName = [&] {
+    try {
+      return FirstFreeName(
+          wantedName, [&](const std::string& n) { return taken.count(platform::ToUpper(n)) != 0; });
+    } catch (const bad_number&) {
+      return std::string();
+    }
+  };
+
   std::string problem;
+  std::string name = freeName();
+  // Whether that name is still free is asked with the look at the copy.
+  std::optional<bool> nameIsFree;
   if (!uploaded) {
     sent.cancelled = uploaded.cancelled;
     problem = uploaded.problem;
   } else {
     if (display) display->Transfer(what, sent.bytes, sent.bytes, 0);
-    problem = CheckCopy(folder, tempName, localPath, sent.bytes, folder.cancel(), &sent.checkedBy);
+    LookAfterUpload look =
+        LookAtCopyAndName(folder, tempName, name, localPath, sent.bytes, &sent.checkedBy);
+    problem = std::move(look.problem);
+    nameIsFree = look.nameIsFree;
     sent.cancelled = folder.cancel() && folder.cancel()->requested();
   }
 
-  std::set<std::string> taken;
-  for (const RemoteFile& file : listing) taken.insert(platform::ToUpper(file.name));
   for (int tries = 0; problem.empty() && !sent.cancelled && tries < kNameTries; ++tries) {
-    std::string name;
-    try {
-      name = FirstFreeName(
-          wantedName, [&](const std::string& n) { return taken.count(platform::ToUpper(n)) != 0; });
-    } catch (const bad_number&) {
-    }
+    if (tries > 0) name = freeName();
     if (name.empty()) {
       problem = "no free archive name is left in " + folder.place().Text();
       break;
     }
     std::string lookProblem;
-    if (folder.Look(name, false, &lookProblem)) {
+    const bool arrived = tries == 0 && nameIsFree
+                             ? !*nameIsFree
+                             : folder.Look(name, false, &lookProblem).has_value();
+    if (arrived) {
       taken.insert(platform::ToUpper(name));  // arrived meanwhile
       continue;
     }

@@ -234,6 +234,26 @@ TEST_F(RemoteDestination, AnUploadKilledHalfWayLeavesNoArchiveAndTheNextRunClear
   ExpectRestoredTreeEqual(archive);
 }
 
+TEST_F(RemoteDestination, ANameTakenOnTheServerDuringTheUploadIsLeftAloneAndALaterOneIsUsed) {
+  const std::string folder = served / "laptop";
+  const std::string output = home() + "/output";
+  ASSERT_FALSE(SlowBackupCaughtUploading("rclone:dav:laptop", folder, output).empty());
+  const std::vector<std::string> outgoing = ArchiveNamesIn(home() + "/cache/outgoing");
+  ASSERT_EQ(outgoing.size(), 1u);
+  // Another machine's backup takes, through the server, the name this run
+  // is going to give its copy.
+  const std::string theirs = home() + "/theirs";
+  WriteFile(theirs, "another machine's archive");
+  ASSERT_EQ(RunCommand("rclone copyto " + Quote(theirs) + " dav:laptop/" + outgoing[0]).exitCode,
+            0);
+  EXPECT_EQ(WaitForBackup(), 0) << ReadFile(output);
+  EXPECT_EQ(ReadFile(folder + "/" + outgoing[0]), "another machine's archive");
+  const std::vector<std::string> archives = ArchiveNamesIn(folder);
+  ASSERT_EQ(archives.size(), 2u);
+  EXPECT_EQ(archives[0], outgoing[0]);  // a later minute's name sorts after it
+  ExpectRestoredTreeEqual("rclone:dav:laptop/" + archives[1]);
+}
+
 TEST_F(RemoteDestination, AServerThatIsDownFailsTheRunWithRclonesReason) {
   // Gone during the upload: the archive stays in the cache, and says so.
   const std::string output = home() + "/output";
