@@ -169,6 +169,8 @@ void RestorePrefetch::TopUp() {
 
 void RestorePrefetch::ReadDataPart(PrefetchedRecord& record) {
   const uint64_t size = record.location.dataAvailable;
+  // The caller inflates these whole itself, faster than a head start.
+  if (size > kMaxDataPartAhead && size <= kWholeInflateDataPart) return;
   if (size > kMaxDataPartAhead) {
     uint8_t magic[2];
     record.large = reader_.ReadExact(record.location.dataOffset, magic, sizeof magic) &&

@@ -274,10 +274,17 @@ bool Restorer::CopyDataPart(TargetFile& target) {
   if (got < 0) ThrowWithoutPrompt();
   if (static_cast<size_t>(got) != firstSize) return false;
   if (BeginsWithZlibMagic(buffer_.data(), firstSize)) {
-    if (firstSize == available && record_.dataInFile)
-      if (const auto written = WriteInflatedWhole(target, {buffer_.data(), firstSize}))
-        return *written;
-    return Inflate(target, nullptr, {buffer_.data(), firstSize}) && record_.dataInFile;
+    size_t held = firstSize;
+    if (held < available && available <= kWholeInflateDataPart && record_.dataInFile) {
+      buffer_.resize(static_cast<size_t>(available));
+      if (reader_.ReadExact(record_.dataOffset + held, buffer_.data() + held, available - held))
+        held = static_cast<size_t>(available);
+      else if (reader_.failure().systemError)
+        ThrowWithoutPrompt();
+    }
+    if (held == available && record_.dataInFile)
+      if (const auto written = WriteInflatedWhole(target, {buffer_.data(), held})) return *written;
+    return Inflate(target, nullptr, {buffer_.data(), held}) && record_.dataInFile;
   }
 
   if (!target.Write(buffer_.data(), firstSize)) return false;
@@ -304,7 +311,7 @@ bool Restorer::CopyDataPart(TargetFile& target) {
 // kept for it; nullopt leaves it to zlib's stream.
 std::optional<bool> Restorer::WriteInflatedWhole(TargetFile& target,
                                                  std::span<const uint8_t> dataPart) {
-  if (contentRoom_.size() == 0) contentRoom_ = ByteBuffer(kContentRoom);
+  if (contentRoom_.size() == 0) contentRoom_ = platform::LargeBuffer(kContentRoom);
   const auto inflated = wholeInflater_.Inflate(dataPart, {contentRoom_.data(), kContentRoom});
   if (!inflated) return std::nullopt;
   return target.Write(contentRoom_.data(), inflated->contentSize);

@@ -99,11 +99,12 @@ class Restorer : public DispatchObject<IRestorer> {
   // A restored file is written in pieces of 256 KiB: fewer, larger writes.
   // Two buffers in turn leave one piece to the workers' sum (SideAdler).
   Compress::ChunkSink inflatedSink_{nullptr, 256 * 1024, 2};
-  // A data part that one read takes whole is inflated whole into this room,
-  // if its content fits.
-  static constexpr size_t kContentRoom = 2u << 20;
+  // A data part read whole is inflated whole into this room, if its content
+  // fits: up to the size the writer deflates whole. Filled again and again,
+  // so on huge pages.
+  static constexpr size_t kContentRoom = 8u << 20;
   WholeInflater wholeInflater_;
-  ByteBuffer contentRoom_;
+  platform::LargeBuffer contentRoom_;
 
   bool iterating_ = false;
   uint64_t current_ = 0;

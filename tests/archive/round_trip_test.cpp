@@ -101,6 +101,20 @@ TEST_F(ArchiveRoundTrip, FilesOfEveryShapeComeBackByteForByte) {
   }
 }
 
+TEST_F(ArchiveRoundTrip, LargeStreamsComeBackWhetherInflatedWholeOrAsAStream) {
+  // A data part of some hundred KiB is inflated whole; one whose content
+  // outgrows the room kept for that goes on as a stream from its start.
+  RoundTrip({{"mixed.txt", testing::Text(3u << 20, 11)}, {"long.log", Text(9u << 20)}});
+  std::string error;
+  const auto parsed = plain::ParseArchive(ReadFile(archivePath()), &error);
+  ASSERT_TRUE(parsed) << error;
+  for (const auto& rec : parsed->sections[0].records) {
+    EXPECT_TRUE(rec.compressed) << rec.name;
+    EXPECT_GT(rec.data.size(), 256u << 10) << rec.name;
+    EXPECT_LE(rec.data.size(), 2u << 20) << rec.name;
+  }
+}
+
 TEST_F(ArchiveRoundTrip, FileTimesAndReadOnlyAttributeAreRestored) {
   const std::string source = dir / "in/ro.txt";
   WriteFile(source, "keep me");
