@@ -22,7 +22,6 @@
 #include "app/ui/screenshot_hook.h"
 #include "app/ui/single_instance.h"
 #include "app/ui/styled_message_box.h"
-#include "contract/component.h"
 #include "platform/ui.h"
 
 namespace {
