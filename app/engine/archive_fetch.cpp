@@ -91,7 +91,7 @@ FetchedArchive FetchArchive(const std::string& place, ProgressDisplay* display,
   const RemoteFolder folder(remote->Parent(), cancel);
   const std::string name = remote->Name();
   std::string problem;
-  const auto file = folder.Look(name, false, &problem);
+  const auto file = folder.Look(name, &problem);
   if (!file || file->isFolder) {
     fetched.status =
         !problem.empty()

@@ -3,7 +3,6 @@
 #include <cctype>
 
 #include "app/engine/component_objects.h"
-
 #include "platform/text.h"
 
 namespace bkvp::engine {

@@ -1,9 +1,9 @@
 #include "app/engine/progress_indicator.h"
-#include "app/engine/program_texts.h"
 
 #include <algorithm>
 #include <utility>
 
+#include "app/engine/program_texts.h"
 #include "contract/errors.h"
 #include "contract/identifiers.h"
 #include "platform/text.h"

@@ -54,9 +54,11 @@ std::string RemoteFolder::Make() const {
   return made ? "" : made.problem;
 }
 
-std::optional<std::vector<RemoteFile>> RemoteFolder::List(std::string* problem,
-                                                          bool* missing) const {
-  const RcloneResult listed = Run({"lsjson", "--max-depth", "1", place_.Target()});
+std::optional<std::vector<RemoteFile>> RemoteFolder::Listing(std::vector<std::string> args,
+                                                             bool transfer, std::string* problem,
+                                                             bool* missing) const {
+  args.push_back(place_.Target());
+  const RcloneResult listed = Run(std::move(args), transfer);
   if (!listed) {
     *problem = listed.problem;
     if (missing) *missing = listed.notFound;
@@ -67,13 +69,13 @@ std::optional<std::vector<RemoteFile>> RemoteFolder::List(std::string* problem,
   return files;
 }
 
-std::optional<RemoteFile> RemoteFolder::Look(const std::string& name, bool withHashes,
-                                             std::string* problem) const {
-  std::vector<std::string> args = {"lsjson", "--stat", TargetOf(name)};
-  if (withHashes) args.push_back("--hash");
-  // Some remotes (sftp) compute a hash by reading the whole file: as long
-  // as a transfer.
-  const RcloneResult looked = Run(args, withHashes);
+std::optional<std::vector<RemoteFile>> RemoteFolder::List(std::string* problem,
+                                                          bool* missing) const {
+  return Listing({"lsjson", "--max-depth", "1"}, false, problem, missing);
+}
+
+std::optional<RemoteFile> RemoteFolder::Look(const std::string& name, std::string* problem) const {
+  const RcloneResult looked = Run({"lsjson", "--stat", TargetOf(name)});
   problem->clear();
   if (!looked) {
     if (!looked.notFound) *problem = looked.problem;
@@ -96,16 +98,10 @@ std::optional<std::vector<RemoteFile>> RemoteFolder::LookAll(const std::vector<s
     args.push_back("--include");
     args.push_back(ExactNameRule(name));
   }
-  args.push_back(place_.Target());
-  const RcloneResult looked = Run(args, withHashes);
   problem->clear();
-  if (!looked) {
-    *problem = looked.problem;
-    return std::nullopt;
-  }
-  auto files = ParseListing(looked.output);
-  if (!files) *problem = "rclone listed " + place_.Text() + " in a form not understood";
-  return files;
+  // Some remotes (sftp) compute a hash by reading the whole file: as long
+  // as a transfer.
+  return Listing(std::move(args), withHashes, problem, nullptr);
 }
 
 RcloneResult RemoteFolder::ReadStart(const std::string& name, uint64_t count) const {

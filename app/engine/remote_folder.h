@@ -42,8 +42,7 @@ class RemoteFolder {
   std::optional<std::vector<RemoteFile>> List(std::string* problem, bool* missing = nullptr) const;
   // One file of the folder; nullopt when it cannot be looked at, with
   // `problem` left empty when it does not exist.
-  std::optional<RemoteFile> Look(const std::string& name, bool withHashes,
-                                 std::string* problem) const;
+  std::optional<RemoteFile> Look(const std::string& name, std::string* problem) const;
   // Those of the named files that exist, in one run of rclone; nullopt with
   // the reason in `problem` when the folder cannot be listed.
   std::optional<std::vector<RemoteFile>> LookAll(const std::vector<std::string>& names,
@@ -64,6 +63,9 @@ class RemoteFolder {
  private:
   std::string TargetOf(const std::string& name) const { return place_.Child(name).Target(); }
   RcloneResult Run(std::vector<std::string> args, bool transfer = false) const;
+  // What an `rclone lsjson` with these arguments lists in the folder.
+  std::optional<std::vector<RemoteFile>> Listing(std::vector<std::string> args, bool transfer,
+                                                 std::string* problem, bool* missing) const;
 
   RemotePlace place_;
   const CancelRequest* cancel_;

@@ -199,9 +199,8 @@ SentArchive SendArchive(const RemoteFolder& folder, const std::string& localPath
       break;
     }
     std::string lookProblem;
-    const bool arrived = tries == 0 && nameIsFree
-                             ? !*nameIsFree
-                             : folder.Look(name, false, &lookProblem).has_value();
+    const bool arrived =
+        tries == 0 && nameIsFree ? !*nameIsFree : folder.Look(name, &lookProblem).has_value();
     if (arrived) {
       taken.insert(platform::ToUpper(name));  // arrived meanwhile
       continue;

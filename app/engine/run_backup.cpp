@@ -59,6 +59,15 @@ Status StartProblem(IBackuper* backuper, const std::string& archivePath) {
   return {Status::Code::kCannotWrite, why};
 }
 
+// The archive's name, the job's identity and moment, and the number of
+// client sections, as the writer takes them.
+void SetArchiveInfo(IBackuper* writer, const BackupJob& job, const std::string& archivePath,
+                    int clients) {
+  Bstr path(archivePath), user(job.userName), machine(job.machineName), label(job.label);
+  const DATE time = platform::DateFromTimePoint(platform::Clock::from_time_t(job.time));
+  writer->SetArchiveInfo(path.get(), user.get(), machine.get(), label.get(), time, clients);
+}
+
 // A run racing others for names gives up after this many.
 constexpr int kFinishTries = 60;
 
@@ -75,9 +84,7 @@ HRESULT FinishUnderFreeName(IBackuper* writer, const BackupJob& job, std::string
     const std::string next = NextFreeArchivePath(archivePath);
     if (next.empty()) break;
     archivePath = next;
-    Bstr path(archivePath), user(job.userName), machine(job.machineName), label(job.label);
-    const DATE time = platform::DateFromTimePoint(platform::Clock::from_time_t(job.time));
-    writer->SetArchiveInfo(path.get(), user.get(), machine.get(), label.get(), time, 0);
+    SetArchiveInfo(writer, job, archivePath, 0);
     hr = writer->FinishBackup(0);
   }
   if (hr == E_ARCHIVE_NAME_TAKEN) {
@@ -144,11 +151,7 @@ RunOutcome RunBackup(const BackupJob& job, ClientList& clients, const std::strin
 
   backuper->SetProgress(progress);
   backuper->SetVersionInfo(job.versionMajor, job.versionMinor);
-  {
-    Bstr path(archivePath), user(job.userName), machine(job.machineName), label(job.label);
-    const DATE time = platform::DateFromTimePoint(platform::Clock::from_time_t(job.time));
-    backuper->SetArchiveInfo(path.get(), user.get(), machine.get(), label.get(), time, count);
-  }
+  SetArchiveInfo(backuper.get(), job, archivePath, count);
   const RunDestination runDestination(destination);
   // The options hand-over is inside the guarded part too: an error exception
   // there must discard the archive as well rather than leave the run with the

@@ -14,7 +14,7 @@
 namespace bkvp::engine {
 
 Status CheckChosenFilesExist(ArchiveEntry& archive, const ChosenFiles& chosen) {
-  if (!archive.reader) return {Status::Code::kInvalid, "the archive is not open"};
+  if (!archive.isOpen()) return {Status::Code::kInvalid, "the archive is not open"};
   PatternTally tally(chosen.patterns);
   const SectionWalk walk =
       ForEachObject(ReaderOf(archive), chosen.clsid, [&](const SectionObject& object) {
@@ -28,7 +28,7 @@ Status CheckChosenFilesExist(ArchiveEntry& archive, const ChosenFiles& chosen) {
 
 RunOutcome RunRestore(ArchiveEntry& archive, ClientList& clients, ProgressDisplay* display,
                       const CancelRequest* cancel, const ChosenFiles* chosen, bool toSavedPlaces) {
-  if (!archive.reader) return CouldNotStart("the archive is not open");
+  if (!archive.isOpen()) return CouldNotStart("the archive is not open");
   RunOutcome outcome;
   const std::vector<ClientEntry*> selected = clients.Selected();
   RunFrame frame(outcome, {"restore", "what was restored so far stays"}, display, cancel,

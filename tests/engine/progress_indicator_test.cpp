@@ -1,7 +1,7 @@
 #include "app/engine/progress_indicator.h"
+
 #include "app/engine/module_registration.h"
 #include "app/engine/program_texts.h"
-
 #include "platform/registry.h"
 #include "tests/engine/engine_doubles.h"
 #include "tests/support/test_support.h"
