@@ -7,6 +7,8 @@
 //   bkvp_bench run WORKDIR [RUNS]      generate the corpora, time everything
 //   bkvp_bench remote WORKDIR [RUNS]   backups to a WebDAV remote on 127.0.0.1
 //                                      against a local backup plus rclone copyto
+//   bkvp_bench ceiling WORKDIR [RUNS]  the deflaters alone on one core: how
+//                                      fast a backup can be at most
 //   bkvp_bench zlib9 OUTPUT FOLDER     (internal) the plain zlib loop
 //
 // bkvp and its modules are taken from the folder of this program. Every bkvp
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "bench/deflate_ceiling.h"
 #include "bench/system_corpora.h"
 #include "tests/support/rclone_server.h"
 
@@ -374,9 +377,11 @@ int main(int argc, char** argv) {
   if (mode == "run" && argc >= 3)
     return Run(fs::absolute(argv[2]), argc > 3 ? std::atoi(argv[3]) : 5,
                fs::canonical("/proc/self/exe"));
+  if (mode == "ceiling" && argc >= 3)
+    return bench::RunDeflateCeiling(fs::absolute(argv[2]), argc > 3 ? std::atoi(argv[3]) : 3);
   if (mode == "remote" && argc >= 3)
     return RunRemote(fs::absolute(argv[2]), argc > 3 ? std::atoi(argv[3]) : 5,
                      fs::canonical("/proc/self/exe"));
-  std::fprintf(stderr, "usage: bkvp_bench run|remote WORKDIR [RUNS]\n");
+  std::fprintf(stderr, "usage: bkvp_bench run|remote|ceiling WORKDIR [RUNS]\n");
   return 2;
 }
