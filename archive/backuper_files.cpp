@@ -399,7 +399,7 @@ Backuper::StoreResult Backuper::JudgeBySamples(int source, uint64_t size, Verdic
   // take such a data part for a stream.
   verdict->compress =
       BeginsWithMagic(samples_[0]) || ShrinksEnough(deflated, kSamples * sampleSize);
-  verdict->deflater = ZlibIsWorthIt(zlib, deflated) ? Deflater::kZlib : Deflater::kWholeBuffer;
+  verdict->deflater = zlib < deflated ? Deflater::kZlib : Deflater::kWholeBuffer;
   return StoreResult::kStored;
 }
 

@@ -34,12 +34,6 @@ constexpr uint64_t kWholeFileSize = 8u << 20;
 // whose samples say so is deflated by zlib (still whole, as zlib on one
 // thread would).
 enum class Deflater { kWholeBuffer, kZlib };
-// zlib takes one and a half to three times as long on such text: it is
-// chosen when its samples come out at least a percent smaller, not for a
-// few bytes (most source files where it wins at all, it wins by less).
-inline bool ZlibIsWorthIt(size_t zlibSize, size_t wholeBufferSize) {
-  return zlibSize * 100 <= wholeBufferSize * 99;
-}
 
 // A file read whole: one zlib stream of it, or the finding that it does not
 // shrink enough to be worth storing compressed.
