@@ -8,16 +8,31 @@
 
 namespace bkvp::archive {
 
+namespace {
+
+// Below level 8 libdeflate writes 78 9C, the header of zlib's default
+// level. The level in a zlib header is a hint that no inflater uses
+// (RFC 1950), and 78 DA is as valid a header; readers of an archive take a
+// data part for a stream by those two bytes.
+void MarkAsStream(uint8_t* header) {
+  header[0] = 0x78;
+  header[1] = 0xDA;
+}
+
+}  // namespace
+
 void WholeDeflater::Free::operator()(libdeflate_compressor* compressor) const {
   libdeflate_free_compressor(compressor);
 }
 
-libdeflate_compressor* WholeDeflater::Compressor() {
-  if (!compressor_) {
-    compressor_.reset(libdeflate_alloc_compressor(kWholeDeflateLevel));
-    if (!compressor_) throw Compress::CCompressException();
+libdeflate_compressor* WholeDeflater::Compressor(size_t size) {
+  const bool quick = size <= kQuickDeflateSize;
+  auto& compressor = quick ? quickCompressor_ : compressor_;
+  if (!compressor) {
+    compressor.reset(libdeflate_alloc_compressor(quick ? kQuickDeflateLevel : kWholeDeflateLevel));
+    if (!compressor) throw Compress::CCompressException();
   }
-  return compressor_.get();
+  return compressor.get();
 }
 
 // A small stream is made in the memory kept for it and copied out at its
@@ -25,7 +40,7 @@ libdeflate_compressor* WholeDeflater::Compressor() {
 // hands out touched already. A large one is made in place, in fresh pages
 // that only the stream touches.
 std::optional<ByteBuffer> WholeDeflater::Deflate(std::span<const uint8_t> input, size_t limit) {
-  libdeflate_compressor* compressor = Compressor();
+  libdeflate_compressor* compressor = Compressor(input.size());
   const size_t room = std::min(limit, libdeflate_zlib_compress_bound(compressor, input.size()));
   ByteBuffer out;
   uint8_t* at = nullptr;
@@ -39,6 +54,7 @@ std::optional<ByteBuffer> WholeDeflater::Deflate(std::span<const uint8_t> input,
   // 0: it did not fit (a zlib stream is never empty).
   const size_t size = libdeflate_zlib_compress(compressor, input.data(), input.size(), at, room);
   if (size == 0) return std::nullopt;
+  MarkAsStream(at);
   if (out.size() == 0) {
     out = ByteBuffer(size);
     std::copy_n(at, size, out.data());
@@ -48,7 +64,7 @@ std::optional<ByteBuffer> WholeDeflater::Deflate(std::span<const uint8_t> input,
 }
 
 size_t WholeDeflater::DeflatedSize(std::span<const uint8_t> input) {
-  libdeflate_compressor* compressor = Compressor();
+  libdeflate_compressor* compressor = Compressor(input.size());
   const size_t room = libdeflate_zlib_compress_bound(compressor, input.size());
   if (scratch_.size() < room) scratch_.resize(room);
   return libdeflate_zlib_compress(compressor, input.data(), input.size(), scratch_.data(), room);

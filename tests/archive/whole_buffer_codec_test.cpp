@@ -36,6 +36,7 @@ TEST(WholeBufferCodec, EveryStreamIsOneThatZlibReadsAndReadersTakeForAStream) {
   const std::string inputs[] = {"",
                                 "x",
                                 Text(100000, 1),
+                                Text(archive::kQuickDeflateSize, 5),
                                 Noise(70000, 2),
                                 "\x78\xDA" + Noise(5000, 3),
                                 Text(3 << 20, 4),
