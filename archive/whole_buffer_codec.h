@@ -22,14 +22,14 @@ namespace bkvp::archive {
 
 // The effort of whole-buffer deflate: the lowest level that compresses at
 // least as tightly as zlib's level 9 on text, program binaries and
-// documents alike, and whose stream header (78 DA) is the one readers take
-// for a stream. bench/README.md has the measurements.
+// documents alike. bench/README.md has the measurements.
 constexpr int kWholeDeflateLevel = 8;
 // Files up to this size take one level less: in a few KiB the shorter
 // search misses little (the archives of small files and of the system's
 // text stay below zlib's size), and it deflates them a tenth to a quarter
-// faster. Level 7 is also the lowest whose streams begin 78 DA.
-// bench/README.md has the measurements.
+// faster. Level 7 writes the header 78 9C; Deflate gives every stream the
+// 78 DA that readers take for a stream. bench/README.md has the
+// measurements.
 constexpr size_t kQuickDeflateSize = 16 * 1024;
 constexpr int kQuickDeflateLevel = 7;
 
