@@ -51,7 +51,8 @@ AboutDialog::AboutDialog(QWidget* owner)
                                      QString::fromStdString(platform::RegistryFolder())),
                             "places"));
   text->addWidget(Paragraph(
-      QString("Built with Qt %1 (LGPL 3), SQLite (public domain) and zlib (zlib licence). "
+      QString("Built with Qt %1 (LGPL 3), SQLite (public domain), zlib (zlib licence) and "
+              "libdeflate (MIT licence). "
               "Backups to other machines are sent by rclone (MIT licence) where it is "
               "installed.")
           .arg(QT_VERSION_STR),
